@@ -1,0 +1,46 @@
+// The host's window table: every window handle the host gives out names an
+// entry here, so that a stale or foreign handle is recognised instead of
+// being dereferenced.
+#pragma once
+
+#include "korvex/host_base.h"
+#include "korvex/host_messages.h"
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace korvex::host {
+
+// One queue of posted messages, owned by a window or by a thread.
+struct MessageQueue {
+  std::mutex mutex;
+  std::condition_variable arrived;
+  std::deque<KorvexHostMessage> messages;
+
+  void Push(const KorvexHostMessage& message);
+  bool Pop(KorvexHostMessage* out, uint32_t timeoutMs);
+  int Size();
+  void Clear();
+};
+
+struct Window {
+  uintptr_t id = 0;
+  std::thread::id owner;
+  MessageQueue queue;
+};
+
+// Registers a new window and returns its handle.
+KorvexHostWindow RegisterWindow(std::shared_ptr<Window> window);
+// The live window behind a handle, or null.
+std::shared_ptr<Window> FindWindow(KorvexHostWindow handle);
+// Removes a window; false when it did not exist.
+bool UnregisterWindow(KorvexHostWindow handle);
+// The calling thread's own message queue.
+MessageQueue& ThreadQueue();
+
+}  // namespace korvex::host
