@@ -1,0 +1,45 @@
+// Error reporting of one camera object: the 20-entry history that
+// Korvex_GetLastError reads newest first, and the error notification posted
+// to the application's notification window.
+#pragma once
+
+#include "platform/platform.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+
+namespace korvex {
+
+inline constexpr uint32_t kMessageFrame = KORVEX_WM_FRAME;  // 32770
+inline constexpr uint32_t kMessageError = KORVEX_WM_ERROR;  // 32771
+
+class CErrorReport {
+ public:
+  static constexpr int kDepth = 20;
+
+  void SetNotifyWindow(platform::WindowHandle window) {
+    window_.store(window, std::memory_order_release);
+  }
+  platform::WindowHandle NotifyWindow() const { return window_.load(std::memory_order_acquire); }
+
+  // Records the code; posts nothing (used before the window is known).
+  void Record(uint32_t code);
+  // Records the code and, when a notification window is set, posts it.
+  void ReportError(uint32_t code);
+  // Posts the code without recording it and without testing the window: a
+  // null window delivers it to the calling thread's queue.
+  void NotifyError(uint32_t code) const;
+  // Takes the newest code off the history; 0 when it is empty.
+  uint32_t TakeLast();
+  // A copy of the history, newest first (for diagnostics and tests).
+  std::array<uint32_t, kDepth> Snapshot() const;
+
+ private:
+  mutable std::mutex mutex_;
+  std::array<uint32_t, kDepth> history_{};
+  std::atomic<platform::WindowHandle> window_{nullptr};
+};
+
+}  // namespace korvex

@@ -1,0 +1,309 @@
+// The exported functions. Each looks its handle up in the registry and
+// forwards to one operation of the camera object; an unregistered handle
+// gives the export's fixed result and has no other effect.
+#include "KorvexSdk_740K3_XLN.h"
+
+#include "api/sdk_chain.h"
+#include "camera/korvex.h"
+
+using korvex::Chain;
+using korvex::CKorvex;
+
+namespace {
+
+template <class Result, class Operation>
+Result Forward(KORVEX_HANDLE handle, Result unregistered, Operation&& operation) {
+  std::shared_ptr<CKorvex> camera = Chain().Lookup(handle);
+  if (!camera) return unregistered;
+  return operation(*camera);
+}
+
+// The unsupported entry points: post code 11 (not recorded), return 0.
+int Unsupported(KORVEX_HANDLE handle) {
+  return Forward(handle, 0, [](CKorvex& c) {
+    c.NotifyUnsupported();
+    return 0;
+  });
+}
+
+// The unsupported queries: store 0 through the pointer, return 0.
+int UnsupportedQuery(KORVEX_HANDLE handle, int* value) {
+  return Forward(handle, 0, [value](CKorvex&) {
+    if (value) *value = 0;
+    return 0;
+  });
+}
+
+}  // namespace
+
+extern "C" {
+
+// ---- Lifecycle and identity ------------------------------------------------
+
+KORVEX_API KORVEX_HANDLE KORVEX_CALL Korvex_Initialize(KORVEX_HWND notifyWindow) {
+  const uint32_t handle = Chain().CreateCamera();
+  if (handle == 0) return 0;
+  // The handle is returned even when initialisation fails: the failure is in
+  // the handle's error history.
+  Forward(handle, 0, [notifyWindow](CKorvex& c) { return c.Initialize(notifyWindow); });
+  return handle;
+}
+
+KORVEX_API int KORVEX_CALL Korvex_Release(KORVEX_HANDLE h) { return Chain().Release(h); }
+
+KORVEX_API int KORVEX_CALL Korvex_SetDeviceNumber(KORVEX_HANDLE h, int number) {
+  return Forward(h, 0, [&](CKorvex& c) { return c.SetDeviceNumber(number); });
+}
+KORVEX_API int KORVEX_CALL Korvex_EnumDevice(KORVEX_HANDLE h, char* names) {
+  return Forward(h, 0, [&](CKorvex& c) { return c.EnumDevice(names); });
+}
+KORVEX_API int KORVEX_CALL Korvex_EnumDeviceW(KORVEX_HANDLE h, KORVEX_WCHAR* names) {
+  return Forward(h, 0, [&](CKorvex& c) { return c.EnumDeviceW(names); });
+}
+KORVEX_API int KORVEX_CALL Korvex_GetDeviceName(KORVEX_HANDLE h, int number, char* name, int size) {
+  return Forward(h, 0, [&](CKorvex& c) { return c.GetDeviceName(number, name, size); });
+}
+KORVEX_API int KORVEX_CALL Korvex_GetDeviceNameW(KORVEX_HANDLE h, int number, KORVEX_WCHAR* name,
+                                                 int size) {
+  return Forward(h, 0, [&](CKorvex& c) { return c.GetDeviceNameW(number, name, size); });
+}
+KORVEX_API int KORVEX_CALL Korvex_GetCameraInfo(KORVEX_HANDLE h, KORVEX_CAMERA_INFO* info) {
+  return Forward(h, 0, [&](CKorvex& c) { return c.GetCameraInfo(info); });
+}
+KORVEX_API int KORVEX_CALL Korvex_Close(KORVEX_HANDLE h) {
+  return Forward(h, 0, [](CKorvex& c) { return c.Close(); });
+}
+KORVEX_API uint32_t KORVEX_CALL Korvex_GetLastError(KORVEX_HANDLE h) {
+  return Forward(h, 0u, [](CKorvex& c) { return c.GetLastError(); });
+}
+KORVEX_API uint32_t KORVEX_CALL Korvex_GetDllVersion(void) { return KORVEX_DLL_VERSION; }
+
+// ---- Capture and preview -----------------------------------------------------
+
+KORVEX_API int KORVEX_CALL Korvex_Preview(KORVEX_HANDLE h) {
+  return Forward(h, 0, [](CKorvex& c) { return c.Preview(); });
+}
+KORVEX_API int KORVEX_CALL Korvex_CallBackPreview(KORVEX_HANDLE h, KORVEX_HWND frameWindow,
+                                                  void* buffer, int size, int rowOrder) {
+  return Forward(h, 0,
+                 [&](CKorvex& c) { return c.CallBackPreview(frameWindow, buffer, size, rowOrder); });
+}
+KORVEX_API int KORVEX_CALL Korvex_StartPreview(KORVEX_HANDLE h) {
+  return Forward(h, 0, [](CKorvex& c) { return c.StartPreview(); });
+}
+KORVEX_API int KORVEX_CALL Korvex_StopPreview(KORVEX_HANDLE h) {
+  return Forward(h, 0, [](CKorvex& c) { return c.StopPreview(); });
+}
+KORVEX_API int KORVEX_CALL Korvex_Capture(KORVEX_HANDLE h) {
+  return Forward(h, 0, [](CKorvex& c) { return c.Capture(); });
+}
+KORVEX_API int KORVEX_CALL Korvex_SnapShot(KORVEX_HANDLE h, void* buffer, int size, int rowOrder) {
+  return Forward(h, 0, [&](CKorvex& c) { return c.SnapShot(buffer, size, rowOrder); });
+}
+KORVEX_API int KORVEX_CALL Korvex_GetImage(KORVEX_HANDLE h, void* buffer, int size, int rowOrder) {
+  return Forward(h, 0, [&](CKorvex& c) { return c.GetImage(buffer, size, rowOrder); });
+}
+KORVEX_API int KORVEX_CALL Korvex_Trigger(KORVEX_HANDLE h, KORVEX_HWND frameWindow, void* buffer,
+                                          int size, int rowOrder) {
+  return Forward(h, 0, [&](CKorvex& c) { return c.Trigger(frameWindow, buffer, size, rowOrder); });
+}
+KORVEX_API int KORVEX_CALL Korvex_GetStatus(KORVEX_HANDLE, int) { return 0; }
+KORVEX_API int KORVEX_CALL Korvex_GetRealExposureTime(KORVEX_HANDLE h, int* ok) {
+  return Forward(h, 0, [&](CKorvex& c) { return c.GetRealExposureTime(ok); });
+}
+
+// ---- Window geometry ---------------------------------------------------------
+
+KORVEX_API int KORVEX_CALL Korvex_SetPreviewWindow(KORVEX_HANDLE h, KORVEX_HWND parent, int left,
+                                                   int top, int right, int bottom) {
+  return Forward(h, 0,
+                 [&](CKorvex& c) { return c.SetPreviewWindow(parent, left, top, right, bottom); });
+}
+KORVEX_API int KORVEX_CALL Korvex_SetCaptureWindow(KORVEX_HANDLE h, int width, int height) {
+  return Forward(h, 0, [&](CKorvex& c) { return c.SetCaptureWindow(width, height); });
+}
+KORVEX_API int KORVEX_CALL Korvex_SetCaptureWindowEx(KORVEX_HANDLE h, int TH, int EHS, int EH,
+                                                     int TV, int EVS, int EV) {
+  return Forward(h, 0, [&](CKorvex& c) { return c.SetCaptureWindowEx(TH, EHS, EH, TV, EVS, EV); });
+}
+KORVEX_API int KORVEX_CALL Korvex_GetCaptureWindowEx(KORVEX_HANDLE h, int* TH, int* EHS, int* EH,
+                                                     int* TV, int* EVS, int* EV) {
+  return Forward(h, 0, [&](CKorvex& c) { return c.GetCaptureWindowEx(TH, EHS, EH, TV, EVS, EV); });
+}
+
+// ---- Image parameters ---------------------------------------------------------
+
+KORVEX_API int KORVEX_CALL Korvex_SetFilterValue(KORVEX_HANDLE h, int id, int value) {
+  return Forward(h, 0, [&](CKorvex& c) { return c.SetFilterValue(id, value); });
+}
+KORVEX_API int KORVEX_CALL Korvex_GetFilterValue(KORVEX_HANDLE h, int id, int* ok) {
+  return Forward(h, 0, [&](CKorvex& c) { return c.GetFilterValue(id, ok); });
+}
+
+// The named parameters fix the identifier and call the two functions above.
+#define KORVEX_NAMED_PARAMETER(Name, id)                                        \
+  KORVEX_API int KORVEX_CALL Korvex_Set##Name(KORVEX_HANDLE h, int value) {    \
+    return Korvex_SetFilterValue(h, id, value);                                 \
+  }                                                                             \
+  KORVEX_API int KORVEX_CALL Korvex_Get##Name(KORVEX_HANDLE h, int* ok) {      \
+    return Korvex_GetFilterValue(h, id, ok);                                    \
+  }
+KORVEX_NAMED_PARAMETER(Brightness, 1)
+KORVEX_NAMED_PARAMETER(Contrast, 2)
+KORVEX_NAMED_PARAMETER(Hue, 3)
+KORVEX_NAMED_PARAMETER(Saturation, 4)
+KORVEX_NAMED_PARAMETER(Sharpness, 5)
+KORVEX_NAMED_PARAMETER(BayerGainRGB, 6)
+KORVEX_NAMED_PARAMETER(BayerGainRed, 7)
+KORVEX_NAMED_PARAMETER(BayerGainGreen, 8)
+KORVEX_NAMED_PARAMETER(BayerGainBlue, 9)
+KORVEX_NAMED_PARAMETER(BayerGainAuto, 10)
+KORVEX_NAMED_PARAMETER(Gamma, 11)
+KORVEX_NAMED_PARAMETER(BayerMode, 12)
+KORVEX_NAMED_PARAMETER(GlobalGain, 13)
+KORVEX_NAMED_PARAMETER(ColorGainRed, 14)
+KORVEX_NAMED_PARAMETER(ColorGainGreen1, 15)
+KORVEX_NAMED_PARAMETER(ColorGainGreen2, 16)
+KORVEX_NAMED_PARAMETER(ColorGainBlue, 17)
+KORVEX_NAMED_PARAMETER(ExposureTime, 18)
+KORVEX_NAMED_PARAMETER(GrayMode, 19)
+KORVEX_NAMED_PARAMETER(GrayGainR, 20)
+KORVEX_NAMED_PARAMETER(GrayGainG1, 21)
+KORVEX_NAMED_PARAMETER(GrayGainG2, 22)
+KORVEX_NAMED_PARAMETER(GrayGainB, 23)
+KORVEX_NAMED_PARAMETER(GrayOffsetR, 24)
+KORVEX_NAMED_PARAMETER(GrayOffsetG1, 25)
+KORVEX_NAMED_PARAMETER(GrayOffsetG2, 26)
+KORVEX_NAMED_PARAMETER(GrayOffsetB, 27)
+#undef KORVEX_NAMED_PARAMETER
+
+KORVEX_API int KORVEX_CALL Korvex_Width(KORVEX_HANDLE h) {
+  return Forward(h, 0, [](CKorvex& c) { return c.Width(); });
+}
+KORVEX_API int KORVEX_CALL Korvex_Height(KORVEX_HANDLE h) {
+  return Forward(h, 0, [](CKorvex& c) { return c.Height(); });
+}
+KORVEX_API int KORVEX_CALL Korvex_SetColorMode(KORVEX_HANDLE h, int bitsPerPixel) {
+  return Forward(h, 0, [&](CKorvex& c) { return c.SetColorMode(bitsPerPixel); });
+}
+KORVEX_API int KORVEX_CALL Korvex_GetColorMode(KORVEX_HANDLE h) {
+  return Forward(h, -1, [](CKorvex& c) { return c.GetColorMode(); });
+}
+KORVEX_API int KORVEX_CALL Korvex_SetSubSample(KORVEX_HANDLE h, int mode) {
+  return Forward(h, 0, [&](CKorvex& c) { return c.SetSubSample(mode); });
+}
+KORVEX_API int KORVEX_CALL Korvex_GetSubSample(KORVEX_HANDLE h) {
+  return Forward(h, -1, [](CKorvex& c) { return c.GetSubSample(); });
+}
+KORVEX_API int KORVEX_CALL Korvex_SetWaitTime(KORVEX_HANDLE h, int milliseconds) {
+  return Forward(h, 0, [&](CKorvex& c) { return c.SetWaitTime(milliseconds); });
+}
+KORVEX_API int KORVEX_CALL Korvex_GetWaitTime(KORVEX_HANDLE h) {
+  return Forward(h, -1, [](CKorvex& c) { return c.GetWaitTime(); });
+}
+KORVEX_API int KORVEX_CALL Korvex_SetMirrorH(KORVEX_HANDLE h, int flag) {
+  return Forward(h, 0, [&](CKorvex& c) { return c.SetMirrorH(flag); });
+}
+KORVEX_API int KORVEX_CALL Korvex_SetMirrorV(KORVEX_HANDLE h, int flag) {
+  return Forward(h, 0, [&](CKorvex& c) { return c.SetMirrorV(flag); });
+}
+KORVEX_API int KORVEX_CALL Korvex_GetMirrorH(KORVEX_HANDLE h) {
+  return Forward(h, 0, [](CKorvex& c) { return c.GetMirrorH(); });
+}
+KORVEX_API int KORVEX_CALL Korvex_GetMirrorV(KORVEX_HANDLE h) {
+  return Forward(h, 0, [](CKorvex& c) { return c.GetMirrorV(); });
+}
+KORVEX_API int KORVEX_CALL Korvex_SetAutoIris(KORVEX_HANDLE h, unsigned int mode) {
+  return Forward(h, 0, [&](CKorvex& c) { return c.SetAutoIris(mode); });
+}
+KORVEX_API int KORVEX_CALL Korvex_GetAutoIris(KORVEX_HANDLE h, int* ok) {
+  return Forward(h, 0, [&](CKorvex& c) { return c.GetAutoIris(ok); });
+}
+KORVEX_API int KORVEX_CALL Korvex_SetIOPort(KORVEX_HANDLE h, int value) {
+  return Forward(h, 0, [&](CKorvex& c) { return c.SetIOPort(value); });
+}
+KORVEX_API int KORVEX_CALL Korvex_GetIOPort(KORVEX_HANDLE h, unsigned char* value, int, int) {
+  return Forward(h, 0, [&](CKorvex& c) { return c.GetIOPort(value); });
+}
+KORVEX_API int KORVEX_CALL Korvex_SetConfigFilter(KORVEX_HANDLE h, int) {
+  return Forward(h, 0, [](CKorvex& c) { return c.SetConfigFilter(); });
+}
+KORVEX_API int KORVEX_CALL Korvex_GetConfigFilter(KORVEX_HANDLE h) {
+  return Forward(h, 0, [](CKorvex& c) { return c.GetConfigFilter(); });
+}
+KORVEX_API int KORVEX_CALL Korvex_SetRealExposureTime(KORVEX_HANDLE h, int microseconds) {
+  return Forward(h, 0, [&](CKorvex& c) { return c.SetRealExposureTime(microseconds); });
+}
+
+// ---- Device registers and serial ROM --------------------------------------------
+
+KORVEX_API int KORVEX_CALL Korvex_ReadRegister(KORVEX_HANDLE h, unsigned char reg, int* ok) {
+  return Forward(h, 0, [&](CKorvex& c) { return c.ReadRegister(reg, ok); });
+}
+KORVEX_API int KORVEX_CALL Korvex_ReadRegisterEx(KORVEX_HANDLE h, int reg, int* ok) {
+  return Forward(h, 0, [&](CKorvex& c) { return c.ReadRegister(reg & 0xFF, ok); });
+}
+KORVEX_API int KORVEX_CALL Korvex_WriteRegister(KORVEX_HANDLE h, unsigned char reg,
+                                                unsigned short value) {
+  return Forward(h, 0, [&](CKorvex& c) { return c.WriteRegister(reg, value); });
+}
+KORVEX_API int KORVEX_CALL Korvex_WriteRegisterEx(KORVEX_HANDLE h, int reg, int value) {
+  return Forward(h, 0, [&](CKorvex& c) { return c.WriteRegister(reg & 0xFF, value); });
+}
+KORVEX_API int KORVEX_CALL Korvex_ReadSromID(KORVEX_HANDLE h, int index, int* ok) {
+  return Forward(h, 0, [&](CKorvex& c) { return c.ReadSromID(index, ok); });
+}
+KORVEX_API int KORVEX_CALL Korvex_WriteSromID(KORVEX_HANDLE h, int index, int value) {
+  return Forward(h, 0, [&](CKorvex& c) { return c.WriteSromID(index, value); });
+}
+
+// ---- Files and dialogs --------------------------------------------------------------
+
+KORVEX_API int KORVEX_CALL Korvex_SaveImage(KORVEX_HANDLE h, const char* fileName, int format) {
+  return Forward(h, 0, [&](CKorvex& c) { return c.SaveImage(fileName, format); });
+}
+KORVEX_API int KORVEX_CALL Korvex_SaveImageW(KORVEX_HANDLE h, const KORVEX_WCHAR* fileName,
+                                             int format) {
+  return Forward(h, 0, [&](CKorvex& c) { return c.SaveImageW(fileName, format); });
+}
+KORVEX_API int KORVEX_CALL Korvex_Record(KORVEX_HANDLE h, const char* fileName, int milliseconds,
+                                         int showWindow) {
+  return Forward(h, 0, [&](CKorvex& c) { return c.Record(fileName, milliseconds, showWindow); });
+}
+KORVEX_API int KORVEX_CALL Korvex_RecordW(KORVEX_HANDLE h, const KORVEX_WCHAR* fileName,
+                                          int milliseconds, int showWindow) {
+  return Forward(h, 0, [&](CKorvex& c) { return c.RecordW(fileName, milliseconds, showWindow); });
+}
+KORVEX_API int KORVEX_CALL Korvex_LoadConfigFileA(KORVEX_HANDLE h, const char* fileName) {
+  return Forward(h, 0, [&](CKorvex& c) { return c.LoadConfigFile(fileName); });
+}
+KORVEX_API int KORVEX_CALL Korvex_LoadConfigFileW(KORVEX_HANDLE h, const KORVEX_WCHAR* fileName) {
+  return Forward(h, 0, [&](CKorvex& c) { return c.LoadConfigFileW(fileName); });
+}
+KORVEX_API int KORVEX_CALL Korvex_SetCameraDlg(KORVEX_HANDLE h, KORVEX_HWND owner) {
+  return Forward(h, 0, [&](CKorvex& c) { return c.SetCameraDlg(owner); });
+}
+KORVEX_API int KORVEX_CALL Korvex_SetAnalogDlg(KORVEX_HANDLE h, KORVEX_HWND owner) {
+  return Forward(h, 0, [&](CKorvex& c) { return c.SetAnalogDlg(owner); });
+}
+KORVEX_API int KORVEX_CALL Korvex_SetImageDlg(KORVEX_HANDLE h, KORVEX_HWND owner) {
+  return Forward(h, 0, [&](CKorvex& c) { return c.SetImageDlg(owner); });
+}
+
+// ---- Not supported by this camera ------------------------------------------------------
+
+KORVEX_API int KORVEX_CALL Korvex_Fpga_ReadRegister(KORVEX_HANDLE h, int, int*) { return Unsupported(h); }
+KORVEX_API int KORVEX_CALL Korvex_Fpga_WriteRegister(KORVEX_HANDLE h, int, int) { return Unsupported(h); }
+KORVEX_API int KORVEX_CALL Korvex_Fps(KORVEX_HANDLE h, int) { return Unsupported(h); }
+KORVEX_API int KORVEX_CALL Korvex_GetHalfClock(KORVEX_HANDLE h, int*) { return Unsupported(h); }
+KORVEX_API int KORVEX_CALL Korvex_SetCrossbar(KORVEX_HANDLE h, int) { return Unsupported(h); }
+KORVEX_API int KORVEX_CALL Korvex_SetHalfClock(KORVEX_HANDLE h, int) { return Unsupported(h); }
+KORVEX_API int KORVEX_CALL Korvex_SetSamplingRate(KORVEX_HANDLE h, int) { return Unsupported(h); }
+KORVEX_API int KORVEX_CALL Korvex_GetSamplingRate(KORVEX_HANDLE h, int* value) {
+  return UnsupportedQuery(h, value);
+}
+KORVEX_API int KORVEX_CALL Korvex_GetVideoFormat(KORVEX_HANDLE h, int* value) {
+  return UnsupportedQuery(h, value);
+}
+
+}  // extern "C"

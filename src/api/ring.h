@@ -1,0 +1,75 @@
+// CTRing: a circular, doubly linked ring of records with a current record,
+// `head`. Lookups rotate the ring so that the record found becomes `head`,
+// which makes repeated lookups of the same handle constant-time.
+#pragma once
+
+#include "platform/platform.h"
+
+#include <cstdint>
+
+namespace korvex {
+
+template <class T>
+class CTRing {
+ public:
+  CTRing() = default;
+  CTRing(const CTRing&) = delete;
+  CTRing& operator=(const CTRing&) = delete;
+  ~CTRing() { RemoveAll(); }  // not virtual: the ring is never deleted through a base
+
+  // Links a copy of `record` in before `head` and makes it the new head.
+  virtual void Add(const T& record) {
+    T* added = new T(record);
+    if (head == nullptr) {
+      added->prev = added;
+      added->next = added;
+    } else {
+      added->prev = head->prev;
+      added->next = head;
+      head->prev->next = added;
+      head->prev = added;
+    }
+    head = added;
+    ++count;
+  }
+
+  // Rotates `head` forward until it holds `handle`. A failed search leaves
+  // `head` on the record that was last before it started.
+  bool Find(uint32_t handle) {
+    if (head == nullptr) return false;
+    const uint32_t stopKey = head->prev->handle;
+    if (head->handle == handle) return true;
+    while (head->handle != stopKey) {
+      head = head->next;
+      if (head->handle == handle) return true;
+    }
+    return false;
+  }
+
+  // Unlinks and frees `head`; the record after it becomes `head`.
+  bool RemoveCurrent() {
+    if (head == nullptr) return false;
+    T* removed = head;
+    if (removed->next == removed) {
+      head = nullptr;
+    } else {
+      removed->prev->next = removed->next;
+      removed->next->prev = removed->prev;
+      head = removed->next;
+    }
+    --count;
+    delete removed;
+    return true;
+  }
+
+  void RemoveAll() {
+    while (RemoveCurrent()) {
+    }
+  }
+
+  T* head = nullptr;
+  int32_t count = 0;
+  platform::CriticalSection lock;
+};
+
+}  // namespace korvex

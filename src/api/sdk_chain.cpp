@@ -1,0 +1,110 @@
+#include "api/sdk_chain.h"
+
+#include "camera/korvex.h"
+
+#include <chrono>
+#include <mutex>
+#include <new>
+#include <thread>
+
+namespace korvex {
+
+CSdkChain::~CSdkChain() {
+  // An application must release its handles before unloading the library;
+  // objects still registered are left alone (their threads may be running),
+  // only the records go.
+  std::lock_guard<platform::CriticalSection> guard(lock);
+  for (CSDKDATA* record = head; record != nullptr && count > 0; record = record->next) {
+    if (record->camera) new std::shared_ptr<CKorvex>(std::move(record->camera));
+    if (record->next == head) break;
+  }
+  RemoveAll();
+}
+
+bool CSdkChain::InUse(uint32_t handle) const {
+  const CSDKDATA* record = head;
+  for (int32_t i = 0; i < count; ++i, record = record->next) {
+    if (record->handle == handle) return true;
+  }
+  return false;
+}
+
+uint32_t CSdkChain::NewHandle() {
+  // Tick count + rand() + number of open cameras, with wrap-around. Nothing
+  // relies on the exact value, so 0 and values already in use are redrawn.
+  uint32_t handle;
+  do {
+    handle = platform::TickCount() + static_cast<uint32_t>(platform::Rand()) +
+             static_cast<uint32_t>(count);
+  } while (handle == 0 || InUse(handle));
+  return handle;
+}
+
+uint32_t CSdkChain::CreateCamera() {
+  std::shared_ptr<CKorvex> camera;
+  try {
+    camera = std::make_shared<CKorvex>();
+  } catch (const std::bad_alloc&) {
+    return 0;
+  }
+  std::lock_guard<platform::CriticalSection> guard(lock);
+  CSDKDATA record;
+  record.handle = NewHandle();
+  record.camera = std::move(camera);
+  Add(record);
+  return head->handle;
+}
+
+std::shared_ptr<CKorvex> CSdkChain::Lookup(uint32_t handle) {
+  std::lock_guard<platform::CriticalSection> guard(lock);
+  if (!Find(handle) || head->releasing) return nullptr;
+  return head->camera;
+}
+
+void CSdkChain::Unlink(CSDKDATA* record) {
+  head = record;
+  RemoveCurrent();
+}
+
+int CSdkChain::Release(uint32_t handle) {
+  CSDKDATA* record = nullptr;
+  std::shared_ptr<CKorvex> camera;
+  {
+    std::lock_guard<platform::CriticalSection> guard(lock);
+    if (!Find(handle) || head->releasing) return 0;
+    record = head;
+    record->releasing = true;  // later lookups and releases see it as gone
+    camera = std::move(record->camera);
+  }
+  if (camera) {
+    // Wait for calls that are still running on other threads, then destroy
+    // the object here, outside the registry lock: destruction joins the
+    // camera's threads.
+    while (camera.use_count() > 1) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    camera.reset();
+  }
+  {
+    // Other threads may have rotated `head` meanwhile; remove this record,
+    // whatever its position.
+    std::lock_guard<platform::CriticalSection> guard(lock);
+    Unlink(record);
+  }
+  return 1;
+}
+
+void CSdkChain::Remove(uint32_t handle) {
+  std::lock_guard<platform::CriticalSection> guard(lock);
+  if (Find(handle)) RemoveCurrent();
+}
+
+int32_t CSdkChain::Count() {
+  std::lock_guard<platform::CriticalSection> guard(lock);
+  return count;
+}
+
+CSdkChain& Chain() {
+  static CSdkChain chain;
+  return chain;
+}
+
+}  // namespace korvex

@@ -1,0 +1,154 @@
+// CKorvex: the camera object behind one handle. It owns the model driver,
+// the image buffers, the worker threads, the error history and the settings
+// record, and carries out every export that takes its handle.
+#pragma once
+
+#include "api/error_report.h"
+#include "camera/settings.h"
+#include "platform/platform.h"
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <utility>
+#include <vector>
+
+namespace korvex {
+
+// Acquisition states.
+enum AcquisitionState : int32_t { kIdle = 0, kPreviewing = 1, kCapturing = 2, kTriggered = 3 };
+
+class CKorvex {
+ public:
+  CKorvex();
+  virtual ~CKorvex();
+  CKorvex(const CKorvex&) = delete;
+  CKorvex& operator=(const CKorvex&) = delete;
+
+  // ---- lifecycle and identity
+  int Initialize(platform::WindowHandle notifyWindow);
+  int SetDeviceNumber(int number);
+  int EnumDevice(char* names);
+  int EnumDeviceW(KORVEX_WCHAR* names);
+  int GetDeviceName(int number, char* name, int size);
+  int GetDeviceNameW(int number, KORVEX_WCHAR* name, int size);
+  int GetCameraInfo(KORVEX_CAMERA_INFO* info);
+  int Close();
+  uint32_t GetLastError() { return errors_.TakeLast(); }
+
+  // ---- capture and preview
+  int Preview();
+  int CallBackPreview(platform::WindowHandle frameWindow, void* buffer, int size, int rowOrder);
+  int StartPreview();
+  int StopPreview();
+  int Capture();
+  int SnapShot(void* buffer, int size, int rowOrder);
+  int GetImage(void* buffer, int size, int rowOrder);
+  int Trigger(platform::WindowHandle frameWindow, void* buffer, int size, int rowOrder);
+  int GetRealExposureTime(int* ok);
+
+  // ---- window geometry
+  int SetPreviewWindow(platform::WindowHandle parent, int left, int top, int right, int bottom);
+  int SetCaptureWindow(int width, int height);
+  int SetCaptureWindowEx(int th, int ehs, int eh, int tv, int evs, int ev);
+  int GetCaptureWindowEx(int* th, int* ehs, int* eh, int* tv, int* evs, int* ev);
+
+  // ---- parameters
+  int SetFilterValue(int id, int value);
+  int GetFilterValue(int id, int* ok);
+  int Width() const { return settings_.size.EH; }
+  int Height() const { return settings_.size.EV; }
+  int SetColorMode(int bitsPerPixel);
+  int GetColorMode() const;
+  int SetSubSample(int mode);
+  int GetSubSample() const { return settings_.video.SubSample; }
+  int SetWaitTime(int milliseconds);
+  int GetWaitTime() const { return settings_.video.WaitTime; }
+  int SetMirrorH(int flag);
+  int SetMirrorV(int flag);
+  int GetMirrorH();
+  int GetMirrorV();
+  int SetAutoIris(unsigned int mode);
+  int GetAutoIris(int* ok);
+  int SetIOPort(int value);
+  int GetIOPort(unsigned char* value);
+  int SetConfigFilter();
+  int GetConfigFilter();
+  int SetRealExposureTime(int microseconds);
+
+  // ---- registers and serial ROM
+  int ReadRegister(int reg, int* ok);
+  int WriteRegister(int reg, int value);
+  int ReadSromID(int index, int* ok);
+  int WriteSromID(int index, int value);
+
+  // ---- files, configuration and dialogs
+  int SaveImage(const char* fileName, int format);
+  int SaveImageW(const KORVEX_WCHAR* fileName, int format);
+  int Record(const char* fileName, int milliseconds, int showWindow);
+  int RecordW(const KORVEX_WCHAR* fileName, int milliseconds, int showWindow);
+  int LoadConfigFile(const char* fileName);
+  int LoadConfigFileW(const KORVEX_WCHAR* fileName);
+  int SetCameraDlg(platform::WindowHandle owner);
+  int SetAnalogDlg(platform::WindowHandle owner);
+  int SetImageDlg(platform::WindowHandle owner);
+
+  // ---- unsupported operations: post code 11 without recording it
+  void NotifyUnsupported() { errors_.NotifyError(11); }
+
+  // ---- state shared with the other parts of the camera
+  bool HasDevice() const { return hasDevice_; }
+  CameraSettings& Settings() { return settings_; }
+  CErrorReport& Errors() { return errors_; }
+  int32_t State() const { return state_.load(std::memory_order_acquire); }
+  int DeviceNumber() const { return deviceNumber_; }
+  const KORVEX_FRAME_INFO& FrameInfo() const { return frameInfo_; }
+  std::vector<std::pair<int32_t, int32_t>> ConfigList();
+
+ private:
+  // Fails an operation that needs the device: code 1, result 0.
+  int NoDevice() {
+    errors_.ReportError(1);
+    return 0;
+  }
+
+  CErrorReport errors_;
+  CameraSettings settings_;
+  bool hasDevice_ = false;
+
+  // Preview window geometry.
+  platform::WindowHandle previewParent_ = nullptr;
+  int32_t previewRect_[4] = {0, 0, 2560, 1920};
+
+  // Capture control.
+  std::atomic<int32_t> state_{kIdle};
+  platform::WindowHandle frameWindow_ = nullptr;
+  void* frameBuffer_ = nullptr;
+  int32_t frameBufferSize_ = 0;
+  int32_t rowOrder_ = 0;
+  KORVEX_FRAME_INFO frameInfo_{};
+  std::atomic<int32_t> imageReady_{0};
+  int32_t transferTimeout_ = 3000;
+  int32_t deviceNumber_ = 0;
+
+  // Exposure timing read-out.
+  int32_t lineLength_ = 0;
+  int32_t lineOffset_ = 0;
+  int32_t effectiveLines_ = 1;
+  double clockFactor_ = 1.0;
+  int32_t realExposure_ = 0;
+
+  // Frame-rate measurement.
+  int32_t measuredRate_ = 0;
+  int32_t frameCounter_ = 0;
+  uint32_t rateWindowStart_ = 0;
+
+  // Configuration list with its own lock.
+  platform::CriticalSection configLock_;
+  std::vector<std::pair<int32_t, int32_t>> configList_;
+
+  // Serialises the frame buffers among workers, snapshots and readers.
+  platform::CriticalSection frameLock_;
+};
+
+}  // namespace korvex
