@@ -44,6 +44,7 @@ TEST(HandleRegistry, AddPutsNewRecordBeforeHeadAndMakesItHead) {
   ExpectConsistent(chain);
   for (uint32_t h : {a, b, c}) EXPECT_NE(h, 0u);
   EXPECT_EQ(std::set<uint32_t>({a, b, c}).size(), 3u) << "handles are unique";
+  for (uint32_t h : {a, b, c}) EXPECT_EQ(chain.Release(h), 1);
 }
 
 TEST(HandleRegistry, FailedLookupLeavesHeadOnTheLastRecord) {
@@ -60,6 +61,7 @@ TEST(HandleRegistry, FailedLookupLeavesHeadOnTheLastRecord) {
   EXPECT_NE(chain.Lookup(b), nullptr) << "a repeated lookup succeeds at once";
   EXPECT_EQ(chain.head->handle, b);
   ExpectConsistent(chain);
+  for (uint32_t h : {a, b, c}) EXPECT_EQ(chain.Release(h), 1);
 }
 
 TEST(HandleRegistry, ReleaseTwiceAndReleaseOfTheOnlyHandle) {
