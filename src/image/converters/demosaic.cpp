@@ -1,0 +1,230 @@
+#include "image/converters/demosaic.h"
+
+#include <vector>
+
+namespace korvex::image {
+
+int64_t DemosaicGainFactor(int32_t percent) {
+  const double g = static_cast<double>(percent) * 1.28;
+  return g > 0.0 ? static_cast<int64_t>(g) : 0;
+}
+
+namespace {
+
+template <typename T>
+constexpr uint32_t kMax = sizeof(T) == 1 ? 255u : 1023u;
+
+template <typename T>
+struct Setup {
+  detail::Region r;
+  int m0 = 0;  // row parity bit of the adjusted mode
+  int m1 = 0;  // column parity bit
+  int64_t gainR = 0;
+  int64_t gainB = 0;
+
+  const T* Row(int32_t y) const { return reinterpret_cast<const T*>(r.SrcRow(y)); }
+
+  // Σ x gain in 1/2048, with the overflow rule: at or beyond the maximum + 1
+  // the maximum.
+  static uint32_t Scale(uint64_t sigma, int64_t gain) {
+    const uint64_t v = (sigma * static_cast<uint64_t>(gain)) >> 11;
+    return v > kMax<T> ? kMax<T> : static_cast<uint32_t>(v);
+  }
+
+  void Store(int32_t x, int32_t y, uint32_t blue, uint32_t green, uint32_t red) const {
+    uint8_t* p = r.DstRow(y) + static_cast<ptrdiff_t>(x) * r.dstBpp;
+    if constexpr (sizeof(T) == 1) {
+      p[0] = static_cast<uint8_t>(blue);
+      p[1] = static_cast<uint8_t>(green);
+      p[2] = static_cast<uint8_t>(red);
+    } else {
+      detail::Word* w = detail::Words(p);
+      w[0] = static_cast<uint16_t>(blue);
+      w[1] = static_cast<uint16_t>(green);
+      w[2] = static_cast<uint16_t>(red);
+    }
+  }
+
+  // One pixel by the general rule; any (x, y) of the image when it is at
+  // least 4 x 4, taps outside the image folded four rows or columns inward.
+  void Pixel(int32_t x, int32_t y) const {
+    const int32_t w = r.width, h = r.height;
+    auto at = [&](int32_t cx, int32_t cy) -> uint32_t {
+      cx = cx < 0 ? cx + 4 : (cx >= w ? cx - 4 : cx);
+      cy = cy < 0 ? cy + 4 : (cy >= h ? cy - 4 : cy);
+      return Row(cy)[cx];
+    };
+    const bool redRowIsY = ((y ^ m0) & 1) == 1;
+    const bool redColIsX = ((x ^ m1) & 1) == 0;
+    const int32_t ry = redRowIsY ? y : y - 1, ry2 = redRowIsY ? y - 2 : y + 1;
+    const int32_t by = redRowIsY ? y - 1 : y, by2 = redRowIsY ? y + 1 : y - 2;
+    const int32_t rx = redColIsX ? x : x - 1, rx2 = redColIsX ? x - 2 : x + 1;
+    const int32_t bx = redColIsX ? x - 1 : x, bx2 = redColIsX ? x + 1 : x - 2;
+    const uint64_t sr = 9 * at(rx, ry) + 3 * at(rx2, ry) + 3 * at(rx, ry2) + at(rx2, ry2);
+    const uint64_t sb = 9 * at(bx, by) + 3 * at(bx2, by) + 3 * at(bx, by2) + at(bx2, by2);
+    const bool greenAtXY = redRowIsY != redColIsX;
+    uint32_t g = greenAtXY ? (at(x, y) + at(x - 1, y - 1)) >> 1 : (at(x - 1, y) + at(x, y - 1)) >> 1;
+    if (g > kMax<T>) g = kMax<T>;
+    Store(x, y, Scale(sb, gainB), g, Scale(sr, gainR));
+  }
+};
+
+template <typename T>
+bool MakeSetup(Setup<T>& s, uint8_t* dst, const uint8_t* src, const Rect& rect, int32_t dstX,
+               int32_t dstY, uint16_t dstBpp, int32_t dstStride, int32_t srcStride,
+               int32_t* const* params) {
+  const int32_t* block = detail::BlockOf(params);
+  if (!block) return false;
+  s.r = detail::MakeRegion(dst, src, rect, dstX, dstY, dstBpp, sizeof(T), dstStride, srcStride);
+  if (s.r.Empty() || s.r.width < 4 || s.r.height < 4 || dstBpp < 3 * sizeof(T)) return false;
+  s.m0 = block[kWbBayerMode] & 1;
+  s.m1 = (block[kWbBayerMode] >> 1) & 1;
+  s.gainR = DemosaicGainFactor(block[kWbRGain]);
+  s.gainB = DemosaicGainFactor(block[kWbBGain]);
+  return true;
+}
+
+// One interior row. vr and vb hold, per column, 3 x (the red or blue tap
+// row inside the cell) + (the tap row two rows away), so red and blue become
+// 3 x v[c] + v[c -/+ 2] along the row. Pixels come in pairs (even x, odd x),
+// whose roles are fixed by the template flags: no per-pixel branches.
+template <typename T, typename U, typename P, int kStep, bool kRedEven, bool kGreenMainEven>
+void InteriorRow(const Setup<T>& s, int32_t y, const U* vr, const U* vb) {
+  const T* up = s.Row(y - 1);
+  const T* cur = s.Row(y);
+  const int32_t end = s.r.width - 3;  // last interior column
+  const P gr = static_cast<P>(s.gainR), gb = static_cast<P>(s.gainB);
+  const P max = kMax<T>;
+  T* out = reinterpret_cast<T*>(s.r.DstRow(y));
+  int32_t x = 2;
+  for (; x + 1 <= end; x += 2) {
+    P sr0, sr1, sb0, sb1, g0, g1;
+    if constexpr (kRedEven) {
+      sr0 = 3 * P(vr[x]) + vr[x - 2];
+      sr1 = 3 * P(vr[x]) + vr[x + 2];
+      sb0 = 3 * P(vb[x - 1]) + vb[x + 1];
+      sb1 = 3 * P(vb[x + 1]) + vb[x - 1];
+    } else {
+      sr0 = 3 * P(vr[x - 1]) + vr[x + 1];
+      sr1 = 3 * P(vr[x + 1]) + vr[x - 1];
+      sb0 = 3 * P(vb[x]) + vb[x - 2];
+      sb1 = 3 * P(vb[x]) + vb[x + 2];
+    }
+    if constexpr (kGreenMainEven) {
+      g0 = (P(cur[x]) + up[x - 1]) >> 1;
+      g1 = (P(cur[x]) + up[x + 1]) >> 1;
+    } else {
+      g0 = (P(up[x]) + cur[x - 1]) >> 1;
+      g1 = (P(up[x]) + cur[x + 1]) >> 1;
+    }
+    P r0 = (sr0 * gr) >> 11, r1 = (sr1 * gr) >> 11;
+    P b0 = (sb0 * gb) >> 11, b1 = (sb1 * gb) >> 11;
+    r0 = r0 > max ? max : r0;
+    r1 = r1 > max ? max : r1;
+    b0 = b0 > max ? max : b0;
+    b1 = b1 > max ? max : b1;
+    if constexpr (sizeof(T) == 2) {
+      g0 = g0 > max ? max : g0;
+      g1 = g1 > max ? max : g1;
+    }
+    T* p = out + x * kStep;
+    p[0] = static_cast<T>(b0);
+    p[1] = static_cast<T>(g0);
+    p[2] = static_cast<T>(r0);
+    p[kStep + 0] = static_cast<T>(b1);
+    p[kStep + 1] = static_cast<T>(g1);
+    p[kStep + 2] = static_cast<T>(r1);
+  }
+  if (x <= end) s.Pixel(x, y);  // odd widths
+}
+
+template <typename T, typename U, typename P, int kStep>
+void Interior(const Setup<T>& s) {
+  using RowFn = void (*)(const Setup<T>&, int32_t, const U*, const U*);
+  static constexpr RowFn kRows[2][2] = {
+      {InteriorRow<T, U, P, kStep, false, false>, InteriorRow<T, U, P, kStep, false, true>},
+      {InteriorRow<T, U, P, kStep, true, false>, InteriorRow<T, U, P, kStep, true, true>}};
+  const int32_t w = s.r.width;
+  std::vector<U> vr(static_cast<size_t>(w)), vb(static_cast<size_t>(w));
+  const bool redEven = s.m1 == 0;
+  for (int32_t y = 2; y <= s.r.height - 3; ++y) {
+    const bool redRowIsY = ((y ^ s.m0) & 1) == 1;
+    const T* r1 = s.Row(redRowIsY ? y : y - 1);
+    const T* r2 = s.Row(redRowIsY ? y - 2 : y + 1);
+    const T* b1 = s.Row(redRowIsY ? y - 1 : y);
+    const T* b2 = s.Row(redRowIsY ? y + 1 : y - 2);
+    for (int32_t c = 0; c < w; ++c) {
+      vr[c] = static_cast<U>(3 * U(r1[c]) + r2[c]);
+      vb[c] = static_cast<U>(3 * U(b1[c]) + b2[c]);
+    }
+    const bool greenMainEven = ((y ^ s.m0 ^ s.m1) & 1) == 0;
+    kRows[redEven][greenMainEven](s, y, vr.data(), vb.data());
+  }
+}
+
+template <typename T, typename U>
+int32_t RunInterior(uint8_t* dst, const uint8_t* src, const Rect& rect, int32_t dstX,
+                    int32_t dstY, uint16_t dstBpp, int32_t dstStride, int32_t srcStride,
+                    int32_t* const* params) {
+  Setup<T> s;
+  if (!MakeSetup(s, dst, src, rect, dstX, dstY, dstBpp, dstStride, srcStride, params)) return 1;
+  if (s.r.width < 5 || s.r.height < 5) return 1;
+  // 32-bit products whenever they cannot overflow: Σ < 16 x 65536.
+  const bool narrow = s.gainR < 4096 && s.gainB < 4096;
+  const int step = dstBpp / static_cast<int>(sizeof(T));
+  if (dstBpp % sizeof(T) == 0 && (step == 3 || step == 4)) {
+    if (narrow) {
+      step == 3 ? Interior<T, U, uint32_t, 3>(s) : Interior<T, U, uint32_t, 4>(s);
+    } else {
+      step == 3 ? Interior<T, U, uint64_t, 3>(s) : Interior<T, U, uint64_t, 4>(s);
+    }
+    return 1;
+  }
+  for (int32_t y = 2; y <= s.r.height - 3; ++y) {
+    for (int32_t x = 2; x <= s.r.width - 3; ++x) s.Pixel(x, y);
+  }
+  return 1;
+}
+
+template <typename T>
+int32_t RunBorder(uint8_t* dst, const uint8_t* src, const Rect& rect, int32_t dstX, int32_t dstY,
+                  uint16_t dstBpp, int32_t dstStride, int32_t srcStride, int32_t* const* params) {
+  Setup<T> s;
+  if (!MakeSetup(s, dst, src, rect, dstX, dstY, dstBpp, dstStride, srcStride, params)) return 1;
+  const int32_t w = s.r.width, h = s.r.height;
+  for (int32_t y : {0, 1, h - 2, h - 1}) {
+    for (int32_t x = 0; x < w; ++x) s.Pixel(x, y);
+  }
+  for (int32_t x : {0, 1, w - 2, w - 1}) {
+    for (int32_t y = 0; y < h; ++y) s.Pixel(x, y);
+  }
+  return 1;
+}
+
+}  // namespace
+
+KORVEX_REGION_CONVERTER(Demosaic8) {
+  (void)srcBytesPerPixel, (void)extra;
+  return RunInterior<uint8_t, uint16_t>(dst, src, srcRect, dstX, dstY, dstBytesPerPixel,
+                                        dstStride, srcStride, params);
+}
+
+KORVEX_REGION_CONVERTER(Demosaic16) {
+  (void)srcBytesPerPixel, (void)extra;
+  return RunInterior<detail::Word, uint32_t>(dst, src, srcRect, dstX, dstY, dstBytesPerPixel,
+                                             dstStride, srcStride, params);
+}
+
+KORVEX_REGION_CONVERTER(Demosaic8Border) {
+  (void)srcBytesPerPixel, (void)extra;
+  return RunBorder<uint8_t>(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, dstStride,
+                            srcStride, params);
+}
+
+KORVEX_REGION_CONVERTER(Demosaic16Border) {
+  (void)srcBytesPerPixel, (void)extra;
+  return RunBorder<detail::Word>(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, dstStride,
+                                 srcStride, params);
+}
+
+}  // namespace korvex::image

@@ -1,0 +1,82 @@
+#include "image/converters/field_merge.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace korvex::image {
+namespace {
+
+template <typename T, bool kMirrorV, bool kMirrorH>
+int32_t Merge(uint8_t* dst, const uint8_t* src, Size dstSize, Size srcSize, int32_t dstStride,
+              int32_t srcStride) {
+  if (!dst || !src) return 1;
+  const int32_t rows = std::min(dstSize.height, kPictureHeight);
+  const int32_t cols = std::min({dstSize.width, srcSize.width, kPictureWidth});
+  if (rows <= 0 || cols <= 0) return 1;
+  for (int32_t r = 0; r < rows; ++r) {
+    const int32_t picture = kMirrorV ? rows - 1 - r : r;
+    const int32_t raw = (picture & 1) ? kField2FirstRow + picture / 2 : kField1FirstRow + picture / 2;
+    if (raw >= srcSize.height) continue;
+    const T* in = reinterpret_cast<const T*>(src + static_cast<ptrdiff_t>(raw) * srcStride);
+    T* out = reinterpret_cast<T*>(dst + static_cast<ptrdiff_t>(r) * dstStride);
+    if constexpr (kMirrorH) {
+      for (int32_t j = 0; j < cols; ++j) out[j] = in[cols - 1 - j];
+    } else {
+      std::memcpy(out, in, static_cast<size_t>(cols) * sizeof(T));
+    }
+  }
+  return 1;
+}
+
+using W = detail::Word;
+
+template <typename T>
+int32_t PadRows(uint8_t* dst, const Rect& rect, int32_t dstStride) {
+  if (!dst || rect.Width() <= 0 || rect.Height() <= 0) return 1;
+  const size_t packed = static_cast<size_t>(rect.Width()) * sizeof(T);
+  if (static_cast<size_t>(dstStride) < packed) return 1;  // would not fit: leave as is
+  for (int32_t r = rect.Height() - 1; r > 0; --r) {
+    std::memmove(dst + static_cast<ptrdiff_t>(r) * dstStride, dst + r * packed, packed);
+  }
+  return 1;
+}
+
+}  // namespace
+
+#define KORVEX_MERGE(name, T, v, h)                                              \
+  KORVEX_SCALING_CONVERTER(name) {                                               \
+    (void)dstRect, (void)srcRect, (void)dstBytesPerPixel, (void)srcBytesPerPixel; \
+    (void)reserved1, (void)reserved2;                                            \
+    return Merge<T, v, h>(dst, src, dstSize, srcSize, dstStride, srcStride);     \
+  }
+
+KORVEX_MERGE(MergeFields8, uint8_t, false, false)
+KORVEX_MERGE(MergeFields8MirrorV, uint8_t, true, false)
+KORVEX_MERGE(MergeFields8MirrorH, uint8_t, false, true)
+KORVEX_MERGE(MergeFields8MirrorVH, uint8_t, true, true)
+KORVEX_MERGE(MergeFields16, W, false, false)
+KORVEX_MERGE(MergeFields16MirrorV, W, true, false)
+KORVEX_MERGE(MergeFields16MirrorH, W, false, true)
+KORVEX_MERGE(MergeFields16MirrorVH, W, true, true)
+#undef KORVEX_MERGE
+
+ScalingConverter SelectMergeFields(bool sixteenBit, bool mirrorV, bool mirrorH) {
+  static constexpr ScalingConverter kTable[2][4] = {
+      {MergeFields8, MergeFields8MirrorV, MergeFields8MirrorH, MergeFields8MirrorVH},
+      {MergeFields16, MergeFields16MirrorV, MergeFields16MirrorH, MergeFields16MirrorVH}};
+  return kTable[sixteenBit ? 1 : 0][(mirrorV ? 1 : 0) | (mirrorH ? 2 : 0)];
+}
+
+KORVEX_REGION_CONVERTER(PadRows8) {
+  (void)src, (void)dstX, (void)dstY, (void)dstBytesPerPixel, (void)srcBytesPerPixel;
+  (void)srcStride, (void)params, (void)extra;
+  return PadRows<uint8_t>(dst, srcRect, dstStride);
+}
+
+KORVEX_REGION_CONVERTER(PadRows16) {
+  (void)src, (void)dstX, (void)dstY, (void)dstBytesPerPixel, (void)srcBytesPerPixel;
+  (void)srcStride, (void)params, (void)extra;
+  return PadRows<uint16_t>(dst, srcRect, dstStride);
+}
+
+}  // namespace korvex::image

@@ -1,0 +1,96 @@
+#include "image/converters/white_balance.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace korvex::image {
+namespace detail {
+
+namespace {
+int32_t Ratio(double value) {
+  if (!(value < 2147483647.0)) return std::numeric_limits<int32_t>::max();  // also NaN
+  return static_cast<int32_t>(value);
+}
+}  // namespace
+
+void FinishWhiteBalance(int32_t* block, uint64_t sumG, uint64_t countG, uint64_t sumB,
+                        uint64_t countB, uint64_t sumR, uint64_t countR) {
+  if (countG == 0 || countB == 0 || countR == 0 || sumG == 0) {
+    block[kWbResultBlue] = block[kWbResultGreen] = block[kWbResultRed] = 100;
+    return;
+  }
+  const double mG = static_cast<double>(sumG) / static_cast<double>(countG);
+  const double mB = static_cast<double>(sumB) / static_cast<double>(countB);
+  const double mR = static_cast<double>(sumR) / static_cast<double>(countR);
+  const double s = mG + mB + mR;
+  const double k = s / mG / 3.0;
+  block[kWbResultBlue] = mB > 0.0 ? Ratio(s / mB / 3.0 * 100.0 / k)
+                                  : std::numeric_limits<int32_t>::max();
+  block[kWbResultGreen] = 100;
+  block[kWbResultRed] = mR > 0.0 ? Ratio(s / mR / 3.0 * 100.0 / k)
+                                 : std::numeric_limits<int32_t>::max();
+}
+
+}  // namespace detail
+
+namespace {
+
+// Rows are summed by column parity; the row's parity tells which colours
+// its even and odd columns hold.
+template <typename T>
+int32_t Measure(int32_t* block, const detail::Region& r) {
+  const int rowBit = block[kWbResultBayerMode] & 1;
+  const int colBit = (block[kWbResultBayerMode] >> 1) & 1;
+  uint64_t sum[2][2] = {};    // [row parity][column parity]
+  uint64_t count[2][2] = {};
+  const uint64_t evenCount = static_cast<uint64_t>(r.width + 1) / 2;
+  const uint64_t oddCount = static_cast<uint64_t>(r.width) / 2;
+  for (int32_t y = 0; y < r.height; ++y) {
+    const T* p = reinterpret_cast<const T*>(r.SrcRow(y));
+    uint64_t even = 0, odd = 0;
+    int32_t x = 0;
+    while (x + 1 < r.width) {
+      // 32-bit partial sums (vectorise well) over chunks that cannot overflow.
+      const int32_t end = x + std::min<int32_t>((r.width - x) / 2, 16384) * 2;
+      uint32_t e = 0, o = 0;
+      for (; x < end; x += 2) {
+        e += p[x];
+        o += p[x + 1];
+      }
+      even += e;
+      odd += o;
+    }
+    if (x < r.width) even += p[x];
+    const int rp = (y & 1) ^ rowBit;
+    sum[rp][colBit] += even;
+    sum[rp][colBit ^ 1] += odd;
+    count[rp][colBit] += evenCount;
+    count[rp][colBit ^ 1] += oddCount;
+  }
+  detail::FinishWhiteBalance(block, sum[0][0] + sum[1][1], count[0][0] + count[1][1], sum[0][1],
+                             count[0][1], sum[1][0], count[1][0]);
+  return 1;
+}
+
+}  // namespace
+
+KORVEX_REGION_CONVERTER(MeasureWhiteBalance8) {
+  (void)dstBytesPerPixel, (void)srcBytesPerPixel, (void)extra;
+  int32_t* block = detail::BlockOf(params);
+  if (!block) return 1;
+  const auto r = detail::MakeRegion(dst, src, srcRect, dstX, dstY, 1, 1, dstStride, srcStride);
+  if (!r.src) return 1;
+  return Measure<uint8_t>(block, r);
+}
+
+KORVEX_REGION_CONVERTER(MeasureWhiteBalance16) {
+  (void)dstBytesPerPixel, (void)srcBytesPerPixel, (void)extra;
+  int32_t* block = detail::BlockOf(params);
+  if (!block) return 1;
+  const auto r = detail::MakeRegion(dst, src, srcRect, dstX, dstY, 2, 2, dstStride, srcStride);
+  if (!r.src) return 1;
+  return Measure<detail::Word>(block, r);
+}
+
+}  // namespace korvex::image
