@@ -17,5 +17,7 @@
 
 #include "korvex/host_base.h"
 #include "korvex/host_messages.h"
+#include "korvex/host_driver.h"
+#include "korvex/host_sim.h"
 
 #endif /* KORVEX_HOST_H */

@@ -1,0 +1,235 @@
+// CKVXSdkLib: the device object of one camera. It names and probes the
+// devices, talks to the camera's registers and serial ROM, owns the frame
+// geometry and buffers, takes single frames and runs the streaming thread
+// that fills a ring of raw frame buffers.
+#pragma once
+
+#include "device/sync_event.h"
+#include "device/transport.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace korvex {
+
+class CKVXSdkLib {
+ public:
+  // Device-layer results.
+  enum Result : int {
+    kOk = 0,
+    kBadBufferCount = 1,
+    kBadLineWidth = 3,
+    kBadLineCount = 4,
+    kOutOfMemory = 7,
+    kOpenFailed = 10,
+    kSendFailed = 12,
+    kNullBuffer = 14,
+    kTransferFailed = 19,
+    kAlreadyStreaming = 21,
+    kBadDeviceIndex = 22,
+  };
+  // WaitForFrame answers.
+  enum WaitResult : int { kStreamIdle = 0, kStreamEnded = 1, kPollAgain = 2, kFrameReady = 3 };
+
+  static constexpr uint32_t kFrameWaitMs = 6000;
+  static constexpr int kDefaultTransferTimeout = 3000;
+
+  CKVXSdkLib();
+  virtual ~CKVXSdkLib();
+  CKVXSdkLib(const CKVXSdkLib&) = delete;
+  CKVXSdkLib& operator=(const CKVXSdkLib&) = delete;
+
+  // Virtual slots, in order.
+  // Copies the region of interest of a raw frame buffer into out.
+  virtual int CopyRawFrame(uint8_t* out, const uint8_t* src);
+  // Conversions for other frame formats; this camera never needs them.
+  virtual int ConvertFrameRegion(uint8_t* out, const uint8_t* src, int x, int y, int width,
+                                 int height, int flags);
+  virtual int ConvertFrame(uint8_t* out, const uint8_t* src, int flags);
+  virtual int CopyFieldFrame(uint8_t* out, const uint8_t* src);
+  // Stores v when 0, 1 or 2, else 1; returns 1.
+  virtual int SetVariant(int v);
+  // Stores the word-mode flag and sends the transfer width command.
+  virtual int SetWordMode(bool on);
+
+  // ---- Device naming and probing ----
+  // 22 for an index above 31 (nothing changes), else builds the path: 0.
+  int BuildDevicePath(uint32_t index);
+  // Opens every path 0..31 once and records which ones opened.
+  void ProbeDevices();
+  bool IsDevicePresent(int index) const;
+  static int MaxDeviceCount() { return kMaxDevices; }
+  int CurrentDeviceIndex() const { return currentIndex_; }
+  const char* DevicePath() const { return devicePath_; }
+  const char* ModelIdentifier() const { return modelId_; }
+  // Sends the driver's transfer time-out (the result is not examined).
+  void SetTransferTimeout(int value);
+  int TransferTimeout() const { return transferTimeout_; }
+
+  // Defaults of geometry, word mode, variant and time-out; closes the
+  // capture handle.
+  void ResetDefaults();
+  // ResetDefaults, path for index (22 when invalid), byte mode; 0.
+  int SelectDevice(int index);
+
+  // ---- Registers and serial ROM (1 success, 0 failure) ----
+  int WriteSensorRegister(uint16_t reg, int32_t value);
+  int ReadSensorRegister(uint16_t reg, int32_t& value) const;
+  int WriteControllerRegister(uint8_t reg, uint8_t value);
+  int ReadControllerRegister(uint8_t reg, uint8_t& value);
+  int ReadSromByte(uint16_t address, uint8_t& value);
+  int ReadSromId(int index, uint8_t& value);
+  int WriteSromId(int index, int value);
+  // Reads the configuration byte 0x1EB0 and applies it: 1 selects variant 0,
+  // 2 variant 1, anything else (or a failed read) changes nothing. Returns
+  // the read's result.
+  int ApplyConfigurationByte();
+
+  // ---- Frame buffers ----
+  int AllocateFrameBuffers(int pitch, int firstColumn, int width, int totalLines, int firstLine,
+                           int height, int count);
+
+  // ---- Single frames ----
+  int CaptureSingleFrame();
+  void CloseCaptureHandle();
+  int GetSingleFrame(uint8_t* out, int convert, int estimate, int raw);
+  int64_t SingleCaptureStatus() const { return singleCaptureStatus_; }
+
+  // ---- Streaming ----
+  int StartStreaming();
+  int StopStreaming();
+  int WaitForFrame();
+  int GetStreamFrame(uint8_t* out, int convert, int estimate, int raw);
+  bool Streaming() const { return stream_.finished.load() == 0; }
+  int StreamFrameCount() const { return stream_.frameCount.load(); }
+  int StreamElapsedMs() const { return stream_.elapsed.load(); }
+  int64_t StreamStatus() const { return stream_.status.load(); }
+  int ReadIndex() const { return stream_.readIndex.load(); }
+  int WriteIndex() const { return stream_.writeIndex.load(); }
+
+  // Ring index rules. The slot after `write` for the next frame, skipping
+  // the consumer's slot `read`.
+  static int NextWriteIndex(int write, int read, int count);
+  // Frames completed but not yet taken (write index unwrapped past read).
+  static int PendingFrames(int write, int read, int count);
+  // The slot before `write` (the newest completed one unless the producer
+  // skipped the consumer's slot).
+  static int NewestFrameIndex(int write, int count);
+
+  // ---- Geometry and buffers ----
+  int WordMode() const { return wordMode_; }
+  int Pitch() const { return pitch_; }
+  int FirstColumn() const { return firstColumn_; }
+  int Width() const { return width_; }
+  int TotalLines() const { return totalLines_; }
+  int FirstLine() const { return firstLine_; }
+  int Height() const { return height_; }
+  int RawFrameBytes() const { return rawFrameBytes_; }
+  int TransferSize() const { return transferSize_; }
+  int ExactTransferBytes() const { return exactTransferBytes_; }
+  int RingBufferSize() const { return ringBufferSize_; }
+  int RingCount() const { return static_cast<int>(ring_.size()); }
+  const uint8_t* RingBuffer(int i) const { return ring_[i].get(); }
+  const uint8_t* SingleFrameBuffer() const { return singleFrame_.get(); }
+  uint8_t* ColourBuffer() const { return colourBuffer_.get(); }
+  int ColourBufferSize() const { return colourBufferSize_; }
+  int FrameFormat() const { return frameFormat_; }
+  int Variant() const { return variant_; }
+  int LargeTransfer() const { return largeTransfer_; }
+
+  // Requested window as the model's size setup stored it.
+  int WindowX() const { return windowX_; }
+  int WindowY() const { return windowY_; }
+  int WindowWidth() const { return windowWidth_; }
+  int WindowHeight() const { return windowHeight_; }
+
+  // Mirror flags (0/1), kept for the camera object.
+  int SetMirrorH(bool on) { mirrorH_ = on ? 1 : 0; return 0; }
+  int SetMirrorV(bool on) { mirrorV_ = on ? 1 : 0; return 0; }
+  int GetMirrorH() const { return mirrorH_; }
+  int GetMirrorV() const { return mirrorV_; }
+
+ protected:
+  // Opens the current path, sends one 64-byte packet, closes: the result of
+  // SendPacket, or 10 when the open failed.
+  int SendCommand(const uint8_t* packet);
+  void SetModelIdentifier(const char* id);
+  void SetLargeTransfer(bool on) {
+    largeTransfer_ = on ? 1 : 0;
+    stream_.largeTransfer.store(largeTransfer_);
+  }
+  void StoreWindow(int x, int y, int width, int height) {
+    windowX_ = x;
+    windowY_ = y;
+    windowWidth_ = width;
+    windowHeight_ = height;
+  }
+  void SetWordModeFlag(bool on) { wordMode_ = on ? 1 : 0; }
+
+ private:
+  // What the streaming thread shares with the application thread.
+  struct StreamBlock {
+    uint32_t transferLength = 0;
+    SyncEvent frameReady{false};   // auto reset: one per completed frame
+    SyncEvent threadEnded{true};   // manual reset: the thread's last act
+    std::atomic<int32_t> elapsed{0};
+    std::atomic<int32_t> frameCount{0};
+    std::atomic<int64_t> status{0};
+    std::atomic<int32_t> finished{1};
+    std::atomic<int32_t> failed{0};
+    std::vector<uint8_t*> ring;
+    std::atomic<int32_t> writeIndex{0};
+    std::atomic<int32_t> readIndex{0};
+    std::atomic<int32_t> newestIndex{0};  // slot of the last completed frame
+    std::atomic<int32_t> largeTransfer{0};
+    std::array<char, 128> devicePath{};
+    // Makes each index hand-over (producer advancing, consumer choosing its
+    // slot) one step, so that the consumer never picks the slot being filled.
+    std::mutex indexLock;
+  };
+
+  static void StreamMain(StreamBlock* block);
+  void FreeFrameBuffers();
+  void JoinStreamThread();
+
+  // Transport.
+  char modelId_[16] = {};
+  std::array<int32_t, kMaxDevices> presence_{};
+  int32_t currentIndex_ = 0;
+  char devicePath_[128] = {};
+  DeviceHandle captureHandle_ = nullptr;
+  int32_t transferTimeout_ = kDefaultTransferTimeout;
+  int32_t largeTransfer_ = 0;
+
+  // Sensor register cache.
+  std::array<int32_t, 1024> sensorCache_{};
+
+  // Geometry.
+  int32_t wordMode_ = 0;
+  int32_t variant_ = 0;
+  int32_t windowX_ = 0, windowY_ = 0, windowWidth_ = 0, windowHeight_ = 0;
+  int32_t pitch_ = 0, firstColumn_ = 0, width_ = 0;
+  int32_t totalLines_ = 0, firstLine_ = 0, height_ = 0;
+  int32_t rawFrameBytes_ = 0, transferSize_ = 0, exactTransferBytes_ = 0;
+  int32_t frameFormat_ = 1;
+  int32_t mirrorH_ = 0, mirrorV_ = 0;
+
+  // Buffers.
+  std::unique_ptr<uint8_t[]> singleFrame_;
+  std::unique_ptr<uint8_t[]> colourBuffer_;
+  int32_t colourBufferSize_ = 0;
+  int32_t ringBufferSize_ = 0;
+  std::vector<std::unique_ptr<uint8_t[]>> ring_;
+  int64_t singleCaptureStatus_ = 0;
+
+  // Streaming.
+  StreamBlock stream_;
+  std::thread streamThread_;
+};
+
+}  // namespace korvex
