@@ -1,0 +1,186 @@
+// Fast converters against their plain reference versions: byte-identical
+// output on random pictures, every mode and the parameter extremes.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "image/converters/converters.h"
+#include "image/converters/reference/reference.h"
+#include "image_util.h"
+
+namespace korvex::image::test {
+namespace {
+
+struct Dims {
+  int32_t w, h;
+};
+const Dims kSmall[] = {{6, 6}, {8, 6}, {10, 14}, {9, 7}, {38, 26}};
+constexpr Dims kFull{2560, 1920};
+
+// Runs both converters from equal inputs into equal (pre-filled) outputs and
+// compares every byte, including those a converter must leave alone.
+void ExpectSame(RegionConverter fast, RegionConverter ref, const Img& src, int dstBpp,
+                std::vector<int32_t> block, bool inPlace, std::mt19937& rng) {
+  Img a(src.width, src.height, dstBpp), b;
+  if (inPlace) {
+    a = src;
+  } else {
+    Randomize(a, rng, 65536);
+  }
+  b = a;
+  std::vector<int32_t> blockA = block, blockB = block;
+  Apply(fast, a, inPlace ? a : src, blockA.data());
+  Apply(ref, b, inPlace ? b : src, blockB.data());
+  ASSERT_EQ(blockA, blockB);
+  ASSERT_TRUE(a.bytes == b.bytes) << src.width << "x" << src.height << " bpp " << src.bpp
+                                  << "->" << dstBpp << " block[0] " << block[0];
+}
+
+TEST(ConverterOracle, DemosaicEveryModeGainAndPixelSize) {
+  std::mt19937 rng(1);
+  const int32_t gains[][2] = {{100, 100}, {400, 37}, {0, 250}, {-5, 1}, {5000, 3}};
+  for (const Dims d : kSmall) {
+    for (int deep = 0; deep < 2; ++deep) {
+      Img mosaic(d.w, d.h, deep ? 2 : 1);
+      // Deep mosaics also carry words beyond 10 bits, which must clamp alike.
+      Randomize(mosaic, rng, d.w == 38 ? 65536 : 1024);
+      for (int mode = 0; mode < 4; ++mode) {
+        for (const auto& g : gains) {
+          for (int step : {3, 4}) {
+            const std::vector<int32_t> block = {mode, g[0], 77, g[1]};
+            const int bpp = step * (deep ? 2 : 1);
+            if (deep) {
+              ExpectSame(Demosaic16, reference::Demosaic16, mosaic, bpp, block, false, rng);
+              ExpectSame(Demosaic16Border, reference::Demosaic16Border, mosaic, bpp, block,
+                         false, rng);
+            } else {
+              ExpectSame(Demosaic8, reference::Demosaic8, mosaic, bpp, block, false, rng);
+              ExpectSame(Demosaic8Border, reference::Demosaic8Border, mosaic, bpp, block, false,
+                         rng);
+            }
+          }
+        }
+      }
+    }
+  }
+}
+
+TEST(ConverterOracle, DemosaicFullFrame) {
+  std::mt19937 rng(2);
+  Img m8(kFull.w, kFull.h, 1), m16(kFull.w, kFull.h, 2);
+  Randomize(m8, rng);
+  Randomize(m16, rng);
+  ExpectSame(Demosaic8, reference::Demosaic8, m8, 3, {3, 180, 100, 90}, false, rng);
+  ExpectSame(Demosaic8Border, reference::Demosaic8Border, m8, 3, {0, 100, 100, 400}, false, rng);
+  ExpectSame(Demosaic16, reference::Demosaic16, m16, 6, {1, 130, 100, 250}, false, rng);
+}
+
+TEST(ConverterOracle, MosaicMeasurementsAndGrayGain) {
+  std::mt19937 rng(3);
+  std::vector<Dims> dims(std::begin(kSmall), std::end(kSmall));
+  dims.push_back(kFull);
+  for (const Dims d : dims) {
+    Img m8(d.w, d.h, 1), m16(d.w, d.h, 2);
+    Randomize(m8, rng);
+    Randomize(m16, rng);
+    for (int mode = 0; mode < 4; ++mode) {
+      ExpectSame(MeasureWhiteBalance8, reference::MeasureWhiteBalance8, m8, 1, {0, 0, 0, mode},
+                 true, rng);
+      ExpectSame(MeasureWhiteBalance16, reference::MeasureWhiteBalance16, m16, 2,
+                 {0, 0, 0, mode}, true, rng);
+      const std::vector<int32_t> gray = {mode, 256, 128, 37, 1000, -255, 0, 12, 300, 10};
+      ExpectSame(GrayGainOffset8, reference::GrayGainOffset8, m8, 1, gray, true, rng);
+      ExpectSame(GrayGainOffset16, reference::GrayGainOffset16, m16, 2, gray, true, rng);
+      if (d.w > 100) break;  // one mode on the full frame
+    }
+  }
+}
+
+struct Stage {
+  const char* name;
+  RegionConverter fast, ref;
+  int sampleSize, channels;
+  std::vector<int32_t> settings;
+};
+
+TEST(ConverterOracle, FiltersEverySettingExtremeAndPixelSize) {
+  const std::vector<int32_t> gamma = {-5, 0, 1, 50, 99, 101, 150, 200, 300};
+  const std::vector<int32_t> contrast = {-200, -127, -1, 1, 64, 127, 200};
+  const std::vector<int32_t> bright = {-300, -255, -1, 1, 100, 255, 300};
+  const std::vector<int32_t> sharp = {-1, 1, 15, 30, 40};
+  const Stage stages[] = {
+      {"Gamma8", Gamma8, reference::Gamma8, 1, 1, gamma},
+      {"Gamma16", Gamma16, reference::Gamma16, 2, 1, gamma},
+      {"Gamma24", Gamma24, reference::Gamma24, 1, 3, gamma},
+      {"Gamma48", Gamma48, reference::Gamma48, 2, 3, gamma},
+      {"Contrast8", Contrast8, reference::Contrast8, 1, 1, contrast},
+      {"Contrast16", Contrast16, reference::Contrast16, 2, 1, contrast},
+      {"Contrast24", Contrast24, reference::Contrast24, 1, 3, contrast},
+      {"Contrast48", Contrast48, reference::Contrast48, 2, 3, contrast},
+      {"Brightness8", Brightness8, reference::Brightness8, 1, 1, bright},
+      {"Brightness16", Brightness16, reference::Brightness16, 2, 1, bright},
+      {"Brightness24", Brightness24, reference::Brightness24, 1, 3, bright},
+      {"Brightness48", Brightness48, reference::Brightness48, 2, 3, bright},
+      {"Sharpen8", Sharpen8, reference::Sharpen8, 1, 1, sharp},
+      {"Sharpen16", Sharpen16, reference::Sharpen16, 2, 1, sharp},
+      {"Sharpen24", Sharpen24, reference::Sharpen24, 1, 3, sharp},
+      {"Sharpen48", Sharpen48, reference::Sharpen48, 2, 3, sharp},
+  };
+  std::mt19937 rng(4);
+  for (const Stage& s : stages) {
+    SCOPED_TRACE(s.name);
+    const bool sharpen = s.fast == Sharpen8 || s.fast == Sharpen16 || s.fast == Sharpen24 ||
+                         s.fast == Sharpen48;
+    const std::vector<int> pixelSizes =
+        s.channels == 1 ? std::vector<int>{s.sampleSize} : std::vector<int>{3 * s.sampleSize, 4 * s.sampleSize};
+    for (const Dims d : kSmall) {
+      for (int bpp : pixelSizes) {
+        Img img(d.w, d.h, bpp);
+        // Deep images include out-of-range words on the largest size.
+        Randomize(img, rng, d.w == 38 ? 65536 : 1024);
+        for (int32_t v : s.settings) {
+          for (int32_t bits : {10, 12}) {
+            if (s.sampleSize == 1 && bits == 12) continue;
+            ExpectSame(s.fast, s.ref, img, bpp, {v, bits}, !sharpen, rng);
+          }
+        }
+      }
+    }
+  }
+}
+
+TEST(ConverterOracle, FiltersFullFrame) {
+  std::mt19937 rng(5);
+  Img colour(kFull.w, kFull.h, 3), gray(kFull.w, kFull.h, 1);
+  Randomize(colour, rng);
+  Randomize(gray, rng);
+  ExpectSame(Gamma24, reference::Gamma24, colour, 3, {140, 10}, true, rng);
+  ExpectSame(Contrast24, reference::Contrast24, colour, 3, {-40, 10}, true, rng);
+  ExpectSame(Brightness24, reference::Brightness24, colour, 3, {77, 10}, true, rng);
+  ExpectSame(Sharpen8, reference::Sharpen8, gray, 1, {30, 10}, false, rng);
+  ExpectSame(HueSaturation24, reference::HueSaturation24, colour, 3, {-100, 0, 60, 10}, true,
+             rng);
+}
+
+TEST(ConverterOracle, HueSaturationEveryExtreme) {
+  std::mt19937 rng(6);
+  const int32_t hues[] = {-400, -360, -60, -1, 0, 1, 60, 180, 359, 360};
+  const int32_t sats[] = {-300, -255, -1, 0, 1, 128, 255};
+  for (int bpp : {3, 4, 6, 8}) {
+    Img img(40, 30, bpp);  // 1200 random colours per size
+    Randomize(img, rng, bpp > 4 ? 65536 : 1024);
+    for (int32_t h : hues) {
+      for (int32_t s : sats) {
+        const std::vector<int32_t> block = {h, 0, s, 10};
+        if (bpp > 4) {
+          ExpectSame(HueSaturation48, reference::HueSaturation48, img, bpp, block, true, rng);
+        } else {
+          ExpectSame(HueSaturation24, reference::HueSaturation24, img, bpp, block, true, rng);
+        }
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace korvex::image::test
