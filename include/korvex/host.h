@@ -17,6 +17,10 @@
 
 #include "korvex/host_base.h"
 #include "korvex/host_messages.h"
+#include "korvex/host_registry.h"
+#include "korvex/host_shm.h"
+#include "korvex/host_text.h"
+#include "korvex/host_gdi.h"
 #include "korvex/host_driver.h"
 #include "korvex/host_sim.h"
 
