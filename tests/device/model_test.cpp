@@ -1,0 +1,192 @@
+// The Korvex740K3-XLN model driver: construction and its initialisation
+// sequence, device selection, size, sample width, gain, exposure, trigger and
+// clock, checked packet by packet.
+#include "device/korvex740k3xln_init_table.h"
+#include "device/korvex740k3xln_sdk.h"
+#include "sim_traffic.h"
+
+namespace korvex {
+namespace {
+
+using testing::CommandPackets;
+using testing::Packet;
+using Packets = std::vector<std::vector<uint8_t>>;
+
+std::vector<uint8_t> SensorWrite8(int reg, int value) {
+  return Packet({0x04, 0x20, 0xFE, reg, 0, value});
+}
+std::vector<uint8_t> SensorWrite16(int reg, int value) {
+  return Packet({0x04, 0x30, 0xFE, reg & 0xFF, reg >> 8, value & 0xFF, (value >> 8) & 0xFF,
+                 (value >> 16) & 0xFF});
+}
+std::vector<uint8_t> Controller(int reg, int value) { return Packet({0x25, reg, value}); }
+
+// The 388 writes and the reset of the initialisation sequence.
+Packets InitSequence() {
+  Packets p{SensorWrite8(0x80, 0x09), Controller(6, 0x11), Controller(6, 0x00)};
+  for (int r = 0; r < 256; ++r) p.push_back(SensorWrite8(r, kKorvex740K3XLNInitRegisters[r]));
+  for (const SensorWrite& w : kKorvex740K3XLNInitWrites16) {
+    p.push_back(SensorWrite16(w.reg, static_cast<int>(w.value)));
+  }
+  p.push_back(SensorWrite8(0x80, 0x89));
+  return p;
+}
+
+Packets Concat(std::initializer_list<Packets> parts) {
+  Packets all;
+  for (const Packets& part : parts) all.insert(all.end(), part.begin(), part.end());
+  return all;
+}
+
+class ModelTest : public testing::SimTest {};
+
+TEST_F(ModelTest, InitialisationTableHoldsTheSensorValues) {
+  // Spot checks against the sensor's documented values and run lengths.
+  EXPECT_EQ(kKorvex740K3XLNInitRegisters[0x00], 0x80);
+  EXPECT_EQ(kKorvex740K3XLNInitRegisters[0x0F], 0x1C);
+  EXPECT_EQ(kKorvex740K3XLNInitRegisters[0x77], 0xF7);
+  EXPECT_EQ(kKorvex740K3XLNInitRegisters[0x78], 0xFF);
+  EXPECT_EQ(kKorvex740K3XLNInitRegisters[0x97], 0x09);
+  EXPECT_EQ(kKorvex740K3XLNInitRegisters[0xAB], 0x80);
+  EXPECT_EQ(kKorvex740K3XLNInitRegisters[0xFF], 0x00);
+  int nonZero = 0;
+  for (uint8_t v : kKorvex740K3XLNInitRegisters) nonZero += v != 0;
+  EXPECT_EQ(nonZero, 49);
+  const SensorWrite* w = kKorvex740K3XLNInitWrites16;
+  EXPECT_EQ(w[0].reg, 0x8000);
+  EXPECT_EQ(w[0].value, 0x840001u);
+  EXPECT_EQ(w[29].reg, 0x8200);
+  EXPECT_EQ(w[29].value, 0x59003Eu);
+  EXPECT_EQ(w[129].reg, 0x880C);
+  EXPECT_EQ(w[129].value, 0x6473D9u);
+}
+
+TEST_F(ModelTest, ConstructionSendsTheWholeSequenceInOrder) {
+  CKorvex740K3XLNSdk model;
+  const Packets expected = Concat({
+      {Packet({0x0A, 0x01}), Controller(14, 0)},
+      InitSequence(),
+      {Packet({0x09, 0x00, 0x70, 0x4E, 0x00}), Controller(0, 0x00), Controller(1, 0x70),
+       Controller(2, 0x4E), Controller(3, 0x00), Controller(11, 0x00)},
+      {SensorWrite8(2, 0x00), SensorWrite8(3, 0x02)},  // gain 512
+      {SensorWrite8(0xA0, 0xB6), SensorWrite8(0xA1, 0x93)},  // exposure 64
+      {SensorWrite8(8, 0)},
+  });
+  const Packets sent = CommandPackets();
+  ASSERT_EQ(sent.size(), expected.size());
+  for (size_t i = 0; i < sent.size(); ++i) ASSERT_EQ(sent[i], expected[i]) << "packet " << i;
+  EXPECT_EQ(InitSequence().size(), 3u + 256u + 130u + 1u);  // 388 writes and the reset
+
+  EXPECT_STREQ(model.DevicePath(), "\\\\.\\Kvrx740K3XLN-0");
+  EXPECT_TRUE(model.IsDevicePresent(0));
+  EXPECT_EQ(model.GetGlobalGain(), 512);
+  EXPECT_EQ(model.GetExposure(), 64);
+  EXPECT_FALSE(model.ReinitialisePending());
+  EXPECT_EQ(model.TransferSize(), 5140480);
+  EXPECT_EQ(model.ProgrammedTransferSize(), 5140480);
+  EXPECT_EQ(model.LargeTransfer(), 1);
+  EXPECT_EQ(model.RingCount(), 4);
+  int32_t cached = 0;
+  EXPECT_EQ(model.ReadSensorRegister(0x97, cached), 1);
+  EXPECT_EQ(cached, 0x09);
+  EXPECT_EQ(KorvexHost_SimOpenHandles(0), 0u);
+}
+
+TEST_F(ModelTest, SelectingTheSameIndexSkipsTheSequence) {
+  KorvexHost_SimPlug(2);
+  CKorvex740K3XLNSdk model;
+  KorvexHost_SimClearTraffic();
+  ASSERT_EQ(model.SelectDevice(0), 0);
+  for (const auto& p : CommandPackets()) EXPECT_NE(p[0], 0x04);
+
+  KorvexHost_SimClearTraffic();
+  ASSERT_EQ(model.SelectDevice(2), 0);
+  EXPECT_STREQ(model.DevicePath(), "\\\\.\\Kvrx740K3XLN-2");
+  size_t sensorWrites = 0;
+  for (const KorvexSimTraffic& t : testing::Traffic()) {
+    EXPECT_EQ(t.device, 2);
+    if (t.pipe == 0 && t.packet[0] == 0x04) ++sensorWrites;
+  }
+  EXPECT_EQ(sensorWrites, 388u);
+  EXPECT_EQ(model.SelectDevice(32), 22);
+  EXPECT_EQ(model.CurrentDeviceIndex(), 2);
+}
+
+TEST_F(ModelTest, WindowAndWordMode) {
+  CKorvex740K3XLNSdk model;
+  EXPECT_EQ(model.SetWindow(1, 0, 3000, 3000, 0), 1);
+  EXPECT_EQ(model.SetWindow(0, 0, 3, 10, 0), 1);
+  EXPECT_EQ(model.SetWindow(0, 0, 100, 100, 4), 1);
+  KorvexHost_SimClearTraffic();
+  ASSERT_EQ(model.SetWordMode(false), 1);
+  EXPECT_EQ(CommandPackets(), (Packets{Packet({0x0A, 0x01}), Controller(14, 0)}));
+
+  KorvexHost_SimClearTraffic();
+  ASSERT_EQ(model.SetWordMode(true), 1);
+  ASSERT_EQ(model.SetWindow(8, 4, 640, 480, 2), 0);
+  EXPECT_EQ(CommandPackets(),
+            (Packets{Packet({0x0A, 0x01}), Controller(14, 1), Packet({0x09, 0x00, 0x70, 0x4E}),
+                     Controller(0, 0x00), Controller(1, 0x70), Controller(2, 0x4E),
+                     Controller(3, 0x00)}));
+  EXPECT_EQ(model.WordMode(), 1);
+  EXPECT_EQ(model.WindowWidth(), 640);
+  EXPECT_EQ(model.SubSample(), 2);
+  EXPECT_EQ(model.Width(), 2560);  // the raw frame is always the whole sensor
+  EXPECT_EQ(model.LargeTransfer(), 1);
+}
+
+TEST_F(ModelTest, GainExposureTriggerAndClock) {
+  CKorvex740K3XLNSdk model;
+  KorvexHost_SimClearTraffic();
+  ASSERT_EQ(model.SetExposure(1014), 1);
+  ASSERT_EQ(model.SetGlobalGain(512), 1);
+  ASSERT_EQ(model.SetTriggerMode(true), 1);
+  ASSERT_EQ(model.SetTriggerMode(false), 1);
+  EXPECT_EQ(CommandPackets(),
+            (Packets{SensorWrite8(0xA0, 0x00), SensorWrite8(0xA1, 0x90), SensorWrite8(2, 0x00),
+                     SensorWrite8(3, 0x02), Controller(11, 0x25), Controller(11, 0x00)}));
+  EXPECT_EQ(model.GetExposure(), 1014);
+  ASSERT_EQ(model.SetExposure(0), 1);
+  uint32_t reg = 0;
+  KorvexHost_SimReadSensorRegister(0, 0xA0, &reg);
+  EXPECT_EQ(reg, 0xF6u);
+  ASSERT_EQ(model.SetGlobalGain(0x7FF), 1);
+  EXPECT_EQ(model.GetGlobalGain(), 0x3FF);
+
+  // Failed writes keep the previous values.
+  KorvexHost_SimSetFault(0, KORVEX_SIM_FAULT_FAIL_REGISTER_WRITE, 0, 1);
+  EXPECT_EQ(model.SetGlobalGain(100), 0);
+  EXPECT_EQ(model.GetGlobalGain(), 0x3FF);
+  KorvexHost_SimSetFault(0, KORVEX_SIM_FAULT_FAIL_REGISTER_WRITE, 0, 1);
+  EXPECT_EQ(model.SetExposure(100), 0);
+  EXPECT_EQ(model.GetExposure(), 0);
+
+  KorvexHost_SimClearTraffic();
+  ASSERT_EQ(model.SetClockMode(2), 1);
+  const Packets sent = CommandPackets();
+  ASSERT_GE(sent.size(), 2u);
+  EXPECT_EQ(sent[0], SensorWrite8(0x20, 0));
+  EXPECT_EQ(sent[1], Controller(15, 3));
+  EXPECT_EQ(Packets(sent.begin() + 2, sent.end()), InitSequence());
+  uint8_t mode = 0;
+  ASSERT_EQ(model.ReadClockMode(mode), 1);
+  EXPECT_EQ(mode, 2);
+  EXPECT_EQ(model.ClockMode(), 2);
+}
+
+TEST_F(ModelTest, WorksWithoutACamera) {
+  KorvexHost_SimUnplug(0);
+  CKorvex740K3XLNSdk model;
+  EXPECT_FALSE(model.IsDevicePresent(0));
+  EXPECT_EQ(model.GetGlobalGain(), 0);
+  EXPECT_EQ(model.GetExposure(), 0);
+  EXPECT_EQ(model.SelectDevice(0), 0);
+  EXPECT_EQ(model.CaptureSingleFrame(), 10);
+  EXPECT_EQ(model.SingleCaptureStatus(), 19);
+  uint8_t mode = 9;
+  EXPECT_EQ(model.ReadClockMode(mode), 0);
+  EXPECT_EQ(KorvexHost_SimTrafficCount(), 0u);
+}
+
+}  // namespace
+}  // namespace korvex
