@@ -7,11 +7,71 @@
 namespace korvex::image {
 namespace {
 
+// One output row: o + ((o - m) x s) / 10 with m the box mean from four
+// neighbouring column sums. 8-bit samples stay within 16-bit lanes: the
+// difference times s is at most 255 x 30.
+KORVEX_VECTOR_CLONES void SharpenRow8(const uint16_t* col, const uint8_t* in, uint8_t* out,
+                                      int32_t first, int32_t last, int32_t step, int32_t s) {
+  const int16_t gain = static_cast<int16_t>(s);
+  for (int32_t i = first; i < last; ++i) {
+    const int16_t o = in[i];
+    const int16_t m = static_cast<int16_t>(
+        static_cast<uint16_t>(col[i - 2 * step] + col[i - step] + col[i] + col[i + step]) >> 4);
+    const int16_t d = static_cast<int16_t>(o - m);
+    const int16_t q = static_cast<int16_t>(static_cast<int16_t>(d * gain) / 10);
+    int16_t v = static_cast<int16_t>(o + q);
+    v = v < 0 ? 0 : (v > 255 ? 255 : v);
+    out[i] = static_cast<uint8_t>(v);
+  }
+}
+
+KORVEX_VECTOR_CLONES void SharpenRow16(const uint32_t* col, const detail::Word* in,
+                                       uint16_t* out, int32_t first, int32_t last, int32_t step,
+                                       int32_t s, int32_t max) {
+  for (int32_t i = first; i < last; ++i) {
+    const int32_t o = in[i];
+    const int32_t m =
+        static_cast<int32_t>((col[i - 2 * step] + col[i - step] + col[i] + col[i + step]) >> 4);
+    int32_t d = o - m;
+    d = d < -max ? -max : (d > max + 1 ? max + 1 : d);  // the difference table's range
+    int32_t v = o + d * s / 10;
+    v = v < 0 ? 0 : (v > max ? max : v);
+    out[i] = static_cast<uint16_t>(v);
+  }
+}
+
+KORVEX_VECTOR_CLONES void MoveColumns8(uint16_t* col, const uint8_t* add, const uint8_t* sub,
+                                       int32_t n) {
+  for (int32_t i = 0; i < n; ++i) col[i] = static_cast<uint16_t>(col[i] + add[i] - sub[i]);
+}
+
+KORVEX_VECTOR_CLONES void MoveColumns16(uint32_t* col, const detail::Word* add,
+                                        const detail::Word* sub, int32_t n) {
+  for (int32_t i = 0; i < n; ++i) col[i] = col[i] + add[i] - sub[i];
+}
+
+inline void SharpenRow(const uint16_t* col, const uint8_t* in, uint8_t* out, int32_t first,
+                       int32_t last, int32_t step, int32_t s, int32_t) {
+  SharpenRow8(col, in, out, first, last, step, s);
+}
+inline void SharpenRow(const uint32_t* col, const detail::Word* in, uint16_t* out,
+                       int32_t first, int32_t last, int32_t step, int32_t s, int32_t max) {
+  SharpenRow16(col, in, out, first, last, step, s, max);
+}
+inline void MoveColumns(uint16_t* col, const uint8_t* add, const uint8_t* sub, int32_t n) {
+  MoveColumns8(col, add, sub, n);
+}
+inline void MoveColumns(uint32_t* col, const detail::Word* add, const detail::Word* sub,
+                        int32_t n) {
+  MoveColumns16(col, add, sub, n);
+}
+
 // The 4 x 4 box as running sums: per sample column a vertical sum of four
 // rows, updated by one row in and one row out per output row, then four
 // vertical sums side by side. Samples of a row are handled as one array with
 // pixel step `step` (1, 3 or 4), so the loops run over contiguous memory.
-template <typename T, typename U>
+// T is the stored sample, O the plain sample type, U the column sum.
+template <typename T, typename O, typename U>
 int32_t Run(const detail::Region& r, const int32_t* block, int step, int channels, int bits) {
   if (!block || r.Empty() || r.width < 5 || r.height < 5) return 1;
   if (r.dst == r.src) return 1;
@@ -24,30 +84,16 @@ int32_t Run(const detail::Region& r, const int32_t* block, int step, int channel
   for (int32_t i = 0; i < n; ++i) {
     column[i] = static_cast<U>(U(row(0)[i]) + row(1)[i] + row(2)[i] + row(3)[i]);
   }
-  std::vector<T> result(static_cast<size_t>(n));
+  const bool direct = ds == step && channels == step;
+  std::vector<O> result(direct ? 0 : static_cast<size_t>(n));
+  const int32_t first = 2 * step, last = (r.width - 2) * step;  // [first, last)
   for (int32_t y = 2; y <= r.height - 3; ++y) {
-    if (y > 2) {
-      const T* add = row(y + 1);
-      const T* sub = row(y - 3);
-      for (int32_t i = 0; i < n; ++i) column[i] = static_cast<U>(column[i] + add[i] - sub[i]);
-    }
-    const T* in = row(y);
-    const int32_t first = 2 * step, last = (r.width - 2) * step;  // [first, last)
-    for (int32_t i = first; i < last; ++i) {
-      const int32_t o = in[i];
-      const int32_t m =
-          static_cast<int32_t>((U(column[i - 2 * step]) + column[i - step] + column[i] +
-                                column[i + step]) >> 4);
-      int32_t d = o - m;
-      if constexpr (sizeof(T) == 2) d = d < -max ? -max : (d > max + 1 ? max + 1 : d);
-      int32_t v = o + d * s / 10;
-      v = v < 0 ? 0 : (v > max ? max : v);
-      result[i] = static_cast<T>(v);
-    }
-    T* out = reinterpret_cast<T*>(r.DstRow(y));
-    if (ds == step && channels == step) {
-      for (int32_t i = first; i < last; ++i) out[i] = result[i];
+    if (y > 2) MoveColumns(column.data(), row(y + 1), row(y - 3), n);
+    O* out = reinterpret_cast<O*>(r.DstRow(y));
+    if (direct) {
+      SharpenRow(column.data(), row(y), out, first, last, step, s, max);
     } else {
+      SharpenRow(column.data(), row(y), result.data(), first, last, step, s, max);
       for (int32_t x = 2; x < r.width - 2; ++x) {
         for (int c = 0; c < channels; ++c) out[x * ds + c] = result[x * step + c];
       }
@@ -61,24 +107,24 @@ int32_t Run(const detail::Region& r, const int32_t* block, int step, int channel
 KORVEX_REGION_CONVERTER(Sharpen8) {
   (void)dstBytesPerPixel, (void)srcBytesPerPixel;
   KORVEX_REGION_SETUP(1, 1);
-  return Run<uint8_t, uint16_t>(r, block, 1, 1, 8);
+  return Run<uint8_t, uint8_t, uint16_t>(r, block, 1, 1, 8);
 }
 KORVEX_REGION_CONVERTER(Sharpen16) {
   (void)dstBytesPerPixel, (void)srcBytesPerPixel;
   KORVEX_REGION_SETUP(2, 2);
   if (!block) return 1;
-  return Run<detail::Word, uint32_t>(r, block, 1, 1, detail::ClampBits(block[kFilterBits]));
+  return Run<detail::Word, uint16_t, uint32_t>(r, block, 1, 1, detail::ClampBits(block[kFilterBits]));
 }
 KORVEX_REGION_CONVERTER(Sharpen24) {
   KORVEX_REGION_SETUP(dstBytesPerPixel, srcBytesPerPixel);
   if (!detail::HoldsColour(r, 1) || r.srcBpp > 4) return 1;
-  return Run<uint8_t, uint16_t>(r, block, r.srcBpp, 3, 8);
+  return Run<uint8_t, uint8_t, uint16_t>(r, block, r.srcBpp, 3, 8);
 }
 KORVEX_REGION_CONVERTER(Sharpen48) {
   KORVEX_REGION_SETUP(dstBytesPerPixel, srcBytesPerPixel);
   if (!detail::HoldsColour(r, 2) || r.srcBpp > 8) return 1;
   if (!block) return 1;
-  return Run<detail::Word, uint32_t>(r, block, r.srcBpp / 2, 3,
+  return Run<detail::Word, uint16_t, uint32_t>(r, block, r.srcBpp / 2, 3,
                                      detail::ClampBits(block[kFilterBits]));
 }
 
