@@ -31,13 +31,9 @@ int32_t Run8(const detail::Region& r, const int32_t* block, int channels) {
 int32_t Run16(const detail::Region& r, const int32_t* block, int channels) {
   if (!block || r.Empty()) return 1;
   const int bits = detail::ClampBits(block[kFilterBits]);
-  const uint32_t n = 1u << bits, max = n - 1;
+  const uint32_t max = (1u << bits) - 1;
   const float f = BrightnessFactor(block[kFilterValue]);
-  std::vector<uint16_t> table(n);
-  for (uint32_t i = 0; i < n; ++i) table[i] = static_cast<uint16_t>(ApplyBrightness(i, f, max));
-  detail::ApplyTable16(r, channels, table.data(), n, [f, max](uint32_t v) {
-    return static_cast<uint16_t>(ApplyBrightness(v, f, max));
-  });
+  detail::ApplyFactor16(r, channels, f, max);
   return 1;
 }
 

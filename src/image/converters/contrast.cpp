@@ -54,8 +54,7 @@ int32_t Run16(const detail::Region& r, const int32_t* block, int channels) {
   const uint32_t n = 1u << detail::ClampBits(block[kFilterBits]);
   std::vector<uint16_t> table(n);
   BuildContrastTable16(block[kFilterValue], block[kFilterBits], table.data());
-  const uint16_t top = static_cast<uint16_t>(n - 1);
-  detail::ApplyTable16(r, channels, table.data(), n, [top](uint32_t) { return top; });
+  detail::ApplyTable16(r, channels, table.data(), n, static_cast<uint16_t>(n - 1));
   return 1;
 }
 

@@ -46,8 +46,7 @@ int32_t Run16(const detail::Region& r, const int32_t* block, int channels) {
   const uint32_t n = 1u << detail::ClampBits(block[kFilterBits]);
   std::vector<uint16_t> table(n);
   BuildGammaTable16(block[kFilterValue], block[kFilterBits], table.data());
-  const uint16_t last = table[n - 1];
-  detail::ApplyTable16(r, channels, table.data(), n, [last](uint32_t) { return last; });
+  detail::ApplyTable16(r, channels, table.data(), n, table[n - 1]);
   return 1;
 }
 

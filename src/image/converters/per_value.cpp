@@ -1,0 +1,105 @@
+#include "image/converters/per_value.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "image/converters/brightness.h"
+
+namespace korvex::image::detail {
+namespace {
+
+// Rows are taken in chunks through a local copy, so source and destination
+// may be the same memory while the kernels see distinct arrays.
+constexpr int32_t kChunk = 1024;
+
+KORVEX_VECTOR_CLONES void LookUp8(const uint8_t* __restrict in, uint8_t* __restrict out,
+                                  int32_t n, const uint32_t* __restrict table) {
+  for (int32_t i = 0; i < n; ++i) out[i] = static_cast<uint8_t>(table[in[i]]);
+}
+
+KORVEX_VECTOR_CLONES void LookUp16(const uint16_t* __restrict in, uint16_t* __restrict out,
+                                   int32_t n, const uint32_t* __restrict table, uint32_t limit) {
+  for (int32_t i = 0; i < n; ++i) {
+    const uint32_t v = in[i];
+    out[i] = static_cast<uint16_t>(table[v < limit ? v : limit]);
+  }
+}
+
+KORVEX_VECTOR_CLONES void Factor16(const uint16_t* __restrict in, uint16_t* __restrict out,
+                                   int32_t n, float f, uint32_t max) {
+  const float top = static_cast<float>(max);
+  for (int32_t i = 0; i < n; ++i) {
+    const float p = static_cast<float>(static_cast<int32_t>(in[i])) * f;
+    // p >= 0; at or above max the truncation is at least max.
+    const int32_t t = static_cast<int32_t>(p < top ? p : top);
+    out[i] = static_cast<uint16_t>(t);
+  }
+}
+
+// Runs kernel(in, out, count) over the channel samples of every row: the
+// whole row at once when pixels hold only the channels, otherwise through a
+// packed copy of the channels.
+template <typename S, typename Kernel>
+void ForChannels(const Region& r, int channels, Kernel kernel) {
+  S in[kChunk], out[kChunk];
+  const int ss = r.srcBpp / static_cast<int>(sizeof(S));
+  const int ds = r.dstBpp / static_cast<int>(sizeof(S));
+  const bool packed = ss == channels && ds == channels;
+  const int32_t pixelsPerChunk = kChunk / channels;
+  for (int32_t y = 0; y < r.height; ++y) {
+    const uint8_t* srow = r.SrcRow(y);
+    uint8_t* drow = r.DstRow(y);
+    for (int32_t x0 = 0; x0 < r.width; x0 += pixelsPerChunk) {
+      const int32_t count = std::min(pixelsPerChunk, r.width - x0);
+      const int32_t samples = count * channels;
+      if (packed) {
+        std::memcpy(in, srow + static_cast<size_t>(x0) * channels * sizeof(S),
+                    static_cast<size_t>(samples) * sizeof(S));
+      } else {
+        for (int32_t x = 0; x < count; ++x) {
+          std::memcpy(in + x * channels, srow + static_cast<size_t>(x0 + x) * ss * sizeof(S),
+                      channels * sizeof(S));
+        }
+      }
+      kernel(in, out, samples);
+      if (packed) {
+        std::memcpy(drow + static_cast<size_t>(x0) * channels * sizeof(S), out,
+                    static_cast<size_t>(samples) * sizeof(S));
+      } else {
+        for (int32_t x = 0; x < count; ++x) {
+          std::memcpy(drow + static_cast<size_t>(x0 + x) * ds * sizeof(S), out + x * channels,
+                      channels * sizeof(S));
+        }
+      }
+    }
+  }
+}
+
+}  // namespace
+
+void ApplyTable8(const Region& r, int channels, const uint8_t table[256]) {
+  uint32_t wide[256];
+  for (int i = 0; i < 256; ++i) wide[i] = table[i];
+  ForChannels<uint8_t>(r, channels, [&](const uint8_t* in, uint8_t* out, int32_t n) {
+    LookUp8(in, out, n, wide);
+  });
+}
+
+void ApplyTable16(const Region& r, int channels, const uint16_t* table, uint32_t n,
+                  uint16_t above) {
+  std::vector<uint32_t> wide(n + 1);
+  for (uint32_t i = 0; i < n; ++i) wide[i] = table[i];
+  wide[n] = above;
+  ForChannels<uint16_t>(r, channels, [&](const uint16_t* in, uint16_t* out, int32_t count) {
+    LookUp16(in, out, count, wide.data(), n);
+  });
+}
+
+void ApplyFactor16(const Region& r, int channels, float f, uint32_t max) {
+  ForChannels<uint16_t>(r, channels, [&](const uint16_t* in, uint16_t* out, int32_t count) {
+    Factor16(in, out, count, f, max);
+  });
+}
+
+}  // namespace korvex::image::detail
