@@ -22,9 +22,7 @@ namespace {
 
 int32_t Run8(const detail::Region& r, const int32_t* block, int channels) {
   if (!block || r.Empty()) return 1;
-  uint8_t table[256];
-  BuildBrightnessTable8(block[kFilterValue], table);
-  detail::ApplyTable8(r, channels, table);
+  detail::ApplyFactor8(r, channels, BrightnessFactor(block[kFilterValue]));
   return 1;
 }
 

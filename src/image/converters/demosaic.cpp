@@ -167,6 +167,34 @@ void Interior(const Setup<T>& s) {
 // the high half of Σ x (gain << 5) in 16 bits. Both candidate sums of every
 // column are formed and one is picked by an alternating column mask, which
 // keeps every loop contiguous and branch-free.
+template <int kStep>
+void Interior8Fast(const Setup<uint8_t>& s);
+
+// Writes the planes of one row into 3- or 4-byte pixels (the fourth byte is
+// kept as it was).
+KORVEX_VECTOR_CLONES void Interleave3(uint8_t* __restrict out, const uint8_t* __restrict pB,
+                                      const uint8_t* __restrict pG,
+                                      const uint8_t* __restrict pR, int32_t begin, int32_t end) {
+  for (int32_t x = begin; x < end; ++x) {
+    out[3 * x] = pB[x];
+    out[3 * x + 1] = pG[x];
+    out[3 * x + 2] = pR[x];
+  }
+}
+
+using Word32 = uint32_t __attribute__((may_alias));
+
+KORVEX_VECTOR_CLONES void Interleave4(uint8_t* __restrict out, const uint8_t* __restrict pB,
+                                      const uint8_t* __restrict pG,
+                                      const uint8_t* __restrict pR, int32_t begin, int32_t end) {
+  Word32* o = reinterpret_cast<Word32*>(out);
+  for (int32_t x = begin; x < end; ++x) {
+    o[x] = (o[x] & 0xFF000000u) | pB[x] | (static_cast<uint32_t>(pG[x]) << 8) |
+           (static_cast<uint32_t>(pR[x]) << 16);
+  }
+}
+
+template <int kStep>
 KORVEX_VECTOR_CLONES void Interior8Fast(const Setup<uint8_t>& s) {
   const int32_t w = s.r.width;
   std::vector<uint16_t> vr(static_cast<size_t>(w)), vb(static_cast<size_t>(w));
@@ -219,10 +247,10 @@ KORVEX_VECTOR_CLONES void Interior8Fast(const Setup<uint8_t>& s) {
       pG[x] = static_cast<uint8_t>(g);
       pR[x] = static_cast<uint8_t>(red);
     }
-    for (int32_t x = 2; x < end; ++x) {
-      out[3 * x] = pB[x];
-      out[3 * x + 1] = pG[x];
-      out[3 * x + 2] = pR[x];
+    if constexpr (kStep == 3) {
+      Interleave3(out, pB, pG, pR, 2, end);
+    } else {
+      Interleave4(out, pB, pG, pR, 2, end);
     }
   }
 }
@@ -238,8 +266,8 @@ int32_t RunInterior(uint8_t* dst, const uint8_t* src, const Rect& rect, int32_t 
   const bool narrow = s.gainR < 4096 && s.gainB < 4096;
   const int step = dstBpp / static_cast<int>(sizeof(T));
   if constexpr (sizeof(T) == 1) {
-    if (step == 3 && s.gainR < 2048 && s.gainB < 2048) {
-      Interior8Fast(s);
+    if ((step == 3 || step == 4) && s.gainR < 2048 && s.gainB < 2048) {
+      step == 3 ? Interior8Fast<3>(s) : Interior8Fast<4>(s);
       return 1;
     }
   }

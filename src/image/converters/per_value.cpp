@@ -37,6 +37,15 @@ KORVEX_VECTOR_CLONES void Factor16(const uint16_t* __restrict in, uint16_t* __re
   }
 }
 
+KORVEX_VECTOR_CLONES void Factor8(const uint8_t* __restrict in, uint8_t* __restrict out,
+                                  int32_t n, float f) {
+  for (int32_t i = 0; i < n; ++i) {
+    // 0 <= p <= 255 x 11: the truncation cannot overflow, so limit after it.
+    const int32_t t = static_cast<int32_t>(static_cast<float>(static_cast<int32_t>(in[i])) * f);
+    out[i] = static_cast<uint8_t>(t < 255 ? t : 255);
+  }
+}
+
 // Runs kernel(in, out, count) over the channel samples of every row: the
 // whole row at once when pixels hold only the channels, otherwise through a
 // packed copy of the channels.
@@ -93,6 +102,12 @@ void ApplyTable16(const Region& r, int channels, const uint16_t* table, uint32_t
   wide[n] = above;
   ForChannels<uint16_t>(r, channels, [&](const uint16_t* in, uint16_t* out, int32_t count) {
     LookUp16(in, out, count, wide.data(), n);
+  });
+}
+
+void ApplyFactor8(const Region& r, int channels, float f) {
+  ForChannels<uint8_t>(r, channels, [&](const uint8_t* in, uint8_t* out, int32_t count) {
+    Factor8(in, out, count, f);
   });
 }
 

@@ -18,7 +18,9 @@ void ApplyTable8(const Region& r, int channels, const uint8_t table[256]);
 void ApplyTable16(const Region& r, int channels, const uint16_t* table, uint32_t n,
                   uint16_t above);
 
-// 16-bit channels: clamp(trunc(v x f), 0, max), product in single precision.
+// Channels scaled: clamp(trunc(v x f), 0, max), product in single precision
+// (max 255 for 8-bit channels).
+void ApplyFactor8(const Region& r, int channels, float f);
 void ApplyFactor16(const Region& r, int channels, float f, uint32_t max);
 
 // Both pixels hold three channels of `sampleSize` bytes.
