@@ -164,8 +164,10 @@ inline const Word* Words(const uint8_t* p) { return reinterpret_cast<const Word*
 
 // Hot loops are compiled twice, for the baseline instruction set and for
 // AVX2, and the better one is picked when the program loads. Integer code
-// only: both clones give the same bytes.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+// only: both clones give the same bytes. Not under the thread sanitizer,
+// whose runtime is not ready when the loader picks the clone.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && \
+    !defined(__SANITIZE_THREAD__)
 #define KORVEX_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
 #else
 #define KORVEX_VECTOR_CLONES
