@@ -65,7 +65,8 @@ KORVEX_HOST_API int KorvexHost_SimTrigger(int index);
  * benchmarks; 0: paced by exposure and pixel clock like the sensor. */
 KORVEX_HOST_API void KorvexHost_SimSetFastPace(int on);
 
-/* Frames supplied by the program instead of the synthetic scene.
+/* Frames supplied by the program instead of the synthetic scene, for the
+ * camera present at index (a camera plugged in later starts with the scene).
  * A raw frame is copied and served from the next frame on until replaced
  * (null or 0 bytes returns to the scene). It is served as given, byte for
  * byte from the start of each transfer, zero-filled beyond its end. */

@@ -231,14 +231,15 @@ TEST_F(SimCameraTest, UnplugEndsAWaitingTransferAtOnce) {
 TEST_F(SimCameraTest, NormalPaceFollowsTheClock) {
   KorvexHost_SimSetFastPace(0);
   std::vector<uint8_t> f(kByteFrame);
-  ASSERT_GT(Frame(device_, f), 0);
+  // The first frame comes at once, the next one a read-out later: 2008 lines
+  // of 2894 clocks, 242 ms at 24 MHz, then 145 ms at 40 MHz.
   const auto start = std::chrono::steady_clock::now();
   ASSERT_GT(Frame(device_, f), 0);
-  // 2008 lines of 2894 clocks at 40 MHz take about 145 ms.
+  ASSERT_GT(Frame(device_, f), 0);
   Send(device_, {0x25, 15, 3});
   ASSERT_GT(Frame(device_, f), 0);
   const auto elapsed = std::chrono::steady_clock::now() - start;
-  EXPECT_GT(elapsed, std::chrono::milliseconds(300));
+  EXPECT_GT(elapsed, std::chrono::milliseconds(380));
 }
 
 }  // namespace
