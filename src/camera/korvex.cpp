@@ -2,36 +2,12 @@
 // not belong to a more specific file.
 #include "camera/korvex.h"
 
+#include "device/korvex740k3xln_sdk.h"
+#include "image/dib_image.h"
 #include "settings/config_file.h"
+#include "settings/registry_persistence.h"
 
 namespace korvex {
-
-CKorvex::CKorvex() { rateWindowStart_ = platform::TimeGetTime(); }
-
-CKorvex::~CKorvex() {
-  Close();
-}
-
-int CKorvex::Initialize(platform::WindowHandle notifyWindow) {
-  errors_.SetNotifyWindow(notifyWindow);
-  // No model driver can be created on this build: the object stays without
-  // a device and every device operation answers with code 1.
-  errors_.ReportError(5);
-  return 0;
-}
-
-int CKorvex::SetDeviceNumber(int) { return NoDevice(); }
-int CKorvex::EnumDevice(char*) { return NoDevice(); }
-int CKorvex::EnumDeviceW(KORVEX_WCHAR*) { return NoDevice(); }
-int CKorvex::GetDeviceName(int, char*, int) { return NoDevice(); }
-int CKorvex::GetDeviceNameW(int, KORVEX_WCHAR*, int) { return NoDevice(); }
-int CKorvex::GetCameraInfo(KORVEX_CAMERA_INFO*) { return NoDevice(); }
-
-int CKorvex::Close() {
-  StopPreview();  // without a device this records code 1; Close goes on
-  imageReady_.store(0, std::memory_order_release);
-  return 1;
-}
 
 // ---- capture and preview -------------------------------------------------
 
@@ -44,16 +20,62 @@ int CKorvex::SnapShot(void*, int, int) { return NoDevice(); }
 int CKorvex::GetImage(void*, int, int) { return NoDevice(); }
 int CKorvex::Trigger(platform::WindowHandle, void*, int, int) { return NoDevice(); }
 
-int CKorvex::GetRealExposureTime(int* ok) {
-  if (ok) *ok = 0;
-  return NoDevice();
-}
 
 // ---- window geometry -----------------------------------------------------
 
-int CKorvex::SetPreviewWindow(platform::WindowHandle, int, int, int, int) { return NoDevice(); }
-int CKorvex::SetCaptureWindow(int, int) { return NoDevice(); }
-int CKorvex::SetCaptureWindowEx(int, int, int, int, int, int) { return NoDevice(); }
+int CKorvex::SetPreviewWindow(platform::WindowHandle parent, int left, int top, int right,
+                              int bottom) {
+  if (!HasDevice()) return NoDevice();
+  // Takes effect at the next start; no window is created or moved here.
+  previewParent_ = parent;
+  previewRect_[0] = left;
+  previewRect_[1] = top;
+  previewRect_[2] = right;
+  previewRect_[3] = bottom;
+  return 1;
+}
+
+int CKorvex::SetCaptureWindow(int width, int height) {
+  if (!HasDevice()) return NoDevice();
+  SizePreset preset;
+  if (!FindRootSizePreset(width, height, &preset)) {
+    errors_.ReportError(4);
+    return 0;
+  }
+  SizeGroup& s = settings_.size;
+  s.TH = preset.TH;
+  s.TV = preset.TV;
+  s.EH = preset.EH;
+  s.EV = preset.EV;
+  s.EHS = preset.EHS;
+  s.EVS = preset.EVS;
+  s.Buf = preset.Buf;
+  if (!CheckGeometry()) {
+    errors_.ReportError(7);
+    ResetGeometry();
+  }
+  ApplyWindow();
+  return 1;
+}
+
+int CKorvex::SetCaptureWindowEx(int th, int ehs, int eh, int tv, int evs, int ev) {
+  if (!HasDevice()) return NoDevice();
+  SizeGroup& s = settings_.size;
+  s.TH = th;
+  s.EHS = ehs;
+  s.EH = eh;
+  s.TV = tv;
+  s.EVS = evs;
+  s.EV = ev;
+  // Rejected values stay stored: the next acquisition then fails with code 7
+  // until valid ones are set.
+  if (!CheckGeometry()) {
+    errors_.ReportError(7);
+    return 0;
+  }
+  ApplyWindow();
+  return 1;
+}
 
 int CKorvex::GetCaptureWindowEx(int* th, int* ehs, int* eh, int* tv, int* evs, int* ev) {
   const SizeGroup& s = settings_.size;
@@ -64,25 +86,6 @@ int CKorvex::GetCaptureWindowEx(int* th, int* ehs, int* eh, int* tv, int* evs, i
   if (evs) *evs = s.EVS;
   if (ev) *ev = s.EV;
   return 1;
-}
-
-// ---- registers and serial ROM ----------------------------------------------
-
-int CKorvex::ReadRegister(int, int* ok) {
-  if (ok) *ok = 0;
-  return NoDevice();
-}
-int CKorvex::WriteRegister(int, int) { return NoDevice(); }
-
-int CKorvex::ReadSromID(int, int* ok) {
-  if (ok) *ok = 0;
-  errors_.NotifyError(1);
-  return 0;
-}
-
-int CKorvex::WriteSromID(int, int) {
-  errors_.NotifyError(1);
-  return 0;
 }
 
 // ---- files, configuration and dialogs -------------------------------------

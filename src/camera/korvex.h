@@ -7,13 +7,33 @@
 #include "camera/settings.h"
 #include "platform/platform.h"
 
+#include <array>
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <utility>
 #include <vector>
 
 namespace korvex {
+
+class CDibImage;
+class CKorvex740K3XLNSdk;
+class OwnershipTable;
+
+// The camera object's image buffers.
+enum ImageRole : int {
+  kGray8 = 0,
+  kGray16,
+  kColor24,
+  kColor32,
+  kColor48,
+  kColor64,
+  kCurrentOutput,
+  kDisplay,
+  kRawFrame,
+  kImageRoleCount
+};
 
 // Acquisition states.
 enum AcquisitionState : int32_t { kIdle = 0, kPreviewing = 1, kCapturing = 2, kTriggered = 3 };
@@ -97,7 +117,13 @@ class CKorvex {
   void NotifyUnsupported() { errors_.NotifyError(11); }
 
   // ---- state shared with the other parts of the camera
-  bool HasDevice() const { return hasDevice_; }
+  bool HasDevice() const { return hasDevice_.load(std::memory_order_acquire); }
+  CKorvex740K3XLNSdk* Device() { return device_.get(); }
+  CDibImage* Image(ImageRole role) { return images_[role].get(); }
+  OwnershipTable& Ownership() { return *ownership_; }
+  bool CheckGeometry() const;
+  void ClaimDevice(int number);
+  void ReleaseDevice(int number);
   CameraSettings& Settings() { return settings_; }
   CErrorReport& Errors() { return errors_; }
   int32_t State() const { return state_.load(std::memory_order_acquire); }
@@ -112,9 +138,18 @@ class CKorvex {
     return 0;
   }
 
+  void SaveSettings();
+  void LoadAndApplyAnalogSettings();
+  void ResetGeometry();
+  void ApplyWindow();
+  void SetGainField(int32_t gain);
+
   CErrorReport errors_;
   CameraSettings settings_;
-  bool hasDevice_ = false;
+  std::unique_ptr<OwnershipTable> ownership_;
+  std::unique_ptr<CKorvex740K3XLNSdk> device_;
+  std::array<std::unique_ptr<CDibImage>, kImageRoleCount> images_;
+  std::atomic<bool> hasDevice_{false};
 
   // Preview window geometry.
   platform::WindowHandle previewParent_ = nullptr;

@@ -2,13 +2,151 @@
 // sub-sampling, wait time, mirrors, auto iris, I/O port and real exposure.
 #include "camera/korvex.h"
 
+#include "device/korvex740k3xln_sdk.h"
+
+#include <cstdint>
+
 namespace korvex {
 
-int CKorvex::SetFilterValue(int, int) { return NoDevice(); }
+namespace {
 
-int CKorvex::GetFilterValue(int, int* ok) {
-  if (ok) *ok = 0;
-  return NoDevice();
+enum FilterId : int {
+  kBrightness = 1, kContrast, kHue, kSaturation, kSharpness, kBayerGainRGB, kBayerGainRed,
+  kBayerGainGreen, kBayerGainBlue, kBayerGainAuto, kGamma, kBayerMode, kGlobalGain,
+  kColorGainRed, kColorGainGreen1, kColorGainGreen2, kColorGainBlue, kExposureTime, kGrayMode,
+  kGrayGainR, kGrayGainG1, kGrayGainG2, kGrayGainB, kGrayOffsetR, kGrayOffsetG1, kGrayOffsetG2,
+  kGrayOffsetB, kGrayCalibrate
+};
+
+struct Range {
+  int32_t min, max;
+};
+
+// Accepted values of the identifiers that store into one field.
+Range RangeOf(int id) {
+  switch (id) {
+    case kBrightness: case kSaturation: return {-255, 255};
+    case kContrast: return {-127, 127};
+    case kHue: return {-360, 360};
+    case kSharpness: return {0, 30};
+    case kBayerGainRed: case kBayerGainGreen: case kBayerGainBlue: return {0, 400};
+    case kGamma: return {0, 200};
+    case kBayerMode: return {0, 3};
+    case kGlobalGain: return {0, 1023};
+    case kColorGainRed: case kColorGainGreen1: case kColorGainGreen2: case kColorGainBlue:
+      return {0, 0};
+    case kExposureTime: return {0, 1014};
+    case kGrayMode: return {0, 2};
+    case kGrayGainR: case kGrayGainG1: case kGrayGainG2: case kGrayGainB: return {0, 255};
+    case kGrayOffsetR: case kGrayOffsetG1: case kGrayOffsetG2: case kGrayOffsetB:
+      return {-255, 255};
+    case kGrayCalibrate: return {0, 1};
+    default: return {INT32_MIN, INT32_MAX};  // packed gains and the auto flag take anything
+  }
+}
+
+// The field an identifier stores into (ids 6 and 13 touch several).
+Setting& FieldOf(CameraSettings& s, int id) {
+  FilterGroup& f = s.filter;
+  AnalogGroup& a = s.analog;
+  switch (id) {
+    case kBrightness: return f.Brightness;
+    case kContrast: return f.Contrast;
+    case kHue: return f.Hue;
+    case kSaturation: return f.Saturation;
+    case kSharpness: return f.Sharpness;
+    case kBayerGainRed: return f.R_Gain;
+    case kBayerGainGreen: return f.G_Gain;
+    case kBayerGainBlue: return f.B_Gain;
+    case kBayerGainAuto: return f.BayerGainAuto;
+    case kGamma: return f.Gamma;
+    case kBayerMode: return f.BayerMode;
+    case kGlobalGain: return a.Global;
+    case kColorGainRed: return a.ColorR;
+    case kColorGainGreen1: return a.ColorG1;
+    case kColorGainGreen2: return a.ColorG2;
+    case kColorGainBlue: return a.ColorB;
+    case kExposureTime: return a.Exposure;
+    case kGrayMode: return f.Mode;
+    case kGrayGainR: return f.GainR1;
+    case kGrayGainG1: return f.GainG1;
+    case kGrayGainG2: return f.GainG2;
+    case kGrayGainB: return f.GainB1;
+    case kGrayOffsetR: return f.OffsetR1;
+    case kGrayOffsetG1: return f.OffsetG1;
+    case kGrayOffsetG2: return f.OffsetG2;
+    case kGrayOffsetB: return f.OffsetB1;
+    default: return f.GrayCalibrate;
+  }
+}
+
+}  // namespace
+
+int CKorvex::SetFilterValue(int id, int value) {
+  if (!HasDevice()) return NoDevice();
+  if (id < 1 || id > 28) {
+    errors_.ReportError(9);
+    return 0;
+  }
+  const Range range = RangeOf(id);
+  if (value < range.min || value > range.max) {
+    errors_.ReportError(9);
+    return 0;
+  }
+  FilterGroup& f = settings_.filter;
+  switch (id) {
+    case kBayerGainRGB:
+      f.R_Gain = value & 0xFF;
+      f.G_Gain = (value >> 8) & 0xFF;
+      f.B_Gain = (value >> 16) & 0xFF;
+      return 1;
+    case kBayerGainAuto:
+      f.BayerGainAuto = value != 0 ? 1 : 0;
+      return 1;
+    case kGlobalGain:
+      SetGainField(value);
+      device_->SetGlobalGain(static_cast<uint16_t>(value));
+      return 1;
+    case kExposureTime:
+      settings_.analog.Exposure = value;
+      device_->SetExposure(static_cast<uint16_t>(value));
+      return 1;
+    default:
+      FieldOf(settings_, id) = value;
+      return 1;
+  }
+}
+
+int CKorvex::GetFilterValue(int id, int* ok) {
+  if (!HasDevice()) {
+    if (ok) *ok = 0;
+    return NoDevice();
+  }
+  if (ok) *ok = 1;
+  if (id < 1 || id > 28) {
+    if (ok) *ok = 0;
+    errors_.ReportError(9);
+    return 0;
+  }
+  const FilterGroup& f = settings_.filter;
+  switch (id) {
+    case kBayerGainRGB:
+      return (f.R_Gain & 0xFF) | (f.G_Gain & 0xFF) << 8 | (f.B_Gain & 0xFF) << 16;
+    case kGlobalGain: return device_->GetGlobalGain();
+    case kExposureTime: return device_->GetExposure();
+    case kColorGainRed: case kColorGainGreen1: case kColorGainGreen2: case kColorGainBlue:
+      return 0;
+    default: return FieldOf(settings_, id);
+  }
+}
+
+void CKorvex::SetGainField(int32_t gain) {
+  AnalogGroup& a = settings_.analog;
+  a.Global = gain;
+  a.ColorG1 = gain;
+  a.ColorR = gain;
+  a.ColorB = gain;
+  a.ColorG2 = gain;
 }
 
 int CKorvex::SetColorMode(int bitsPerPixel) {
@@ -46,17 +184,36 @@ int CKorvex::SetWaitTime(int milliseconds) {
   return 1;
 }
 
-int CKorvex::SetMirrorH(int) { return NoDevice(); }
-int CKorvex::GetMirrorH() { return NoDevice(); }
+int CKorvex::SetMirrorH(int flag) {
+  if (!HasDevice()) return NoDevice();
+  const int32_t on = flag != 0 ? 1 : 0;
+  settings_.analog.H_Mirror = on;
+  device_->SetMirrorH(on);
+  return 1;
+}
 
-int CKorvex::SetMirrorV(int) {
-  errors_.NotifyError(1);
-  return 0;
+int CKorvex::GetMirrorH() {
+  if (!HasDevice()) return NoDevice();
+  return settings_.analog.H_Mirror;
+}
+
+int CKorvex::SetMirrorV(int flag) {
+  if (!HasDevice()) {
+    errors_.NotifyError(1);
+    return 0;
+  }
+  const int32_t on = flag != 0 ? 1 : 0;
+  settings_.analog.V_Mirror = on;
+  device_->SetMirrorV(on);
+  return 1;
 }
 
 int CKorvex::GetMirrorV() {
-  errors_.NotifyError(1);
-  return 0;
+  if (!HasDevice()) {
+    errors_.NotifyError(1);
+    return 0;
+  }
+  return settings_.analog.V_Mirror;
 }
 
 int CKorvex::SetAutoIris(unsigned int mode) {
@@ -73,14 +230,27 @@ int CKorvex::GetAutoIris(int* ok) {
   return settings_.analog.AutoIris;
 }
 
-int CKorvex::SetIOPort(int) {
-  errors_.NotifyError(1);
-  return 0;
+int CKorvex::SetIOPort(int value) {
+  if (!HasDevice()) {
+    errors_.NotifyError(1);
+    return 0;
+  }
+  return device_->WriteControllerRegister(7, static_cast<uint8_t>(value & 0xFF));
 }
 
-int CKorvex::GetIOPort(unsigned char*) {
-  errors_.NotifyError(1);
-  return 0;
+int CKorvex::GetIOPort(unsigned char* value) {
+  if (!HasDevice()) {
+    errors_.NotifyError(1);
+    return 0;
+  }
+  if (value == nullptr) {
+    errors_.NotifyError(9);
+    return 0;
+  }
+  uint8_t port = 0;
+  if (!device_->ReadControllerRegister(7, port)) port = 0;
+  *value = port;
+  return 1;
 }
 
 int CKorvex::SetConfigFilter() {
@@ -93,6 +263,35 @@ int CKorvex::GetConfigFilter() {
   return -1;
 }
 
-int CKorvex::SetRealExposureTime(int) { return NoDevice(); }
+int CKorvex::GetRealExposureTime(int* ok) {
+  if (!HasDevice()) {
+    if (ok) *ok = 0;
+    return NoDevice();
+  }
+  lineLength_ = kLinePeriodClocks;
+  lineOffset_ = kFixedOffsetClocks;
+  clockFactor_ = kClockPeriodMs;
+  const int32_t exposure = settings_.analog.Exposure;
+  effectiveLines_ = exposure == 1014 ? 2028 : exposure;
+  if (ok) *ok = 1;
+  realExposure_ = static_cast<int32_t>(
+      (effectiveLines_ * static_cast<double>(lineLength_) + lineOffset_) * clockFactor_ * 1000.0);
+  return realExposure_;
+}
+
+int CKorvex::SetRealExposureTime(int microseconds) {
+  if (!HasDevice()) return NoDevice();
+  int32_t lines = static_cast<int32_t>(static_cast<double>(microseconds) / 1000.0 / kLineTimeMs);
+  // 1014 stands for a 2028-line exposure, so a time that converts to exactly
+  // 1014 lines is out of range like every longer one.
+  if (lines == 1014) lines = 2028;
+  if (lines < 0 || lines > 1014) {
+    errors_.ReportError(9);
+    return 0;
+  }
+  settings_.analog.Exposure = lines;
+  device_->SetExposure(static_cast<uint16_t>(lines));
+  return 1;
+}
 
 }  // namespace korvex

@@ -49,7 +49,9 @@ TEST(ErrorHistory, EachThreadKeepsItsOrderWhenSeveralRecord) {
   bool seen[4] = {false, false, false, false};
   for (auto it = newestFirst.rbegin(); it != newestFirst.rend(); ++it) {
     const uint32_t thread = *it / 100, index = *it % 100;
-    if (seen[thread]) EXPECT_GT(index, last[thread]);
+    if (seen[thread]) {
+      EXPECT_GT(index, last[thread]);
+    }
     seen[thread] = true;
     last[thread] = index;
   }

@@ -1,0 +1,251 @@
+// Initialisation, device selection, enumeration and naming, camera
+// information, Close and destruction of the camera object.
+#include "camera/korvex.h"
+
+#include "camera/ownership_table.h"
+#include "device/korvex740k3xln_sdk.h"
+#include "image/dib_image.h"
+#include "platform/text.h"
+#include "settings/registry_persistence.h"
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+namespace korvex {
+
+namespace {
+
+constexpr const char kDeviceName[] = "Korvex740K3-XLN";
+constexpr int kNameSlot = 256;       // bytes per EnumDevice slot
+constexpr int kWideNameSlot = 256;   // UTF-16 units per EnumDeviceW slot (512 bytes)
+constexpr int kMinimumSlots = 10;
+
+// "Korvex740K3-XLN_NN": 18 characters and the terminator.
+void FormatDeviceName(char (&out)[32], int number) {
+  std::snprintf(out, sizeof out, "%s_%02d", kDeviceName, number);
+}
+
+}  // namespace
+
+CKorvex::CKorvex() : ownership_(std::make_unique<OwnershipTable>()) {
+  rateWindowStart_ = platform::TimeGetTime();
+}
+
+CKorvex::~CKorvex() {
+  // A camera that never got its device never loaded the stored settings;
+  // saving its constructor defaults would overwrite what the user stored.
+  if (HasDevice()) SaveSettings();
+  Close();
+  ReleaseDevice(deviceNumber_);
+  device_.reset();
+  for (auto& image : images_) image.reset();
+}
+
+void CKorvex::SaveSettings() {
+  SaveGain(settings_, deviceNumber_);
+  SaveFilter(settings_, deviceNumber_);
+  SaveGray(settings_, deviceNumber_);
+}
+
+void CKorvex::LoadAndApplyAnalogSettings() {
+  LoadFilter(settings_, deviceNumber_);
+  LoadGray(settings_, deviceNumber_);
+  GainDefaults defaults;
+  defaults.global = CKorvex740K3XLNSdk::kDefaultGain;
+  defaults.exposure = CKorvex740K3XLNSdk::kExposureMax;
+  defaults.vMirror = device_->GetMirrorV();
+  defaults.hMirror = device_->GetMirrorH();
+  LoadGain(settings_, deviceNumber_, defaults);
+  const AnalogGroup& a = settings_.analog;
+  device_->SetGlobalGain(static_cast<uint16_t>(a.Global.Get()));
+  device_->SetExposure(static_cast<uint16_t>(a.Exposure.Get()));
+  device_->SetMirrorV(a.V_Mirror != 0);
+  device_->SetMirrorH(a.H_Mirror != 0);
+}
+
+bool CKorvex::CheckGeometry() const {
+  const SizeGroup& s = settings_.size;
+  const int32_t eh = s.EH, ev = s.EV, ehs = s.EHS, evs = s.EVS;
+  auto within = [](int32_t v) { return v >= 0 && v <= 2560; };
+  if (!within(eh) || !within(ev) || !within(ehs) || !within(evs)) return false;
+  if (ehs + eh > 2560 || evs + ev > 2560) return false;
+  switch (settings_.video.SubSample.Get()) {
+    case 1: case 2: case 3: case 17: case 18: case 19: return false;
+    default: return true;
+  }
+}
+
+void CKorvex::ResetGeometry() {
+  SizeGroup& s = settings_.size;
+  s.TH = 2560;
+  s.TV = 2560;
+  s.EH = 2560;
+  s.EV = 2560;
+  s.EHS = 0;
+  s.EVS = 0;
+}
+
+void CKorvex::ApplyWindow() {
+  const SizeGroup& s = settings_.size;
+  device_->SetWindow(s.EHS, s.EVS, s.EH, s.EV, settings_.video.SubSample);
+}
+
+int CKorvex::Initialize(platform::WindowHandle notifyWindow) {
+  if (!ownership_->Open()) {
+    errors_.Record(5);  // the window is not stored yet: recorded, not posted
+    return 0;
+  }
+  try {
+    device_ = std::make_unique<CKorvex740K3XLNSdk>();
+    for (auto& image : images_) image = std::make_unique<CDibImage>();
+  } catch (const std::bad_alloc&) {
+    device_.reset();
+  }
+  errors_.SetNotifyWindow(notifyWindow);
+  if (!device_) {
+    errors_.ReportError(5);
+    return 0;
+  }
+  hasDevice_.store(true, std::memory_order_release);
+
+  LoadSize(settings_, deviceNumber_);
+  device_->InitializeSensor();
+  if (!CheckGeometry()) {
+    errors_.ReportError(7);
+    ResetGeometry();
+  }
+  ApplyWindow();
+  previewRect_[0] = 0;
+  previewRect_[1] = 0;
+  previewRect_[2] = settings_.size.EH;
+  previewRect_[3] = settings_.size.EV;
+  LoadAndApplyAnalogSettings();
+  LoadVideoFormat(settings_, deviceNumber_);
+  return 1;
+}
+
+int CKorvex::SetDeviceNumber(int number) {
+  if (!HasDevice()) return NoDevice();
+  SaveSettings();
+  if (!device_->IsDevicePresent(number) || device_->SelectDevice(number) != 0) {
+    errors_.ReportError(2);
+    return 0;
+  }
+  const int previous = deviceNumber_;
+  deviceNumber_ = number;  // the loads below read the new camera's keys
+  LoadAndApplyAnalogSettings();
+  (void)previous;
+  device_->ApplyConfigurationByte();
+  return 1;
+}
+
+int CKorvex::EnumDevice(char* names) {
+  if (!HasDevice()) return NoDevice();
+  if (names == nullptr) {
+    errors_.ReportError(9);
+    return 0;
+  }
+  int found = 0;
+  for (int index = 0; index < CKVXSdkLib::MaxDeviceCount(); ++index) {
+    device_->ProbeDevices();
+    if (!device_->IsDevicePresent(index)) continue;
+    char name[32];
+    FormatDeviceName(name, found + 1);
+    std::memcpy(names + found * kNameSlot, name, std::strlen(name) + 1);
+    ++found;
+  }
+  for (int slot = found; slot < kMinimumSlots; ++slot) names[slot * kNameSlot] = '\0';
+  return found;
+}
+
+int CKorvex::EnumDeviceW(KORVEX_WCHAR* names) {
+  if (!HasDevice()) return NoDevice();
+  if (names == nullptr) {
+    errors_.ReportError(9);
+    return 0;
+  }
+  // Uses the presence table of the last probe.
+  int found = 0;
+  for (int index = 0; index < CKVXSdkLib::MaxDeviceCount(); ++index) {
+    if (!device_->IsDevicePresent(index)) continue;
+    char name[32];
+    FormatDeviceName(name, found + 1);
+    KORVEX_WCHAR* slot = names + found * kWideNameSlot;
+    if (platform::AnsiToWide(name, slot, kWideNameSlot) <= 0) slot[0] = 0;
+    ++found;
+  }
+  for (int slot = found; slot < kMinimumSlots; ++slot) names[slot * kWideNameSlot] = 0;
+  return found;
+}
+
+int CKorvex::GetDeviceName(int number, char* name, int size) {
+  if (!HasDevice()) return NoDevice();
+  // A name takes 19 bytes with its terminator; smaller buffers are refused
+  // rather than written past.
+  if (size < 19 || number < 0 || number > 31 || name == nullptr) {
+    errors_.ReportError(9);
+    return 0;
+  }
+  if (!device_->IsDevicePresent(number)) {
+    errors_.ReportError(2);
+    return 0;
+  }
+  char text[32];
+  FormatDeviceName(text, number + 1);
+  std::memcpy(name, text, std::strlen(text) + 1);
+  return 1;
+}
+
+int CKorvex::GetDeviceNameW(int number, KORVEX_WCHAR* name, int size) {
+  if (!HasDevice()) return NoDevice();
+  if (size < 19 || number < 0 || number > 31 || name == nullptr) {
+    errors_.ReportError(9);
+    return 0;
+  }
+  if (!device_->IsDevicePresent(number)) {
+    errors_.ReportError(2);
+    return 0;
+  }
+  char text[32];
+  FormatDeviceName(text, number + 1);
+  if (platform::AnsiToWide(text, name, size) <= 0) {
+    errors_.ReportError(2);
+    return 0;
+  }
+  return 1;
+}
+
+int CKorvex::GetCameraInfo(KORVEX_CAMERA_INFO* info) {
+  if (!HasDevice()) return NoDevice();
+  if (info == nullptr) {
+    errors_.ReportError(9);
+    return 0;
+  }
+  if (info->size < 36u) {
+    errors_.ReportError(5);
+    return 0;
+  }
+  info->maxWidth = 2560;
+  info->maxHeight = 2560;
+  info->gainMin = 0;
+  info->gainMax = CKorvex740K3XLNSdk::kGainMax;
+  info->reserved1 = 0;
+  info->reserved2 = 0;
+  info->exposureMin = 0;
+  info->exposureMax = CKorvex740K3XLNSdk::kExposureMax;
+  return 1;
+}
+
+int CKorvex::Close() {
+  StopPreview();  // without a device this records code 1; Close goes on
+  imageReady_.store(0, std::memory_order_release);
+  if (HasDevice()) device_->CloseCaptureHandle();
+  return 1;
+}
+
+void CKorvex::ClaimDevice(int number) { ownership_->Claim(number, errors_.NotifyWindow()); }
+
+void CKorvex::ReleaseDevice(int number) { ownership_->Release(number, errors_.NotifyWindow()); }
+
+}  // namespace korvex

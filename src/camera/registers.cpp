@@ -1,0 +1,52 @@
+// Sensor registers and the serial ROM's identification area, as the
+// application reaches them.
+#include "camera/korvex.h"
+
+#include "device/korvex740k3xln_sdk.h"
+
+namespace korvex {
+
+int CKorvex::ReadRegister(int reg, int* ok) {
+  if (!HasDevice()) {
+    if (ok) *ok = 0;
+    return NoDevice();
+  }
+  int32_t value = 0;
+  if (!device_->ReadSensorRegister(static_cast<uint16_t>(reg & 0xFF), value)) {
+    if (ok) *ok = 0;
+    errors_.ReportError(6);
+    return 0;
+  }
+  if (ok) *ok = 1;
+  return value;
+}
+
+int CKorvex::WriteRegister(int reg, int value) {
+  if (!HasDevice()) return NoDevice();
+  if (!device_->WriteSensorRegister(static_cast<uint16_t>(reg & 0xFF), value)) {
+    errors_.ReportError(6);
+    return 0;
+  }
+  return 1;
+}
+
+int CKorvex::ReadSromID(int index, int* ok) {
+  uint8_t value = 0;
+  if (!HasDevice() || !device_->ReadSromId(index, value)) {
+    if (ok) *ok = 0;
+    errors_.NotifyError(1);
+    return 0;
+  }
+  if (ok) *ok = 1;
+  return value;
+}
+
+int CKorvex::WriteSromID(int index, int value) {
+  if (!HasDevice() || !device_->WriteSromId(index & 0xFF, value & 0xFF)) {
+    errors_.NotifyError(1);
+    return 0;
+  }
+  return 1;
+}
+
+}  // namespace korvex

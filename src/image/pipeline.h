@@ -1,0 +1,63 @@
+// The per-frame pipeline: one raw frame into the output image of the
+// current colour mode, with automatic brightness and white balance writing
+// their results back into the settings.
+#pragma once
+
+#include "camera/settings.h"
+#include "image/dispatch.h"
+
+#include <functional>
+
+namespace korvex::image {
+
+// The images the pipeline reads and writes; an image that has not been
+// created (no pixels) makes its stages do nothing.
+struct FrameImages {
+  ImageView raw;      // 2560 x 2008 samples, 8 or 16 bits
+  ImageView gray8;    // mosaic after the first stage; output of mode 0
+  ImageView gray16;   // mosaic after the first stage; output of mode 1
+  ImageView color24;
+  ImageView color32;
+  ImageView color48;
+  ImageView color64;
+  ImageView current;  // copy of the output image, the sharpness stage's source
+};
+
+// The sensor settings the automatic brightness loop adjusts.
+class SensorControl {
+ public:
+  virtual ~SensorControl() = default;
+  virtual int GlobalGain() = 0;   // last gain written, 0..1023
+  virtual void SetGlobalGain(int gain) = 0;
+  virtual int Exposure() = 0;     // last exposure written, 0..1014
+  virtual void SetExposure(int exposure) = 0;
+};
+
+// Dialog refreshes after the pipeline wrote settings back; either may be empty.
+struct PipelineHooks {
+  std::function<void()> refreshImageDialog;
+  std::function<void(int control, int value)> setAnalogDialogValue;
+};
+
+// Edit controls of the analog gain dialog that show automatic results.
+inline constexpr int kAnalogGainEdit = 1015;
+inline constexpr int kAnalogExposureEdit = 1027;
+
+// The output image of a colour mode (index 0..5).
+ImageView OutputImage(const FrameImages& images, int colorMode);
+
+void ProcessFrame(const FrameImages& images, CameraSettings& settings, SensorControl* sensor,
+                  const PipelineHooks& hooks);
+
+// The stages, exposed for tests.
+void RunAutoIris(const ImageView& raw, CameraSettings& settings, SensorControl& sensor,
+                 const PipelineHooks& hooks);
+void BalanceAndDemosaic(const ImageView& color, const ImageView& gray, CameraSettings& settings,
+                        const PipelineHooks& hooks);
+// The factor the auto iris derives from the five region means.
+double AutoIrisFactor(const int32_t (&means)[5]);
+// The five measuring rectangles for a raw frame of width x height, in the
+// dispatcher's bottom-up rows.
+void AutoIrisRectangles(int32_t width, int32_t height, Rect (&out)[5]);
+
+}  // namespace korvex::image

@@ -1,0 +1,181 @@
+// The parameter interface of an initialised camera on the simulated device.
+#include "KorvexSdk_740K3_XLN.h"
+#include "korvex/host.h"
+#include "korvex/host_sim.h"
+#include "support/registry_util.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+namespace {
+
+class Parameters : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    KorvexHost_SimReset();
+    KorvexHost_SimSetFastPace(1);
+    handle_ = Korvex_Initialize(nullptr);
+    ASSERT_NE(handle_, 0u);
+    Drain();
+  }
+  void TearDown() override { EXPECT_EQ(Korvex_Release(handle_), 1); }
+  void Drain() {
+    while (Korvex_GetLastError(handle_) != 0) {
+    }
+  }
+  uint32_t SensorRegister(uint32_t reg) {
+    uint32_t value = 0;
+    EXPECT_EQ(KorvexHost_SimReadSensorRegister(0, reg, &value), 1);
+    return value;
+  }
+
+  korvex::test::ScopedRegistryRoot registry_;
+  KORVEX_HANDLE handle_ = 0;
+};
+
+struct IdRange {
+  int id;
+  int min, max;
+};
+
+TEST_F(Parameters, EveryIdentifierAcceptsItsRangeAndRefusesJustOutside) {
+  const IdRange ranges[] = {
+      {1, -255, 255}, {2, -127, 127}, {3, -360, 360}, {4, -255, 255}, {5, 0, 30},
+      {7, 0, 400},    {8, 0, 400},    {9, 0, 400},    {11, 0, 200},   {12, 0, 3},
+      {13, 0, 1023},  {14, 0, 0},     {15, 0, 0},     {16, 0, 0},     {17, 0, 0},
+      {18, 0, 1014},  {19, 0, 2},     {20, 0, 255},   {21, 0, 255},   {22, 0, 255},
+      {23, 0, 255},   {24, -255, 255}, {25, -255, 255}, {26, -255, 255}, {27, -255, 255},
+      {28, 0, 1},
+  };
+  for (const IdRange& r : ranges) {
+    int ok = 0;
+    for (int value : {r.min, r.max}) {
+      EXPECT_EQ(Korvex_SetFilterValue(handle_, r.id, value), 1) << "id " << r.id << " = " << value;
+      EXPECT_EQ(Korvex_GetFilterValue(handle_, r.id, &ok), r.id >= 14 && r.id <= 17 ? 0 : value)
+          << "id " << r.id;
+      EXPECT_EQ(ok, 1);
+    }
+    for (int value : {r.min - 1, r.max + 1}) {
+      EXPECT_EQ(Korvex_SetFilterValue(handle_, r.id, value), 0) << "id " << r.id << " = " << value;
+      EXPECT_EQ(Korvex_GetLastError(handle_), 9u) << "id " << r.id;
+      EXPECT_EQ(Korvex_GetFilterValue(handle_, r.id, &ok), r.id >= 14 && r.id <= 17 ? 0 : r.max)
+          << "a refused value leaves the field alone, id " << r.id;
+    }
+  }
+  Drain();
+  // The packed gains and the automatic flag take any value.
+  EXPECT_EQ(Korvex_SetFilterValue(handle_, 6, INT_MIN), 1);
+  EXPECT_EQ(Korvex_SetBayerGainAuto(handle_, 7), 1);
+  EXPECT_EQ(Korvex_GetBayerGainAuto(handle_, nullptr), 1);
+  EXPECT_EQ(Korvex_GetLastError(handle_), 0u);
+}
+
+TEST_F(Parameters, UnknownIdentifiersAreRefused) {
+  int ok = 1;
+  for (int id : {0, 29, -1}) {
+    EXPECT_EQ(Korvex_SetFilterValue(handle_, id, 0), 0);
+    EXPECT_EQ(Korvex_GetLastError(handle_), 9u);
+    ok = 1;
+    EXPECT_EQ(Korvex_GetFilterValue(handle_, id, &ok), 0);
+    EXPECT_EQ(ok, 0);
+    EXPECT_EQ(Korvex_GetLastError(handle_), 9u);
+  }
+}
+
+TEST_F(Parameters, PackedWhiteBalanceGains) {
+  const int packed = 50 | 100 << 8 | 200 << 16 | 0x7F << 24;
+  EXPECT_EQ(Korvex_SetBayerGainRGB(handle_, packed), 1);
+  EXPECT_EQ(Korvex_GetBayerGainRed(handle_, nullptr), 50);
+  EXPECT_EQ(Korvex_GetBayerGainGreen(handle_, nullptr), 100);
+  EXPECT_EQ(Korvex_GetBayerGainBlue(handle_, nullptr), 200);
+  EXPECT_EQ(Korvex_GetBayerGainRGB(handle_, nullptr), packed & 0xFFFFFF);
+  EXPECT_EQ(Korvex_SetBayerGainRed(handle_, 300), 1);
+  EXPECT_EQ(Korvex_GetBayerGainRGB(handle_, nullptr) & 0xFF, 44);
+}
+
+TEST_F(Parameters, GainAndExposureReachTheSensor) {
+  EXPECT_EQ(Korvex_SetGlobalGain(handle_, 1023), 1);
+  EXPECT_EQ(SensorRegister(2), 0xFFu);
+  EXPECT_EQ(SensorRegister(3), 3u);
+  EXPECT_EQ(Korvex_GetGlobalGain(handle_, nullptr), 1023);
+  for (int id = 14; id <= 17; ++id) EXPECT_EQ(Korvex_GetFilterValue(handle_, id, nullptr), 0);
+  EXPECT_EQ(Korvex_SetGlobalGain(handle_, 1024), 0);
+  EXPECT_EQ(Korvex_SetGlobalGain(handle_, -1), 0);
+  EXPECT_EQ(Korvex_GetGlobalGain(handle_, nullptr), 1023);
+
+  EXPECT_EQ(Korvex_SetExposureTime(handle_, 64), 1);
+  EXPECT_EQ(SensorRegister(0xA0), 0xB6u);
+  EXPECT_EQ(SensorRegister(0xA1), 0x93u);
+  EXPECT_EQ(Korvex_GetExposureTime(handle_, nullptr), 64);
+}
+
+TEST_F(Parameters, RealExposureTimeBothWays) {
+  const struct { int exposure, microseconds; } reads[] = {
+      {0, 61}, {1, 182}, {100, 12119}, {1013, 122212}, {1014, 244604}};
+  for (auto r : reads) {
+    ASSERT_EQ(Korvex_SetExposureTime(handle_, r.exposure), 1);
+    int ok = 0;
+    EXPECT_EQ(Korvex_GetRealExposureTime(handle_, &ok), r.microseconds) << r.exposure;
+    EXPECT_EQ(ok, 1);
+  }
+  const struct { int microseconds, exposure; } sets[] = {
+      {120, 0}, {121, 1}, {122271, 1013}, {-100, 0}, {12119, 100}};
+  for (auto s : sets) {
+    EXPECT_EQ(Korvex_SetRealExposureTime(handle_, s.microseconds), 1) << s.microseconds;
+    EXPECT_EQ(Korvex_GetExposureTime(handle_, nullptr), s.exposure) << s.microseconds;
+  }
+  for (int refused : {122272, 122393, 244604, 1000000}) {
+    EXPECT_EQ(Korvex_SetRealExposureTime(handle_, refused), 0) << refused;
+    EXPECT_EQ(Korvex_GetLastError(handle_), 9u);
+    EXPECT_EQ(Korvex_GetExposureTime(handle_, nullptr), 100) << "exposure unchanged";
+  }
+}
+
+TEST_F(Parameters, MirrorsAutoIrisAndPort) {
+  EXPECT_EQ(Korvex_SetMirrorH(handle_, 5), 1);
+  EXPECT_EQ(Korvex_GetMirrorH(handle_), 1);
+  EXPECT_EQ(Korvex_SetMirrorV(handle_, 1), 1);
+  EXPECT_EQ(Korvex_GetMirrorV(handle_), 1);
+  EXPECT_EQ(Korvex_SetMirrorV(handle_, 0), 1);
+  EXPECT_EQ(Korvex_GetMirrorV(handle_), 0);
+
+  EXPECT_EQ(Korvex_SetIOPort(handle_, 0x1A5), 1);
+  unsigned char port = 0;
+  EXPECT_EQ(Korvex_GetIOPort(handle_, &port, 0, 0), 1);
+  EXPECT_EQ(port, 0xA5);
+  KorvexHost_FlushMessages(nullptr);
+  EXPECT_EQ(Korvex_GetIOPort(handle_, nullptr, 0, 0), 0);
+  KorvexHostMessage message;
+  ASSERT_EQ(KorvexHost_GetMessage(nullptr, &message, 0), 1);
+  EXPECT_EQ(message.lParam, 9);
+  EXPECT_EQ(Korvex_GetLastError(handle_), 0u) << "notify-only";
+}
+
+TEST_F(Parameters, RegistersAndSerialRom) {
+  EXPECT_EQ(Korvex_WriteRegister(handle_, 0x05, 0x1234), 1);
+  int ok = 0;
+  EXPECT_EQ(Korvex_ReadRegister(handle_, 0x05, &ok), 0x1234);
+  EXPECT_EQ(ok, 1);
+  EXPECT_EQ(Korvex_ReadRegisterEx(handle_, 0x105, &ok), 0x1234) << "the register is cut to 8 bits";
+  EXPECT_EQ(Korvex_WriteRegisterEx(handle_, 0xC5, 7), 1);
+  EXPECT_EQ(Korvex_ReadRegister(handle_, 0xC5, &ok), 0);
+  EXPECT_EQ(ok, 0);
+  EXPECT_EQ(Korvex_GetLastError(handle_), 6u);
+
+  EXPECT_EQ(Korvex_WriteSromID(handle_, 300, 0x5A), 1);  // index taken modulo 256
+  EXPECT_EQ(Korvex_ReadSromID(handle_, 44, &ok), 0x5A);
+  EXPECT_EQ(ok, 1);
+
+  KorvexHost_SimUnplug(0);
+  KorvexHost_FlushMessages(nullptr);
+  EXPECT_EQ(Korvex_ReadSromID(handle_, 44, &ok), 0);
+  EXPECT_EQ(ok, 0);
+  EXPECT_EQ(Korvex_WriteRegister(handle_, 0x05, 1), 0);
+  EXPECT_EQ(Korvex_GetLastError(handle_), 6u);
+  KorvexHostMessage message;
+  ASSERT_EQ(KorvexHost_GetMessage(nullptr, &message, 0), 1);
+  EXPECT_EQ(message.lParam, 1) << "a failed serial ROM read is notify-only code 1";
+}
+
+}  // namespace

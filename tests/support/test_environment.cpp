@@ -1,0 +1,35 @@
+// Every test process works on a registry of its own in a fresh temporary
+// folder, so tests never touch the user's stored settings nor each other's.
+#include "korvex/host.h"
+#include "korvex/host_registry.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+class PrivateRegistry : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    std::string pattern = (std::filesystem::temp_directory_path() / "korvex-test-XXXXXX").string();
+    folder_ = mkdtemp(pattern.data()) ? pattern : std::string();
+    ASSERT_FALSE(folder_.empty());
+    KorvexHost_RegSetRoot(folder_.c_str());
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
+
+ private:
+  std::string folder_;
+};
+
+[[maybe_unused]] ::testing::Environment* const kRegistry =
+    ::testing::AddGlobalTestEnvironment(new PrivateRegistry);
+
+}  // namespace
