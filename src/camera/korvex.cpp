@@ -5,6 +5,7 @@
 #include "device/korvex740k3xln_sdk.h"
 #include "image/dib_image.h"
 #include "settings/config_file.h"
+#include "platform/text.h"
 #include "settings/registry_persistence.h"
 
 namespace korvex {
@@ -108,9 +109,15 @@ int CKorvex::LoadConfigFile(const char* fileName) {
   return 1;
 }
 
-int CKorvex::LoadConfigFileW(const KORVEX_WCHAR*) {
-  errors_.ReportError(12);
-  return 0;
+int CKorvex::LoadConfigFileW(const KORVEX_WCHAR* fileName) {
+  // The name is converted with the thread's ANSI code page into a buffer of
+  // 1024 bytes; a name that does not convert or does not fit is refused.
+  char narrow[1024];
+  if (fileName == nullptr || platform::WideToAnsi(fileName, narrow, sizeof narrow) <= 0) {
+    errors_.ReportError(12);
+    return 0;
+  }
+  return LoadConfigFile(narrow);
 }
 
 std::vector<std::pair<int32_t, int32_t>> CKorvex::ConfigList() {

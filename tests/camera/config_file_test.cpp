@@ -1,0 +1,76 @@
+// Configuration files: records of two 32-bit values replace the camera's list.
+#include "KorvexSdk_740K3_XLN.h"
+#include "api/sdk_chain.h"
+#include "camera/korvex.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace korvex {
+namespace {
+
+class ConfigFile : public ::testing::Test {
+ protected:
+  std::string Write(const std::vector<uint8_t>& bytes) {
+    const std::string path = (std::filesystem::temp_directory_path() /
+                              ("korvex-config-" + std::to_string(getpid()) + "-" +
+                               std::to_string(files_.size()) + ".bin"))
+                                 .string();
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), file);
+    std::fclose(file);
+    files_.push_back(path);
+    return path;
+  }
+  void TearDown() override {
+    for (const auto& f : files_) std::remove(f.c_str());
+  }
+  static std::vector<uint8_t> Words(std::initializer_list<uint32_t> words) {
+    std::vector<uint8_t> bytes;
+    for (uint32_t w : words)
+      for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<uint8_t>(w >> (8 * i)));
+    return bytes;
+  }
+  CKorvex camera_;  // loading needs no device
+  std::vector<std::string> files_;
+};
+
+using Entries = std::vector<std::pair<int32_t, int32_t>>;
+
+TEST_F(ConfigFile, RecordsReplaceTheListAndTrailingBytesAreIgnored) {
+  EXPECT_EQ(camera_.LoadConfigFile(Write(Words({1, 2, 3, 4})).c_str()), 1);
+  EXPECT_EQ(camera_.ConfigList(), (Entries{{1, 2}, {3, 4}}));
+  EXPECT_EQ(camera_.LoadConfigFile(Write(Words({5, 0xFFFFFFFFu, 7, 8, 9})).c_str()), 1);
+  EXPECT_EQ(camera_.ConfigList(), (Entries{{5, -1}, {7, 8}}));
+  EXPECT_EQ(camera_.LoadConfigFile("/nonexistent/korvex.cfg"), 0);
+  EXPECT_EQ(camera_.ConfigList(), (Entries{{5, -1}, {7, 8}})) << "a failed load keeps the list";
+  EXPECT_EQ(camera_.GetLastError(), 0u) << "a missing file raises nothing";
+  EXPECT_EQ(camera_.LoadConfigFile(Write({1, 2, 3}).c_str()), 1);
+  EXPECT_TRUE(camera_.ConfigList().empty());
+  EXPECT_EQ(camera_.LoadConfigFile(Write({}).c_str()), 1);
+}
+
+TEST_F(ConfigFile, WideNamesAreConvertedOrRefusedWithCodeTwelve) {
+  const std::string path = Write(Words({10, 20}));
+  std::vector<KORVEX_WCHAR> wide(path.begin(), path.end());
+  wide.push_back(0);
+  EXPECT_EQ(camera_.LoadConfigFileW(wide.data()), 1);
+  EXPECT_EQ(camera_.ConfigList(), (Entries{{10, 20}}));
+
+  std::vector<KORVEX_WCHAR> tooLong(1100, 'a');
+  tooLong.push_back(0);
+  EXPECT_EQ(camera_.LoadConfigFileW(tooLong.data()), 0);
+  EXPECT_EQ(camera_.GetLastError(), 12u);
+  const KORVEX_WCHAR lone[] = {0xD800, 'x', 0};  // a lone surrogate converts to nothing
+  EXPECT_EQ(camera_.LoadConfigFileW(lone), 0);
+  EXPECT_EQ(camera_.GetLastError(), 12u);
+  EXPECT_EQ(camera_.ConfigList(), (Entries{{10, 20}}));
+}
+
+}  // namespace
+}  // namespace korvex
