@@ -5,6 +5,7 @@
 
 #include "api/error_report.h"
 #include "camera/settings.h"
+#include "image/pipeline.h"
 #include "platform/platform.h"
 
 #include <array>
@@ -131,6 +132,11 @@ class CKorvex {
   const KORVEX_FRAME_INFO& FrameInfo() const { return frameInfo_; }
   std::vector<std::pair<int32_t, int32_t>> ConfigList();
 
+  // Runs the per-frame pipeline on the raw frame buffer, under the frame lock.
+  void ProcessFrame();
+  // What the pipeline calls after it wrote settings back (the dialogs set it).
+  void SetPipelineHooks(image::PipelineHooks hooks);
+
  private:
   // Fails an operation that needs the device: code 1, result 0.
   int NoDevice() {
@@ -184,6 +190,7 @@ class CKorvex {
 
   // Serialises the frame buffers among workers, snapshots and readers.
   platform::CriticalSection frameLock_;
+  image::PipelineHooks pipelineHooks_;
 };
 
 }  // namespace korvex
