@@ -144,6 +144,9 @@ class CKorvex {
     return 0;
   }
 
+  // Checks a device-name request and formats the name; reports and returns
+  // false when it cannot be served.
+  bool DeviceNameFor(int number, bool haveBuffer, int size, char (&text)[32]);
   void SaveSettings();
   void LoadAndApplyAnalogSettings();
   void ResetGeometry();

@@ -179,36 +179,35 @@ int CKorvex::EnumDeviceW(KORVEX_WCHAR* names) {
   return found;
 }
 
-int CKorvex::GetDeviceName(int number, char* name, int size) {
-  if (!HasDevice()) return NoDevice();
-  // A name takes 19 bytes with its terminator; smaller buffers are refused
-  // rather than written past.
-  if (size < 19 || number < 0 || number > 31 || name == nullptr) {
+bool CKorvex::DeviceNameFor(int number, bool haveBuffer, int size, char (&text)[32]) {
+  if (!HasDevice()) {
+    NoDevice();
+    return false;
+  }
+  // A name takes 19 bytes (or characters) with its terminator; smaller
+  // buffers are refused rather than written past.
+  if (size < 19 || number < 0 || number > 31 || !haveBuffer) {
     errors_.ReportError(9);
-    return 0;
+    return false;
   }
   if (!device_->IsDevicePresent(number)) {
     errors_.ReportError(2);
-    return 0;
+    return false;
   }
-  char text[32];
   FormatDeviceName(text, number + 1);
+  return true;
+}
+
+int CKorvex::GetDeviceName(int number, char* name, int size) {
+  char text[32];
+  if (!DeviceNameFor(number, name != nullptr, size, text)) return 0;
   std::memcpy(name, text, std::strlen(text) + 1);
   return 1;
 }
 
 int CKorvex::GetDeviceNameW(int number, KORVEX_WCHAR* name, int size) {
-  if (!HasDevice()) return NoDevice();
-  if (size < 19 || number < 0 || number > 31 || name == nullptr) {
-    errors_.ReportError(9);
-    return 0;
-  }
-  if (!device_->IsDevicePresent(number)) {
-    errors_.ReportError(2);
-    return 0;
-  }
   char text[32];
-  FormatDeviceName(text, number + 1);
+  if (!DeviceNameFor(number, name != nullptr, size, text)) return 0;
   if (platform::AnsiToWide(text, name, size) <= 0) {
     errors_.ReportError(2);
     return 0;

@@ -5,6 +5,7 @@
 #include "image/pipeline.h"
 #include "korvex/host.h"
 #include "korvex/host_sim.h"
+#include "support/frame_buffers.h"
 
 #include <gtest/gtest.h>
 
@@ -16,47 +17,10 @@
 namespace korvex::image {
 namespace {
 
-struct OwnedImage {
-  OwnedImage() = default;
-  OwnedImage(int width, int height, int bits) {
-    const int stride = ((width * (bits / 8)) + 3) & ~3;
-    bytes.assign(static_cast<size_t>(stride) * height, 0);
-    view = ImageView{bytes.data(), width, height, stride, bits};
-  }
-  std::vector<uint8_t> bytes;
-  ImageView view;
-};
-
-// Every buffer of a colour mode, as the capture start makes them.
-struct Buffers {
-  explicit Buffers(int mode, int width = 2560, int height = 1920) {
-    const bool deep = mode == 1 || mode == 4 || mode == 5;
-    raw = OwnedImage(2560, 2008, deep ? 16 : 8);
-    if (mode <= 3) gray8 = OwnedImage(width, height, 8);
-    if (deep) gray16 = OwnedImage(width, height, 16);
-    if (mode != 1) color24 = OwnedImage(width, height, 24);
-    if (mode == 3) color32 = OwnedImage(width, height, 32);
-    if (mode == 4) color48 = OwnedImage(width, height, 48);
-    if (mode == 5) color64 = OwnedImage(width, height, 64);
-    static const int kOutputBits[6] = {8, 16, 24, 32, 48, 64};
-    current = OwnedImage(width, height, kOutputBits[mode]);
-  }
-  FrameImages Views() const {
-    return FrameImages{raw.view,     gray8.view,   gray16.view,  color24.view,
-                       color32.view, color48.view, color64.view, current.view};
-  }
-  OwnedImage raw, gray8, gray16, color24, color32, color48, color64, current;
-};
-
-void NeutralSettings(CameraSettings& s, int mode) {
-  s.video.Color = mode;
-  s.filter.R_Gain = 100;
-  s.filter.G_Gain = 100;
-  s.filter.B_Gain = 100;
-  s.filter.Gamma = 100;
-  s.filter.BayerMode = 1;
-  for (Setting* g : {&s.filter.GainR1, &s.filter.GainG1, &s.filter.GainG2, &s.filter.GainB1}) *g = 128;
-}
+using test::FrameBuffers;
+using test::NeutralSettings;
+using test::OwnedImage;
+using Buffers = FrameBuffers;
 
 void FillRandom(OwnedImage& image, uint32_t seed) {
   std::mt19937 random(seed);
