@@ -186,6 +186,12 @@ class CKVXSdkLib {
     std::atomic<int32_t> writeIndex{0};
     std::atomic<int32_t> readIndex{0};
     std::atomic<int32_t> newestIndex{0};  // slot of the last completed frame
+    // Frames completed in this run and the number of the last one handed to
+    // the consumer (both under indexLock): the ring indices alone cannot tell
+    // a new frame from one already taken once the producer has skipped the
+    // consumer's slot.
+    uint32_t completed = 0;
+    uint32_t taken = 0;
     std::atomic<int32_t> largeTransfer{0};
     std::array<char, 128> devicePath{};
     // Makes each index hand-over (producer advancing, consumer choosing its

@@ -108,6 +108,11 @@ int CKVXSdkLib::StartStreaming() {
   s.writeIndex.store(0);
   s.readIndex.store(0);
   s.newestIndex.store(0);
+  {
+    std::lock_guard<std::mutex> lock(s.indexLock);
+    s.completed = 0;
+    s.taken = 0;
+  }
   s.largeTransfer.store(largeTransfer_);
   std::copy(std::begin(devicePath_), std::end(devicePath_), s.devicePath.begin());
   s.finished.store(0);
@@ -152,6 +157,7 @@ void CKVXSdkLib::StreamMain(StreamBlock* block) {
       {
         std::lock_guard<std::mutex> lock(s.indexLock);
         s.newestIndex.store(slot);
+        ++s.completed;
         s.writeIndex.store(NextWriteIndex(slot, s.readIndex.load(), count));
       }
       s.frameReady.Set();
@@ -191,8 +197,10 @@ int CKVXSdkLib::WaitForFrame() {
   {
     std::lock_guard<std::mutex> lock(s.indexLock);
     const int count = static_cast<int>(s.ring.size());
-    if (PendingFrames(s.writeIndex.load(), s.readIndex.load(), count) >= 1) {
+    if (PendingFrames(s.writeIndex.load(), s.readIndex.load(), count) >= 1 &&
+        s.completed != s.taken) {
       s.readIndex.store(s.newestIndex.load());
+      s.taken = s.completed;
       return kFrameReady;
     }
   }

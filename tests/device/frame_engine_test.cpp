@@ -176,6 +176,30 @@ TEST_F(FrameEngineTest, StreamRunsStopsAndStartsAgain) {
   EXPECT_TRUE(sawRequest && sawFrame);
 }
 
+// Stamps each frame with its number, to see which frame the consumer got.
+void StampFrameNumber(void*, uint32_t frameNumber, int, uint8_t* buffer, size_t length) {
+  if (length >= 4) std::memcpy(buffer, &frameNumber, 4);
+}
+
+TEST_F(FrameEngineTest, ConsumerNeverGetsTheSameFrameTwiceOrAnOlderOne) {
+  CKorvex740K3XLNSdk model;
+  KorvexHost_SimSetFrameCallback(0, StampFrameNumber, nullptr);
+  ASSERT_EQ(model.StartStreaming(), 0);
+  std::vector<uint8_t> frame(kByteFrame);
+  uint32_t previous = 0;
+  for (int i = 0; i < 200; ++i) {
+    ASSERT_TRUE(NextFrame(model, frame.data()));
+    uint32_t number;
+    std::memcpy(&number, frame.data(), 4);
+    if (i > 0) {
+      ASSERT_GT(number, previous) << "frame " << i;
+    }
+    previous = number;
+  }
+  EXPECT_EQ(model.StopStreaming(), 0);
+  KorvexHost_SimSetFrameCallback(0, nullptr, nullptr);
+}
+
 TEST_F(FrameEngineTest, OneShortTransferPerRunIsForgiven) {
   CKorvex740K3XLNSdk model;
   std::vector<uint8_t> frame(kByteFrame);
