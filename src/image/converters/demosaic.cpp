@@ -2,6 +2,10 @@
 
 #include <vector>
 
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#endif
+
 namespace korvex::image {
 
 int64_t DemosaicGainFactor(int32_t percent) {
@@ -172,15 +176,67 @@ void Interior8Fast(const Setup<uint8_t>& s);
 
 // Writes the planes of one row into 3- or 4-byte pixels (the fourth byte is
 // kept as it was).
-KORVEX_VECTOR_CLONES void Interleave3(uint8_t* __restrict out, const uint8_t* __restrict pB,
-                                      const uint8_t* __restrict pG,
-                                      const uint8_t* __restrict pR, int32_t begin, int32_t end) {
+void Interleave3Plain(uint8_t* __restrict out, const uint8_t* __restrict pB,
+                      const uint8_t* __restrict pG, const uint8_t* __restrict pR, int32_t begin,
+                      int32_t end) {
   for (int32_t x = begin; x < end; ++x) {
     out[3 * x] = pB[x];
     out[3 * x + 1] = pG[x];
     out[3 * x + 2] = pR[x];
   }
 }
+
+#if defined(__x86_64__) && defined(__GNUC__)
+// Byte shuffles that spread 16 pixels of one plane over the three 16-byte
+// blocks of 48 interleaved bytes: output byte n takes channel n % 3 of
+// pixel n / 3; every other byte of the block is zeroed (0x80).
+struct InterleaveMasks {
+  alignas(16) uint8_t m[3][3][16];  // [block][channel][byte]
+  constexpr InterleaveMasks() : m{} {
+    for (int block = 0; block < 3; ++block)
+      for (int channel = 0; channel < 3; ++channel)
+        for (int j = 0; j < 16; ++j) {
+          const int n = 16 * block + j;
+          m[block][channel][j] = n % 3 == channel ? static_cast<uint8_t>(n / 3) : 0x80;
+        }
+  }
+};
+constexpr InterleaveMasks kInterleaveMasks;
+
+__attribute__((target("ssse3"))) void Interleave3Ssse3(uint8_t* __restrict out,
+                                                       const uint8_t* __restrict pB,
+                                                       const uint8_t* __restrict pG,
+                                                       const uint8_t* __restrict pR,
+                                                       int32_t begin, int32_t end) {
+  int32_t x = begin;
+  for (; x + 16 <= end; x += 16) {
+    const __m128i planes[3] = {_mm_loadu_si128(reinterpret_cast<const __m128i*>(pB + x)),
+                               _mm_loadu_si128(reinterpret_cast<const __m128i*>(pG + x)),
+                               _mm_loadu_si128(reinterpret_cast<const __m128i*>(pR + x))};
+    for (int block = 0; block < 3; ++block) {
+      __m128i v = _mm_setzero_si128();
+      for (int channel = 0; channel < 3; ++channel) {
+        const __m128i mask =
+            _mm_load_si128(reinterpret_cast<const __m128i*>(kInterleaveMasks.m[block][channel]));
+        v = _mm_or_si128(v, _mm_shuffle_epi8(planes[channel], mask));
+      }
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 3 * x + 16 * block), v);
+    }
+  }
+  Interleave3Plain(out, pB, pG, pR, x, end);
+}
+
+void Interleave3(uint8_t* out, const uint8_t* pB, const uint8_t* pG, const uint8_t* pR,
+                 int32_t begin, int32_t end) {
+  static const bool kShuffles = __builtin_cpu_supports("ssse3");
+  (kShuffles ? Interleave3Ssse3 : Interleave3Plain)(out, pB, pG, pR, begin, end);
+}
+#else
+void Interleave3(uint8_t* out, const uint8_t* pB, const uint8_t* pG, const uint8_t* pR,
+                 int32_t begin, int32_t end) {
+  Interleave3Plain(out, pB, pG, pR, begin, end);
+}
+#endif
 
 using Word32 = uint32_t __attribute__((may_alias));
 
