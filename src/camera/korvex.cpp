@@ -12,14 +12,19 @@ namespace korvex {
 
 // ---- capture and preview -------------------------------------------------
 
-int CKorvex::Preview() { return NoDevice(); }
-int CKorvex::CallBackPreview(platform::WindowHandle, void*, int, int) { return NoDevice(); }
-int CKorvex::StartPreview() { return NoDevice(); }
-int CKorvex::StopPreview() { return NoDevice(); }
-int CKorvex::Capture() { return NoDevice(); }
-int CKorvex::SnapShot(void*, int, int) { return NoDevice(); }
-int CKorvex::GetImage(void*, int, int) { return NoDevice(); }
-int CKorvex::Trigger(platform::WindowHandle, void*, int, int) { return NoDevice(); }
+int CKorvex::Preview() { return NotAvailable(); }
+int CKorvex::CallBackPreview(platform::WindowHandle, void*, int, int) { return NotAvailable(); }
+int CKorvex::StartPreview() { return NotAvailable(); }
+int CKorvex::StopPreview() {
+  if (!HasDevice()) return NoDevice();
+  // Acquisition cannot be started on this build yet, so the camera is idle
+  // and stopping succeeds without changing anything.
+  return 1;
+}
+int CKorvex::Capture() { return NotAvailable(); }
+int CKorvex::SnapShot(void*, int, int) { return NotAvailable(); }
+int CKorvex::GetImage(void*, int, int) { return NotAvailable(); }
+int CKorvex::Trigger(platform::WindowHandle, void*, int, int) { return NotAvailable(); }
 
 
 // ---- window geometry -----------------------------------------------------
@@ -91,13 +96,13 @@ int CKorvex::GetCaptureWindowEx(int* th, int* ehs, int* eh, int* tv, int* evs, i
 
 // ---- files, configuration and dialogs -------------------------------------
 
-int CKorvex::SaveImage(const char*, int) { return NoDevice(); }
-int CKorvex::SaveImageW(const KORVEX_WCHAR*, int) { return NoDevice(); }
-int CKorvex::Record(const char*, int, int) { return NoDevice(); }
-int CKorvex::RecordW(const KORVEX_WCHAR*, int, int) { return NoDevice(); }
-int CKorvex::SetCameraDlg(platform::WindowHandle) { return NoDevice(); }
-int CKorvex::SetAnalogDlg(platform::WindowHandle) { return NoDevice(); }
-int CKorvex::SetImageDlg(platform::WindowHandle) { return NoDevice(); }
+int CKorvex::SaveImage(const char*, int) { return NotAvailable(); }
+int CKorvex::SaveImageW(const KORVEX_WCHAR*, int) { return NotAvailable(); }
+int CKorvex::Record(const char*, int, int) { return NotAvailable(); }
+int CKorvex::RecordW(const KORVEX_WCHAR*, int, int) { return NotAvailable(); }
+int CKorvex::SetCameraDlg(platform::WindowHandle) { return NotAvailable(); }
+int CKorvex::SetAnalogDlg(platform::WindowHandle) { return NotAvailable(); }
+int CKorvex::SetImageDlg(platform::WindowHandle) { return NotAvailable(); }
 
 int CKorvex::LoadConfigFile(const char* fileName) {
   // The file is read before the list's lock is taken; a failed read keeps

@@ -143,6 +143,12 @@ class CKorvex {
     errors_.ReportError(1);
     return 0;
   }
+  // Acquisition, image files, recording and the dialogs are not part of this
+  // build: they answer "not possible now" (code 1) and do nothing.
+  int NotAvailable() {
+    errors_.ReportError(1);
+    return 0;
+  }
 
   // Checks a device-name request and formats the name; reports and returns
   // false when it cannot be served.

@@ -182,6 +182,14 @@ TEST_F(Lifecycle, ConfigurationByteSelectsTheVariant) {
   }
 }
 
+TEST_F(Lifecycle, CloseAndStopOfAnIdleCameraSucceedQuietly) {
+  const KORVEX_HANDLE h = Open();
+  EXPECT_EQ(Korvex_StopPreview(h), 1);
+  EXPECT_EQ(Korvex_Close(h), 1);
+  EXPECT_EQ(Korvex_GetLastError(h), 0u);
+  EXPECT_EQ(Korvex_Release(h), 1);
+}
+
 TEST_F(Lifecycle, ParameterExportsWithoutCameraStillWork) {
   KorvexHost_SimUnplug(0);
   const KORVEX_HANDLE h = Open();
