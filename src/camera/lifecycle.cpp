@@ -132,10 +132,8 @@ int CKorvex::SetDeviceNumber(int number) {
     errors_.ReportError(2);
     return 0;
   }
-  const int previous = deviceNumber_;
   deviceNumber_ = number;  // the loads below read the new camera's keys
   LoadAndApplyAnalogSettings();
-  (void)previous;
   device_->ApplyConfigurationByte();
   return 1;
 }
