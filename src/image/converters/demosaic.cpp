@@ -238,6 +238,75 @@ void Interleave3(uint8_t* out, const uint8_t* pB, const uint8_t* pG, const uint8
 }
 #endif
 
+#if defined(__x86_64__) && defined(__GNUC__)
+#define KORVEX_AVX2_HELPER __attribute__((target("avx2"), always_inline)) inline
+KORVEX_AVX2_HELPER __m256i Load16(const uint16_t* p) {
+  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+// 16 bytes widened to 16 words.
+KORVEX_AVX2_HELPER __m256i Load8(const uint8_t* p) {
+  return _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
+}
+KORVEX_AVX2_HELPER __m256i Three(__m256i v) { return _mm256_add_epi16(_mm256_slli_epi16(v, 1), v); }
+// 16 words of at most 255 into 16 bytes.
+KORVEX_AVX2_HELPER __m128i ToBytes(__m256i v) {
+  const __m256i packed = _mm256_packus_epi16(v, v);
+  return _mm256_castsi256_si128(_mm256_permute4x64_epi64(packed, 0x08));
+}
+#undef KORVEX_AVX2_HELPER
+
+// One interior row of 3-byte pixels, 16 pixels at a time, from the row's
+// vertical red and blue sums (vr, vb): the same arithmetic as the plane loop
+// of Interior8Fast, with the column roles as lane masks and the three
+// channels interleaved by byte shuffles on the way out. Returns the first
+// column it did not write.
+__attribute__((target("avx2"))) int32_t Interior8Avx2Row(
+    uint8_t* out, const uint8_t* up, const uint8_t* cur, const uint16_t* vr,
+    const uint16_t* vb, int32_t begin, int32_t end, bool redEven, bool greenMainAtRed,
+    uint16_t gainR, uint16_t gainB) {
+  // Lane i is pixel begin + i; begin is even, so even lanes are even columns.
+  const __m256i evenLanes = _mm256_set1_epi32(0x0000FFFF);
+  const __m256i allLanes = _mm256_set1_epi32(-1);
+  const __m256i redLanes = redEven ? evenLanes : _mm256_xor_si256(evenLanes, allLanes);
+  const __m256i mainLanes = greenMainAtRed ? redLanes : _mm256_xor_si256(redLanes, allLanes);
+  const __m256i gr = _mm256_set1_epi16(static_cast<int16_t>(gainR));
+  const __m256i gb = _mm256_set1_epi16(static_cast<int16_t>(gainB));
+  const __m256i max = _mm256_set1_epi16(255);
+  int32_t x = begin;
+  for (; x + 16 <= end; x += 16) {
+    // Red: 3 v[x] + v[x - 2] on red columns, 3 v[x - 1] + v[x + 1] elsewhere;
+    // blue the other way round.
+    const __m256i hr = _mm256_add_epi16(Three(Load16(vr + x)), Load16(vr + x - 2));
+    const __m256i fr = _mm256_add_epi16(Three(Load16(vr + x - 1)), Load16(vr + x + 1));
+    const __m256i hb = _mm256_add_epi16(Three(Load16(vb + x)), Load16(vb + x - 2));
+    const __m256i fb = _mm256_add_epi16(Three(Load16(vb + x - 1)), Load16(vb + x + 1));
+    const __m256i sr = _mm256_blendv_epi8(fr, hr, redLanes);
+    const __m256i sb = _mm256_blendv_epi8(hb, fb, redLanes);
+    const __m256i red = _mm256_min_epu16(_mm256_mulhi_epu16(sr, gr), max);
+    const __m256i blue = _mm256_min_epu16(_mm256_mulhi_epu16(sb, gb), max);
+    const __m256i main = _mm256_add_epi16(Load8(cur + x), Load8(up + x - 1));
+    const __m256i anti = _mm256_add_epi16(Load8(up + x), Load8(cur + x - 1));
+    const __m256i green = _mm256_srli_epi16(_mm256_blendv_epi8(anti, main, mainLanes), 1);
+    const __m128i planes[3] = {ToBytes(blue), ToBytes(green), ToBytes(red)};
+    for (int block = 0; block < 3; ++block) {
+      __m128i v = _mm_setzero_si128();
+      for (int channel = 0; channel < 3; ++channel) {
+        const __m128i mask =
+            _mm_load_si128(reinterpret_cast<const __m128i*>(kInterleaveMasks.m[block][channel]));
+        v = _mm_or_si128(v, _mm_shuffle_epi8(planes[channel], mask));
+      }
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 3 * x + 16 * block), v);
+    }
+  }
+  return x;
+}
+
+bool HasAvx2() {
+  static const bool kAvx2 = __builtin_cpu_supports("avx2");
+  return kAvx2;
+}
+#endif
+
 using Word32 = uint32_t __attribute__((may_alias));
 
 KORVEX_VECTOR_CLONES void Interleave4(uint8_t* __restrict out, const uint8_t* __restrict pB,
@@ -284,7 +353,15 @@ KORVEX_VECTOR_CLONES void Interior8Fast(const Setup<uint8_t>& s) {
     const uint16_t* pr = vr.data();
     const uint16_t* pb = vb.data();
     uint8_t* out = s.r.DstRow(y);
-    for (int32_t x = 2; x < end; ++x) {
+    int32_t begin = 2;
+#if defined(__x86_64__) && defined(__GNUC__)
+    if constexpr (kStep == 3) {
+      if (HasAvx2()) {
+        begin = Interior8Avx2Row(out, up, cur, pr, pb, begin, end, s.m1 == 0, !redRowIsY, gr, gb);
+      }
+    }
+#endif
+    for (int32_t x = begin; x < end; ++x) {
       const uint16_t m = mr[x], gm = greenAtX[x];
       const uint16_t hr = static_cast<uint16_t>(3 * pr[x] + pr[x - 2]);
       const uint16_t fr = static_cast<uint16_t>(3 * pr[x - 1] + pr[x + 1]);
@@ -304,9 +381,9 @@ KORVEX_VECTOR_CLONES void Interior8Fast(const Setup<uint8_t>& s) {
       pR[x] = static_cast<uint8_t>(red);
     }
     if constexpr (kStep == 3) {
-      Interleave3(out, pB, pG, pR, 2, end);
+      Interleave3(out, pB, pG, pR, begin, end);
     } else {
-      Interleave4(out, pB, pG, pR, 2, end);
+      Interleave4(out, pB, pG, pR, begin, end);
     }
   }
 }
