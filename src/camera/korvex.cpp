@@ -12,21 +12,6 @@ namespace korvex {
 
 // ---- capture and preview -------------------------------------------------
 
-int CKorvex::Preview() { return NotAvailable(); }
-int CKorvex::CallBackPreview(platform::WindowHandle, void*, int, int) { return NotAvailable(); }
-int CKorvex::StartPreview() { return NotAvailable(); }
-int CKorvex::StopPreview() {
-  if (!HasDevice()) return NoDevice();
-  // Acquisition cannot be started on this build yet, so the camera is idle
-  // and stopping succeeds without changing anything.
-  return 1;
-}
-int CKorvex::Capture() { return NotAvailable(); }
-int CKorvex::SnapShot(void*, int, int) { return NotAvailable(); }
-int CKorvex::GetImage(void*, int, int) { return NotAvailable(); }
-int CKorvex::Trigger(platform::WindowHandle, void*, int, int) { return NotAvailable(); }
-
-
 // ---- window geometry -----------------------------------------------------
 
 int CKorvex::SetPreviewWindow(platform::WindowHandle parent, int left, int top, int right,
@@ -60,7 +45,9 @@ int CKorvex::SetCaptureWindow(int width, int height) {
     errors_.ReportError(7);
     ResetGeometry();
   }
-  ApplyWindow();
+  // A running acquisition keeps its buffers: the new geometry reaches the
+  // device at the next preparation.
+  if (State() == kIdle) ApplyWindow();
   return 1;
 }
 
@@ -79,7 +66,7 @@ int CKorvex::SetCaptureWindowEx(int th, int ehs, int eh, int tv, int evs, int ev
     errors_.ReportError(7);
     return 0;
   }
-  ApplyWindow();
+  if (State() == kIdle) ApplyWindow();
   return 1;
 }
 
@@ -96,13 +83,13 @@ int CKorvex::GetCaptureWindowEx(int* th, int* ehs, int* eh, int* tv, int* evs, i
 
 // ---- files, configuration and dialogs -------------------------------------
 
-int CKorvex::SaveImage(const char*, int) { return NotAvailable(); }
-int CKorvex::SaveImageW(const KORVEX_WCHAR*, int) { return NotAvailable(); }
-int CKorvex::Record(const char*, int, int) { return NotAvailable(); }
-int CKorvex::RecordW(const KORVEX_WCHAR*, int, int) { return NotAvailable(); }
-int CKorvex::SetCameraDlg(platform::WindowHandle) { return NotAvailable(); }
-int CKorvex::SetAnalogDlg(platform::WindowHandle) { return NotAvailable(); }
-int CKorvex::SetImageDlg(platform::WindowHandle) { return NotAvailable(); }
+int CKorvex::SaveImage(const char*, int) { return NotPossible(); }
+int CKorvex::SaveImageW(const KORVEX_WCHAR*, int) { return NotPossible(); }
+int CKorvex::Record(const char*, int, int) { return NotPossible(); }
+int CKorvex::RecordW(const KORVEX_WCHAR*, int, int) { return NotPossible(); }
+int CKorvex::SetCameraDlg(platform::WindowHandle) { return NotPossible(); }
+int CKorvex::SetAnalogDlg(platform::WindowHandle) { return NotPossible(); }
+int CKorvex::SetImageDlg(platform::WindowHandle) { return NotPossible(); }
 
 int CKorvex::LoadConfigFile(const char* fileName) {
   // The file is read before the list's lock is taken; a failed read keeps

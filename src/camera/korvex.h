@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -143,12 +144,35 @@ class CKorvex {
     errors_.ReportError(1);
     return 0;
   }
-  // Acquisition, image files, recording and the dialogs are not part of this
-  // build: they answer "not possible now" (code 1) and do nothing.
-  int NotAvailable() {
+  // Refuses an operation that is not possible now (wrong acquisition state,
+  // failed preparation, or not part of this build: image files, recording
+  // and the dialogs): code 1, result 0.
+  int NotPossible() {
     errors_.ReportError(1);
     return 0;
   }
+
+  // ---- capture control
+  bool PrepareAcquisition();
+  // The output image of the colour mode, or null.
+  CDibImage* OutputImage();
+  // Copies an image into the application's buffer in stored (rowOrder != 0)
+  // or reversed row order; code 5 when the buffer is too small.
+  bool CopyImage(CDibImage& image, int rowOrder, void* buffer, int size);
+  // Fetches the raw frame from the single-frame buffer; false when it failed.
+  bool TakeSingleFrame();
+  void StoreFrameTarget(platform::WindowHandle window, void* buffer, int size, int rowOrder);
+  void FillFrameInfo(int32_t frameRate);
+  void PostFrameError(uint32_t code);
+  bool StartWorker();
+  // Preview and CallBackPreview after storing their frame target.
+  int StartPreviewWithWindow();
+  void WorkerMain();
+  void PreviewWorker();
+  void TriggerWorker();
+  // The display window of the preview: not available on this build, so a
+  // start that asks for one fails with code 4.
+  bool NeedsDisplayWindow() const;
 
   // Checks a device-name request and formats the name; reports and returns
   // false when it cannot be served.
@@ -170,16 +194,23 @@ class CKorvex {
   platform::WindowHandle previewParent_ = nullptr;
   int32_t previewRect_[4] = {0, 0, 2560, 1920};
 
-  // Capture control.
+  // Capture control. The acquisition lock serialises the operations that
+  // start and stop acquisition; the frame target (window, buffer, size, row
+  // order) and the frame information are guarded by the frame lock, which
+  // the workers hold while they use them.
+  std::recursive_mutex acquisitionLock_;
   std::atomic<int32_t> state_{kIdle};
   platform::WindowHandle frameWindow_ = nullptr;
   void* frameBuffer_ = nullptr;
   int32_t frameBufferSize_ = 0;
   int32_t rowOrder_ = 0;
-  KORVEX_FRAME_INFO frameInfo_{};
+  KORVEX_FRAME_INFO frameInfo_{32, 0, 0, 0, 0, 0, {nullptr}};
   std::atomic<int32_t> imageReady_{0};
+  std::atomic<int32_t> newFrame_{0};
   int32_t transferTimeout_ = 3000;
   int32_t deviceNumber_ = 0;
+  std::atomic<int32_t> workerRun_{0};
+  std::thread worker_;
 
   // Exposure timing read-out.
   int32_t lineLength_ = 0;
@@ -188,9 +219,9 @@ class CKorvex {
   double clockFactor_ = 1.0;
   int32_t realExposure_ = 0;
 
-  // Frame-rate measurement.
+  // Frame-rate measurement (the preview worker's).
   int32_t measuredRate_ = 0;
-  int32_t frameCounter_ = 0;
+  uint32_t frameCounter_ = 0;
   uint32_t rateWindowStart_ = 0;
 
   // Configuration list with its own lock.

@@ -127,6 +127,9 @@ int CKorvex::Initialize(platform::WindowHandle notifyWindow) {
 
 int CKorvex::SetDeviceNumber(int number) {
   if (!HasDevice()) return NoDevice();
+  // Selecting a device resets the driver's frame buffers and capture handle,
+  // which a running acquisition is using: stop it first.
+  if (State() != kIdle) return NotPossible();
   SaveSettings();
   if (!device_->IsDevicePresent(number) || device_->SelectDevice(number) != 0) {
     errors_.ReportError(2);

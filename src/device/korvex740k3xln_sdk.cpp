@@ -97,7 +97,7 @@ int CKorvex740K3XLNSdk::SetGlobalGain(int gain) {
   const int low = WriteSensorRegister(2, g & 0xFF);
   const int high = WriteSensorRegister(3, (g >> 8) & 3);
   if (!low || !high) return 0;
-  globalGain_ = g & 0x3FF;
+  globalGain_.store(g & 0x3FF, std::memory_order_relaxed);
   return 1;
 }
 
@@ -106,7 +106,7 @@ int CKorvex740K3XLNSdk::SetExposure(int exposure) {
   const uint16_t v = static_cast<uint16_t>(0x9000 | (kExposureMax - e));
   const int low = WriteSensorRegister(0xA0, v & 0xFF);
   WriteSensorRegister(0xA1, (v >> 8) & 0xFF);
-  if (low) exposure_ = std::min<uint16_t>(e, kExposureMax);
+  if (low) exposure_.store(std::min<uint16_t>(e, kExposureMax), std::memory_order_relaxed);
   return low;
 }
 

@@ -3,6 +3,8 @@
 // transfer width programming, global gain, exposure, trigger and pixel clock.
 #pragma once
 
+#include <atomic>
+
 #include "device/kvx_sdk_lib.h"
 
 #include <cstdint>
@@ -42,9 +44,9 @@ class CKorvex740K3XLNSdk : public CKVXSdkLib {
   int SetWindow(int x, int y, int width, int height, int subsample);
   int SetWordMode(bool on) override;
   int SetGlobalGain(int gain);
-  int GetGlobalGain() const { return globalGain_; }
+  int GetGlobalGain() const { return globalGain_.load(std::memory_order_relaxed); }
   int SetExposure(int exposure);
-  int GetExposure() const { return exposure_; }
+  int GetExposure() const { return exposure_.load(std::memory_order_relaxed); }
   int SetTriggerMode(bool on);
   int SetClockMode(int mode);
   int ReadClockMode(uint8_t& mode);
@@ -62,8 +64,10 @@ class CKorvex740K3XLNSdk : public CKVXSdkLib {
   static int DefaultGlobalGain() { return kDefaultGain; }
 
  private:
-  uint16_t globalGain_ = 0;
-  uint16_t exposure_ = 0;
+  // Written by the application's setters and by the capture thread's
+  // automatic brightness loop: the last writer wins.
+  std::atomic<uint16_t> globalGain_{0};
+  std::atomic<uint16_t> exposure_{0};
   uint8_t register8_ = 0;
   int32_t clockMode_ = 0;
   int32_t reinitialise_ = 1;

@@ -45,14 +45,14 @@ int CKVXSdkLib::WriteSensorRegister(uint16_t reg, int32_t value) {
     packet[7] = static_cast<uint8_t>(value >> 16);
   }
   if (SendCommand(packet) != 0) return 0;
-  if (reg < sensorCache_.size()) sensorCache_[reg] = value;
+  if (reg < sensorCache_.size()) sensorCache_[reg].store(value, std::memory_order_relaxed);
   return 1;
 }
 
 int CKVXSdkLib::ReadSensorRegister(uint16_t reg, int32_t& value) const {
   if (reg > 1023) return 0;
   if (reg >= 0xC0 && reg <= 0xFF) return 0;
-  value = sensorCache_[reg];
+  value = sensorCache_[reg].load(std::memory_order_relaxed);
   return 1;
 }
 

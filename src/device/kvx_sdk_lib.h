@@ -213,7 +213,9 @@ class CKVXSdkLib {
   int32_t largeTransfer_ = 0;
 
   // Sensor register cache.
-  std::array<int32_t, 1024> sensorCache_{};
+  // Sensor register writes come from the application's threads and from the
+  // capture thread (automatic brightness); each entry is written whole.
+  std::array<std::atomic<int32_t>, 1024> sensorCache_{};
 
   // Geometry.
   int32_t wordMode_ = 0;

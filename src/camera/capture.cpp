@@ -1,0 +1,390 @@
+// Capture control: the acquisition states, the common preparation, live
+// preview with its worker, capture mode with snapshots, triggered capture,
+// and the copy of an image into the application's buffer.
+#include "camera/korvex.h"
+
+#include "camera/ownership_table.h"
+#include "device/korvex740k3xln_sdk.h"
+#include "image/converters/field_merge.h"
+#include "image/dib_image.h"
+#include "image/dispatch.h"
+
+#include <cstring>
+#include <system_error>
+
+namespace korvex {
+
+namespace {
+
+constexpr int kRawWidth = 2560;
+constexpr int kRawHeight = 2008;
+constexpr int kBitsOfMode[6] = {8, 16, 24, 32, 48, 64};
+
+bool DeepMode(int mode) { return mode == 1 || mode == 4 || mode == 5; }
+
+// Re-lays a raw frame whose stride is wider than its packed rows.
+void RelayRawFrame(CDibImage& raw) {
+  const int bytesPerSample = raw.BitsPerPixel() / 8;
+  if (raw.Stride() == raw.Width() * bytesPerSample) return;
+  image::ImageView view = image::ViewOf(raw);
+  image::ConvertRegion(view, bytesPerSample == 2 ? image::PadRows16 : image::PadRows8, view,
+                       nullptr, 0, 0, nullptr);
+}
+
+}  // namespace
+
+bool CKorvex::NeedsDisplayWindow() const {
+  return previewParent_ != nullptr || previewRect_[0] != 0 || previewRect_[1] != 0 ||
+         previewRect_[2] != 0 || previewRect_[3] != 0;
+}
+
+CDibImage* CKorvex::OutputImage() {
+  static constexpr ImageRole kOutput[6] = {kGray8, kGray16, kColor24, kColor32, kColor48, kColor64};
+  const int mode = settings_.video.Color;
+  if (mode < 0 || mode > 5) return nullptr;
+  return images_[kOutput[mode]].get();
+}
+
+bool CKorvex::PrepareAcquisition() {
+  const int number = deviceNumber_;
+  if (!device_->IsDevicePresent(number) || ownership_->IsClaimed(number)) {
+    errors_.ReportError(2);
+    return false;
+  }
+  if (!CheckGeometry()) {
+    errors_.ReportError(7);
+    return false;
+  }
+  const int mode = settings_.video.Color;
+  if (mode < 0 || mode > 5) {  // a stored mode this camera does not have
+    errors_.ReportError(5);
+    return false;
+  }
+  {
+    std::lock_guard<platform::CriticalSection> guard(frameLock_);
+    const int width = settings_.size.EH, height = settings_.size.EV;
+    auto make = [&](ImageRole role, int bits) { return images_[role]->Create(width, height, bits) != 0; };
+    bool ok = true;
+    if (mode <= 3) {
+      ok = make(kGray8, 8);
+      if (ok) images_[kGray8]->SetGrayPalette();
+    }
+    if (ok && DeepMode(mode)) ok = make(kGray16, 16);
+    if (ok && mode != 1) ok = make(kColor24, 24);
+    if (ok && mode == 3) ok = make(kColor32, 32);
+    if (ok && mode == 4) ok = make(kColor48, 48);
+    if (ok && mode == 5) ok = make(kColor64, 64);
+    if (ok) ok = images_[kCurrentOutput]->CopyFormat(*OutputImage()) != 0;
+    if (ok) ok = images_[kRawFrame]->Create(kRawWidth, kRawHeight, DeepMode(mode) ? 16 : 8) != 0;
+    if (!ok) {
+      errors_.ReportError(5);
+      return false;
+    }
+  }
+  device_->SetWordMode(DeepMode(mode));
+  uint8_t clock = 0;
+  if (!device_->ReadClockMode(clock)) clock = 0;
+  if (clock != settings_.video.Clock) {
+    device_->SetClockMode(settings_.video.Clock);
+    platform::Sleep(100);
+    device_->InitializeSensor();
+  }
+  const AnalogGroup& a = settings_.analog;
+  ApplyWindow();
+  device_->SetMirrorV(a.V_Mirror != 0);
+  device_->SetMirrorH(a.H_Mirror != 0);
+  device_->SetTriggerMode(false);
+  device_->SetGlobalGain(static_cast<uint16_t>(a.Global.Get()));
+  device_->SetExposure(static_cast<uint16_t>(a.Exposure.Get()));
+  GetRealExposureTime(nullptr);
+  return true;
+}
+
+void CKorvex::StoreFrameTarget(platform::WindowHandle window, void* buffer, int size,
+                               int rowOrder) {
+  std::lock_guard<platform::CriticalSection> guard(frameLock_);
+  frameWindow_ = window;
+  frameBuffer_ = buffer;
+  frameBufferSize_ = size;
+  rowOrder_ = rowOrder;
+}
+
+bool CKorvex::StartWorker() {
+  if (worker_.joinable()) return false;  // one worker per camera
+  workerRun_.store(1);
+  try {
+    worker_ = std::thread(&CKorvex::WorkerMain, this);
+  } catch (const std::system_error&) {
+    workerRun_.store(0);
+    return false;
+  }
+  return true;
+}
+
+int CKorvex::StartPreview() {
+  std::lock_guard<std::recursive_mutex> control(acquisitionLock_);
+  if (!HasDevice()) return NoDevice();
+  const int32_t state = State();
+  if (state == kPreviewing) return 1;
+  if (state != kIdle) return NotPossible();
+  if (!PrepareAcquisition()) return NotPossible();
+  if (!StartWorker()) {
+    StopPreview();
+    errors_.ReportError(3);
+    return 0;
+  }
+  device_->SetTriggerMode(false);
+  if (device_->StartStreaming() != 0) {
+    StopPreview();
+    errors_.ReportError(6);
+    return 0;
+  }
+  state_.store(kPreviewing);
+  ClaimDevice(deviceNumber_);
+  return 1;
+}
+
+int CKorvex::StopPreview() {
+  std::lock_guard<std::recursive_mutex> control(acquisitionLock_);
+  if (!HasDevice()) return NoDevice();
+  workerRun_.store(0);
+  if (State() != kIdle) {
+    state_.store(kIdle);
+    device_->SetTriggerMode(false);
+    device_->StopStreaming();
+    ReleaseDevice(deviceNumber_);
+  }
+  // Every worker reaches its run-flag test within the wait time, the frame
+  // wait (6 s) or the transfer time-out.
+  if (worker_.joinable()) worker_.join();
+  return 1;
+}
+
+int CKorvex::Preview() {
+  StoreFrameTarget(nullptr, nullptr, 0, 0);
+  return StartPreviewWithWindow();
+}
+
+int CKorvex::CallBackPreview(platform::WindowHandle frameWindow, void* buffer, int size,
+                             int rowOrder) {
+  StoreFrameTarget(frameWindow, buffer, size, rowOrder);
+  return StartPreviewWithWindow();
+}
+
+int CKorvex::StartPreviewWithWindow() {
+  std::lock_guard<std::recursive_mutex> control(acquisitionLock_);
+  if (!HasDevice()) return NoDevice();
+  if (NeedsDisplayWindow()) {
+    errors_.ReportError(4);
+    return 0;
+  }
+  if (!StartPreview()) {
+    Close();
+    errors_.ReportError(8);
+    return 0;
+  }
+  return 1;
+}
+
+int CKorvex::Capture() {
+  std::lock_guard<std::recursive_mutex> control(acquisitionLock_);
+  if (!HasDevice()) return NoDevice();
+  const int32_t state = State();
+  if (state == kCapturing) return 1;
+  if (state != kIdle) return NotPossible();
+  if (!PrepareAcquisition()) return NotPossible();
+  state_.store(kCapturing);
+  return 1;
+}
+
+bool CKorvex::TakeSingleFrame() {
+  CDibImage& raw = *images_[kRawFrame];
+  if (device_->GetSingleFrame(raw.Bits(), 0, 0, 1) != 0) return false;
+  RelayRawFrame(raw);
+  return true;
+}
+
+int CKorvex::SnapShot(void* buffer, int size, int rowOrder) {
+  std::lock_guard<std::recursive_mutex> control(acquisitionLock_);
+  if (!HasDevice()) return NoDevice();
+  const int32_t state = State();
+  if (state == kPreviewing || state == kTriggered) return NotPossible();
+  if (state == kIdle && !PrepareAcquisition()) return NotPossible();
+  const bool keepOpen = state == kCapturing;
+
+  std::unique_lock<platform::CriticalSection> frame(frameLock_);
+  bool delivered = device_->CaptureSingleFrame() == 0;
+  if (delivered && !TakeSingleFrame()) {
+    PostFrameError(8);
+    delivered = false;
+  }
+  if (!delivered) {
+    if (!keepOpen) device_->CloseCaptureHandle();
+    errors_.ReportError(8);
+    return 0;
+  }
+  ProcessFrame();
+  imageReady_.store(1);
+  const bool copied = buffer == nullptr || size == 0 || CopyImage(*OutputImage(), rowOrder, buffer, size);
+  frame.unlock();
+  if (!keepOpen) device_->CloseCaptureHandle();
+  if (!copied) {
+    errors_.ReportError(5);
+    return 0;
+  }
+  return 1;
+}
+
+int CKorvex::GetImage(void* buffer, int size, int rowOrder) {
+  if (!HasDevice()) return NoDevice();
+  std::lock_guard<platform::CriticalSection> frame(frameLock_);
+  CDibImage* output = OutputImage();
+  if (output == nullptr) return NotPossible();
+  if (output->IsEmpty() || buffer == nullptr) {
+    errors_.ReportError(5);
+    return 0;
+  }
+  if (!CopyImage(*output, rowOrder, buffer, size)) {
+    errors_.ReportError(5);
+    return 0;
+  }
+  return 1;
+}
+
+int CKorvex::Trigger(platform::WindowHandle frameWindow, void* buffer, int size, int rowOrder) {
+  std::lock_guard<std::recursive_mutex> control(acquisitionLock_);
+  if (!HasDevice()) return NoDevice();
+  // A triggered camera is refused too: one worker per camera.
+  if (State() != kIdle) return NotPossible();
+  StoreFrameTarget(frameWindow, buffer, size, rowOrder);
+  if (NeedsDisplayWindow()) {
+    errors_.ReportError(4);
+    return 0;
+  }
+  if (!PrepareAcquisition()) {
+    Close();
+    return NotPossible();
+  }
+  state_.store(kTriggered);
+  transferTimeout_ = 3000;
+  device_->SetTransferTimeout(3000);
+  device_->SetTriggerMode(true);
+  if (!StartWorker()) {
+    Close();
+    errors_.ReportError(3);
+    return 0;
+  }
+  return 1;
+}
+
+bool CKorvex::CopyImage(CDibImage& image, int rowOrder, void* buffer, int size) {
+  const size_t rowBytes = static_cast<size_t>(image.Stride());
+  const size_t required = rowBytes * static_cast<size_t>(image.Height());
+  if (size < 0 || static_cast<size_t>(size) < required) {
+    PostFrameError(5);
+    errors_.ReportError(5);
+    return false;
+  }
+  uint8_t* out = static_cast<uint8_t*>(buffer);
+  const int height = image.Height();
+  if (rowOrder != 0) {
+    std::memcpy(out, image.Bits(), required);
+  } else {
+    for (int y = 0; y < height; ++y) std::memcpy(out + y * rowBytes, image.Row(height - 1 - y), rowBytes);
+  }
+  return true;
+}
+
+void CKorvex::PostFrameError(uint32_t code) {
+  std::lock_guard<platform::CriticalSection> guard(frameLock_);
+  if (frameWindow_ != nullptr)
+    platform::PostMessage(frameWindow_, kMessageFrame, 0, static_cast<intptr_t>(code));
+}
+
+void CKorvex::FillFrameInfo(int32_t frameRate) {
+  frameInfo_.size = 32;
+  frameInfo_.width = kRawWidth;
+  frameInfo_.height = kRawHeight;
+  frameInfo_.bitsPerPixel = static_cast<uint32_t>(kBitsOfMode[settings_.video.Color.Get() % 6]);
+  frameInfo_.frameRate = static_cast<uint32_t>(frameRate);
+  frameInfo_.u.buffer = frameBuffer_;
+}
+
+void CKorvex::WorkerMain() {
+  if (State() == kTriggered) {
+    TriggerWorker();
+  } else {
+    PreviewWorker();
+  }
+}
+
+void CKorvex::PreviewWorker() {
+  while (workerRun_.load() != 0) {
+    platform::Sleep(static_cast<uint32_t>(settings_.video.WaitTime.Get()));
+    if (workerRun_.load() != 1) continue;
+    const int ready = device_->WaitForFrame();
+    if (ready == CKVXSdkLib::kStreamEnded) {
+      workerRun_.store(0);
+      PostFrameError(13);
+      errors_.ReportError(13);
+      return;
+    }
+    if (ready != CKVXSdkLib::kFrameReady) continue;
+
+    std::unique_lock<platform::CriticalSection> frame(frameLock_);
+    CDibImage& raw = *images_[kRawFrame];
+    if (device_->GetStreamFrame(raw.Bits(), 0, 0, 1) != 0) {
+      PostFrameError(8);
+      errors_.ReportError(8);
+      continue;
+    }
+    RelayRawFrame(raw);
+    ++frameCounter_;
+    const uint32_t now = platform::TimeGetTime();
+    const uint32_t elapsed = now - rateWindowStart_;
+    if (elapsed > 1000) {
+      measuredRate_ = static_cast<int32_t>(static_cast<double>(frameCounter_) * 10000.0 / elapsed);
+      frameCounter_ = 0;
+      rateWindowStart_ = now;
+    }
+    FillFrameInfo(measuredRate_);
+    ProcessFrame();
+    newFrame_.store(1);
+    imageReady_.store(1);
+    if (frameBuffer_ != nullptr && frameBufferSize_ != 0 &&
+        !CopyImage(*OutputImage(), rowOrder_, frameBuffer_, frameBufferSize_)) {
+      continue;  // the copy reported code 5; no notification for this frame
+    }
+    const platform::WindowHandle window = frameWindow_;
+    const uintptr_t info = reinterpret_cast<uintptr_t>(&frameInfo_);
+    frame.unlock();
+    if (window != nullptr) platform::PostMessage(window, kMessageFrame, info, 0);
+  }
+}
+
+void CKorvex::TriggerWorker() {
+  while (workerRun_.load() != 0) {
+    if (workerRun_.load() != 1) {
+      platform::Sleep(10);
+      continue;
+    }
+    // In trigger mode the camera sends a frame per external trigger; the
+    // transfer time-out bounds the wait.
+    const bool captured = device_->CaptureSingleFrame() == 0;
+    if (workerRun_.load() == 0) return;
+    if (!captured) continue;
+    std::unique_lock<platform::CriticalSection> frame(frameLock_);
+    if (!TakeSingleFrame()) continue;
+    FillFrameInfo(0);
+    ProcessFrame();
+    imageReady_.store(1);
+    if (frameBuffer_ != nullptr && frameBufferSize_ != 0 &&
+        !CopyImage(*OutputImage(), rowOrder_, frameBuffer_, frameBufferSize_)) {
+      continue;
+    }
+    if (frameWindow_ != nullptr)
+      platform::PostMessage(frameWindow_, kMessageFrame, reinterpret_cast<uintptr_t>(&frameInfo_), 0);
+  }
+}
+
+}  // namespace korvex
