@@ -83,8 +83,6 @@ int CKorvex::GetCaptureWindowEx(int* th, int* ehs, int* eh, int* tv, int* evs, i
 
 // ---- files, configuration and dialogs -------------------------------------
 
-int CKorvex::SaveImage(const char*, int) { return NotPossible(); }
-int CKorvex::SaveImageW(const KORVEX_WCHAR*, int) { return NotPossible(); }
 int CKorvex::Record(const char*, int, int) { return NotPossible(); }
 int CKorvex::RecordW(const KORVEX_WCHAR*, int, int) { return NotPossible(); }
 int CKorvex::SetCameraDlg(platform::WindowHandle) { return NotPossible(); }
