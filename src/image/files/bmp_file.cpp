@@ -1,0 +1,59 @@
+// BMP files: a 14-byte file header, the image's own 40-byte information
+// header, the 256-entry colour table for 8-bit images and the pixel rows as
+// the image holds them. The caller hands in an image whose rows are already
+// reversed, so the file's first row is the bottom of the picture.
+#include "image/dib_image.h"
+#include "image/files/image_files.h"
+
+#include <cstdio>
+#include <cstring>
+#include <limits>
+
+namespace korvex::image {
+namespace {
+
+constexpr uint32_t kFileHeaderSize = 14;
+constexpr uint32_t kInfoHeaderSize = 40;
+constexpr uint32_t kColorTableSize = 256 * 4;
+
+void PutLe16(uint8_t* p, uint16_t v) {
+  p[0] = static_cast<uint8_t>(v);
+  p[1] = static_cast<uint8_t>(v >> 8);
+}
+void PutLe32(uint8_t* p, uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+}  // namespace
+
+int WriteBmpFile(const CDibImage& image, const char* fileName) {
+  if (fileName == nullptr || image.IsEmpty()) return 0;
+  const bool withColorTable = image.BitsPerPixel() <= 8;
+  const uint32_t pixelOffset =
+      kFileHeaderSize + kInfoHeaderSize + (withColorTable ? kColorTableSize : 0);
+  const size_t pixelBytes = image.ImageSize();
+  // The size field is 32 bits; a larger image cannot be described.
+  if (pixelBytes > std::numeric_limits<uint32_t>::max() - pixelOffset) return 0;
+
+  uint8_t fileHeader[kFileHeaderSize] = {};
+  PutLe16(fileHeader + 0, 0x4D42);  // "BM"
+  PutLe32(fileHeader + 2, pixelOffset + static_cast<uint32_t>(pixelBytes));
+  PutLe32(fileHeader + 6, 0);
+  PutLe32(fileHeader + 10, pixelOffset);
+
+  std::FILE* file = std::fopen(fileName, "wb");
+  if (file == nullptr) return 0;
+  // The information header is the platform's packed little-endian layout,
+  // which is the file's layout too.
+  bool ok = std::fwrite(fileHeader, 1, sizeof fileHeader, file) == sizeof fileHeader &&
+            std::fwrite(&image.Header(), 1, kInfoHeaderSize, file) == kInfoHeaderSize;
+  if (ok && withColorTable) {
+    ok = std::fwrite(image.Palette(), 1, kColorTableSize, file) == kColorTableSize;
+  }
+  if (ok) ok = std::fwrite(image.Bits(), 1, pixelBytes, file) == pixelBytes;
+  // Closing flushes the buffered tail: a full disk shows up here.
+  if (std::fclose(file) != 0) ok = false;
+  return ok ? 1 : 0;
+}
+
+}  // namespace korvex::image

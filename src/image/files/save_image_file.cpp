@@ -1,0 +1,101 @@
+// The save dispatcher: converts the output image into what the chosen
+// format's writer expects and calls the writer. Bottom-up formats (BMP, and
+// JPEG, whose writer feeds rows from the last one up) get a temporary with
+// the rows reversed; top-down formats (raw, PNG, TIFF) are written from
+// memory row 0.
+#include "image/converters/format.h"
+#include "image/dib_image.h"
+#include "image/files/file_conversion.h"
+#include "image/files/image_files.h"
+#include "platform/gdi.h"
+
+namespace korvex::image {
+namespace {
+
+using files::ConvertWhole;
+
+int QualityFor(int format) {
+  switch (format) {
+    case kSaveJpegMid: return 70;
+    case kSaveJpegLow: return 20;
+    default: return 100;
+  }
+}
+
+// The JPEG writer's temporary: 8-bit gray or 24-bit blue-green-red, rows
+// reversed.
+bool MakeJpegTemporary(CDibImage& temporary, CDibImage& image, int significantBits) {
+  const int width = image.Width(), height = image.Height();
+  switch (image.BitsPerPixel()) {
+    case 8:
+      return temporary.Create(width, height, 8) != 0 && ConvertWhole(temporary, FlipRows, image);
+    case 16: {
+      if (!files::KnownSignificantBits(significantBits)) return false;
+      return temporary.Create(width, height, 8) != 0 &&
+             ConvertWhole(temporary, significantBits == 12 ? Reduce16To8Flip12 : Reduce16To8Flip,
+                          image);
+    }
+    case 24:
+    case 32: {
+      if (temporary.Create(width, height, 24) == 0) return false;
+      // The platform's stretching blit reverses the rows when the source
+      // height is negated, and drops the fourth byte of 32-bit pixels.
+      if (temporary.Dc() != nullptr && image.Dc() != nullptr &&
+          platform::StretchBlt(temporary.Dc(), 0, 0, width, height, image.Dc(), 0, height, width,
+                               -height, platform::kSrcCopy)) {
+        return true;
+      }
+      // Images without a device context (heap-backed) convert the same way
+      // without the platform.
+      return ConvertWhole(temporary, Copy24Flip, image);
+    }
+    case 48:
+    case 64:
+      return temporary.Create(width, height, 24) != 0 &&
+             ConvertWhole(temporary, Reduce48To24Flip, image);
+    default: return false;
+  }
+}
+
+int SavePng(const char* fileName, CDibImage& image, int significantBits) {
+  const int bits = image.BitsPerPixel();
+  RegionConverter converter = nullptr;
+  switch (bits) {
+    case 16: converter = files::ExpandFor(2, false, significantBits); break;
+    case 32: converter = Alpha32; break;
+    case 48: converter = files::ExpandFor(6, false, significantBits); break;
+    case 64: converter = files::ExpandFor(8, false, significantBits); break;
+    default:  // 8 and 24 bits are written as stored; other depths fail in the writer
+      return WritePngFile(fileName, image.Bits(), image.Width(), image.Height(), bits);
+  }
+  if (converter == nullptr) return 0;
+  CDibImage temporary;
+  if (!temporary.CopyFormat(image) || !ConvertWhole(temporary, converter, image)) return 0;
+  return WritePngFile(fileName, temporary.Bits(), image.Width(), image.Height(), bits);
+}
+
+}  // namespace
+
+int SaveImageFile(const char* fileName, CDibImage& image, int format, int significantBits) {
+  if (fileName == nullptr || image.IsEmpty()) return 0;
+  switch (format) {
+    case kSaveBmp: {
+      CDibImage temporary;
+      if (!temporary.CopyFormat(image) || !ConvertWhole(temporary, FlipRows, image)) return 0;
+      return WriteBmpFile(temporary, fileName);
+    }
+    case kSaveRaw: return WriteRawFile(image, fileName);
+    case kSaveJpegHigh:
+    case kSaveJpegMid:
+    case kSaveJpegLow: {
+      CDibImage temporary;
+      if (!MakeJpegTemporary(temporary, image, significantBits)) return 0;
+      return WriteJpegFile(fileName, temporary, QualityFor(format), 1);
+    }
+    case kSavePng: return SavePng(fileName, image, significantBits);
+    case kSaveTiff: return WriteTiffFile(fileName, image, significantBits);
+    default: return 0;
+  }
+}
+
+}  // namespace korvex::image

@@ -1,0 +1,309 @@
+// The image writers: every format read back from disk and compared with the
+// image it came from, for every output depth, on a size whose rows carry
+// padding.
+#include "image/dib_image.h"
+#include "image/files/file_readers.h"
+#include "image/files/image_files.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <jpeglib.h>
+#include <png.h>
+#include <tiffio.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+namespace korvex::test {
+namespace {
+
+using image::SaveImageFile;
+
+constexpr int kW = 37, kH = 21;  // no depth fills a row exactly
+constexpr int kDepths[] = {8, 16, 24, 32, 48, 64};
+
+int Channels(int bits) { return bits == 8 || bits == 16 ? 1 : (bits == 32 || bits == 64 ? 4 : 3); }
+bool Deep(int bits) { return bits == 16 || bits == 48 || bits == 64; }
+
+// A smooth 10-bit value per pixel and channel (stored order: blue, green,
+// red, fourth), below 1024 everywhere; 8-bit images hold its upper 8 bits.
+int Smooth10(int x, int y, int c) { return x * 12 + y * 15 + c * 90; }
+
+uint16_t Word(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+uint16_t BigWord(const uint8_t* p) { return static_cast<uint16_t>(p[0] << 8 | p[1]); }
+
+// Fills an image with the pattern; the first pixel carries the largest
+// sample (1023 or 255) so full-range scaling shows, and the fourth channel
+// of 32/64-bit pixels is given values too.
+void Fill(CDibImage& image) {
+  const int bits = image.BitsPerPixel(), channels = Channels(bits);
+  for (int y = 0; y < image.Height(); ++y) {
+    uint8_t* row = image.Row(y);
+    for (int x = 0; x < image.Width(); ++x) {
+      for (int c = 0; c < channels; ++c) {
+        const int v = (x == 0 && y == 0 && c == 0) ? 1023 : Smooth10(x, y, c);
+        if (Deep(bits)) {
+          uint8_t* p = row + (x * channels + c) * 2;
+          p[0] = static_cast<uint8_t>(v);
+          p[1] = static_cast<uint8_t>(v >> 8);
+        } else {
+          row[x * channels + c] = static_cast<uint8_t>(v >> 2);
+        }
+      }
+    }
+  }
+}
+
+// The sample of stored channel c at (x, y) as the image holds it.
+int Sample(const CDibImage& image, int x, int y, int c) {
+  const int bits = image.BitsPerPixel(), channels = Channels(bits);
+  const uint8_t* row = image.Row(y);
+  return Deep(bits) ? Word(row + (x * channels + c) * 2) : row[x * channels + c];
+}
+
+class ImageFiles : public ::testing::Test {
+ protected:
+  CDibImage& Make(int bits, int width = kW, int height = kH) {
+    image_.Release();
+    EXPECT_EQ(image_.Create(width, height, bits), 1);
+    Fill(image_);
+    return image_;
+  }
+  TempFolder folder_;
+  CDibImage image_;
+};
+
+TEST_F(ImageFiles, BmpHoldsHeaderColourTableAndReversedRows) {
+  for (int bits : kDepths) {
+    SCOPED_TRACE(bits);
+    CDibImage& image = Make(bits);
+    const std::string name = folder_.File("picture.bmp");
+    ASSERT_EQ(SaveImageFile(name.c_str(), image, image::kSaveBmp, 10), 1);
+    const std::vector<uint8_t> file = ReadWholeFile(name);
+    const uint32_t offset = bits <= 8 ? 1078 : 54;
+    const size_t pixels = static_cast<size_t>(kH) * image.Stride();
+    ASSERT_EQ(file.size(), offset + pixels);
+    auto le32 = [&](size_t at) { return file[at] | file[at + 1] << 8 | file[at + 2] << 16 | uint32_t{file[at + 3]} << 24; };
+    EXPECT_EQ(file[0], 'B');
+    EXPECT_EQ(file[1], 'M');
+    EXPECT_EQ(le32(2), file.size());
+    EXPECT_EQ(le32(6), 0u);
+    EXPECT_EQ(le32(10), offset);
+    EXPECT_EQ(le32(14), 40u);
+    EXPECT_EQ(le32(18), static_cast<uint32_t>(kW));
+    EXPECT_EQ(le32(22), static_cast<uint32_t>(kH));  // positive: bottom-up
+    EXPECT_EQ(file[26] | file[27] << 8, 1);
+    EXPECT_EQ(file[28] | file[29] << 8, bits);
+    for (size_t at = 30; at < 54; at += 4) EXPECT_EQ(le32(at), 0u) << at;
+    if (bits == 8) {
+      for (int i : {0, 200, 255}) {
+        EXPECT_EQ(file[54 + 4 * i + 0], i);
+        EXPECT_EQ(file[54 + 4 * i + 1], i);
+        EXPECT_EQ(file[54 + 4 * i + 2], i);
+        EXPECT_EQ(file[54 + 4 * i + 3], 0);
+      }
+    }
+    // The file's first row is the picture's bottom row; deep samples as held.
+    for (int r = 0; r < kH; ++r) {
+      ASSERT_EQ(std::memcmp(file.data() + offset + static_cast<size_t>(r) * image.Stride(),
+                            image.Row(kH - 1 - r), static_cast<size_t>(image.Stride())), 0)
+          << "file row " << r;
+    }
+  }
+}
+
+TEST_F(ImageFiles, RawIsThePixelBlockAsHeld) {
+  for (int bits : kDepths) {
+    SCOPED_TRACE(bits);
+    CDibImage& image = Make(bits);
+    const std::string name = folder_.File("picture.raw");
+    ASSERT_EQ(SaveImageFile(name.c_str(), image, image::kSaveRaw, 10), 1);
+    const std::vector<uint8_t> file = ReadWholeFile(name);
+    ASSERT_EQ(file.size(), image.ImageSize());
+    EXPECT_EQ(std::memcmp(file.data(), image.Bits(), file.size()), 0);
+  }
+}
+
+TEST_F(ImageFiles, PngSamplesTopRowFirstRgbOrderFullRangeBigEndian) {
+  struct Expect { int depth, type; };
+  const Expect expect[] = {{8, PNG_COLOR_TYPE_GRAY}, {16, PNG_COLOR_TYPE_GRAY},
+                           {8, PNG_COLOR_TYPE_RGB},  {8, PNG_COLOR_TYPE_RGB_ALPHA},
+                           {16, PNG_COLOR_TYPE_RGB}, {16, PNG_COLOR_TYPE_RGB_ALPHA}};
+  for (int i = 0; i < 6; ++i) {
+    const int bits = kDepths[i];
+    SCOPED_TRACE(bits);
+    CDibImage& image = Make(bits);
+    const std::string name = folder_.File("picture.png");
+    ASSERT_EQ(SaveImageFile(name.c_str(), image, image::kSavePng, 10), 1);
+    DecodedImage png;
+    ASSERT_TRUE(DecodePng(name, &png));
+    ASSERT_EQ(png.width, kW);
+    ASSERT_EQ(png.height, kH);
+    ASSERT_EQ(png.bitDepth, expect[i].depth);
+    ASSERT_EQ(png.colorType, expect[i].type);
+    const int channels = Channels(bits);
+    ASSERT_EQ(png.channels, channels);
+    for (int y = 0; y < kH; ++y) {
+      for (int x = 0; x < kW; ++x) {
+        for (int c = 0; c < channels; ++c) {
+          // File channels are red, green, blue(, alpha); stored ones blue first.
+          const int stored = channels >= 3 && c < 3 ? 2 - c : c;
+          const uint8_t* at = png.samples.data() + y * png.RowBytes() +
+                              (x * channels + c) * (expect[i].depth / 8);
+          int want = Sample(image, x, y, stored);
+          if (Deep(bits)) want = stored == 3 ? 0xFFFF : want << 6;
+          if (bits == 32 && stored == 3) want = 255 - want;
+          const int got = expect[i].depth == 16 ? BigWord(at) : *at;
+          ASSERT_EQ(got, want) << x << "," << y << " channel " << c;
+        }
+      }
+    }
+    if (bits == 16) {
+      EXPECT_EQ(BigWord(png.samples.data()), 65472);  // 1023 widened
+    }
+  }
+}
+
+TEST_F(ImageFiles, TiffTagsAndUnpaddedStripInRgbOrder) {
+  struct Expect { int bps, photometric, spp; };
+  const Expect expect[] = {{8, 1, 1}, {16, 1, 1}, {8, 2, 3}, {8, 2, 4}, {16, 2, 3}, {16, 2, 4}};
+  for (int i = 0; i < 6; ++i) {
+    const int bits = kDepths[i];
+    SCOPED_TRACE(bits);
+    CDibImage& image = Make(bits);
+    const std::string name = folder_.File("picture.tif");
+    ASSERT_EQ(SaveImageFile(name.c_str(), image, image::kSaveTiff, 10), 1);
+    const std::vector<uint8_t> file = ReadWholeFile(name);
+    ASSERT_GE(file.size(), 8u);
+    EXPECT_EQ(file[0], 'I');
+    EXPECT_EQ(file[2], 42);  // classic TIFF, not BigTIFF
+    DecodedImage tiff;
+    ASSERT_TRUE(DecodeTiff(name, &tiff));
+    EXPECT_EQ(tiff.width, kW);
+    EXPECT_EQ(tiff.height, kH);
+    ASSERT_EQ(tiff.bitDepth, expect[i].bps);
+    EXPECT_EQ(tiff.colorType, expect[i].photometric);
+    ASSERT_EQ(tiff.channels, expect[i].spp);
+    EXPECT_EQ(tiff.compression, COMPRESSION_NONE);
+    EXPECT_EQ(tiff.planar, PLANARCONFIG_CONTIG);
+    EXPECT_FALSE(tiff.extraSamplesTag);
+    const int channels = Channels(bits);
+    for (int y = 0; y < kH; ++y) {
+      for (int x = 0; x < kW; ++x) {
+        for (int c = 0; c < channels; ++c) {
+          const int stored = channels >= 3 && c < 3 ? 2 - c : c;
+          const uint8_t* at = tiff.samples.data() + y * tiff.RowBytes() +
+                              (x * channels + c) * (expect[i].bps / 8);
+          int want = Sample(image, x, y, stored);
+          if (bits == 32 && stored == 3) want = 0;  // the fourth byte is not carried
+          if (Deep(bits)) want = stored == 3 ? 0xFFFF : want << 6;
+          const int got = expect[i].bps == 16 ? Word(at) : *at;
+          ASSERT_EQ(got, want) << x << "," << y << " channel " << c;
+        }
+      }
+    }
+  }
+}
+
+TEST_F(ImageFiles, JpegProgressiveUpperEightBitsAndQualityOrder) {
+  for (int bits : kDepths) {
+    SCOPED_TRACE(bits);
+    CDibImage& image = Make(bits);
+    size_t sizes[3] = {};
+    const int formats[3] = {image::kSaveJpegHigh, image::kSaveJpegMid, image::kSaveJpegLow};
+    for (int q = 0; q < 3; ++q) {
+      const std::string name = folder_.File("picture" + std::to_string(q) + ".jpg");
+      ASSERT_EQ(SaveImageFile(name.c_str(), image, formats[q], 10), 1);
+      sizes[q] = ReadWholeFile(name).size();
+      DecodedImage jpeg;
+      ASSERT_TRUE(DecodeJpeg(name, &jpeg));
+      EXPECT_TRUE(jpeg.progressive);
+      ASSERT_EQ(jpeg.width, kW);
+      ASSERT_EQ(jpeg.height, kH);
+      const int channels = bits <= 16 ? 1 : 3;
+      ASSERT_EQ(jpeg.channels, channels);
+      EXPECT_EQ(jpeg.colorType, channels == 1 ? JCS_GRAYSCALE : JCS_YCbCr);
+      if (q != 0) continue;
+      // Quality 100: close to the picture, top row first, red first.
+      long total = 0;
+      for (int y = 0; y < kH; ++y) {
+        for (int x = 0; x < kW; ++x) {
+          for (int c = 0; c < channels; ++c) {
+            const int stored = channels == 3 ? 2 - c : 0;
+            int want = Sample(image, x, y, stored);
+            if (Deep(bits)) want >>= 2;
+            total += std::abs(jpeg.samples[y * jpeg.RowBytes() + x * channels + c] - want);
+          }
+        }
+      }
+      EXPECT_LT(static_cast<double>(total) / (kW * kH * channels), 2.0);
+    }
+    EXPECT_GT(sizes[0], sizes[1]);
+    EXPECT_GT(sizes[1], sizes[2]);
+  }
+}
+
+TEST_F(ImageFiles, TwelveSignificantBitsWidenByFourOthersAreRefused) {
+  CDibImage& image = Make(16);
+  const std::string name = folder_.File("deep.png");
+  ASSERT_EQ(SaveImageFile(name.c_str(), image, image::kSavePng, 12), 1);
+  DecodedImage png;
+  ASSERT_TRUE(DecodePng(name, &png));
+  EXPECT_EQ(BigWord(png.samples.data()), 1023 << 4);
+
+  const std::string jpeg = folder_.File("deep.jpg");
+  ASSERT_EQ(SaveImageFile(jpeg.c_str(), image, image::kSaveJpegHigh, 12), 1);
+  DecodedImage decoded;
+  ASSERT_TRUE(DecodeJpeg(jpeg, &decoded));
+  EXPECT_NEAR(decoded.samples[kW / 2], Sample(image, kW / 2, 0, 0) >> 4, 3);
+
+  // Samples of unknown depth would come out all zero: nothing is written.
+  for (int format : {image::kSavePng, image::kSaveTiff, image::kSaveJpegHigh}) {
+    const std::string odd = folder_.File("odd" + std::to_string(format));
+    EXPECT_EQ(SaveImageFile(odd.c_str(), image, format, 11), 0) << format;
+    EXPECT_FALSE(std::filesystem::exists(odd)) << format;
+  }
+  // Depths that need no widening do not care.
+  CDibImage& gray = Make(8);
+  EXPECT_EQ(SaveImageFile(folder_.File("gray.png").c_str(), gray, image::kSavePng, 11), 1);
+}
+
+TEST_F(ImageFiles, UnknownFormatsMissingImagesAndUnopenableNamesGiveZero) {
+  CDibImage& image = Make(24);
+  for (int format : {7, -1, 100}) {
+    const std::string name = folder_.File("unknown" + std::to_string(format));
+    EXPECT_EQ(SaveImageFile(name.c_str(), image, format, 10), 0);
+    EXPECT_FALSE(std::filesystem::exists(name));
+  }
+  const std::string nowhere = folder_.File("no-such-folder/picture");
+  CDibImage empty;
+  for (int format = 0; format <= 6; ++format) {
+    EXPECT_EQ(SaveImageFile(nowhere.c_str(), image, format, 10), 0) << format;
+    EXPECT_EQ(SaveImageFile(folder_.File("empty").c_str(), empty, format, 10), 0) << format;
+    EXPECT_EQ(SaveImageFile(nullptr, image, format, 10), 0) << format;
+  }
+}
+
+TEST_F(ImageFiles, FullDiskIsAFailureNotASuccess) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  CDibImage& image = Make(24, 640, 480);  // more than the stdio buffer
+  for (int format = 0; format <= 6; ++format) {
+    EXPECT_EQ(SaveImageFile("/dev/full", image, format, 10), 0) << format;
+  }
+}
+
+TEST_F(ImageFiles, WriterRefusesDepthsItCannotDescribe) {
+  const uint8_t pixels[16] = {};
+  const std::string name = folder_.File("bad.png");
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(image::WritePngFile(name.c_str(), pixels, 2, 2, 40), 0);
+  EXPECT_NE(::testing::internal::GetCapturedStderr().find("libpng error: "), std::string::npos);
+  CDibImage gray;
+  ASSERT_EQ(gray.Create(4, 4, 16), 1);
+  EXPECT_EQ(image::WriteJpegFile(folder_.File("bad.jpg").c_str(), gray, 100, 1), 0);
+}
+
+}  // namespace
+}  // namespace korvex::test
