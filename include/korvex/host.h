@@ -21,6 +21,7 @@
 #include "korvex/host_shm.h"
 #include "korvex/host_text.h"
 #include "korvex/host_gdi.h"
+#include "korvex/host_windows.h"
 #include "korvex/host_driver.h"
 #include "korvex/host_sim.h"
 

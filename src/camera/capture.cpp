@@ -8,6 +8,7 @@
 #include "image/converters/field_merge.h"
 #include "image/dib_image.h"
 #include "image/dispatch.h"
+#include "platform/window.h"
 
 #include <cstring>
 #include <system_error>
@@ -32,11 +33,6 @@ void RelayRawFrame(CDibImage& raw) {
 }
 
 }  // namespace
-
-bool CKorvex::NeedsDisplayWindow() const {
-  return previewParent_ != nullptr || previewRect_[0] != 0 || previewRect_[1] != 0 ||
-         previewRect_[2] != 0 || previewRect_[3] != 0;
-}
 
 CDibImage* CKorvex::OutputImage() {
   static constexpr ImageRole kOutput[6] = {kGray8, kGray16, kColor24, kColor32, kColor48, kColor64};
@@ -97,6 +93,22 @@ bool CKorvex::PrepareAcquisition() {
   device_->SetGlobalGain(static_cast<uint16_t>(a.Global.Get()));
   device_->SetExposure(static_cast<uint16_t>(a.Exposure.Get()));
   GetRealExposureTime(nullptr);
+  {
+    // The display image at the window's client size, so the first frame
+    // needs no re-creation.
+    std::lock_guard<platform::CriticalSection> guard(frameLock_);
+    platform::WindowRect client;
+    if (displayWindow_ != nullptr && displayDc_ != nullptr &&
+        platform::IsWindowVisible(displayWindow_) &&
+        platform::GetClientRect(displayWindow_, &client) && client.right - client.left > 0 &&
+        client.bottom - client.top > 0) {
+      CDibImage& display = *images_[kDisplay];
+      if (display.Create(client.right - client.left, client.bottom - client.top,
+                         mode <= 1 ? 8 : 24) &&
+          mode <= 1)
+        display.SetGrayPalette();
+    }
+  }
   return true;
 }
 
@@ -174,7 +186,7 @@ int CKorvex::CallBackPreview(platform::WindowHandle frameWindow, void* buffer, i
 int CKorvex::StartPreviewWithWindow() {
   std::lock_guard<std::recursive_mutex> control(acquisitionLock_);
   if (!HasDevice()) return NoDevice();
-  if (NeedsDisplayWindow()) {
+  if (NeedsDisplayWindow() && !CreateDisplayWindow()) {
     errors_.ReportError(4);
     return 0;
   }
@@ -257,7 +269,7 @@ int CKorvex::Trigger(platform::WindowHandle frameWindow, void* buffer, int size,
   // A triggered camera is refused too: one worker per camera.
   if (State() != kIdle) return NotPossible();
   StoreFrameTarget(frameWindow, buffer, size, rowOrder);
-  if (NeedsDisplayWindow()) {
+  if (NeedsDisplayWindow() && !CreateDisplayWindow()) {
     errors_.ReportError(4);
     return 0;
   }
@@ -351,6 +363,7 @@ void CKorvex::PreviewWorker() {
     ProcessFrame();
     newFrame_.store(1);
     imageReady_.store(1);
+    DrawFrame();
     if (frameBuffer_ != nullptr && frameBufferSize_ != 0 &&
         !CopyImage(*OutputImage(), rowOrder_, frameBuffer_, frameBufferSize_)) {
       continue;  // the copy reported code 5; no notification for this frame
@@ -384,6 +397,7 @@ void CKorvex::TriggerWorker() {
     }
     if (frameWindow_ != nullptr)
       platform::PostMessage(frameWindow_, kMessageFrame, reinterpret_cast<uintptr_t>(&frameInfo_), 0);
+    DrawFrame();
   }
 }
 

@@ -6,6 +6,7 @@
 #include "api/error_report.h"
 #include "camera/settings.h"
 #include "image/pipeline.h"
+#include "platform/gdi.h"
 #include "platform/platform.h"
 
 #include <array>
@@ -170,9 +171,16 @@ class CKorvex {
   void WorkerMain();
   void PreviewWorker();
   void TriggerWorker();
-  // The display window of the preview: not available on this build, so a
-  // start that asks for one fails with code 4.
+  // True when the preview rectangle or parent asks for a display window.
   bool NeedsDisplayWindow() const;
+  // Registers a fresh window class and opens the display window with its
+  // device context; false when either is missing (the caller reports 4).
+  bool CreateDisplayWindow();
+  // Draws the current output image into the display window; frame lock held.
+  void DrawFrame();
+  // Releases the device context, destroys the display window and
+  // unregisters its class.
+  void DestroyDisplayWindow();
 
   // Checks a device-name request and formats the name; reports and returns
   // false when it cannot be served.
@@ -193,6 +201,12 @@ class CKorvex {
   // Preview window geometry.
   platform::WindowHandle previewParent_ = nullptr;
   int32_t previewRect_[4] = {0, 0, 2560, 1920};
+  // The display window, its device context and the name of its class (""
+  // when none is registered). Written by the starting and closing threads
+  // under the frame lock, read by the workers under it.
+  platform::WindowHandle displayWindow_ = nullptr;
+  platform::DeviceContext displayDc_ = nullptr;
+  char className_[256] = "";
 
   // Capture control. The acquisition lock serialises the operations that
   // start and stop acquisition; the frame target (window, buffer, size, row

@@ -241,6 +241,7 @@ int CKorvex::Close() {
   StopPreview();  // without a device this records code 1; Close goes on
   imageReady_.store(0, std::memory_order_release);
   if (HasDevice()) device_->CloseCaptureHandle();
+  DestroyDisplayWindow();
   return 1;
 }
 

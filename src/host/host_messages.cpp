@@ -93,6 +93,8 @@ KorvexHostWindow KorvexHost_CreateMessageWindow(void) {
 }
 
 int KorvexHost_DestroyWindow(KorvexHostWindow window) {
+  std::shared_ptr<Window> target = FindWindow(window);
+  if (target && target->screen) return DestroyScreenWindow(window);
   return UnregisterWindow(window) ? 1 : 0;
 }
 

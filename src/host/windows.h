@@ -28,10 +28,16 @@ struct MessageQueue {
   void Clear();
 };
 
+// What an on-screen window has beyond its message queue (host_windows.cpp).
+struct ScreenWindow;
+
 struct Window {
   uintptr_t id = 0;
   std::thread::id owner;
   MessageQueue queue;
+  // Null for a message-only window. Set before the window is registered and
+  // never changed; its contents have a lock of their own.
+  std::shared_ptr<ScreenWindow> screen;
 };
 
 // Registers a new window and returns its handle.
@@ -40,6 +46,9 @@ KorvexHostWindow RegisterWindow(std::shared_ptr<Window> window);
 std::shared_ptr<Window> FindWindow(KorvexHostWindow handle);
 // Removes a window; false when it did not exist.
 bool UnregisterWindow(KorvexHostWindow handle);
+// Destroys an on-screen window with its children, its device context and
+// its queue; 1 on success (host_windows.cpp).
+int DestroyScreenWindow(KorvexHostWindow handle);
 // The calling thread's own message queue.
 MessageQueue& ThreadQueue();
 

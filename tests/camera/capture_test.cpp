@@ -225,10 +225,14 @@ TEST_F(Capture, AStreamingCameraIsClaimedForOtherCameraObjects) {
   EXPECT_EQ(Korvex_Release(other), 1);
 }
 
-TEST_F(Capture, PreviewWithoutAWindowToDrawInIsRefused) {
+TEST_F(Capture, PreviewWithARectangleOpensAWindowOfItsOwn) {
   ASSERT_EQ(Korvex_SetPreviewWindow(handle_, nullptr, 0, 0, 640, 480), 1);
-  EXPECT_EQ(Korvex_Preview(handle_), 0);
-  EXPECT_EQ(Errors(), (std::vector<uint8_t>{4}));
+  EXPECT_EQ(Korvex_Preview(handle_), 1);
+  EXPECT_TRUE(Errors().empty());
+  const KorvexHostWindow window = KorvexHost_FindWindowEx(nullptr, nullptr, nullptr, "Active Window");
+  EXPECT_NE(window, nullptr);
+  EXPECT_EQ(Korvex_Close(handle_), 1);
+  EXPECT_EQ(KorvexHost_IsWindow(window), 0);
 }
 
 }  // namespace
