@@ -139,7 +139,8 @@ bool DecodeJpeg(const std::string& path, DecodedImage* out) {
 bool DecodeTiff(const std::string& path, DecodedImage* out) {
   // Four samples without an ExtraSamples tag draw a warning on every read.
   const TIFFErrorHandler warnings = TIFFSetWarningHandler(nullptr);
-  TIFF* tiff = TIFFOpen(path.c_str(), "r");
+  // "c": no strip chopping, so the single strip is read as written.
+  TIFF* tiff = TIFFOpen(path.c_str(), "rc");
   TIFFSetWarningHandler(warnings);
   if (tiff == nullptr) return false;
   uint32_t width = 0, height = 0;

@@ -1,0 +1,143 @@
+// Saving through the exports on the simulated camera: the saved files are
+// the camera's output image, and the failures are reported as documented.
+#include "KorvexSdk_740K3_XLN.h"
+#include "image/files/file_readers.h"
+#include "korvex/host_sim.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace korvex::test {
+namespace {
+
+constexpr int kWidth = 2560, kHeight = 1920;
+
+class CameraSave : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    KorvexHost_SimReset();
+    KorvexHost_SimSetFastPace(1);
+    handle_ = Korvex_Initialize(nullptr);
+    ASSERT_NE(handle_, 0u);
+    ASSERT_EQ(Korvex_SetPreviewWindow(handle_, nullptr, 0, 0, 0, 0), 1);
+  }
+  void TearDown() override { EXPECT_EQ(Korvex_Release(handle_), 1); }
+
+  // Takes one frame in the colour mode and returns the output image in
+  // stored row order (top row first, rows padded to 4 bytes).
+  std::vector<uint8_t> Snap(int mode, int bytesPerPixel) {
+    EXPECT_EQ(Korvex_SetColorMode(handle_, mode), 1);
+    EXPECT_EQ(Korvex_SnapShot(handle_, nullptr, 0, 1), 1);
+    std::vector<uint8_t> image(static_cast<size_t>(kWidth) * bytesPerPixel * kHeight);
+    EXPECT_EQ(Korvex_GetImage(handle_, image.data(), static_cast<int>(image.size()), 1), 1);
+    // A picture, not a blank buffer, or the comparisons below prove nothing.
+    EXPECT_NE(std::count(image.begin(), image.end(), image[0]), static_cast<long>(image.size()));
+    return image;
+  }
+  std::vector<uint32_t> Errors() {
+    std::vector<uint32_t> codes;
+    for (uint32_t code; (code = Korvex_GetLastError(handle_)) != 0;) codes.push_back(code);
+    return codes;
+  }
+
+  TempFolder folder_;
+  KORVEX_HANDLE handle_ = 0;
+};
+
+TEST_F(CameraSave, BeforeAnyFrameTheNarrowSaveFailsWithCodeOne) {
+  const std::string name = folder_.File("early.bmp");
+  EXPECT_EQ(Korvex_SaveImage(handle_, name.c_str(), KORVEX_SAVE_BMP), 0);
+  EXPECT_EQ(Errors(), std::vector<uint32_t>{1});
+  EXPECT_FALSE(std::filesystem::exists(name));
+}
+
+TEST_F(CameraSave, GrayFramesSaveAsRawAndBottomUpBmp) {
+  const std::vector<uint8_t> image = Snap(8, 1);
+  const std::string raw = folder_.File("gray.raw"), bmp = folder_.File("gray.bmp");
+  ASSERT_EQ(Korvex_SaveImage(handle_, raw.c_str(), KORVEX_SAVE_RAW), 1);
+  EXPECT_EQ(ReadWholeFile(raw), image);
+
+  ASSERT_EQ(Korvex_SaveImage(handle_, bmp.c_str(), KORVEX_SAVE_BMP), 1);
+  const std::vector<uint8_t> file = ReadWholeFile(bmp);
+  ASSERT_EQ(file.size(), 4916278u);
+  for (int r = 0; r < kHeight; r += 97) {
+    ASSERT_EQ(std::memcmp(file.data() + 1078 + static_cast<size_t>(r) * kWidth,
+                          image.data() + static_cast<size_t>(kHeight - 1 - r) * kWidth, kWidth), 0)
+        << r;
+  }
+  EXPECT_TRUE(Errors().empty());
+}
+
+TEST_F(CameraSave, DeepGrayRawIsLittleEndianWordsAndPngWidensThem) {
+  const std::vector<uint8_t> image = Snap(16, 2);
+  const std::string raw = folder_.File("deep.raw"), png = folder_.File("deep.png");
+  ASSERT_EQ(Korvex_SaveImage(handle_, raw.c_str(), KORVEX_SAVE_RAW), 1);
+  const std::vector<uint8_t> file = ReadWholeFile(raw);
+  EXPECT_EQ(file.size(), 9830400u);
+  EXPECT_EQ(file, image);
+
+  ASSERT_EQ(Korvex_SaveImage(handle_, png.c_str(), KORVEX_SAVE_PNG), 1);
+  DecodedImage decoded;
+  ASSERT_TRUE(DecodePng(png, &decoded));
+  ASSERT_EQ(decoded.bitDepth, 16);
+  for (size_t i = 0; i < image.size(); i += 2 * 4099) {
+    const int word = image[i] | image[i + 1] << 8;
+    ASSERT_EQ(decoded.samples[i] << 8 | decoded.samples[i + 1], word << 6) << i;
+  }
+}
+
+TEST_F(CameraSave, ColourFramesSaveAsTiffAndJpegThroughTheWideName) {
+  const std::vector<uint8_t> image = Snap(24, 3);
+  const std::string tiff = folder_.File("colour.tif");
+  const std::string jpeg = folder_.File("colour.jpg");
+  std::vector<KORVEX_WCHAR> wide(jpeg.begin(), jpeg.end());
+  wide.push_back(0);
+
+  ASSERT_EQ(Korvex_SaveImage(handle_, tiff.c_str(), KORVEX_SAVE_TIFF), 1);
+  DecodedImage decoded;
+  ASSERT_TRUE(DecodeTiff(tiff, &decoded));
+  ASSERT_EQ(decoded.samples.size(), image.size());
+  for (size_t i = 0; i < image.size(); i += 3) {
+    ASSERT_TRUE(decoded.samples[i] == image[i + 2] && decoded.samples[i + 1] == image[i + 1] &&
+                decoded.samples[i + 2] == image[i])
+        << i;
+  }
+
+  ASSERT_EQ(Korvex_SaveImageW(handle_, wide.data(), KORVEX_SAVE_JPEG_MID), 1);
+  DecodedImage picture;
+  ASSERT_TRUE(DecodeJpeg(jpeg, &picture));
+  ASSERT_EQ(picture.width, kWidth);
+  ASSERT_EQ(picture.height, kHeight);
+  EXPECT_TRUE(picture.progressive);
+  long total = 0;
+  for (size_t i = 0; i < image.size(); i += 3) {
+    for (int c = 0; c < 3; ++c) total += std::abs(picture.samples[i + c] - image[i + 2 - c]);
+  }
+  EXPECT_LT(static_cast<double>(total) / image.size(), 8.0);
+  EXPECT_TRUE(Errors().empty());
+}
+
+TEST_F(CameraSave, BadFormatsAndNamesFailAsDocumented) {
+  Snap(8, 1);
+  // Unknown formats and unopenable names: 0, nothing raised.
+  EXPECT_EQ(Korvex_SaveImage(handle_, folder_.File("x").c_str(), 7), 0);
+  EXPECT_EQ(Korvex_SaveImage(handle_, folder_.File("x").c_str(), -1), 0);
+  EXPECT_EQ(Korvex_SaveImage(handle_, folder_.File("none/x.bmp").c_str(), KORVEX_SAVE_BMP), 0);
+  EXPECT_EQ(Korvex_SaveImage(handle_, nullptr, KORVEX_SAVE_RAW), 0);
+  EXPECT_TRUE(Errors().empty());
+
+  // A wide name that does not fit 1023 bytes, or no name: code 1.
+  std::vector<KORVEX_WCHAR> longName(1100, 'a');
+  longName.push_back(0);
+  EXPECT_EQ(Korvex_SaveImageW(handle_, longName.data(), KORVEX_SAVE_RAW), 0);
+  EXPECT_EQ(Korvex_SaveImageW(handle_, nullptr, KORVEX_SAVE_RAW), 0);
+  EXPECT_EQ(Errors(), (std::vector<uint32_t>{1, 1}));
+}
+
+}  // namespace
+}  // namespace korvex::test
