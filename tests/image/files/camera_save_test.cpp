@@ -73,22 +73,13 @@ TEST_F(CameraSave, GrayFramesSaveAsRawAndBottomUpBmp) {
   EXPECT_TRUE(Errors().empty());
 }
 
-TEST_F(CameraSave, DeepGrayRawIsLittleEndianWordsAndPngWidensThem) {
+TEST_F(CameraSave, DeepGrayRawIsTheLittleEndianWordsAsHeld) {
   const std::vector<uint8_t> image = Snap(16, 2);
-  const std::string raw = folder_.File("deep.raw"), png = folder_.File("deep.png");
+  const std::string raw = folder_.File("deep.raw");
   ASSERT_EQ(Korvex_SaveImage(handle_, raw.c_str(), KORVEX_SAVE_RAW), 1);
   const std::vector<uint8_t> file = ReadWholeFile(raw);
   EXPECT_EQ(file.size(), 9830400u);
   EXPECT_EQ(file, image);
-
-  ASSERT_EQ(Korvex_SaveImage(handle_, png.c_str(), KORVEX_SAVE_PNG), 1);
-  DecodedImage decoded;
-  ASSERT_TRUE(DecodePng(png, &decoded));
-  ASSERT_EQ(decoded.bitDepth, 16);
-  for (size_t i = 0; i < image.size(); i += 2 * 4099) {
-    const int word = image[i] | image[i + 1] << 8;
-    ASSERT_EQ(decoded.samples[i] << 8 | decoded.samples[i + 1], word << 6) << i;
-  }
 }
 
 TEST_F(CameraSave, ColourFramesSaveAsTiffAndJpegThroughTheWideName) {

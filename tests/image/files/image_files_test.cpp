@@ -63,6 +63,23 @@ int Sample(const CDibImage& image, int x, int y, int c) {
   return Deep(bits) ? Word(row + (x * channels + c) * 2) : row[x * channels + c];
 }
 
+// Compares every sample of a top-down file (channels red first) with the
+// image; want(stored sample, stored channel) gives the file's value.
+template <typename Want>
+void ExpectSamples(const DecodedImage& file, const CDibImage& image, bool bigEndian, Want want) {
+  const int channels = Channels(image.BitsPerPixel()), bytes = file.bitDepth / 8;
+  for (int y = 0; y < image.Height(); ++y) {
+    for (int x = 0; x < image.Width(); ++x) {
+      for (int c = 0; c < channels; ++c) {
+        const int stored = channels >= 3 && c < 3 ? 2 - c : c;
+        const uint8_t* at = file.samples.data() + y * file.RowBytes() + (x * channels + c) * bytes;
+        const int got = bytes == 1 ? *at : (bigEndian ? BigWord(at) : Word(at));
+        ASSERT_EQ(got, want(Sample(image, x, y, stored), stored)) << x << "," << y << " ch " << c;
+      }
+    }
+  }
+}
+
 class ImageFiles : public ::testing::Test {
  protected:
   CDibImage& Make(int bits, int width = kW, int height = kH) {
@@ -143,23 +160,11 @@ TEST_F(ImageFiles, PngSamplesTopRowFirstRgbOrderFullRangeBigEndian) {
     ASSERT_EQ(png.height, kH);
     ASSERT_EQ(png.bitDepth, expect[i].depth);
     ASSERT_EQ(png.colorType, expect[i].type);
-    const int channels = Channels(bits);
-    ASSERT_EQ(png.channels, channels);
-    for (int y = 0; y < kH; ++y) {
-      for (int x = 0; x < kW; ++x) {
-        for (int c = 0; c < channels; ++c) {
-          // File channels are red, green, blue(, alpha); stored ones blue first.
-          const int stored = channels >= 3 && c < 3 ? 2 - c : c;
-          const uint8_t* at = png.samples.data() + y * png.RowBytes() +
-                              (x * channels + c) * (expect[i].depth / 8);
-          int want = Sample(image, x, y, stored);
-          if (Deep(bits)) want = stored == 3 ? 0xFFFF : want << 6;
-          if (bits == 32 && stored == 3) want = 255 - want;
-          const int got = expect[i].depth == 16 ? BigWord(at) : *at;
-          ASSERT_EQ(got, want) << x << "," << y << " channel " << c;
-        }
-      }
-    }
+    ASSERT_EQ(png.channels, Channels(bits));
+    ExpectSamples(png, image, true, [bits](int v, int channel) {
+      if (Deep(bits)) return channel == 3 ? 0xFFFF : v << 6;
+      return bits == 32 && channel == 3 ? 255 - v : v;  // alpha: opaque for a 0 byte
+    });
     if (bits == 16) {
       EXPECT_EQ(BigWord(png.samples.data()), 65472);  // 1023 widened
     }
@@ -189,21 +194,10 @@ TEST_F(ImageFiles, TiffTagsAndUnpaddedStripInRgbOrder) {
     EXPECT_EQ(tiff.compression, COMPRESSION_NONE);
     EXPECT_EQ(tiff.planar, PLANARCONFIG_CONTIG);
     EXPECT_FALSE(tiff.extraSamplesTag);
-    const int channels = Channels(bits);
-    for (int y = 0; y < kH; ++y) {
-      for (int x = 0; x < kW; ++x) {
-        for (int c = 0; c < channels; ++c) {
-          const int stored = channels >= 3 && c < 3 ? 2 - c : c;
-          const uint8_t* at = tiff.samples.data() + y * tiff.RowBytes() +
-                              (x * channels + c) * (expect[i].bps / 8);
-          int want = Sample(image, x, y, stored);
-          if (bits == 32 && stored == 3) want = 0;  // the fourth byte is not carried
-          if (Deep(bits)) want = stored == 3 ? 0xFFFF : want << 6;
-          const int got = expect[i].bps == 16 ? Word(at) : *at;
-          ASSERT_EQ(got, want) << x << "," << y << " channel " << c;
-        }
-      }
-    }
+    ExpectSamples(tiff, image, false, [bits](int v, int channel) {
+      if (Deep(bits)) return channel == 3 ? 0xFFFF : v << 6;
+      return bits == 32 && channel == 3 ? 0 : v;  // the fourth byte is not carried
+    });
   }
 }
 
