@@ -49,6 +49,7 @@ WindowHandle CreateWindow(uint32_t exStyle, const char* className, const char* t
 bool DestroyWindow(WindowHandle window);
 bool GetClientRect(WindowHandle window, WindowRect* rect);
 bool IsWindowVisible(WindowHandle window);
+// Returns whether the window was visible before.
 bool ShowWindow(WindowHandle window, int command);
 WindowHandle SetFocus(WindowHandle window);
 bool UpdateWindow(WindowHandle window);
