@@ -83,8 +83,6 @@ int CKorvex::GetCaptureWindowEx(int* th, int* ehs, int* eh, int* tv, int* evs, i
 
 // ---- files, configuration and dialogs -------------------------------------
 
-int CKorvex::Record(const char*, int, int) { return NotPossible(); }
-int CKorvex::RecordW(const KORVEX_WCHAR*, int, int) { return NotPossible(); }
 int CKorvex::SetCameraDlg(platform::WindowHandle) { return NotPossible(); }
 int CKorvex::SetAnalogDlg(platform::WindowHandle) { return NotPossible(); }
 int CKorvex::SetImageDlg(platform::WindowHandle) { return NotPossible(); }
