@@ -169,6 +169,10 @@ int CKorvex::StopPreview() {
   // Every worker reaches its run-flag test within the wait time, the frame
   // wait (6 s) or the transfer time-out.
   if (worker_.joinable()) worker_.join();
+  // The recording thread polls its flag every 10 ms and finishes the file
+  // on its way out.
+  recorderRun_.store(0);
+  if (recorderThread_.joinable()) recorderThread_.join();
   return 1;
 }
 

@@ -5,6 +5,7 @@
 
 #include "api/error_report.h"
 #include "camera/settings.h"
+#include "image/avi/avi_recorder.h"
 #include "image/pipeline.h"
 #include "platform/gdi.h"
 #include "platform/platform.h"
@@ -241,6 +242,20 @@ class CKorvex {
   // Configuration list with its own lock.
   platform::CriticalSection configLock_;
   std::vector<std::pair<int32_t, int32_t>> configList_;
+
+  // Recording. The recorder is set up by Record while no recording thread
+  // runs; from then on only the recording thread uses it (appending under
+  // the frame lock) until StopPreview has joined that thread. The run flag
+  // is set by Record and cleared by StopPreview or by the thread itself when
+  // the recording time is over; the start of the recording time and its
+  // length are written before the thread starts.
+  void RecorderWorker();
+  // Writes the index and the measured timing and closes the file.
+  void FinishRecording(uint32_t now, uint32_t firstFrameTick);
+  image::avi::CAviRecorder recorder_;
+  std::atomic<int32_t> recorderRun_{0};
+  std::thread recorderThread_;
+  uint32_t recordDuration_ = 0;
 
   // Serialises the frame buffers among workers, snapshots and readers.
   platform::CriticalSection frameLock_;

@@ -1,10 +1,146 @@
-// Recording the live picture into an AVI file.
+// Recording the live picture into an AVI file: Record starts the preview and
+// a recording thread, which takes every new output image the preview worker
+// produces, converts it to 24 bits and appends it to the file until the
+// recording time has passed or the preview stops. Either way the thread
+// finishes the file, so it is complete and readable whenever it ends.
 #include "camera/korvex.h"
 
-namespace korvex {
+#include "image/avi/avi_frame.h"
+#include "image/dib_image.h"
+#include "platform/text.h"
 
-// Not part of this build yet: "not possible now".
-int CKorvex::Record(const char*, int, int) { return NotPossible(); }
-int CKorvex::RecordW(const KORVEX_WCHAR*, int, int) { return NotPossible(); }
+#include <mutex>
+#include <system_error>
+
+namespace korvex {
+namespace {
+
+// Converted file names, terminator included, fit into this many bytes.
+constexpr int kNameBufferSize = 1024;
+// How often the recording thread looks for a new frame.
+constexpr uint32_t kPollMilliseconds = 10;
+// The nominal 30 frames per second in hundredths, for a file without frames.
+constexpr uint32_t kNominalRateHundredths = image::avi::kNominalRate * 100;
+
+// Frames per second in hundredths over `elapsed` milliseconds; at least 1.
+uint32_t MeasuredRate(uint32_t frames, uint32_t elapsed) {
+  if (frames == 0) return kNominalRateHundredths;
+  if (elapsed == 0) elapsed = 1;
+  const uint64_t rate = static_cast<uint64_t>(frames) * 100'000u / elapsed;
+  if (rate == 0) return 1;
+  return rate > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(rate);
+}
+
+}  // namespace
+
+int CKorvex::Record(const char* fileName, int milliseconds, int showWindow) {
+  std::lock_guard<std::recursive_mutex> control(acquisitionLock_);
+  if (fileName == nullptr || fileName[0] == '\0') {
+    errors_.ReportError(9);
+    return 0;
+  }
+  if (!HasDevice()) return NoDevice();
+  // One recording at a time: the running one owns the file and the recorder.
+  if (recorderRun_.load() != 0) return NotPossible();
+  // A recording that ended by itself has left its thread to be joined.
+  if (recorderThread_.joinable()) recorderThread_.join();
+
+  // Recording delivers no frame messages or copies.
+  StoreFrameTarget(nullptr, nullptr, 0, 0);
+  if (showWindow != 0 && NeedsDisplayWindow() && !CreateDisplayWindow()) {
+    errors_.ReportError(4);
+    return 0;
+  }
+  if (!StartPreview()) {
+    Close();
+    errors_.ReportError(12);
+    return 0;
+  }
+  {
+    std::lock_guard<platform::CriticalSection> frame(frameLock_);
+    const CDibImage* output = OutputImage();
+    if (output != nullptr && !output->IsEmpty()) {
+      recorder_.SetFrameFormat(output->Width(), output->Height(),
+                               static_cast<uint16_t>(output->BitsPerPixel()));
+    } else {
+      recorder_.SetFrameFormat(0, 0, 0);  // makes the file fail below
+    }
+  }
+  if (!recorder_.BeginAviFile(fileName)) {
+    Close();
+    errors_.ReportError(12);
+    return 0;
+  }
+  // A negative duration reads as a very long one, as an unsigned count of
+  // milliseconds does.
+  recordDuration_ = static_cast<uint32_t>(milliseconds);
+  newFrame_.store(0);
+  recorderRun_.store(1);  // the thread tests it from its first step
+  try {
+    recorderThread_ = std::thread(&CKorvex::RecorderWorker, this);
+  } catch (const std::system_error&) {
+    recorderRun_.store(0);
+    recorder_.FinishAviFile(kNominalRateHundredths);
+    Close();
+    errors_.ReportError(3);
+    return 0;
+  }
+  return 1;
+}
+
+int CKorvex::RecordW(const KORVEX_WCHAR* fileName, int milliseconds, int showWindow) {
+  if (fileName == nullptr) {
+    errors_.ReportError(9);
+    return 0;
+  }
+  char name[kNameBufferSize];
+  if (platform::WideToAnsi(fileName, name, kNameBufferSize) == 0) {
+    errors_.ReportError(12);
+    return 0;
+  }
+  return Record(name, milliseconds, showWindow);
+}
+
+void CKorvex::RecorderWorker() {
+  image::avi::AviFrameImages work;
+  bool haveImages;
+  {
+    std::lock_guard<platform::CriticalSection> frame(frameLock_);
+    haveImages = work.Create(recorder_.Width(), recorder_.Height());
+  }
+  bool started = false;
+  uint32_t firstFrame = 0;
+  while (haveImages && recorderRun_.load() != 0) {
+    platform::Sleep(kPollMilliseconds);
+    // A frame produced between two polls replaces the one before it.
+    if (newFrame_.exchange(0) == 0) continue;
+    const uint32_t now = platform::TimeGetTime();
+    if (!started) {
+      firstFrame = now;
+      started = true;
+    }
+    bool full = false;
+    {
+      std::lock_guard<platform::CriticalSection> frame(frameLock_);
+      CDibImage* output = OutputImage();
+      // Null when the colour mode changed to an image of another size or
+      // none: that frame is left out.
+      const CDibImage* converted = output != nullptr ? work.Convert(*output) : nullptr;
+      if (converted != nullptr) full = !recorder_.AppendAviFrame(converted->Bits());
+    }
+    // Compared as elapsed time, which stays right across the timer's wrap.
+    if (now - firstFrame > recordDuration_ || full) {
+      FinishRecording(now, firstFrame);
+      recorderRun_.store(0);
+    }
+  }
+  // Stopped before the time was over: the file is finished all the same.
+  if (recorder_.IsOpen()) FinishRecording(platform::TimeGetTime(), started ? firstFrame : 0);
+  work.Release();
+}
+
+void CKorvex::FinishRecording(uint32_t now, uint32_t firstFrameTick) {
+  recorder_.FinishAviFile(MeasuredRate(recorder_.FrameCount(), now - firstFrameTick));
+}
 
 }  // namespace korvex

@@ -1,0 +1,152 @@
+#include "image/avi/avi_recorder.h"
+
+#include "image/dib_image.h"
+
+namespace korvex::image::avi {
+namespace {
+
+// Sizes of the lists around the headers: "hdrl" holds "avih" and the "strl"
+// list, which holds "strh" and "strf".
+constexpr uint32_t kStreamListSize = 4 + 8 + kStreamHeaderSize + 8 + kStreamFormatSize;  // 124
+constexpr uint32_t kHeaderListSize = 4 + 8 + kMainHeaderSize + 8 + kStreamListSize;      // 200
+constexpr uint32_t kChunkHeader = 8;
+constexpr uint32_t kIndexEntrySize = 16;
+
+}  // namespace
+
+CAviRecorder::~CAviRecorder() { ResetRecorder(); }
+
+void CAviRecorder::SetFrameFormat(int32_t width, int32_t height, uint16_t bitCount) {
+  width_ = width;
+  height_ = height;
+  bitCount_ = bitCount;
+}
+
+void CAviRecorder::ResetRecorder() {
+  if (file_ != nullptr) std::fclose(file_);
+  file_ = nullptr;
+  index_.clear();
+  main_ = MainHeader{};
+  stream_ = StreamHeader{};
+  format_ = StreamFormat{};
+  riffBytes_ = 0;
+  movieBytes_ = 0;
+  movieSizePosition_ = 0;
+}
+
+bool CAviRecorder::Write(const void* data, size_t size) {
+  if (file_ == nullptr) return false;
+  return std::fwrite(data, 1, size, file_) == size;
+}
+
+bool CAviRecorder::WriteU32(uint32_t value) {
+  const uint8_t bytes[4] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
+                            static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
+  return Write(bytes, sizeof bytes);
+}
+
+bool CAviRecorder::PatchU32(long offset, uint32_t value) {
+  return std::fseek(file_, offset, SEEK_SET) == 0 && WriteU32(value);
+}
+
+int CAviRecorder::BeginAviFile(const char* path) {
+  ResetRecorder();
+  frameCount_ = 0;
+  if (path == nullptr || width_ <= 0 || height_ <= 0) return 0;
+  // Rows of a 24-bit bitmap are padded to 4 bytes; readers expect them so.
+  const uint64_t bytes =
+      static_cast<uint64_t>(CDibImage::StrideFor(width_, 24)) * static_cast<uint64_t>(height_);
+  if (bytes + kMovieDataOffset + 2 * kChunkHeader + kIndexEntrySize > kMaxFileSize) return 0;
+  frameBytes_ = static_cast<uint32_t>(bytes);
+
+  file_ = std::fopen(path, "wb");
+  if (file_ == nullptr) return 0;
+  FillHeaders(width_, height_, frameBytes_, &main_, &stream_, &format_);
+
+  // Every field after the RIFF size counts towards the RIFF byte count.
+  bool ok = WriteU32(FourCC("RIFF")) && WriteU32(0);
+  auto field = [&](uint32_t value) {
+    ok = ok && WriteU32(value);
+    riffBytes_ += 4;
+  };
+  auto record = [&](const auto& bytes) {
+    ok = ok && Write(bytes.data(), bytes.size());
+    riffBytes_ += static_cast<uint32_t>(bytes.size());
+  };
+  field(FourCC("AVI "));
+  field(FourCC("LIST"));
+  field(kHeaderListSize);
+  field(FourCC("hdrl"));
+  field(FourCC("avih"));
+  field(kMainHeaderSize);
+  record(Encode(main_));
+  field(FourCC("LIST"));
+  field(kStreamListSize);
+  field(FourCC("strl"));
+  field(FourCC("strh"));
+  field(kStreamHeaderSize);
+  record(Encode(stream_));
+  field(FourCC("strf"));
+  field(kStreamFormatSize);
+  record(Encode(format_));
+  field(FourCC("LIST"));
+  movieSizePosition_ = 8 + riffBytes_;
+  field(0);  // movie list size, patched when finishing
+  field(FourCC("movi"));
+  movieBytes_ = 4;
+  if (!ok) {
+    ResetRecorder();
+    return 0;
+  }
+  return 1;
+}
+
+bool CAviRecorder::AppendAviFrame(const uint8_t* pixels) {
+  if (file_ == nullptr || pixels == nullptr) return false;
+  // The file must still hold this chunk, the index with its entry and the
+  // index chunk header within sizes of 32 bits.
+  const uint64_t after = 8ull + riffBytes_ + kChunkHeader + frameBytes_ + kChunkHeader +
+                         kIndexEntrySize * (static_cast<uint64_t>(index_.size()) + 1);
+  if (after > kMaxFileSize) return false;
+  if (!(WriteU32(FourCC("00db")) && WriteU32(frameBytes_) && Write(pixels, frameBytes_))) {
+    // Take the partial chunk back: the index goes where it started.
+    std::fseek(file_, static_cast<long>(8 + riffBytes_), SEEK_SET);
+    return false;
+  }
+  index_.push_back(IndexEntry{FourCC("00db"), kIndexKeyFrame, movieBytes_, frameBytes_});
+  riffBytes_ += kChunkHeader + frameBytes_;
+  movieBytes_ += kChunkHeader + frameBytes_;
+  ++frameCount_;
+  return true;
+}
+
+void CAviRecorder::FinishAviFile(uint32_t rate) {
+  if (file_ == nullptr) return;
+  if (rate == 0) rate = 1;
+  const uint32_t count = static_cast<uint32_t>(index_.size());
+  // After the last whole chunk, whatever a failed write left behind.
+  std::fseek(file_, static_cast<long>(8 + riffBytes_), SEEK_SET);
+  WriteU32(FourCC("idx1"));
+  WriteU32(kIndexEntrySize * count);
+  std::vector<uint8_t> entries(static_cast<size_t>(count) * kIndexEntrySize);
+  for (uint32_t i = 0; i < count; ++i) {
+    const uint32_t fields[4] = {index_[i].chunkId, index_[i].flags, index_[i].offset,
+                                index_[i].size};
+    for (int f = 0; f < 4; ++f)
+      for (int b = 0; b < 4; ++b)
+        entries[i * kIndexEntrySize + f * 4 + b] = static_cast<uint8_t>(fields[f] >> (8 * b));
+  }
+  if (!entries.empty()) Write(entries.data(), entries.size());
+  riffBytes_ += kChunkHeader + kIndexEntrySize * count;
+
+  PatchU32(kRiffSizeOffset, riffBytes_);
+  PatchU32(static_cast<long>(movieSizePosition_), movieBytes_);
+  PatchU32(kTotalFramesOffset, count);
+  PatchU32(kStreamLengthOffset, count);
+  PatchU32(kMicroSecPerFrameOffset, 100'000'000u / rate);
+  PatchU32(kStreamScaleOffset, 1'000'000'000u / rate);
+  std::fclose(file_);
+  file_ = nullptr;
+}
+
+}  // namespace korvex::image::avi

@@ -1,0 +1,94 @@
+// CAviRecorder: writes one AVI file of uncompressed 24-bit bottom-up frames.
+// BeginAviFile writes the RIFF header, the header list and the opening of
+// the movie list; AppendAviFrame adds one "00db" chunk and remembers its
+// index entry; FinishAviFile writes the "idx1" index and patches the sizes,
+// the frame counts and the frame timing in place, leaving a complete file.
+//
+// Not thread-safe: the camera appends and finishes on its recording thread
+// under the frame lock, and begins only while no recording thread runs.
+#pragma once
+
+#include "image/avi/avi_headers.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+namespace korvex::image::avi {
+
+// File offsets of the fields the finishing pass patches.
+constexpr long kRiffSizeOffset = 4;
+constexpr long kMicroSecPerFrameOffset = 32;
+constexpr long kTotalFramesOffset = 48;
+constexpr long kStreamScaleOffset = 128;
+constexpr long kStreamLengthOffset = 140;
+constexpr long kMovieSizeOffset = 224;
+// Bytes from the start of the file to the first frame chunk.
+constexpr uint32_t kMovieDataOffset = 232;
+
+struct IndexEntry {
+  uint32_t chunkId;
+  uint32_t flags;
+  uint32_t offset;  // of the chunk's id, counted from the "movi" code
+  uint32_t size;
+};
+
+class CAviRecorder {
+ public:
+  CAviRecorder() = default;
+  ~CAviRecorder();
+  CAviRecorder(const CAviRecorder&) = delete;
+  CAviRecorder& operator=(const CAviRecorder&) = delete;
+
+  // Frame size and bit count of the image being recorded; BeginAviFile
+  // takes the frame size from here.
+  void SetFrameFormat(int32_t width, int32_t height, uint16_t bitCount);
+  // Closes the file if one is open (without finishing it), empties the index
+  // and zeroes the headers and byte counts.
+  void ResetRecorder();
+  // Creates or truncates the file and writes everything up to the first
+  // frame chunk. 1 on success; 0 when the file cannot be opened, the frame
+  // size is unusable or the header cannot be written.
+  int BeginAviFile(const char* path);
+  // Appends one frame: FrameBytes() bytes laid out as a 24-bit bitmap of
+  // the frame size with 4-byte aligned rows, bottom row first. False when
+  // nothing was stored: no file, a failed write (the chunk is taken back) or
+  // a file that would outgrow its 32-bit sizes; the recording should end.
+  bool AppendAviFrame(const uint8_t* pixels);
+  // Writes the index after the last frame, patches the header with the
+  // frame count and the timing of `rate` (hundredths of a frame per second;
+  // 0 is taken as 1) and closes the file. Nothing happens without a file.
+  void FinishAviFile(uint32_t rate);
+
+  bool IsOpen() const { return file_ != nullptr; }
+  uint32_t FrameCount() const { return frameCount_; }
+  int32_t Width() const { return width_; }
+  int32_t Height() const { return height_; }
+  uint16_t BitCount() const { return bitCount_; }
+  // Pixel bytes of one frame chunk.
+  uint32_t FrameBytes() const { return frameBytes_; }
+
+  // Largest file the 32-bit RIFF sizes can describe.
+  static constexpr uint64_t kMaxFileSize = 0xFFFFFFFFu;
+
+ private:
+  bool Write(const void* data, size_t size);
+  bool WriteU32(uint32_t value);
+  bool PatchU32(long offset, uint32_t value);
+
+  std::FILE* file_ = nullptr;
+  MainHeader main_{};
+  StreamHeader stream_{};
+  StreamFormat format_{};
+  uint32_t riffBytes_ = 0;   // written after the RIFF size field
+  uint32_t movieBytes_ = 0;  // written after the movie list's size field
+  uint32_t movieSizePosition_ = 0;
+  std::vector<IndexEntry> index_;
+  int32_t width_ = 0;
+  int32_t height_ = 0;
+  uint16_t bitCount_ = 0;
+  uint32_t frameBytes_ = 0;
+  uint32_t frameCount_ = 0;
+};
+
+}  // namespace korvex::image::avi
