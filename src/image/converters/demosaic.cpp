@@ -203,6 +203,21 @@ struct InterleaveMasks {
 };
 constexpr InterleaveMasks kInterleaveMasks;
 
+// Stores 16 pixels given as blue, green and red planes as 48 interleaved
+// bytes.
+__attribute__((target("ssse3"), always_inline)) inline void StoreInterleaved(
+    uint8_t* out, const __m128i (&planes)[3]) {
+  for (int block = 0; block < 3; ++block) {
+    __m128i v = _mm_setzero_si128();
+    for (int channel = 0; channel < 3; ++channel) {
+      const __m128i mask =
+          _mm_load_si128(reinterpret_cast<const __m128i*>(kInterleaveMasks.m[block][channel]));
+      v = _mm_or_si128(v, _mm_shuffle_epi8(planes[channel], mask));
+    }
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16 * block), v);
+  }
+}
+
 __attribute__((target("ssse3"))) void Interleave3Ssse3(uint8_t* __restrict out,
                                                        const uint8_t* __restrict pB,
                                                        const uint8_t* __restrict pG,
@@ -213,15 +228,7 @@ __attribute__((target("ssse3"))) void Interleave3Ssse3(uint8_t* __restrict out,
     const __m128i planes[3] = {_mm_loadu_si128(reinterpret_cast<const __m128i*>(pB + x)),
                                _mm_loadu_si128(reinterpret_cast<const __m128i*>(pG + x)),
                                _mm_loadu_si128(reinterpret_cast<const __m128i*>(pR + x))};
-    for (int block = 0; block < 3; ++block) {
-      __m128i v = _mm_setzero_si128();
-      for (int channel = 0; channel < 3; ++channel) {
-        const __m128i mask =
-            _mm_load_si128(reinterpret_cast<const __m128i*>(kInterleaveMasks.m[block][channel]));
-        v = _mm_or_si128(v, _mm_shuffle_epi8(planes[channel], mask));
-      }
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 3 * x + 16 * block), v);
-    }
+    StoreInterleaved(out + 3 * x, planes);
   }
   Interleave3Plain(out, pB, pG, pR, x, end);
 }
@@ -288,15 +295,7 @@ __attribute__((target("avx2"))) int32_t Interior8Avx2Row(
     const __m256i anti = _mm256_add_epi16(Load8(up + x), Load8(cur + x - 1));
     const __m256i green = _mm256_srli_epi16(_mm256_blendv_epi8(anti, main, mainLanes), 1);
     const __m128i planes[3] = {ToBytes(blue), ToBytes(green), ToBytes(red)};
-    for (int block = 0; block < 3; ++block) {
-      __m128i v = _mm_setzero_si128();
-      for (int channel = 0; channel < 3; ++channel) {
-        const __m128i mask =
-            _mm_load_si128(reinterpret_cast<const __m128i*>(kInterleaveMasks.m[block][channel]));
-        v = _mm_or_si128(v, _mm_shuffle_epi8(planes[channel], mask));
-      }
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 3 * x + 16 * block), v);
-    }
+    StoreInterleaved(out + 3 * x, planes);
   }
   return x;
 }
