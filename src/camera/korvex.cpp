@@ -16,6 +16,7 @@ namespace korvex {
 
 int CKorvex::SetPreviewWindow(platform::WindowHandle parent, int left, int top, int right,
                               int bottom) {
+  std::lock_guard<std::recursive_mutex> control(acquisitionLock_);
   if (!HasDevice()) return NoDevice();
   // Takes effect at the next start; no window is created or moved here.
   previewParent_ = parent;
@@ -27,6 +28,7 @@ int CKorvex::SetPreviewWindow(platform::WindowHandle parent, int left, int top, 
 }
 
 int CKorvex::SetCaptureWindow(int width, int height) {
+  std::lock_guard<std::recursive_mutex> control(acquisitionLock_);
   if (!HasDevice()) return NoDevice();
   SizePreset preset;
   if (!FindRootSizePreset(width, height, &preset)) {
@@ -52,6 +54,7 @@ int CKorvex::SetCaptureWindow(int width, int height) {
 }
 
 int CKorvex::SetCaptureWindowEx(int th, int ehs, int eh, int tv, int evs, int ev) {
+  std::lock_guard<std::recursive_mutex> control(acquisitionLock_);
   if (!HasDevice()) return NoDevice();
   SizeGroup& s = settings_.size;
   s.TH = th;

@@ -126,6 +126,7 @@ int CKorvex::Initialize(platform::WindowHandle notifyWindow) {
 }
 
 int CKorvex::SetDeviceNumber(int number) {
+  std::lock_guard<std::recursive_mutex> control(acquisitionLock_);
   if (!HasDevice()) return NoDevice();
   // Selecting a device resets the driver's frame buffers and capture handle,
   // which a running acquisition is using: stop it first.
