@@ -245,4 +245,9 @@ void ProcessFrame(const FrameImages& images, CameraSettings& settings, SensorCon
   }
 }
 
+void ProcessFrame(const FrameImages& images, int, CameraSettings& settings,
+                  SensorControl* sensor, const PipelineHooks& hooks) {
+  ProcessFrame(images, settings, sensor, hooks);
+}
+
 }  // namespace korvex::image

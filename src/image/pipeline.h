@@ -48,6 +48,8 @@ ImageView OutputImage(const FrameImages& images, int colorMode);
 
 void ProcessFrame(const FrameImages& images, CameraSettings& settings, SensorControl* sensor,
                   const PipelineHooks& hooks);
+void ProcessFrame(const FrameImages& images, int colorMode, CameraSettings& settings,
+                  SensorControl* sensor, const PipelineHooks& hooks);
 
 // The stages, exposed for tests.
 void RunAutoIris(const ImageView& raw, CameraSettings& settings, SensorControl& sensor,

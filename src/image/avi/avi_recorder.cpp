@@ -120,8 +120,8 @@ bool CAviRecorder::AppendAviFrame(const uint8_t* pixels) {
   return true;
 }
 
-void CAviRecorder::FinishAviFile(uint32_t rate) {
-  if (file_ == nullptr) return;
+bool CAviRecorder::FinishAviFile(uint32_t rate) {
+  if (file_ == nullptr) return false;
   if (rate == 0) rate = 1;
   const uint32_t count = static_cast<uint32_t>(index_.size());
   // After the last whole chunk, whatever a failed write left behind.
@@ -147,6 +147,7 @@ void CAviRecorder::FinishAviFile(uint32_t rate) {
   PatchU32(kStreamScaleOffset, 1'000'000'000u / rate);
   std::fclose(file_);
   file_ = nullptr;
+  return true;
 }
 
 }  // namespace korvex::image::avi

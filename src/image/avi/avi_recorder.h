@@ -58,7 +58,8 @@ class CAviRecorder {
   // Writes the index after the last frame, patches the header with the
   // frame count and the timing of `rate` (hundredths of a frame per second;
   // 0 is taken as 1) and closes the file. Nothing happens without a file.
-  void FinishAviFile(uint32_t rate);
+  bool FinishAviFile(uint32_t rate);
+  bool WriteFailed() const { return false; }
 
   bool IsOpen() const { return file_ != nullptr; }
   uint32_t FrameCount() const { return frameCount_; }
