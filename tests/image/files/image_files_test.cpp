@@ -323,8 +323,9 @@ TEST_F(ImageFiles, NamesThatAreNotRegularFilesAreRefusedWithoutBlocking) {
   for (int format = 0; format <= 6; ++format) {
     EXPECT_EQ(SaveImageFile(fifo.c_str(), image, format, 10), 0) << format;
     EXPECT_EQ(SaveImageFile(folder.c_str(), image, format, 10), 0) << format;
-    if (std::filesystem::exists("/dev/full"))
+    if (std::filesystem::exists("/dev/full")) {
       EXPECT_EQ(SaveImageFile("/dev/full", image, format, 10), 0) << format;
+    }
   }
   EXPECT_TRUE(std::filesystem::is_fifo(fifo)) << "the pipe is not replaced";
   EXPECT_TRUE(std::filesystem::is_directory(folder));
