@@ -49,8 +49,10 @@ int RunPreview(const Options& o) {
                    [&] { return Korvex_SetBayerGainAuto(camera, 1); }))
     return kExitFailed;
 
-  // Frame notifications come to the tool's window; no copy is needed to count.
+  // No display window (the tool only counts), frame notifications to the
+  // tool's window and no copy.
   NotifyWindow& window = session.Notifications();
+  Korvex_SetPreviewWindow(camera, nullptr, 0, 0, 0, 0);
   if (!session.Run("cannot start the preview",
                    [&] { return Korvex_CallBackPreview(camera, window.Handle(), nullptr, 0, 1); }))
     return kExitFailed;
