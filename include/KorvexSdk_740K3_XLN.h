@@ -20,6 +20,9 @@
  * capturing (Korvex_Capture()) and triggered (Korvex_Trigger());
  * Korvex_StopPreview() returns to idle from each. See docs/guide.md.
  *
+ * Every function takes the camera handle @c h from Korvex_Initialize()
+ * first, except Korvex_Initialize() and Korvex_GetDllVersion().
+ *
  * This header compiles as C and as C++.
  */
 #ifndef KORVEXSDK_740K3_XLN_H
@@ -120,6 +123,7 @@ typedef struct KORVEX_CAMERA_INFO {
   uint32_t exposureMax;    /**< largest exposure setting (1014, meaning 2028 lines) */
 } KORVEX_CAMERA_INFO;
 
+/** @cond LAYOUT_CHECKS */
 #if defined(__cplusplus)
 static_assert(sizeof(KORVEX_FRAME_INFO) == 32, "frame information record is 32 bytes");
 static_assert(offsetof(KORVEX_FRAME_INFO, u) == 24, "buffer pointer at offset 24");
@@ -129,6 +133,7 @@ _Static_assert(sizeof(KORVEX_FRAME_INFO) == 32, "frame information record is 32 
 _Static_assert(offsetof(KORVEX_FRAME_INFO, u) == 24, "buffer pointer at offset 24");
 _Static_assert(sizeof(KORVEX_CAMERA_INFO) == 36, "camera information record is 36 bytes");
 #endif
+/** @endcond */
 
 /** @name Save formats for Korvex_SaveImage()
  *  @{ */
