@@ -30,7 +30,7 @@ step "A colour picture as PNG, white balance measured on the frame" \
   snap picture.png --set wb-auto=1
 step "The same as JPEG at quality 100" snap picture.jpg --quality 100 --set wb-auto=1
 step "And as 48-bit TIFF" snap picture.tif --color-mode 48 --set wb-auto=1
-step "A 3-second video, 1280 x 960 from the middle of the sensor" \
+step "A 3-second video of a 1280 x 960 region (a quarter of the picture)" \
   record video.avi --seconds 3 --size 1280x960 --set wb-auto=1
 step "Gamma 50 brightens the mid-tones (the camera keeps it for the next run)" set gamma 50
 step "The second picture shows it" snap picture-gamma50.png --set wb-auto=1
