@@ -2,9 +2,8 @@
 
 #include <vector>
 
-#if defined(__x86_64__) && defined(__GNUC__)
-#include <immintrin.h>
-#endif
+#include "image/converters/interleave_x86.h"
+#include "image/converters/vector_level.h"
 
 namespace korvex::image {
 
@@ -187,36 +186,7 @@ void Interleave3Plain(uint8_t* __restrict out, const uint8_t* __restrict pB,
 }
 
 #if defined(__x86_64__) && defined(__GNUC__)
-// Byte shuffles that spread 16 pixels of one plane over the three 16-byte
-// blocks of 48 interleaved bytes: output byte n takes channel n % 3 of
-// pixel n / 3; every other byte of the block is zeroed (0x80).
-struct InterleaveMasks {
-  alignas(16) uint8_t m[3][3][16];  // [block][channel][byte]
-  constexpr InterleaveMasks() : m{} {
-    for (int block = 0; block < 3; ++block)
-      for (int channel = 0; channel < 3; ++channel)
-        for (int j = 0; j < 16; ++j) {
-          const int n = 16 * block + j;
-          m[block][channel][j] = n % 3 == channel ? static_cast<uint8_t>(n / 3) : 0x80;
-        }
-  }
-};
-constexpr InterleaveMasks kInterleaveMasks;
-
-// Stores 16 pixels given as blue, green and red planes as 48 interleaved
-// bytes.
-__attribute__((target("ssse3"), always_inline)) inline void StoreInterleaved(
-    uint8_t* out, const __m128i (&planes)[3]) {
-  for (int block = 0; block < 3; ++block) {
-    __m128i v = _mm_setzero_si128();
-    for (int channel = 0; channel < 3; ++channel) {
-      const __m128i mask =
-          _mm_load_si128(reinterpret_cast<const __m128i*>(kInterleaveMasks.m[block][channel]));
-      v = _mm_or_si128(v, _mm_shuffle_epi8(planes[channel], mask));
-    }
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16 * block), v);
-  }
-}
+using detail::StoreInterleaved;
 
 __attribute__((target("ssse3"))) void Interleave3Ssse3(uint8_t* __restrict out,
                                                        const uint8_t* __restrict pB,
@@ -235,8 +205,8 @@ __attribute__((target("ssse3"))) void Interleave3Ssse3(uint8_t* __restrict out,
 
 void Interleave3(uint8_t* out, const uint8_t* pB, const uint8_t* pG, const uint8_t* pR,
                  int32_t begin, int32_t end) {
-  static const bool kShuffles = __builtin_cpu_supports("ssse3");
-  (kShuffles ? Interleave3Ssse3 : Interleave3Plain)(out, pB, pG, pR, begin, end);
+  const bool shuffles = ActiveVectorLevel() >= VectorLevel::kSsse3;
+  (shuffles ? Interleave3Ssse3 : Interleave3Plain)(out, pB, pG, pR, begin, end);
 }
 #else
 void Interleave3(uint8_t* out, const uint8_t* pB, const uint8_t* pG, const uint8_t* pR,
@@ -300,10 +270,7 @@ __attribute__((target("avx2"))) int32_t Interior8Avx2Row(
   return x;
 }
 
-bool HasAvx2() {
-  static const bool kAvx2 = __builtin_cpu_supports("avx2");
-  return kAvx2;
-}
+bool HasAvx2() { return ActiveVectorLevel() >= VectorLevel::kAvx2; }
 #endif
 
 using Word32 = uint32_t __attribute__((may_alias));

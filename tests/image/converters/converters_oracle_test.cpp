@@ -7,6 +7,7 @@
 
 #include "image/converters/converters.h"
 #include "image/converters/reference/reference.h"
+#include "image/converters/vector_level.h"
 #include "image_util.h"
 
 namespace korvex::image::test {
@@ -37,7 +38,20 @@ void ExpectSame(RegionConverter fast, RegionConverter ref, const Img& src, int d
                                   << "->" << dstBpp << " block[0] " << block[0];
 }
 
+// Runs body once per vector level the processor has, the portable loops
+// first, and lifts the limit again afterwards.
+template <typename Body>
+void AtEveryVectorLevel(Body body) {
+  for (int level = 0; level <= static_cast<int>(DetectedVectorLevel()); ++level) {
+    SCOPED_TRACE(testing::Message() << "vector level " << level);
+    LimitVectorLevel(static_cast<VectorLevel>(level));
+    body();
+  }
+  LimitVectorLevel(VectorLevel::kAvx2);
+}
+
 TEST(ConverterOracle, DemosaicEveryModeGainAndPixelSize) {
+  AtEveryVectorLevel([] {
   std::mt19937 rng(1);
   const int32_t gains[][2] = {{100, 100}, {400, 37}, {0, 250}, {-5, 1}, {5000, 3}};
   for (const Dims d : kSmall) {
@@ -64,9 +78,11 @@ TEST(ConverterOracle, DemosaicEveryModeGainAndPixelSize) {
       }
     }
   }
+  });
 }
 
 TEST(ConverterOracle, DemosaicFullFrame) {
+  AtEveryVectorLevel([] {
   std::mt19937 rng(2);
   Img m8(kFull.w, kFull.h, 1), m16(kFull.w, kFull.h, 2);
   Randomize(m8, rng);
@@ -74,6 +90,7 @@ TEST(ConverterOracle, DemosaicFullFrame) {
   ExpectSame(Demosaic8, reference::Demosaic8, m8, 3, {3, 180, 100, 90}, false, rng);
   ExpectSame(Demosaic8Border, reference::Demosaic8Border, m8, 3, {0, 100, 100, 400}, false, rng);
   ExpectSame(Demosaic16, reference::Demosaic16, m16, 6, {1, 130, 100, 250}, false, rng);
+  });
 }
 
 TEST(ConverterOracle, MosaicMeasurementsAndGrayGain) {
@@ -164,6 +181,7 @@ TEST(ConverterOracle, FiltersFullFrame) {
 }
 
 TEST(ConverterOracle, HueSaturationEveryExtreme) {
+  AtEveryVectorLevel([] {
   std::mt19937 rng(6);
   const int32_t hues[] = {-400, -360, -60, -1, 0, 1, 60, 180, 359, 360};
   const int32_t sats[] = {-300, -255, -1, 0, 1, 128, 255};
@@ -181,6 +199,25 @@ TEST(ConverterOracle, HueSaturationEveryExtreme) {
       }
     }
   }
+  });
+}
+
+// Every colour the hue rule can meet, at hues that put each sector first and
+// saturations at both ends: a fault in one lane of a vector kernel shows.
+TEST(ConverterOracle, HueSaturationEveryColour) {
+  AtEveryVectorLevel([] {
+    Img all(4096, 4096, 3);
+    for (uint32_t c = 0; c < (1u << 24); ++c) {
+      uint8_t* p = all.At(static_cast<int32_t>(c % 4096), static_cast<int32_t>(c / 4096));
+      p[0] = static_cast<uint8_t>(c), p[1] = static_cast<uint8_t>(c >> 8);
+      p[2] = static_cast<uint8_t>(c >> 16);
+    }
+    std::mt19937 rng(7);
+    for (const auto& hs : {std::pair{47, -255}, std::pair{-133, 255}}) {
+      ExpectSame(HueSaturation24, reference::HueSaturation24, all, 3,
+                 {hs.first, 0, hs.second, 10}, true, rng);
+    }
+  });
 }
 
 }  // namespace
