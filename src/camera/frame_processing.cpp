@@ -6,6 +6,7 @@
 #include "device/korvex740k3xln_sdk.h"
 #include "image/dib_image.h"
 #include "image/pipeline.h"
+#include "image/pipeline_workers.h"
 
 namespace korvex {
 
@@ -42,7 +43,14 @@ void CKorvex::ProcessFrame() {
                                   View(images_[kColor32]),  View(images_[kColor48]),
                                   View(images_[kColor64]),  View(images_[kCurrentOutput])};
   DriverSensor sensor(*device_);
-  image::ProcessFrame(images, settings_, &sensor, pipelineHooks_);
+  if (!pipelineWorkers_) {
+    try {
+      pipelineWorkers_ = std::make_unique<image::PipelineWorkers>();
+    } catch (...) {
+      // Without memory for the pool the frame runs on this thread alone.
+    }
+  }
+  image::ProcessFrame(images, settings_, &sensor, pipelineHooks_, pipelineWorkers_.get());
 }
 
 }  // namespace korvex

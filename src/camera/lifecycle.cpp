@@ -40,6 +40,7 @@ CKorvex::~CKorvex() {
   ReleaseDevice(deviceNumber_);
   device_.reset();
   for (auto& image : images_) image.reset();
+  pipelineWorkers_.reset();  // waits for the pipeline's threads
 }
 
 void CKorvex::SaveSettings() {

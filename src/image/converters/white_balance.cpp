@@ -39,11 +39,7 @@ namespace {
 // Rows are summed by column parity; the row's parity tells which colours
 // its even and odd columns hold.
 template <typename T>
-int32_t Measure(int32_t* block, const detail::Region& r) {
-  const int rowBit = block[kWbResultBayerMode] & 1;
-  const int colBit = (block[kWbResultBayerMode] >> 1) & 1;
-  uint64_t sum[2][2] = {};    // [row parity][column parity]
-  uint64_t count[2][2] = {};
+void SumSites(const detail::Region& r, int rowBit, int colBit, WhiteBalanceSums& out) {
   const uint64_t evenCount = static_cast<uint64_t>(r.width + 1) / 2;
   const uint64_t oddCount = static_cast<uint64_t>(r.width) / 2;
   for (int32_t y = 0; y < r.height; ++y) {
@@ -63,17 +59,52 @@ int32_t Measure(int32_t* block, const detail::Region& r) {
     }
     if (x < r.width) even += p[x];
     const int rp = (y & 1) ^ rowBit;
-    sum[rp][colBit] += even;
-    sum[rp][colBit ^ 1] += odd;
-    count[rp][colBit] += evenCount;
-    count[rp][colBit ^ 1] += oddCount;
+    out.sum[rp][colBit] += even;
+    out.sum[rp][colBit ^ 1] += odd;
+    out.count[rp][colBit] += evenCount;
+    out.count[rp][colBit ^ 1] += oddCount;
   }
-  detail::FinishWhiteBalance(block, sum[0][0] + sum[1][1], count[0][0] + count[1][1], sum[0][1],
-                             count[0][1], sum[1][0], count[1][0]);
+}
+
+template <typename T>
+int32_t Measure(int32_t* block, const detail::Region& r) {
+  WhiteBalanceSums sums;
+  SumSites<T>(r, block[kWbResultBayerMode] & 1, (block[kWbResultBayerMode] >> 1) & 1, sums);
+  FinishWhiteBalance(block, sums);
   return 1;
 }
 
 }  // namespace
+
+void WhiteBalanceSums::Add(const WhiteBalanceSums& other) {
+  for (int i = 0; i < 2; ++i) {
+    for (int j = 0; j < 2; ++j) {
+      sum[i][j] += other.sum[i][j];
+      count[i][j] += other.count[i][j];
+    }
+  }
+}
+
+WhiteBalanceSums SumWhiteBalanceSites(const uint8_t* pixels, int32_t width, int32_t stride,
+                                      int bytesPerSample, int32_t top, int32_t bottom,
+                                      int32_t bayerMode) {
+  WhiteBalanceSums sums;
+  const Rect rows{0, top, width, bottom};
+  const auto r = detail::MakeRegion(nullptr, pixels, rows, 0, 0, 0, 0, 0, stride);
+  if (!r.src || r.width <= 0 || r.height <= 0) return sums;
+  const int rowBit = (bayerMode ^ top) & 1, colBit = (bayerMode >> 1) & 1;
+  if (bytesPerSample == 2) {
+    SumSites<detail::Word>(r, rowBit, colBit, sums);
+  } else {
+    SumSites<uint8_t>(r, rowBit, colBit, sums);
+  }
+  return sums;
+}
+
+void FinishWhiteBalance(int32_t* block, const WhiteBalanceSums& s) {
+  detail::FinishWhiteBalance(block, s.sum[0][0] + s.sum[1][1], s.count[0][0] + s.count[1][1],
+                             s.sum[0][1], s.count[0][1], s.sum[1][0], s.count[1][0]);
+}
 
 KORVEX_REGION_CONVERTER(MeasureWhiteBalance8) {
   (void)dstBytesPerPixel, (void)srcBytesPerPixel, (void)extra;
