@@ -5,6 +5,7 @@
 
 #include "image/converters/converters.h"
 #include "image/converters/per_value.h"
+#include "image/converters/vector_level.h"
 
 namespace korvex::image {
 
@@ -101,12 +102,17 @@ void FinishStriped(PipelineWorkers& workers, const ImageView& out, const ImageVi
   const uint32_t n = 1u << detail::ClampBits(kBits);
   const float brightFactor = BrightnessFactor(s.brightness);
 
+  // 8-bit brightness by its table where bytes can be looked up 64 at a
+  // time, otherwise by the factor (both give the same bytes).
+  const bool brightTable = ActiveVectorLevel() >= VectorLevel::kAvx512;
   auto brighten = [&](int32_t top, int32_t bottom) {
     const detail::Region r = RowsOf(out, top, bottom);
     if (deep) {
       detail::ApplyFactor16(r, channels, brightFactor, n - 1);
-    } else {
+    } else if (brightTable) {
       detail::ApplyTable8(r, channels, tables.brightness8);
+    } else {
+      detail::ApplyFactor8(r, channels, brightFactor);
     }
   };
 

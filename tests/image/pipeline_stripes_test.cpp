@@ -164,7 +164,7 @@ TEST(PipelineStripes, EveryModeMatchesThePlainConvertersForAnyThreadsStripesAndV
         }
       }
     }
-    LimitVectorLevel(VectorLevel::kAvx2);
+    LimitVectorLevel(VectorLevel::kAvx512);
   }
 }
 

@@ -46,8 +46,9 @@ int32_t ShiftFromTurn(uint16_t h) {
 // the tables of lightness shift 0 (level[L] = L, limit[L] = min(L, 511 - L))
 // and the saturation table as its formula. Identical in result to
 // HueSaturationPixel.
-void HueChunkPortable(const uint8_t* __restrict in, uint8_t* __restrict out, int32_t count,
-                      int32_t factor, int32_t shift) {
+// Each pixel is read before it is written, so in and out may be the same.
+void HueChunkPortable(const uint8_t* in, uint8_t* out, int32_t count, int32_t factor,
+                      int32_t shift) {
   const int32_t shiftMod = shift % 255, shiftSector = shift / 255;
   const uint32_t* reciprocal = kReciprocal.data();
   for (int32_t i = 0; i < count; ++i) {
@@ -132,7 +133,8 @@ KORVEX_AVX2 __m256i Sector6(__m256i s, int add) {
 // table's mask and step become a choice per channel: in sector s blue is the
 // middle moving down (s = 0), the minimum (1, 2), the middle moving up (3)
 // or the maximum (4, 5); green follows the same pattern two sectors later
-// and red four. Returns the number of pixels done (a multiple of 16).
+// and red four. Returns the number of pixels done (a multiple of 16). Each
+// group of 16 pixels is loaded before it is stored: in and out may be equal.
 __attribute__((target("avx2"))) int32_t HueChunkAvx2(const uint8_t* in, uint8_t* out,
                                                      int32_t count, int32_t factor,
                                                      int32_t shift) {
@@ -193,8 +195,7 @@ __attribute__((target("avx2"))) int32_t HueChunkAvx2(const uint8_t* in, uint8_t*
 #undef KORVEX_AVX2
 #endif
 
-void HueChunk(const uint8_t* __restrict in, uint8_t* __restrict out, int32_t count,
-              int32_t factor, int32_t shift) {
+void HueChunk(const uint8_t* in, uint8_t* out, int32_t count, int32_t factor, int32_t shift) {
   int32_t done = 0;
 #if defined(__x86_64__) && defined(__GNUC__)
   if (ActiveVectorLevel() >= VectorLevel::kAvx2) done = HueChunkAvx2(in, out, count, factor, shift);
@@ -228,6 +229,12 @@ void Walk(const detail::Region& r, int32_t saturation, int32_t shift, int shiftB
     T* drow = reinterpret_cast<T*>(r.DstRow(y));
     for (int32_t x0 = 0; x0 < r.width; x0 += kChunk) {
       const int32_t count = std::min(kChunk, r.width - x0);
+      if constexpr (sizeof(T) == 1) {
+        if (ss == 3 && ds == 3) {  // packed rows: straight from source to destination
+          HueChunk(srow + 3 * x0, drow + 3 * x0, count, factor, shift);
+          continue;
+        }
+      }
       if constexpr (sizeof(T) == 1) {
         if (ss == 3) {
           std::memcpy(in, srow + 3 * x0, 3 * static_cast<size_t>(count));

@@ -4,14 +4,17 @@
 
 namespace korvex::image {
 namespace {
-std::atomic<int> gLimit{static_cast<int>(VectorLevel::kAvx2)};
+std::atomic<int> gLimit{static_cast<int>(VectorLevel::kAvx512)};
 }  // namespace
 
 VectorLevel DetectedVectorLevel() {
 #if defined(__x86_64__) && defined(__GNUC__)
-  static const VectorLevel kDetected = __builtin_cpu_supports("avx2")    ? VectorLevel::kAvx2
-                                       : __builtin_cpu_supports("ssse3") ? VectorLevel::kSsse3
-                                                                         : VectorLevel::kPortable;
+  static const VectorLevel kDetected =
+      __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi")
+          ? VectorLevel::kAvx512
+      : __builtin_cpu_supports("avx2")  ? VectorLevel::kAvx2
+      : __builtin_cpu_supports("ssse3") ? VectorLevel::kSsse3
+                                        : VectorLevel::kPortable;
   return kDetected;
 #else
   return VectorLevel::kPortable;

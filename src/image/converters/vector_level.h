@@ -12,6 +12,7 @@ enum class VectorLevel : int {
   kPortable = 0,  // plain C++ loops only
   kSsse3 = 1,     // 16-byte byte shuffles
   kAvx2 = 2,      // 32-byte integer vectors and gathers
+  kAvx512 = 3,    // 64-byte vectors with byte permutes (AVX-512 BW and VBMI)
 };
 
 // The best level the processor supports.
@@ -20,7 +21,7 @@ VectorLevel DetectedVectorLevel();
 // The level kernels use now: the detected one, limited by LimitVectorLevel.
 VectorLevel ActiveVectorLevel();
 
-// Caps the level for the whole process (kAvx2 removes the cap). Thread safe.
+// Caps the level for the whole process (kAvx512 removes the cap). Thread safe.
 void LimitVectorLevel(VectorLevel limit);
 
 }  // namespace korvex::image
