@@ -354,6 +354,104 @@ KORVEX_VECTOR_CLONES void Interior8Fast(const Setup<uint8_t>& s) {
   }
 }
 
+// 10-bit rows (words up to 65535 allowed) with gains below 4096 / 128: the
+// same column-mask formulation as Interior8Fast in 32-bit lanes, whose sums
+// (at most 16 x 65535) times the gain fit in 32 bits. The plane loop is
+// compiled twice, plain and for AVX2, and picked by the vector level.
+struct Planes16 {
+  const uint32_t* vr;
+  const uint32_t* vb;
+  const detail::Word* up;
+  const detail::Word* cur;
+  const uint32_t* redCol;    // all ones on red columns
+  const uint32_t* greenAtX;  // all ones where green sits at (x, y)
+  uint16_t* pB;
+  uint16_t* pG;
+  uint16_t* pR;
+  uint32_t gainR, gainB;
+};
+
+__attribute__((always_inline)) inline void VerticalSums16(uint32_t* __restrict v,
+                                                          const detail::Word* near,
+                                                          const detail::Word* far, int32_t w) {
+  for (int32_t c = 0; c < w; ++c) v[c] = 3 * uint32_t(near[c]) + far[c];
+}
+
+__attribute__((always_inline)) inline void PlaneRow16(const Planes16& p, int32_t begin,
+                                                      int32_t end) {
+  const uint32_t* __restrict vr = p.vr;
+  const uint32_t* __restrict vb = p.vb;
+  uint16_t* __restrict pB = p.pB;
+  uint16_t* __restrict pG = p.pG;
+  uint16_t* __restrict pR = p.pR;
+  for (int32_t x = begin; x < end; ++x) {
+    const uint32_t m = p.redCol[x], gm = p.greenAtX[x];
+    const uint32_t hr = 3 * vr[x] + vr[x - 2], fr = 3 * vr[x - 1] + vr[x + 1];
+    const uint32_t hb = 3 * vb[x] + vb[x - 2], fb = 3 * vb[x - 1] + vb[x + 1];
+    const uint32_t sr = (hr & m) | (fr & ~m), sb = (fb & m) | (hb & ~m);
+    const uint32_t main = uint32_t(p.cur[x]) + p.up[x - 1];
+    const uint32_t anti = uint32_t(p.up[x]) + p.cur[x - 1];
+    uint32_t g = ((main & gm) | (anti & ~gm)) >> 1;
+    uint32_t red = (sr * p.gainR) >> 11, blue = (sb * p.gainB) >> 11;
+    g = g > 1023 ? 1023 : g;
+    red = red > 1023 ? 1023 : red;
+    blue = blue > 1023 ? 1023 : blue;
+    pB[x] = static_cast<uint16_t>(blue);
+    pG[x] = static_cast<uint16_t>(g);
+    pR[x] = static_cast<uint16_t>(red);
+  }
+}
+
+void Row16Portable(const Planes16& p, const detail::Word* r1, const detail::Word* r2,
+                   const detail::Word* b1, const detail::Word* b2, int32_t w) {
+  VerticalSums16(const_cast<uint32_t*>(p.vr), r1, r2, w);
+  VerticalSums16(const_cast<uint32_t*>(p.vb), b1, b2, w);
+  PlaneRow16(p, 2, w - 2);
+}
+
+#if defined(__x86_64__) && defined(__GNUC__)
+__attribute__((target("avx2"))) void Row16Avx2(const Planes16& p, const detail::Word* r1,
+                                               const detail::Word* r2, const detail::Word* b1,
+                                               const detail::Word* b2, int32_t w) {
+  VerticalSums16(const_cast<uint32_t*>(p.vr), r1, r2, w);
+  VerticalSums16(const_cast<uint32_t*>(p.vb), b1, b2, w);
+  PlaneRow16(p, 2, w - 2);
+}
+#endif
+
+template <int kStep, typename T>
+void Interior16Fast(const Setup<T>& s) {
+  const int32_t w = s.r.width;
+  std::vector<uint32_t> vr(static_cast<size_t>(w)), vb(static_cast<size_t>(w));
+  std::vector<uint32_t> redCol(static_cast<size_t>(w)), otherCol(static_cast<size_t>(w));
+  std::vector<uint16_t> planes(3 * static_cast<size_t>(w));
+  for (int32_t x = 0; x < w; ++x) {
+    redCol[x] = ((x ^ s.m1) & 1) == 0 ? 0xFFFFFFFFu : 0u;
+    otherCol[x] = ~redCol[x];
+  }
+  auto row = Row16Portable;
+#if defined(__x86_64__) && defined(__GNUC__)
+  if (ActiveVectorLevel() >= VectorLevel::kAvx2) row = Row16Avx2;
+#endif
+  Planes16 p{vr.data(), vb.data(), nullptr, nullptr, redCol.data(), nullptr,
+             planes.data(), planes.data() + w, planes.data() + 2 * w,
+             static_cast<uint32_t>(s.gainR), static_cast<uint32_t>(s.gainB)};
+  for (int32_t y = 2; y <= s.r.height - 3; ++y) {
+    const bool redRowIsY = ((y ^ s.m0) & 1) == 1;
+    p.up = s.Row(y - 1);
+    p.cur = s.Row(y);
+    p.greenAtX = redRowIsY ? otherCol.data() : redCol.data();
+    row(p, s.Row(redRowIsY ? y : y - 1), s.Row(redRowIsY ? y - 2 : y + 1),
+        s.Row(redRowIsY ? y - 1 : y), s.Row(redRowIsY ? y + 1 : y - 2), w);
+    detail::Word* out = detail::Words(s.r.DstRow(y));
+    for (int32_t x = 2; x < w - 2; ++x) {
+      out[kStep * x] = p.pB[x];
+      out[kStep * x + 1] = p.pG[x];
+      out[kStep * x + 2] = p.pR[x];
+    }
+  }
+}
+
 template <typename T, typename U>
 int32_t RunInterior(uint8_t* dst, const uint8_t* src, const Rect& rect, int32_t dstX,
                     int32_t dstY, uint16_t dstBpp, int32_t dstStride, int32_t srcStride,
@@ -367,6 +465,11 @@ int32_t RunInterior(uint8_t* dst, const uint8_t* src, const Rect& rect, int32_t 
   if constexpr (sizeof(T) == 1) {
     if ((step == 3 || step == 4) && s.gainR < 2048 && s.gainB < 2048) {
       step == 3 ? Interior8Fast<3>(s) : Interior8Fast<4>(s);
+      return 1;
+    }
+  } else {
+    if (dstBpp % 2 == 0 && (step == 3 || step == 4) && narrow) {
+      step == 3 ? Interior16Fast<3>(s) : Interior16Fast<4>(s);
       return 1;
     }
   }

@@ -82,7 +82,6 @@ TEST(ConverterOracle, DemosaicEveryModeGainAndPixelSize) {
 }
 
 TEST(ConverterOracle, DemosaicFullFrame) {
-  AtEveryVectorLevel([] {
   std::mt19937 rng(2);
   Img m8(kFull.w, kFull.h, 1), m16(kFull.w, kFull.h, 2);
   Randomize(m8, rng);
@@ -90,7 +89,6 @@ TEST(ConverterOracle, DemosaicFullFrame) {
   ExpectSame(Demosaic8, reference::Demosaic8, m8, 3, {3, 180, 100, 90}, false, rng);
   ExpectSame(Demosaic8Border, reference::Demosaic8Border, m8, 3, {0, 100, 100, 400}, false, rng);
   ExpectSame(Demosaic16, reference::Demosaic16, m16, 6, {1, 130, 100, 250}, false, rng);
-  });
 }
 
 TEST(ConverterOracle, MosaicMeasurementsAndGrayGain) {
@@ -207,19 +205,22 @@ TEST(ConverterOracle, HueSaturationEveryExtreme) {
 // Every colour the hue rule can meet, at hues that put each sector first and
 // saturations at both ends: a fault in one lane of a vector kernel shows.
 TEST(ConverterOracle, HueSaturationEveryColour) {
-  AtEveryVectorLevel([] {
-    Img all(4096, 4096, 3);
-    for (uint32_t c = 0; c < (1u << 24); ++c) {
-      uint8_t* p = all.At(static_cast<int32_t>(c % 4096), static_cast<int32_t>(c / 4096));
-      p[0] = static_cast<uint8_t>(c), p[1] = static_cast<uint8_t>(c >> 8);
-      p[2] = static_cast<uint8_t>(c >> 16);
-    }
-    std::mt19937 rng(7);
-    for (const auto& hs : {std::pair{47, -255}, std::pair{-133, 255}}) {
-      ExpectSame(HueSaturation24, reference::HueSaturation24, all, 3,
-                 {hs.first, 0, hs.second, 10}, true, rng);
-    }
-  });
+  Img all(4096, 4096, 3);
+  for (uint32_t c = 0; c < (1u << 24); ++c) {
+    uint8_t* p = all.At(static_cast<int32_t>(c % 4096), static_cast<int32_t>(c / 4096));
+    p[0] = static_cast<uint8_t>(c), p[1] = static_cast<uint8_t>(c >> 8);
+    p[2] = static_cast<uint8_t>(c >> 16);
+  }
+  for (const auto& hs : {std::pair{47, -255}, std::pair{-133, 255}}) {
+    std::vector<int32_t> block = {hs.first, 0, hs.second, 10};
+    Img expected = all;
+    Apply(reference::HueSaturation24, expected, block.data());
+    AtEveryVectorLevel([&] {
+      Img got = all;
+      Apply(HueSaturation24, got, block.data());
+      ASSERT_TRUE(got.bytes == expected.bytes) << "hue " << hs.first << " saturation " << hs.second;
+    });
+  }
 }
 
 }  // namespace
