@@ -419,6 +419,41 @@ __attribute__((target("avx2"))) void Row16Avx2(const Planes16& p, const detail::
 }
 #endif
 
+#if defined(__x86_64__) && defined(__GNUC__)
+// 8 pixels of three words at a time; returns the first column not written.
+__attribute__((target("ssse3"))) int32_t Interleave16Ssse3(uint8_t* out, const uint16_t* pB,
+                                                           const uint16_t* pG,
+                                                           const uint16_t* pR, int32_t begin,
+                                                           int32_t end) {
+  int32_t x = begin;
+  for (; x + 8 <= end; x += 8) {
+    const __m128i planes[3] = {_mm_loadu_si128(reinterpret_cast<const __m128i*>(pB + x)),
+                               _mm_loadu_si128(reinterpret_cast<const __m128i*>(pG + x)),
+                               _mm_loadu_si128(reinterpret_cast<const __m128i*>(pR + x))};
+    detail::StoreInterleavedWords(out + 6 * x, planes);
+  }
+  return x;
+}
+#endif
+
+// Writes the planes of one row into pixels of kStep words (a fourth word is
+// kept as it was).
+template <int kStep>
+void Interleave16(uint8_t* row, const uint16_t* pB, const uint16_t* pG, const uint16_t* pR,
+                  int32_t begin, int32_t end, bool shuffles) {
+#if defined(__x86_64__) && defined(__GNUC__)
+  if (kStep == 3 && shuffles) begin = Interleave16Ssse3(row, pB, pG, pR, begin, end);
+#else
+  (void)shuffles;
+#endif
+  detail::Word* out = detail::Words(row);
+  for (int32_t x = begin; x < end; ++x) {
+    out[kStep * x] = pB[x];
+    out[kStep * x + 1] = pG[x];
+    out[kStep * x + 2] = pR[x];
+  }
+}
+
 template <int kStep, typename T>
 void Interior16Fast(const Setup<T>& s) {
   const int32_t w = s.r.width;
@@ -430,6 +465,7 @@ void Interior16Fast(const Setup<T>& s) {
     otherCol[x] = ~redCol[x];
   }
   auto row = Row16Portable;
+  const bool shuffles = ActiveVectorLevel() >= VectorLevel::kSsse3;
 #if defined(__x86_64__) && defined(__GNUC__)
   if (ActiveVectorLevel() >= VectorLevel::kAvx2) row = Row16Avx2;
 #endif
@@ -443,12 +479,7 @@ void Interior16Fast(const Setup<T>& s) {
     p.greenAtX = redRowIsY ? otherCol.data() : redCol.data();
     row(p, s.Row(redRowIsY ? y : y - 1), s.Row(redRowIsY ? y - 2 : y + 1),
         s.Row(redRowIsY ? y - 1 : y), s.Row(redRowIsY ? y + 1 : y - 2), w);
-    detail::Word* out = detail::Words(s.r.DstRow(y));
-    for (int32_t x = 2; x < w - 2; ++x) {
-      out[kStep * x] = p.pB[x];
-      out[kStep * x + 1] = p.pG[x];
-      out[kStep * x + 2] = p.pR[x];
-    }
+    Interleave16<kStep>(s.r.DstRow(y), p.pB, p.pG, p.pR, 2, w - 2, shuffles);
   }
 }
 
