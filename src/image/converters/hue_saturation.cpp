@@ -203,16 +203,47 @@ void HueChunk(const uint8_t* in, uint8_t* out, int32_t count, int32_t factor, in
   HueChunkPortable(in + 3 * done, out + 3 * done, count - done, factor, shift);
 }
 
-// Deep samples to the 8-bit values the rule works on, and back.
-void ReduceSamples(const detail::Word* in, uint8_t* __restrict out, int32_t n, int shiftBits) {
+// Deep samples to the 8-bit values the rule works on, and back; compiled
+// plain and for AVX2, picked by the vector level.
+__attribute__((always_inline)) inline void ReduceBody(const detail::Word* in,
+                                                      uint8_t* __restrict out, int32_t n,
+                                                      int shiftBits) {
   for (int32_t j = 0; j < n; ++j) {
-    const uint32_t v = static_cast<uint32_t>(in[j]) >> shiftBits;
+    const uint16_t v = static_cast<uint16_t>(in[j] >> shiftBits);
     out[j] = static_cast<uint8_t>(v > 255 ? 255 : v);
   }
 }
-void WidenSamples(const uint8_t* __restrict in, detail::Word* out, int32_t n, int shiftBits) {
+__attribute__((always_inline)) inline void WidenBody(const uint8_t* __restrict in,
+                                                     detail::Word* out, int32_t n,
+                                                     int shiftBits) {
   for (int32_t j = 0; j < n; ++j) out[j] = static_cast<uint16_t>(in[j] << shiftBits);
 }
+void ReducePortable(const detail::Word* in, uint8_t* out, int32_t n, int shiftBits) {
+  ReduceBody(in, out, n, shiftBits);
+}
+void WidenPortable(const uint8_t* in, detail::Word* out, int32_t n, int shiftBits) {
+  WidenBody(in, out, n, shiftBits);
+}
+#if defined(__x86_64__) && defined(__GNUC__)
+__attribute__((target("avx2"))) void ReduceAvx2(const detail::Word* in, uint8_t* out, int32_t n,
+                                                int shiftBits) {
+  ReduceBody(in, out, n, shiftBits);
+}
+__attribute__((target("avx2"))) void WidenAvx2(const uint8_t* in, detail::Word* out, int32_t n,
+                                               int shiftBits) {
+  WidenBody(in, out, n, shiftBits);
+}
+#endif
+
+struct SampleMoves {
+  void (*reduce)(const detail::Word*, uint8_t*, int32_t, int) = ReducePortable;
+  void (*widen)(const uint8_t*, detail::Word*, int32_t, int) = WidenPortable;
+  SampleMoves() {
+#if defined(__x86_64__) && defined(__GNUC__)
+    if (ActiveVectorLevel() >= VectorLevel::kAvx2) reduce = ReduceAvx2, widen = WidenAvx2;
+#endif
+  }
+};
 
 // Rows go through packed 8-bit copies of the three channels in chunks; the
 // deep variant reduces each word by shiftBits first and widens it back.
@@ -224,6 +255,7 @@ void Walk(const detail::Region& r, int32_t saturation, int32_t shift, int shiftB
   const int32_t factor = (sat + 256) * 256;
   const int ss = r.srcBpp / static_cast<int>(sizeof(T));
   const int ds = r.dstBpp / static_cast<int>(sizeof(T));
+  [[maybe_unused]] const SampleMoves moves;
   for (int32_t y = 0; y < r.height; ++y) {
     const T* srow = reinterpret_cast<const T*>(r.SrcRow(y));
     T* drow = reinterpret_cast<T*>(r.DstRow(y));
@@ -242,9 +274,9 @@ void Walk(const detail::Region& r, int32_t saturation, int32_t shift, int shiftB
           for (int32_t x = 0; x < count; ++x) std::memcpy(in + 3 * x, srow + (x0 + x) * ss, 3);
         }
       } else if (ss == 3) {
-        ReduceSamples(srow + 3 * x0, in, 3 * count, shiftBits);
+        moves.reduce(srow + 3 * x0, in, 3 * count, shiftBits);
       } else {
-        for (int32_t x = 0; x < count; ++x) ReduceSamples(srow + (x0 + x) * ss, in + 3 * x, 3, shiftBits);
+        for (int32_t x = 0; x < count; ++x) ReducePortable(srow + (x0 + x) * ss, in + 3 * x, 3, shiftBits);
       }
       HueChunk(in, out, count, factor, shift);
       if constexpr (sizeof(T) == 1) {
@@ -254,9 +286,9 @@ void Walk(const detail::Region& r, int32_t saturation, int32_t shift, int shiftB
           for (int32_t x = 0; x < count; ++x) std::memcpy(drow + (x0 + x) * ds, out + 3 * x, 3);
         }
       } else if (ds == 3) {
-        WidenSamples(out, drow + 3 * x0, 3 * count, shiftBits);
+        moves.widen(out, drow + 3 * x0, 3 * count, shiftBits);
       } else {
-        for (int32_t x = 0; x < count; ++x) WidenSamples(out + 3 * x, drow + (x0 + x) * ds, 3, shiftBits);
+        for (int32_t x = 0; x < count; ++x) WidenPortable(out + 3 * x, drow + (x0 + x) * ds, 3, shiftBits);
       }
     }
   }
