@@ -92,6 +92,7 @@ TEST(ConverterOracle, DemosaicFullFrame) {
 }
 
 TEST(ConverterOracle, MosaicMeasurementsAndGrayGain) {
+  AtEveryVectorLevel([] {
   std::mt19937 rng(3);
   std::vector<Dims> dims(std::begin(kSmall), std::end(kSmall));
   dims.push_back(kFull);
@@ -110,6 +111,7 @@ TEST(ConverterOracle, MosaicMeasurementsAndGrayGain) {
       if (d.w > 100) break;  // one mode on the full frame
     }
   }
+  });
 }
 
 struct Stage {
