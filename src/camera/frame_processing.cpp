@@ -43,13 +43,6 @@ void CKorvex::ProcessFrame() {
                                   View(images_[kColor32]),  View(images_[kColor48]),
                                   View(images_[kColor64]),  View(images_[kCurrentOutput])};
   DriverSensor sensor(*device_);
-  if (!pipelineWorkers_) {
-    try {
-      pipelineWorkers_ = std::make_unique<image::PipelineWorkers>();
-    } catch (...) {
-      // Without memory for the pool the frame runs on this thread alone.
-    }
-  }
   image::ProcessFrame(images, settings_, &sensor, pipelineHooks_, pipelineWorkers_.get());
 }
 

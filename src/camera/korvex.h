@@ -261,8 +261,9 @@ class CKorvex {
   // Serialises the frame buffers among workers, snapshots and readers.
   platform::CriticalSection frameLock_;
   image::PipelineHooks pipelineHooks_;
-  // The pipeline's stripe pool and tables: created by the first frame,
-  // used under the frame lock, its threads ended with the camera.
+  // The pipeline's stripe pool and tables: created with the camera (none if
+  // that failed), used under the frame lock, its threads ended with the
+  // camera.
   std::unique_ptr<image::PipelineWorkers> pipelineWorkers_;
 };
 
