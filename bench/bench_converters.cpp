@@ -4,10 +4,16 @@
 #include <benchmark/benchmark.h>
 
 #include <cstring>
+#include <ctime>
 #include <random>
 #include <vector>
 
 #include "image/converters/converters.h"
+
+#ifdef KORVEX_BENCH_OPENCV
+#include <opencv2/core.hpp>
+#include <opencv2/imgproc.hpp>
+#endif
 
 namespace korvex::image {
 namespace {
@@ -120,6 +126,50 @@ BENCHMARK(BM_Demosaic8)
     ->ArgNames({"measure", "bpp"})
     ->Args({0, 3})->Args({1, 3})->Args({0, 4})
     ->Unit(benchmark::kMillisecond);
+
+#ifdef KORVEX_BENCH_OPENCV
+// This thread's CPU time in seconds: on a busy machine it is disturbed far
+// less than the wall clock.
+double ThreadSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+// The 8-bit demosaic with the white-balance measurement beside OpenCV's
+// bilinear Bayer conversion of the same mosaic, both on this thread in the
+// same run, timed by the thread's CPU time: the time is ours, "ratio" ours
+// over OpenCV's.
+void BM_Demosaic8VersusOpenCv(benchmark::State& state) {
+  Scene& s = TheScene();
+  Buffer out(kPictureWidth, kPictureHeight, 3);
+  cv::setNumThreads(1);
+  const cv::Mat mosaic(kPictureHeight, kPictureWidth, CV_8UC1, s.gray8.data(),
+                       static_cast<size_t>(s.gray8.stride));
+  cv::Mat bgr(kPictureHeight, kPictureWidth, CV_8UC3);
+  double ours = 0, theirs = 0;
+  for (auto _ : state) {
+    const double t0 = ThreadSeconds();
+    int32_t m[] = {0, 0, 0, 0};
+    Apply(MeasureWhiteBalance8, s.gray8, s.gray8, m);
+    int32_t wb[] = {0, std::min(m[2], 400), 100, std::min(m[0], 400)};
+    Apply(Demosaic8, out, s.gray8, wb);
+    Apply(Demosaic8Border, out, s.gray8, wb);
+    benchmark::ClobberMemory();
+    const double t1 = ThreadSeconds();
+    cv::cvtColor(mosaic, bgr, cv::COLOR_BayerGB2BGR);
+    benchmark::ClobberMemory();
+    const double t2 = ThreadSeconds();
+    const double a = t1 - t0;
+    ours += a;
+    theirs += t2 - t1;
+    state.SetIterationTime(a);
+  }
+  state.counters["opencv_ms"] = theirs * 1000.0 / static_cast<double>(state.iterations());
+  state.counters["ratio"] = theirs > 0 ? ours / theirs : 0.0;
+}
+BENCHMARK(BM_Demosaic8VersusOpenCv)->UseManualTime()->Unit(benchmark::kMillisecond);
+#endif
 
 void BM_Demosaic16(benchmark::State& state) {
   Scene& s = TheScene();

@@ -3,6 +3,8 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config binutils libgtest-dev libgmock-dev libbenchmark-dev
           libpng-dev libjpeg-dev libtiff-dev zlib1g-dev libcli11-dev doxygen)
+# The benchmarks' optional yardstick (OpenCV's Bayer conversion), on request.
+if [ "${KORVEX_BENCH_OPENCV:-0}" = 1 ]; then packages+=(libopencv-dev); fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

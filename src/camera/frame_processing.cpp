@@ -6,6 +6,7 @@
 #include "device/korvex740k3xln_sdk.h"
 #include "image/dib_image.h"
 #include "image/pipeline.h"
+#include "image/pipeline_workers.h"
 
 namespace korvex {
 
@@ -43,7 +44,8 @@ void CKorvex::ProcessFrame() {
                                   View(images_[kColor64]),  View(images_[kCurrentOutput])};
   DriverSensor sensor(*device_);
   // The mode the buffers were prepared for, not one stored since.
-  image::ProcessFrame(images, FrameMode(), settings_, &sensor, pipelineHooks_);
+  image::ProcessFrame(images, FrameMode(), settings_, &sensor, pipelineHooks_,
+                      pipelineWorkers_.get());
 }
 
 }  // namespace korvex

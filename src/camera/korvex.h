@@ -7,6 +7,7 @@
 #include "common/camera_settings.h"
 #include "image/avi/avi_recorder.h"
 #include "image/pipeline.h"
+#include "image/pipeline_workers.h"
 #include "platform/gdi.h"
 #include "platform/platform.h"
 
@@ -275,6 +276,10 @@ class CKorvex {
   // Serialises the frame buffers among workers, snapshots and readers.
   platform::CriticalSection frameLock_;
   image::PipelineHooks pipelineHooks_;
+  // The pipeline's stripe pool and tables: created with the camera (none if
+  // that failed), used under the frame lock, its threads ended with the
+  // camera.
+  std::unique_ptr<image::PipelineWorkers> pipelineWorkers_;
 };
 
 }  // namespace korvex

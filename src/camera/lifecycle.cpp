@@ -30,6 +30,13 @@ void FormatDeviceName(char (&out)[32], int number) {
 
 CKorvex::CKorvex() : ownership_(std::make_unique<OwnershipTable>()) {
   rateWindowStart_ = platform::TimeGetTime();
+  // The pipeline's threads live as long as the camera, so starting and
+  // stopping acquisition never creates or ends one.
+  try {
+    pipelineWorkers_ = std::make_unique<image::PipelineWorkers>();
+  } catch (...) {
+    // Without them each frame runs on the capturing thread alone.
+  }
 }
 
 CKorvex::~CKorvex() {
@@ -40,6 +47,7 @@ CKorvex::~CKorvex() {
   ReleaseDevice(deviceNumber_);
   device_.reset();
   for (auto& image : images_) image.reset();
+  pipelineWorkers_.reset();  // waits for the pipeline's threads
 }
 
 void CKorvex::SaveSettings() {

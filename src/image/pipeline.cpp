@@ -1,9 +1,12 @@
 #include "image/pipeline.h"
 
 #include "image/converters/converters.h"
+#include "image/pipeline_workers.h"
+#include "image/striped_stages.h"
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 namespace korvex::image {
 
@@ -33,11 +36,6 @@ int Family(int mode) {
     default: return 3;
   }
 }
-
-constexpr RegionConverter kGamma[4] = {Gamma8, Gamma16, Gamma24, Gamma48};
-constexpr RegionConverter kContrast[4] = {Contrast8, Contrast16, Contrast24, Contrast48};
-constexpr RegionConverter kSharpen[4] = {Sharpen8, Sharpen16, Sharpen24, Sharpen48};
-constexpr RegionConverter kBrightness[4] = {Brightness8, Brightness16, Brightness24, Brightness48};
 
 int32_t InPlace(const ImageView& image, RegionConverter converter, int32_t* block) {
   return ConvertRegion(image, converter, image, nullptr, 0, 0, &block);
@@ -153,14 +151,15 @@ void RunAutoIris(const ImageView& raw, CameraSettings& settings, SensorControl& 
 }
 
 void BalanceAndDemosaic(const ImageView& color, const ImageView& gray, CameraSettings& settings,
-                        const PipelineHooks& hooks) {
+                        const PipelineHooks& hooks, PipelineWorkers* workers) {
+  std::optional<PipelineWorkers> oneThread;
+  PipelineWorkers& w = workers ? *workers : oneThread.emplace(1);
   FilterGroup& f = settings.filter;
   const int32_t adjusted = AdjustedMode(settings);
-  const bool deep = gray.bits == 16;
   // Without a mosaic there is nothing to measure, and nothing is written back.
   if (f.BayerGainAuto != 0 && !gray.Empty()) {
     int32_t result[kWbResultSize] = {0, 0, 0, adjusted};
-    InPlace(gray, deep ? MeasureWhiteBalance16 : MeasureWhiteBalance8, result);
+    if (!gray.Empty()) MeasureWhiteBalanceStriped(w, gray, result);
     f.R_Gain = std::min(result[kWbResultRed], 400);
     f.G_Gain = std::min(result[kWbResultGreen], 400);
     f.B_Gain = std::min(result[kWbResultBlue], 400);
@@ -172,19 +171,19 @@ void BalanceAndDemosaic(const ImageView& color, const ImageView& gray, CameraSet
     }
   }
   int32_t block[kWbBlockSize] = {adjusted, f.R_Gain, f.G_Gain, f.B_Gain};
-  int32_t* p = block;
-  ConvertRegion(color, deep ? Demosaic16 : Demosaic8, gray, nullptr, 0, 0, &p);
-  ConvertRegion(color, deep ? Demosaic16Border : Demosaic8Border, gray, nullptr, 0, 0, &p);
+  if (!color.Empty() && !gray.Empty()) DemosaicStriped(w, color, gray, block);
 }
 
 void ProcessFrame(const FrameImages& images, CameraSettings& settings, SensorControl* sensor,
-                  const PipelineHooks& hooks) {
-  ProcessFrame(images, settings.video.Color, settings, sensor, hooks);
+                  const PipelineHooks& hooks, PipelineWorkers* workers) {
+  ProcessFrame(images, settings.video.Color, settings, sensor, hooks, workers);
 }
 
 void ProcessFrame(const FrameImages& images, int mode, CameraSettings& settings,
-                  SensorControl* sensor, const PipelineHooks& hooks) {
+                  SensorControl* sensor, const PipelineHooks& hooks, PipelineWorkers* workers) {
   if (mode < 0 || mode > 5) return;
+  std::optional<PipelineWorkers> oneThread;
+  PipelineWorkers& w = workers ? *workers : oneThread.emplace(1);
   const bool deep = DeepMode(mode);
   // The raw frame's depth is the mode's: raw samples of another depth are
   // never read as this one's.
@@ -205,7 +204,7 @@ void ProcessFrame(const FrameImages& images, int mode, CameraSettings& settings,
         break;
       case 2:
         if (mode == 0) {
-          BalanceAndDemosaic(images.color24, images.gray8, settings, hooks);
+          BalanceAndDemosaic(images.color24, images.gray8, settings, hooks, &w);
           ConvertRegion(images.gray8, ColorToGray, images.color24, nullptr, 0, 0, nullptr);
         }
         break;
@@ -215,42 +214,24 @@ void ProcessFrame(const FrameImages& images, int mode, CameraSettings& settings,
   }
   // 4. Colour.
   switch (mode) {
-    case 2: BalanceAndDemosaic(images.color24, images.gray8, settings, hooks); break;
-    case 3: BalanceAndDemosaic(images.color32, images.gray8, settings, hooks); break;
-    case 4: BalanceAndDemosaic(images.color48, images.gray16, settings, hooks); break;
-    case 5: BalanceAndDemosaic(images.color64, images.gray16, settings, hooks); break;
+    case 2: BalanceAndDemosaic(images.color24, images.gray8, settings, hooks, &w); break;
+    case 3: BalanceAndDemosaic(images.color32, images.gray8, settings, hooks, &w); break;
+    case 4: BalanceAndDemosaic(images.color48, images.gray16, settings, hooks, &w); break;
+    case 5: BalanceAndDemosaic(images.color64, images.gray16, settings, hooks, &w); break;
     default: break;
   }
   // 5. Finishing stages on the output image, each only when not neutral.
   const ImageView out = OutputImage(images, mode);
   const FilterGroup& f = settings.filter;
   const int family = Family(mode);
-  const int32_t hue = f.Hue, saturation = f.Saturation;
-  if (family >= 2 && (hue != 0 || saturation != 0)) {
-    int32_t block[kHsBlockSize] = {hue, 0, saturation, 10};
-    InPlace(out, family == 2 ? HueSaturation24 : HueSaturation48, block);
-  }
-  if (const int32_t gamma = f.Gamma; gamma != 100) {
-    int32_t block[kFilterBlockSize] = {gamma, 10};
-    InPlace(out, kGamma[family], block);
-  }
-  if (const int32_t contrast = f.Contrast; contrast != 0) {
-    int32_t block[kFilterBlockSize] = {contrast, 10};
-    InPlace(out, kContrast[family], block);
-  }
-  if (const int32_t sharpness = f.Sharpness; sharpness != 0) {
-    const ImageView& copy = images.current;
-    if (!out.Empty() && !copy.Empty() && copy.stride == out.stride && copy.height == out.height) {
-      std::memcpy(copy.pixels, out.pixels, static_cast<size_t>(out.height) * out.stride);
-      int32_t block[kFilterBlockSize] = {sharpness, 10};
-      int32_t* p = block;
-      ConvertRegion(out, kSharpen[family], copy, nullptr, 0, 0, &p);
-    }
-  }
-  if (const int32_t brightness = f.Brightness; brightness != 0) {
-    int32_t block[kFilterBlockSize] = {brightness, 10};
-    InPlace(out, kBrightness[family], block);
-  }
+  FinishingSettings finishing;
+  finishing.hue = f.Hue;
+  finishing.saturation = f.Saturation;
+  finishing.gamma = f.Gamma;
+  finishing.contrast = f.Contrast;
+  finishing.sharpness = f.Sharpness;
+  finishing.brightness = f.Brightness;
+  FinishStriped(w, out, images.current, family, finishing);
 }
 
 }  // namespace korvex::image

@@ -10,6 +10,8 @@
 
 namespace korvex::image {
 
+class PipelineWorkers;
+
 // The images the pipeline reads and writes; an image that has not been
 // created (no pixels) makes its stages do nothing.
 struct FrameImages {
@@ -47,17 +49,20 @@ inline constexpr int kAnalogExposureEdit = 1027;
 ImageView OutputImage(const FrameImages& images, int colorMode);
 
 // Processes one frame in colour mode `colorMode` (the mode the images were
-// made for); the first form takes the mode from the settings.
+// made for); the first form takes the mode from the settings. workers: the
+// camera's stripe pool and tables; without them the frame runs on the
+// calling thread alone, with the same result.
 void ProcessFrame(const FrameImages& images, CameraSettings& settings, SensorControl* sensor,
-                  const PipelineHooks& hooks);
+                  const PipelineHooks& hooks, PipelineWorkers* workers = nullptr);
 void ProcessFrame(const FrameImages& images, int colorMode, CameraSettings& settings,
-                  SensorControl* sensor, const PipelineHooks& hooks);
+                  SensorControl* sensor, const PipelineHooks& hooks,
+                  PipelineWorkers* workers = nullptr);
 
 // The stages, exposed for tests.
 void RunAutoIris(const ImageView& raw, CameraSettings& settings, SensorControl& sensor,
                  const PipelineHooks& hooks);
 void BalanceAndDemosaic(const ImageView& color, const ImageView& gray, CameraSettings& settings,
-                        const PipelineHooks& hooks);
+                        const PipelineHooks& hooks, PipelineWorkers* workers = nullptr);
 // The factor the auto iris derives from the five region means.
 double AutoIrisFactor(const int32_t (&means)[5]);
 // The five measuring rectangles for a raw frame of width x height, in the

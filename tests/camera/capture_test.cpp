@@ -462,12 +462,14 @@ TEST_F(Capture, FrameRateCoversThePauseBeforeItsFirstReportAndIsZeroInTriggerMod
     ASSERT_NE(info, nullptr) << "frame " << i;
     ASSERT_EQ(info->frameRate, firstRate) << "a second passed within four frames";
   }
+  // Frames that slip through while the stop is under way are counted too;
+  // each of them was notified.
   gate.Open();
   ASSERT_EQ(Korvex_StopPreview(handle_), 1);
   gate.Close();
   KorvexHostMessage stale;
-  while (NextFrameMessage(&stale, 50)) {
-  }
+  uint32_t slipped = 0;
+  while (NextFrameMessage(&stale, 50)) ++slipped;
 
   // A pause of 2 s, then a new preview: the counter and the window go on,
   // so its first report counts the four frames before the pause and this
@@ -480,7 +482,7 @@ TEST_F(Capture, FrameRateCoversThePauseBeforeItsFirstReportAndIsZeroInTriggerMod
   const uint32_t realMs = static_cast<uint32_t>(MillisecondsSince(firstLet)) + 1;
   const uint32_t rate = info->frameRate;
   EXPECT_GE(rate, 5u * 10000u / (2000u + realMs));
-  EXPECT_LE(rate, 5u * 10000u / 2000u);
+  EXPECT_LE(rate, (5u + slipped) * 10000u / 2000u);
   gate.Open();
   ASSERT_EQ(Korvex_StopPreview(handle_), 1);
   gate.Close();

@@ -2,9 +2,8 @@
 
 #include <vector>
 
-#if defined(__x86_64__) && defined(__GNUC__)
-#include <immintrin.h>
-#endif
+#include "image/converters/interleave_x86.h"
+#include "image/converters/vector_level.h"
 
 namespace korvex::image {
 
@@ -187,36 +186,7 @@ void Interleave3Plain(uint8_t* __restrict out, const uint8_t* __restrict pB,
 }
 
 #if defined(__x86_64__) && defined(__GNUC__)
-// Byte shuffles that spread 16 pixels of one plane over the three 16-byte
-// blocks of 48 interleaved bytes: output byte n takes channel n % 3 of
-// pixel n / 3; every other byte of the block is zeroed (0x80).
-struct InterleaveMasks {
-  alignas(16) uint8_t m[3][3][16];  // [block][channel][byte]
-  constexpr InterleaveMasks() : m{} {
-    for (int block = 0; block < 3; ++block)
-      for (int channel = 0; channel < 3; ++channel)
-        for (int j = 0; j < 16; ++j) {
-          const int n = 16 * block + j;
-          m[block][channel][j] = n % 3 == channel ? static_cast<uint8_t>(n / 3) : 0x80;
-        }
-  }
-};
-constexpr InterleaveMasks kInterleaveMasks;
-
-// Stores 16 pixels given as blue, green and red planes as 48 interleaved
-// bytes.
-__attribute__((target("ssse3"), always_inline)) inline void StoreInterleaved(
-    uint8_t* out, const __m128i (&planes)[3]) {
-  for (int block = 0; block < 3; ++block) {
-    __m128i v = _mm_setzero_si128();
-    for (int channel = 0; channel < 3; ++channel) {
-      const __m128i mask =
-          _mm_load_si128(reinterpret_cast<const __m128i*>(kInterleaveMasks.m[block][channel]));
-      v = _mm_or_si128(v, _mm_shuffle_epi8(planes[channel], mask));
-    }
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16 * block), v);
-  }
-}
+using detail::StoreInterleaved;
 
 __attribute__((target("ssse3"))) void Interleave3Ssse3(uint8_t* __restrict out,
                                                        const uint8_t* __restrict pB,
@@ -235,8 +205,8 @@ __attribute__((target("ssse3"))) void Interleave3Ssse3(uint8_t* __restrict out,
 
 void Interleave3(uint8_t* out, const uint8_t* pB, const uint8_t* pG, const uint8_t* pR,
                  int32_t begin, int32_t end) {
-  static const bool kShuffles = __builtin_cpu_supports("ssse3");
-  (kShuffles ? Interleave3Ssse3 : Interleave3Plain)(out, pB, pG, pR, begin, end);
+  const bool shuffles = ActiveVectorLevel() >= VectorLevel::kSsse3;
+  (shuffles ? Interleave3Ssse3 : Interleave3Plain)(out, pB, pG, pR, begin, end);
 }
 #else
 void Interleave3(uint8_t* out, const uint8_t* pB, const uint8_t* pG, const uint8_t* pR,
@@ -300,10 +270,7 @@ __attribute__((target("avx2"))) int32_t Interior8Avx2Row(
   return x;
 }
 
-bool HasAvx2() {
-  static const bool kAvx2 = __builtin_cpu_supports("avx2");
-  return kAvx2;
-}
+bool HasAvx2() { return ActiveVectorLevel() >= VectorLevel::kAvx2; }
 #endif
 
 using Word32 = uint32_t __attribute__((may_alias));
@@ -387,6 +354,135 @@ KORVEX_VECTOR_CLONES void Interior8Fast(const Setup<uint8_t>& s) {
   }
 }
 
+// 10-bit rows (words up to 65535 allowed) with gains below 4096 / 128: the
+// same column-mask formulation as Interior8Fast in 32-bit lanes, whose sums
+// (at most 16 x 65535) times the gain fit in 32 bits. The plane loop is
+// compiled twice, plain and for AVX2, and picked by the vector level.
+struct Planes16 {
+  const uint32_t* vr;
+  const uint32_t* vb;
+  const detail::Word* up;
+  const detail::Word* cur;
+  const uint32_t* redCol;    // all ones on red columns
+  const uint32_t* greenAtX;  // all ones where green sits at (x, y)
+  uint16_t* pB;
+  uint16_t* pG;
+  uint16_t* pR;
+  uint32_t gainR, gainB;
+};
+
+__attribute__((always_inline)) inline void VerticalSums16(uint32_t* __restrict v,
+                                                          const detail::Word* near,
+                                                          const detail::Word* far, int32_t w) {
+  for (int32_t c = 0; c < w; ++c) v[c] = 3 * uint32_t(near[c]) + far[c];
+}
+
+__attribute__((always_inline)) inline void PlaneRow16(const Planes16& p, int32_t begin,
+                                                      int32_t end) {
+  const uint32_t* __restrict vr = p.vr;
+  const uint32_t* __restrict vb = p.vb;
+  uint16_t* __restrict pB = p.pB;
+  uint16_t* __restrict pG = p.pG;
+  uint16_t* __restrict pR = p.pR;
+  for (int32_t x = begin; x < end; ++x) {
+    const uint32_t m = p.redCol[x], gm = p.greenAtX[x];
+    const uint32_t hr = 3 * vr[x] + vr[x - 2], fr = 3 * vr[x - 1] + vr[x + 1];
+    const uint32_t hb = 3 * vb[x] + vb[x - 2], fb = 3 * vb[x - 1] + vb[x + 1];
+    const uint32_t sr = (hr & m) | (fr & ~m), sb = (fb & m) | (hb & ~m);
+    const uint32_t main = uint32_t(p.cur[x]) + p.up[x - 1];
+    const uint32_t anti = uint32_t(p.up[x]) + p.cur[x - 1];
+    uint32_t g = ((main & gm) | (anti & ~gm)) >> 1;
+    uint32_t red = (sr * p.gainR) >> 11, blue = (sb * p.gainB) >> 11;
+    g = g > 1023 ? 1023 : g;
+    red = red > 1023 ? 1023 : red;
+    blue = blue > 1023 ? 1023 : blue;
+    pB[x] = static_cast<uint16_t>(blue);
+    pG[x] = static_cast<uint16_t>(g);
+    pR[x] = static_cast<uint16_t>(red);
+  }
+}
+
+void Row16Portable(const Planes16& p, const detail::Word* r1, const detail::Word* r2,
+                   const detail::Word* b1, const detail::Word* b2, int32_t w) {
+  VerticalSums16(const_cast<uint32_t*>(p.vr), r1, r2, w);
+  VerticalSums16(const_cast<uint32_t*>(p.vb), b1, b2, w);
+  PlaneRow16(p, 2, w - 2);
+}
+
+#if defined(__x86_64__) && defined(__GNUC__)
+__attribute__((target("avx2"))) void Row16Avx2(const Planes16& p, const detail::Word* r1,
+                                               const detail::Word* r2, const detail::Word* b1,
+                                               const detail::Word* b2, int32_t w) {
+  VerticalSums16(const_cast<uint32_t*>(p.vr), r1, r2, w);
+  VerticalSums16(const_cast<uint32_t*>(p.vb), b1, b2, w);
+  PlaneRow16(p, 2, w - 2);
+}
+#endif
+
+#if defined(__x86_64__) && defined(__GNUC__)
+// 8 pixels of three words at a time; returns the first column not written.
+__attribute__((target("ssse3"))) int32_t Interleave16Ssse3(uint8_t* out, const uint16_t* pB,
+                                                           const uint16_t* pG,
+                                                           const uint16_t* pR, int32_t begin,
+                                                           int32_t end) {
+  int32_t x = begin;
+  for (; x + 8 <= end; x += 8) {
+    const __m128i planes[3] = {_mm_loadu_si128(reinterpret_cast<const __m128i*>(pB + x)),
+                               _mm_loadu_si128(reinterpret_cast<const __m128i*>(pG + x)),
+                               _mm_loadu_si128(reinterpret_cast<const __m128i*>(pR + x))};
+    detail::StoreInterleavedWords(out + 6 * x, planes);
+  }
+  return x;
+}
+#endif
+
+// Writes the planes of one row into pixels of kStep words (a fourth word is
+// kept as it was).
+template <int kStep>
+void Interleave16(uint8_t* row, const uint16_t* pB, const uint16_t* pG, const uint16_t* pR,
+                  int32_t begin, int32_t end, bool shuffles) {
+#if defined(__x86_64__) && defined(__GNUC__)
+  if (kStep == 3 && shuffles) begin = Interleave16Ssse3(row, pB, pG, pR, begin, end);
+#else
+  (void)shuffles;
+#endif
+  detail::Word* out = detail::Words(row);
+  for (int32_t x = begin; x < end; ++x) {
+    out[kStep * x] = pB[x];
+    out[kStep * x + 1] = pG[x];
+    out[kStep * x + 2] = pR[x];
+  }
+}
+
+template <int kStep, typename T>
+void Interior16Fast(const Setup<T>& s) {
+  const int32_t w = s.r.width;
+  std::vector<uint32_t> vr(static_cast<size_t>(w)), vb(static_cast<size_t>(w));
+  std::vector<uint32_t> redCol(static_cast<size_t>(w)), otherCol(static_cast<size_t>(w));
+  std::vector<uint16_t> planes(3 * static_cast<size_t>(w));
+  for (int32_t x = 0; x < w; ++x) {
+    redCol[x] = ((x ^ s.m1) & 1) == 0 ? 0xFFFFFFFFu : 0u;
+    otherCol[x] = ~redCol[x];
+  }
+  auto row = Row16Portable;
+  const bool shuffles = ActiveVectorLevel() >= VectorLevel::kSsse3;
+#if defined(__x86_64__) && defined(__GNUC__)
+  if (ActiveVectorLevel() >= VectorLevel::kAvx2) row = Row16Avx2;
+#endif
+  Planes16 p{vr.data(), vb.data(), nullptr, nullptr, redCol.data(), nullptr,
+             planes.data(), planes.data() + w, planes.data() + 2 * w,
+             static_cast<uint32_t>(s.gainR), static_cast<uint32_t>(s.gainB)};
+  for (int32_t y = 2; y <= s.r.height - 3; ++y) {
+    const bool redRowIsY = ((y ^ s.m0) & 1) == 1;
+    p.up = s.Row(y - 1);
+    p.cur = s.Row(y);
+    p.greenAtX = redRowIsY ? otherCol.data() : redCol.data();
+    row(p, s.Row(redRowIsY ? y : y - 1), s.Row(redRowIsY ? y - 2 : y + 1),
+        s.Row(redRowIsY ? y - 1 : y), s.Row(redRowIsY ? y + 1 : y - 2), w);
+    Interleave16<kStep>(s.r.DstRow(y), p.pB, p.pG, p.pR, 2, w - 2, shuffles);
+  }
+}
+
 template <typename T, typename U>
 int32_t RunInterior(uint8_t* dst, const uint8_t* src, const Rect& rect, int32_t dstX,
                     int32_t dstY, uint16_t dstBpp, int32_t dstStride, int32_t srcStride,
@@ -400,6 +496,11 @@ int32_t RunInterior(uint8_t* dst, const uint8_t* src, const Rect& rect, int32_t 
   if constexpr (sizeof(T) == 1) {
     if ((step == 3 || step == 4) && s.gainR < 2048 && s.gainB < 2048) {
       step == 3 ? Interior8Fast<3>(s) : Interior8Fast<4>(s);
+      return 1;
+    }
+  } else {
+    if (dstBpp % 2 == 0 && (step == 3 || step == 4) && narrow) {
+      step == 3 ? Interior16Fast<3>(s) : Interior16Fast<4>(s);
       return 1;
     }
   }

@@ -4,7 +4,9 @@
 #include <array>
 #include <cstring>
 
+#include "image/converters/interleave_x86.h"
 #include "image/converters/per_value.h"
+#include "image/converters/vector_level.h"
 
 namespace korvex::image {
 namespace {
@@ -42,10 +44,11 @@ int32_t ShiftFromTurn(uint16_t h) {
 
 // The per-pixel rule without branches, on packed blue-green-red bytes, for
 // the tables of lightness shift 0 (level[L] = L, limit[L] = min(L, 511 - L))
-// and the saturation table as its formula, so the compiler can run it as
-// vectors. Identical in result to HueSaturationPixel.
-KORVEX_VECTOR_CLONES void HueChunk(const uint8_t* __restrict in, uint8_t* __restrict out,
-                                   int32_t count, int32_t factor, int32_t shift) {
+// and the saturation table as its formula. Identical in result to
+// HueSaturationPixel.
+// Each pixel is read before it is written, so in and out may be the same.
+void HueChunkPortable(const uint8_t* in, uint8_t* out, int32_t count, int32_t factor,
+                      int32_t shift) {
   const int32_t shiftMod = shift % 255, shiftSector = shift / 255;
   const uint32_t* reciprocal = kReciprocal.data();
   for (int32_t i = 0; i < count; ++i) {
@@ -82,6 +85,166 @@ KORVEX_VECTOR_CLONES void HueChunk(const uint8_t* __restrict in, uint8_t* __rest
   }
 }
 
+#if defined(__x86_64__) && defined(__GNUC__)
+#define KORVEX_AVX2 __attribute__((target("avx2"), always_inline)) inline
+
+// 16 words of at most 255 into 16 bytes.
+KORVEX_AVX2 __m128i PackBytes(__m256i v) {
+  const __m256i packed = _mm256_packus_epi16(v, v);
+  return _mm256_castsi256_si128(_mm256_permute4x64_epi64(packed, 0x08));
+}
+
+// (t x Q[K] + 0x8000) >> 16 for 16 lanes: the reciprocal needs 24 bits, so
+// the product is formed in two halves of eight 32-bit lanes.
+KORVEX_AVX2 __m256i ScaledByReciprocal(__m256i t, __m256i k) {
+  const int* table = reinterpret_cast<const int*>(kReciprocal.data());
+  const __m256i round = _mm256_set1_epi32(0x8000);
+  __m256i half[2];
+  for (int h = 0; h < 2; ++h) {
+    const __m128i t16 = h == 0 ? _mm256_castsi256_si128(t) : _mm256_extracti128_si256(t, 1);
+    const __m128i k16 = h == 0 ? _mm256_castsi256_si128(k) : _mm256_extracti128_si256(k, 1);
+    const __m256i q = _mm256_i32gather_epi32(table, _mm256_cvtepu16_epi32(k16), 4);
+    const __m256i p = _mm256_mullo_epi32(_mm256_cvtepu16_epi32(t16), q);
+    half[h] = _mm256_srli_epi32(_mm256_add_epi32(p, round), 16);
+  }
+  // packus works within 128-bit lanes; the permute restores pixel order.
+  return _mm256_permute4x64_epi64(_mm256_packus_epi32(half[0], half[1]), 0xD8);
+}
+
+// The channel that sits in sector position s (0..5) of the hue circle: the
+// new maximum, the new minimum, or the middle value moving up or down.
+KORVEX_AVX2 __m256i SectorChannel(__m256i s, __m256i lo, __m256i hi, __m256i up,
+                                  __m256i down) {
+  const __m256i atTop = _mm256_cmpgt_epi16(s, _mm256_set1_epi16(3));
+  __m256i c = _mm256_blendv_epi8(lo, hi, atTop);
+  c = _mm256_blendv_epi8(c, down, _mm256_cmpeq_epi16(s, _mm256_setzero_si256()));
+  return _mm256_blendv_epi8(c, up, _mm256_cmpeq_epi16(s, _mm256_set1_epi16(3)));
+}
+
+// (s + add) mod 6 for s + add in 0..11.
+KORVEX_AVX2 __m256i Sector6(__m256i s, int add) {
+  const __m256i v = _mm256_add_epi16(s, _mm256_set1_epi16(static_cast<int16_t>(add)));
+  return _mm256_sub_epi16(
+      v, _mm256_and_si256(_mm256_cmpgt_epi16(v, _mm256_set1_epi16(5)), _mm256_set1_epi16(6)));
+}
+
+// The same rule as HueChunkPortable on 16 pixels at a time in 16-bit lanes:
+// every quantity but the reciprocal product fits in 16 bits. The sector
+// table's mask and step become a choice per channel: in sector s blue is the
+// middle moving down (s = 0), the minimum (1, 2), the middle moving up (3)
+// or the maximum (4, 5); green follows the same pattern two sectors later
+// and red four. Returns the number of pixels done (a multiple of 16). Each
+// group of 16 pixels is loaded before it is stored: in and out may be equal.
+__attribute__((target("avx2"))) int32_t HueChunkAvx2(const uint8_t* in, uint8_t* out,
+                                                     int32_t count, int32_t factor,
+                                                     int32_t shift) {
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i one = _mm256_set1_epi16(1);
+  const __m256i c511 = _mm256_set1_epi16(511);
+  const __m256i c254 = _mm256_set1_epi16(254);
+  const __m256i c255 = _mm256_set1_epi16(255);
+  const __m256i round = _mm256_set1_epi16(128);
+  // (F x K + 0x8000) >> 16 with F = c x 256 equals (c x K + 128) >> 8, which
+  // mulhrs gives as (64 c x 2 K + 0x4000) >> 15.
+  const __m256i sat64 = _mm256_set1_epi16(static_cast<int16_t>((factor >> 8) * 64));
+  const __m256i shiftMod = _mm256_set1_epi16(static_cast<int16_t>(shift % 255));
+  const __m256i shiftSector = _mm256_set1_epi16(static_cast<int16_t>(shift / 255));
+  int32_t i = 0;
+  for (; i + 16 <= count; i += 16) {
+    __m128i bytes[3];
+    detail::LoadDeinterleaved(in + 3 * i, bytes);
+    const __m256i B = _mm256_cvtepu8_epi16(bytes[0]);
+    const __m256i G = _mm256_cvtepu8_epi16(bytes[1]);
+    const __m256i R = _mm256_cvtepu8_epi16(bytes[2]);
+    const __m256i greenFirst = _mm256_cmpgt_epi16(G, R);
+    __m256i base = _mm256_blendv_epi8(one, _mm256_set1_epi16(3), greenFirst);
+    const __m256i low = _mm256_min_epi16(R, G), high = _mm256_max_epi16(R, G);
+    __m256i t = _mm256_blendv_epi8(_mm256_sub_epi16(G, B), _mm256_sub_epi16(B, R), greenFirst);
+    const __m256i mn = _mm256_min_epi16(B, low);
+    const __m256i blueTop = _mm256_cmpgt_epi16(B, high);
+    base = _mm256_blendv_epi8(base, _mm256_set1_epi16(5), blueTop);
+    const __m256i mx = _mm256_max_epi16(B, high);
+    t = _mm256_blendv_epi8(t, _mm256_sub_epi16(R, G), blueTop);
+    const __m256i L = _mm256_add_epi16(mx, mn), K = _mm256_sub_epi16(mx, mn);
+    const __m256i negative = _mm256_cmpgt_epi16(zero, t);
+    base = _mm256_add_epi16(base, negative);  // -1 where t < 0
+    t = _mm256_add_epi16(t, _mm256_and_si256(K, negative));
+    const __m256i limit = _mm256_min_epi16(L, _mm256_sub_epi16(c511, L));
+    const __m256i sat = _mm256_mulhrs_epi16(sat64, _mm256_add_epi16(K, K));
+    const __m256i kp = _mm256_min_epi16(limit, sat);
+    const __m256i lo = _mm256_srli_epi16(_mm256_sub_epi16(L, kp), 1);
+    const __m256i hi = _mm256_srli_epi16(_mm256_add_epi16(L, kp), 1);
+    const __m256i w = _mm256_sub_epi16(hi, lo);
+    __m256i v = _mm256_add_epi16(ScaledByReciprocal(t, K), shiftMod);
+    const __m256i wraps = _mm256_cmpgt_epi16(v, c254);
+    v = _mm256_sub_epi16(v, _mm256_and_si256(wraps, c255));
+    // base + shift sector + 1 when v wrapped: 0..11, then mod 6.
+    __m256i sector = _mm256_sub_epi16(_mm256_add_epi16(base, shiftSector), wraps);
+    sector = Sector6(sector, 0);
+    // w x v <= 255 x 254, so the rounded product stays within 16 bits.
+    const __m256i x = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(w, v), round), 8);
+    const __m256i up = _mm256_add_epi16(lo, x), down = _mm256_sub_epi16(hi, x);
+    const __m128i planes[3] = {
+        PackBytes(SectorChannel(sector, lo, hi, up, down)),
+        PackBytes(SectorChannel(Sector6(sector, 2), lo, hi, up, down)),
+        PackBytes(SectorChannel(Sector6(sector, 4), lo, hi, up, down))};
+    detail::StoreInterleaved(out + 3 * i, planes);
+  }
+  return i;
+}
+#undef KORVEX_AVX2
+#endif
+
+void HueChunk(const uint8_t* in, uint8_t* out, int32_t count, int32_t factor, int32_t shift) {
+  int32_t done = 0;
+#if defined(__x86_64__) && defined(__GNUC__)
+  if (ActiveVectorLevel() >= VectorLevel::kAvx2) done = HueChunkAvx2(in, out, count, factor, shift);
+#endif
+  HueChunkPortable(in + 3 * done, out + 3 * done, count - done, factor, shift);
+}
+
+// Deep samples to the 8-bit values the rule works on, and back; compiled
+// plain and for AVX2, picked by the vector level.
+__attribute__((always_inline)) inline void ReduceBody(const detail::Word* in,
+                                                      uint8_t* __restrict out, int32_t n,
+                                                      int shiftBits) {
+  for (int32_t j = 0; j < n; ++j) {
+    const uint16_t v = static_cast<uint16_t>(in[j] >> shiftBits);
+    out[j] = static_cast<uint8_t>(v > 255 ? 255 : v);
+  }
+}
+__attribute__((always_inline)) inline void WidenBody(const uint8_t* __restrict in,
+                                                     detail::Word* out, int32_t n,
+                                                     int shiftBits) {
+  for (int32_t j = 0; j < n; ++j) out[j] = static_cast<uint16_t>(in[j] << shiftBits);
+}
+void ReducePortable(const detail::Word* in, uint8_t* out, int32_t n, int shiftBits) {
+  ReduceBody(in, out, n, shiftBits);
+}
+void WidenPortable(const uint8_t* in, detail::Word* out, int32_t n, int shiftBits) {
+  WidenBody(in, out, n, shiftBits);
+}
+#if defined(__x86_64__) && defined(__GNUC__)
+__attribute__((target("avx2"))) void ReduceAvx2(const detail::Word* in, uint8_t* out, int32_t n,
+                                                int shiftBits) {
+  ReduceBody(in, out, n, shiftBits);
+}
+__attribute__((target("avx2"))) void WidenAvx2(const uint8_t* in, detail::Word* out, int32_t n,
+                                               int shiftBits) {
+  WidenBody(in, out, n, shiftBits);
+}
+#endif
+
+struct SampleMoves {
+  void (*reduce)(const detail::Word*, uint8_t*, int32_t, int) = ReducePortable;
+  void (*widen)(const uint8_t*, detail::Word*, int32_t, int) = WidenPortable;
+  SampleMoves() {
+#if defined(__x86_64__) && defined(__GNUC__)
+    if (ActiveVectorLevel() >= VectorLevel::kAvx2) reduce = ReduceAvx2, widen = WidenAvx2;
+#endif
+  }
+};
+
 // Rows go through packed 8-bit copies of the three channels in chunks; the
 // deep variant reduces each word by shiftBits first and widens it back.
 template <typename T>
@@ -92,24 +255,28 @@ void Walk(const detail::Region& r, int32_t saturation, int32_t shift, int shiftB
   const int32_t factor = (sat + 256) * 256;
   const int ss = r.srcBpp / static_cast<int>(sizeof(T));
   const int ds = r.dstBpp / static_cast<int>(sizeof(T));
+  [[maybe_unused]] const SampleMoves moves;
   for (int32_t y = 0; y < r.height; ++y) {
     const T* srow = reinterpret_cast<const T*>(r.SrcRow(y));
     T* drow = reinterpret_cast<T*>(r.DstRow(y));
     for (int32_t x0 = 0; x0 < r.width; x0 += kChunk) {
       const int32_t count = std::min(kChunk, r.width - x0);
       if constexpr (sizeof(T) == 1) {
+        if (ss == 3 && ds == 3) {  // packed rows: straight from source to destination
+          HueChunk(srow + 3 * x0, drow + 3 * x0, count, factor, shift);
+          continue;
+        }
+      }
+      if constexpr (sizeof(T) == 1) {
         if (ss == 3) {
           std::memcpy(in, srow + 3 * x0, 3 * static_cast<size_t>(count));
         } else {
           for (int32_t x = 0; x < count; ++x) std::memcpy(in + 3 * x, srow + (x0 + x) * ss, 3);
         }
+      } else if (ss == 3) {
+        moves.reduce(srow + 3 * x0, in, 3 * count, shiftBits);
       } else {
-        for (int32_t x = 0; x < count; ++x) {
-          for (int c = 0; c < 3; ++c) {
-            const uint32_t v = static_cast<uint32_t>(srow[(x0 + x) * ss + c]) >> shiftBits;
-            in[3 * x + c] = static_cast<uint8_t>(v > 255 ? 255 : v);
-          }
-        }
+        for (int32_t x = 0; x < count; ++x) ReducePortable(srow + (x0 + x) * ss, in + 3 * x, 3, shiftBits);
       }
       HueChunk(in, out, count, factor, shift);
       if constexpr (sizeof(T) == 1) {
@@ -118,12 +285,10 @@ void Walk(const detail::Region& r, int32_t saturation, int32_t shift, int shiftB
         } else {
           for (int32_t x = 0; x < count; ++x) std::memcpy(drow + (x0 + x) * ds, out + 3 * x, 3);
         }
+      } else if (ds == 3) {
+        moves.widen(out, drow + 3 * x0, 3 * count, shiftBits);
       } else {
-        for (int32_t x = 0; x < count; ++x) {
-          for (int c = 0; c < 3; ++c) {
-            drow[(x0 + x) * ds + c] = static_cast<uint16_t>(out[3 * x + c] << shiftBits);
-          }
-        }
+        for (int32_t x = 0; x < count; ++x) WidenPortable(out + 3 * x, drow + (x0 + x) * ds, 3, shiftBits);
       }
     }
   }

@@ -9,8 +9,9 @@
 
 namespace korvex::image::detail {
 
-// 8-bit channels: `channels` (1 or 3) of each pixel. The table is widened to
-// 32 bits so the look-up can run as vector gathers.
+// 8-bit channels: `channels` (1 or 3) of each pixel. Looked up 64 bytes at a
+// time by byte permutes where the vector level allows, otherwise through the
+// table widened to 32 bits, so the look-up can run as vector gathers.
 void ApplyTable8(const Region& r, int channels, const uint8_t table[256]);
 
 // 16-bit channels with a table of n = 2^bits entries; samples at or above n

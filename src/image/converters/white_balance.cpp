@@ -4,6 +4,12 @@
 #include <cmath>
 #include <limits>
 
+#include "image/converters/vector_level.h"
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#endif
+
 namespace korvex::image {
 namespace detail {
 
@@ -36,20 +42,47 @@ void FinishWhiteBalance(int32_t* block, uint64_t sumG, uint64_t countG, uint64_t
 
 namespace {
 
+#if defined(__x86_64__) && defined(__GNUC__)
+// Bytes of one row summed by column parity, 32 at a time: the even bytes
+// (low byte of each 16-bit pair) and the odd ones, each summed into 64-bit
+// lanes by a sum of absolute differences from zero. Returns the columns
+// done (a multiple of 32).
+__attribute__((target("avx2"))) int32_t SumEvenOddAvx2(const uint8_t* p, int32_t n,
+                                                       uint64_t& even, uint64_t& odd) {
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i low = _mm256_set1_epi16(0x00FF);
+  __m256i e = zero, o = zero;
+  int32_t x = 0;
+  for (; x + 32 <= n; x += 32) {
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + x));
+    e = _mm256_add_epi64(e, _mm256_sad_epu8(_mm256_and_si256(v, low), zero));
+    o = _mm256_add_epi64(o, _mm256_sad_epu8(_mm256_srli_epi16(v, 8), zero));
+  }
+  alignas(32) uint64_t le[4], lo[4];
+  _mm256_store_si256(reinterpret_cast<__m256i*>(le), e);
+  _mm256_store_si256(reinterpret_cast<__m256i*>(lo), o);
+  even += le[0] + le[1] + le[2] + le[3];
+  odd += lo[0] + lo[1] + lo[2] + lo[3];
+  return x;
+}
+#endif
+
 // Rows are summed by column parity; the row's parity tells which colours
 // its even and odd columns hold.
 template <typename T>
-int32_t Measure(int32_t* block, const detail::Region& r) {
-  const int rowBit = block[kWbResultBayerMode] & 1;
-  const int colBit = (block[kWbResultBayerMode] >> 1) & 1;
-  uint64_t sum[2][2] = {};    // [row parity][column parity]
-  uint64_t count[2][2] = {};
+void SumSites(const detail::Region& r, int rowBit, int colBit, WhiteBalanceSums& out) {
   const uint64_t evenCount = static_cast<uint64_t>(r.width + 1) / 2;
   const uint64_t oddCount = static_cast<uint64_t>(r.width) / 2;
+  [[maybe_unused]] const bool avx2 = ActiveVectorLevel() >= VectorLevel::kAvx2;
   for (int32_t y = 0; y < r.height; ++y) {
     const T* p = reinterpret_cast<const T*>(r.SrcRow(y));
     uint64_t even = 0, odd = 0;
     int32_t x = 0;
+#if defined(__x86_64__) && defined(__GNUC__)
+    if constexpr (sizeof(T) == 1) {
+      if (avx2) x = SumEvenOddAvx2(p, r.width, even, odd);
+    }
+#endif
     while (x + 1 < r.width) {
       // 32-bit partial sums (vectorise well) over chunks that cannot overflow.
       const int32_t end = x + std::min<int32_t>((r.width - x) / 2, 16384) * 2;
@@ -63,17 +96,52 @@ int32_t Measure(int32_t* block, const detail::Region& r) {
     }
     if (x < r.width) even += p[x];
     const int rp = (y & 1) ^ rowBit;
-    sum[rp][colBit] += even;
-    sum[rp][colBit ^ 1] += odd;
-    count[rp][colBit] += evenCount;
-    count[rp][colBit ^ 1] += oddCount;
+    out.sum[rp][colBit] += even;
+    out.sum[rp][colBit ^ 1] += odd;
+    out.count[rp][colBit] += evenCount;
+    out.count[rp][colBit ^ 1] += oddCount;
   }
-  detail::FinishWhiteBalance(block, sum[0][0] + sum[1][1], count[0][0] + count[1][1], sum[0][1],
-                             count[0][1], sum[1][0], count[1][0]);
+}
+
+template <typename T>
+int32_t Measure(int32_t* block, const detail::Region& r) {
+  WhiteBalanceSums sums;
+  SumSites<T>(r, block[kWbResultBayerMode] & 1, (block[kWbResultBayerMode] >> 1) & 1, sums);
+  FinishWhiteBalance(block, sums);
   return 1;
 }
 
 }  // namespace
+
+void WhiteBalanceSums::Add(const WhiteBalanceSums& other) {
+  for (int i = 0; i < 2; ++i) {
+    for (int j = 0; j < 2; ++j) {
+      sum[i][j] += other.sum[i][j];
+      count[i][j] += other.count[i][j];
+    }
+  }
+}
+
+WhiteBalanceSums SumWhiteBalanceSites(const uint8_t* pixels, int32_t width, int32_t stride,
+                                      int bytesPerSample, int32_t top, int32_t bottom,
+                                      int32_t bayerMode) {
+  WhiteBalanceSums sums;
+  const Rect rows{0, top, width, bottom};
+  const auto r = detail::MakeRegion(nullptr, pixels, rows, 0, 0, 0, 0, 0, stride);
+  if (!r.src || r.width <= 0 || r.height <= 0) return sums;
+  const int rowBit = (bayerMode ^ top) & 1, colBit = (bayerMode >> 1) & 1;
+  if (bytesPerSample == 2) {
+    SumSites<detail::Word>(r, rowBit, colBit, sums);
+  } else {
+    SumSites<uint8_t>(r, rowBit, colBit, sums);
+  }
+  return sums;
+}
+
+void FinishWhiteBalance(int32_t* block, const WhiteBalanceSums& s) {
+  detail::FinishWhiteBalance(block, s.sum[0][0] + s.sum[1][1], s.count[0][0] + s.count[1][1],
+                             s.sum[0][1], s.count[0][1], s.sum[1][0], s.count[1][0]);
+}
 
 KORVEX_REGION_CONVERTER(MeasureWhiteBalance8) {
   (void)dstBytesPerPixel, (void)srcBytesPerPixel, (void)extra;

@@ -7,6 +7,7 @@
 
 #include "image/converters/converters.h"
 #include "image/converters/reference/reference.h"
+#include "image/converters/vector_level.h"
 #include "image_util.h"
 
 namespace korvex::image::test {
@@ -37,7 +38,20 @@ void ExpectSame(RegionConverter fast, RegionConverter ref, const Img& src, int d
                                   << "->" << dstBpp << " block[0] " << block[0];
 }
 
+// Runs body once per vector level the processor has, the portable loops
+// first, and lifts the limit again afterwards.
+template <typename Body>
+void AtEveryVectorLevel(Body body) {
+  for (int level = 0; level <= static_cast<int>(DetectedVectorLevel()); ++level) {
+    SCOPED_TRACE(testing::Message() << "vector level " << level);
+    LimitVectorLevel(static_cast<VectorLevel>(level));
+    body();
+  }
+  LimitVectorLevel(VectorLevel::kAvx512);
+}
+
 TEST(ConverterOracle, DemosaicEveryModeGainAndPixelSize) {
+  AtEveryVectorLevel([] {
   std::mt19937 rng(1);
   const int32_t gains[][2] = {{100, 100}, {400, 37}, {0, 250}, {-5, 1}, {5000, 3}};
   for (const Dims d : kSmall) {
@@ -64,6 +78,7 @@ TEST(ConverterOracle, DemosaicEveryModeGainAndPixelSize) {
       }
     }
   }
+  });
 }
 
 TEST(ConverterOracle, DemosaicFullFrame) {
@@ -77,6 +92,7 @@ TEST(ConverterOracle, DemosaicFullFrame) {
 }
 
 TEST(ConverterOracle, MosaicMeasurementsAndGrayGain) {
+  AtEveryVectorLevel([] {
   std::mt19937 rng(3);
   std::vector<Dims> dims(std::begin(kSmall), std::end(kSmall));
   dims.push_back(kFull);
@@ -95,6 +111,7 @@ TEST(ConverterOracle, MosaicMeasurementsAndGrayGain) {
       if (d.w > 100) break;  // one mode on the full frame
     }
   }
+  });
 }
 
 struct Stage {
@@ -105,6 +122,7 @@ struct Stage {
 };
 
 TEST(ConverterOracle, FiltersEverySettingExtremeAndPixelSize) {
+  AtEveryVectorLevel([] {
   const std::vector<int32_t> gamma = {-5, 0, 1, 50, 99, 101, 150, 200, 300};
   const std::vector<int32_t> contrast = {-200, -127, -1, 1, 64, 127, 200};
   const std::vector<int32_t> bright = {-300, -255, -1, 1, 100, 255, 300};
@@ -148,6 +166,7 @@ TEST(ConverterOracle, FiltersEverySettingExtremeAndPixelSize) {
       }
     }
   }
+  });
 }
 
 TEST(ConverterOracle, FiltersFullFrame) {
@@ -164,6 +183,7 @@ TEST(ConverterOracle, FiltersFullFrame) {
 }
 
 TEST(ConverterOracle, HueSaturationEveryExtreme) {
+  AtEveryVectorLevel([] {
   std::mt19937 rng(6);
   const int32_t hues[] = {-400, -360, -60, -1, 0, 1, 60, 180, 359, 360};
   const int32_t sats[] = {-300, -255, -1, 0, 1, 128, 255};
@@ -180,6 +200,28 @@ TEST(ConverterOracle, HueSaturationEveryExtreme) {
         }
       }
     }
+  }
+  });
+}
+
+// Every colour the hue rule can meet, at hues that put each sector first and
+// saturations at both ends: a fault in one lane of a vector kernel shows.
+TEST(ConverterOracle, HueSaturationEveryColour) {
+  Img all(4096, 4096, 3);
+  for (uint32_t c = 0; c < (1u << 24); ++c) {
+    uint8_t* p = all.At(static_cast<int32_t>(c % 4096), static_cast<int32_t>(c / 4096));
+    p[0] = static_cast<uint8_t>(c), p[1] = static_cast<uint8_t>(c >> 8);
+    p[2] = static_cast<uint8_t>(c >> 16);
+  }
+  for (const auto& hs : {std::pair{47, -255}, std::pair{-133, 255}}) {
+    std::vector<int32_t> block = {hs.first, 0, hs.second, 10};
+    Img expected = all;
+    Apply(reference::HueSaturation24, expected, block.data());
+    AtEveryVectorLevel([&] {
+      Img got = all;
+      Apply(HueSaturation24, got, block.data());
+      ASSERT_TRUE(got.bytes == expected.bytes) << "hue " << hs.first << " saturation " << hs.second;
+    });
   }
 }
 

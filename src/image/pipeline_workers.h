@@ -1,0 +1,71 @@
+// What a camera keeps between frames to run its pipeline fast: the stripe
+// pool and the per-value tables of the finishing stages.
+//
+// Stages split the picture into horizontal stripes of a few hundred
+// kilobytes; the pool runs the stripes on its threads, and a stripe goes
+// through every stage that only reads its own pixels before the next
+// stripe starts, so the picture is read from memory once for them all.
+// Every stripe computes exactly the bytes the whole-picture converters
+// would, so the thread count and the stripe height never change a byte.
+//
+// Owned by one camera and used under its frame lock; not thread safe.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "image/stripe_pool.h"
+
+namespace korvex::image {
+
+// The per-value stages of one sample depth as tables, built again only when
+// a setting they depend on changes.
+struct FinishingTables {
+  // Gamma then contrast in one table, and brightness, for 8-bit channels.
+  uint8_t tone8[256] = {};
+  uint8_t brightness8[256] = {};
+  // Gamma then contrast for 10-bit samples: entry v for v < n, entry n for
+  // every larger word (n = 2^bits).
+  std::vector<uint16_t> tone16;
+  // The settings the tables were built for (-1: never built).
+  int32_t gamma = -1, contrast = -1, brightness = -1, bits = -1;
+  bool deep = false, limitExponent = false;
+  bool toneBuilt = false, brightnessBuilt = false;
+
+  // Rebuilds what the given settings need (neutral stages are the identity).
+  void Prepare(bool deepSamples, bool limitGammaExponent, int32_t gammaSetting,
+               int32_t contrastSetting, int32_t brightnessSetting, int32_t significantBits);
+};
+
+class PipelineWorkers {
+ public:
+  // threads: see StripePool; stripeRows 0 picks rows by the image's stride.
+  explicit PipelineWorkers(int threads = StripePool::DefaultThreads(), int32_t stripeRows = 0);
+
+  StripePool& Pool() { return pool_; }
+  FinishingTables& Tables() { return tables_; }
+  int Threads() const { return pool_.Threads(); }
+
+  // Rows per stripe for an image of this many bytes per row.
+  int32_t StripeRows(int32_t stride) const;
+
+  // Calls piece(top, bottom) for the stripes of rows first..last - 1, on the
+  // pool; returns when all are done.
+  template <typename Piece>
+  void ForEachStripe(int32_t first, int32_t last, int32_t stride, Piece piece) {
+    if (last <= first) return;
+    const int32_t rows = StripeRows(stride);
+    const int32_t count = (last - first + rows - 1) / rows;
+    pool_.Run(count, [&](int i) {
+      const int32_t top = first + i * rows;
+      piece(top, top + rows < last ? top + rows : last);
+    });
+  }
+
+ private:
+  StripePool pool_;
+  FinishingTables tables_;
+  int32_t stripeRows_;
+};
+
+}  // namespace korvex::image

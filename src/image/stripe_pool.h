@@ -1,0 +1,60 @@
+// A small pool of worker threads that runs one job split into numbered
+// pieces (stripes of an image) and returns when every piece is done.
+//
+// The calling thread works on pieces too, so a pool of n threads starts
+// n - 1 workers. Workers are started by the constructor and ended by the
+// destructor, which waits for them; a camera keeps one pool for its life.
+// Run may be called from one thread at a time (the camera's frame lock
+// serialises its callers); the pieces of one Run may run in any order and
+// at once, so each must touch memory of its own.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace korvex::image {
+
+class StripePool {
+ public:
+  // threads is limited to 1..kMaxThreads.
+  explicit StripePool(int threads);
+  ~StripePool();
+  StripePool(const StripePool&) = delete;
+  StripePool& operator=(const StripePool&) = delete;
+
+  static constexpr int kMaxThreads = 8;
+
+  // The thread count a new camera uses: KORVEX_PIPELINE_THREADS when it is
+  // a number of at least 1, otherwise the hardware threads; at most
+  // kMaxThreads.
+  static int DefaultThreads();
+
+  int Threads() const { return static_cast<int>(workers_.size()) + 1; }
+
+  // Calls piece(i) once for every i in 0..count - 1, on the workers and the
+  // calling thread, and returns when all have returned. piece must not
+  // throw.
+  void Run(int count, const std::function<void(int)>& piece);
+
+ private:
+  void WorkerLoop();
+  void TakePieces();
+
+  std::mutex mutex_;
+  std::condition_variable wake_;  // a job was posted, or the pool ends
+  std::condition_variable done_;  // the last piece of a job finished
+  // Guarded by mutex_:
+  uint64_t generation_ = 0;  // counts posted jobs
+  bool stopping_ = false;
+  int busy_ = 0;              // workers inside the current job
+  const std::function<void(int)>* job_ = nullptr;
+  int count_ = 0;
+  int next_ = 0;              // the next piece to hand out
+  std::vector<std::thread> workers_;
+};
+
+}  // namespace korvex::image
