@@ -221,6 +221,12 @@ bool CKorvex::TakeSingleFrame() {
 }
 
 int CKorvex::SnapShot(void* buffer, int size, int rowOrder) {
+  const int result = TakeSnapShot(buffer, size, rowOrder);
+  DeliverDialogNotices(false);
+  return result;
+}
+
+int CKorvex::TakeSnapShot(void* buffer, int size, int rowOrder) {
   std::lock_guard<std::recursive_mutex> control(acquisitionLock_);
   if (!HasDevice()) return NoDevice();
   const int32_t state = State();
@@ -376,6 +382,7 @@ void CKorvex::PreviewWorker() {
     const uintptr_t info = reinterpret_cast<uintptr_t>(&frameInfo_);
     frame.unlock();
     if (window != nullptr) platform::PostMessage(window, kMessageFrame, info, 0);
+    DeliverDialogNotices(true);
   }
 }
 
@@ -402,6 +409,8 @@ void CKorvex::TriggerWorker() {
     if (frameWindow_ != nullptr)
       platform::PostMessage(frameWindow_, kMessageFrame, reinterpret_cast<uintptr_t>(&frameInfo_), 0);
     DrawFrame();
+    frame.unlock();
+    DeliverDialogNotices(true);
   }
 }
 
