@@ -193,6 +193,24 @@ TEST_F(ImageDialog, TypedValuesOutsideTheSetterRangesAreStoredAndProcessed) {
   EXPECT_EQ(Korvex_GetGrayGainR(handle_, nullptr), 500);
 }
 
+TEST_F(ImageDialog, ExtremeTypedColourValuesAreProcessedWithoutFault) {
+  ASSERT_EQ(Korvex_SetColorMode(handle_, 48), 1);
+  ASSERT_EQ(Korvex_Capture(handle_), 1);
+  DialogThread dialog = Open();
+  KorvexHostWindow sheet = korvex::test::WaitForDialog();
+  KorvexHostWindow filter = KorvexHost_GetDialogPage(sheet, 0);
+  const std::pair<int, const char*> typed[] = {
+      {2052, "2147483647"}, {2072, "-2147483648"}, {2062, "99999"}, {2022, "-2147483648"},
+      {2032, "2147483647"}, {2002, "2147483647"},  {2012, "-2147483648"}, {2042, "2147483647"},
+      {2082, "2147483647"}};
+  for (const auto& [edit, text] : typed) ASSERT_EQ(KorvexHost_HandType(filter, edit, text), 1);
+  EXPECT_EQ(Korvex_GetBayerGainRed(handle_, nullptr), 2147483647);
+  EXPECT_EQ(Korvex_SnapShot(handle_, nullptr, 0, 1), 1);
+  KorvexHost_HandClick(sheet, kCancel);
+  EXPECT_EQ(dialog.Join(), 1);
+  EXPECT_EQ(Korvex_GetBayerGainRed(handle_, nullptr), 100);
+}
+
 TEST_F(ImageDialog, WithoutADeviceEachDialogExportFailsWithCodeOne) {
   KorvexHost_SimUnplug(0);
   const KORVEX_HANDLE lonely = Korvex_Initialize(nullptr);
