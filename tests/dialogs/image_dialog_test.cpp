@@ -211,19 +211,4 @@ TEST_F(ImageDialog, ExtremeTypedColourValuesAreProcessedWithoutFault) {
   EXPECT_EQ(Korvex_GetBayerGainRed(handle_, nullptr), 100);
 }
 
-TEST_F(ImageDialog, WithoutADeviceEachDialogExportFailsWithCodeOne) {
-  KorvexHost_SimUnplug(0);
-  const KORVEX_HANDLE lonely = Korvex_Initialize(nullptr);
-  while (Korvex_GetLastError(lonely) != 0) {
-  }
-  EXPECT_EQ(Korvex_SetCameraDlg(lonely, nullptr), 0);
-  EXPECT_EQ(Korvex_GetLastError(lonely), static_cast<uint32_t>(KORVEX_ERR_NOT_POSSIBLE));
-  EXPECT_EQ(Korvex_SetAnalogDlg(lonely, nullptr), 0);
-  EXPECT_EQ(Korvex_GetLastError(lonely), static_cast<uint32_t>(KORVEX_ERR_NOT_POSSIBLE));
-  EXPECT_EQ(Korvex_SetImageDlg(lonely, nullptr), 0);
-  EXPECT_EQ(Korvex_GetLastError(lonely), static_cast<uint32_t>(KORVEX_ERR_NOT_POSSIBLE));
-  EXPECT_EQ(KorvexHost_WaitForDialog(nullptr, 0), nullptr);
-  Korvex_Release(lonely);
-}
-
 }  // namespace
