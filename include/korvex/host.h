@@ -22,6 +22,7 @@
 #include "korvex/host_text.h"
 #include "korvex/host_gdi.h"
 #include "korvex/host_windows.h"
+#include "korvex/host_dialogs.h"
 #include "korvex/host_driver.h"
 #include "korvex/host_sim.h"
 

@@ -77,10 +77,16 @@ int CSdkChain::Release(uint32_t handle) {
     camera = std::move(record->camera);
   }
   if (camera) {
-    // Wait for calls that are still running on other threads, then destroy
-    // the object here, outside the registry lock: destruction joins the
-    // camera's threads.
-    while (camera.use_count() > 1) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    // Open dialogs close as if cancelled. Wait for calls that are still
+    // running on other threads, then destroy the object here, outside the
+    // registry lock: destruction joins the camera's threads. A dialog of the
+    // camera running on this very thread (the release comes from inside its
+    // loop) cannot end before this call returns: its launcher then destroys
+    // the object when it finishes.
+    camera->CloseDialogs();
+    if (!camera->DialogOpenOnThisThread()) {
+      while (camera.use_count() > 1) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     camera.reset();
   }
   {

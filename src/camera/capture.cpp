@@ -253,6 +253,12 @@ bool CKorvex::TakeSingleFrame() {
 }
 
 int CKorvex::SnapShot(void* buffer, int size, int rowOrder) {
+  const int result = TakeSnapShot(buffer, size, rowOrder);
+  DeliverDialogNotices(false);
+  return result;
+}
+
+int CKorvex::TakeSnapShot(void* buffer, int size, int rowOrder) {
   std::lock_guard<std::recursive_mutex> control(acquisitionLock_);
   if (!HasDevice()) return NoDevice();
   const int32_t state = State();
@@ -417,6 +423,7 @@ void CKorvex::PreviewWorker() {
     const uintptr_t info = reinterpret_cast<uintptr_t>(&frameInfo_);
     frame.unlock();
     if (window != nullptr) platform::PostMessage(window, kMessageFrame, info, 0);
+    DeliverDialogNotices(true);
   }
 }
 
@@ -451,6 +458,8 @@ void CKorvex::TriggerWorker() {
     if (frameWindow_ != nullptr)
       platform::PostMessage(frameWindow_, kMessageFrame, reinterpret_cast<uintptr_t>(&frameInfo_), 0);
     DrawFrame();
+    frame.unlock();
+    DeliverDialogNotices(true);
   }
 }
 

@@ -43,9 +43,35 @@ void CKorvex::ProcessFrame() {
                                   View(images_[kColor32]),  View(images_[kColor48]),
                                   View(images_[kColor64]),  View(images_[kCurrentOutput])};
   DriverSensor sensor(*device_);
+  // Results are noted for the open dialogs, which see them once the frame
+  // lock is left.
+  image::PipelineHooks hooks;
+  hooks.filterChanged = [this] {
+    dialogNotices_.filter = true;
+    if (pipelineHooks_.filterChanged) pipelineHooks_.filterChanged();
+  };
+  hooks.analogChanged = [this](image::AnalogField field, int value) {
+    if (field == image::AnalogField::kGain) {
+      dialogNotices_.gain = true;
+      dialogNotices_.gainValue = value;
+    } else {
+      dialogNotices_.exposure = true;
+      dialogNotices_.exposureValue = value;
+    }
+    if (pipelineHooks_.analogChanged) pipelineHooks_.analogChanged(field, value);
+  };
   // The mode the buffers were prepared for, not one stored since.
-  image::ProcessFrame(images, FrameMode(), settings_, &sensor, pipelineHooks_,
-                      pipelineWorkers_.get());
+  image::ProcessFrame(images, FrameMode(), settings_, &sensor, hooks, pipelineWorkers_.get());
+}
+
+void CKorvex::DeliverDialogNotices(bool worker) {
+  DialogNotices notices;
+  {
+    std::lock_guard<platform::CriticalSection> guard(frameLock_);
+    notices = std::exchange(dialogNotices_, DialogNotices{});
+  }
+  if (notices.Empty()) return;
+  dialogLink_.Deliver(notices, [this, worker] { return worker && workerRun_.load() == 0; });
 }
 
 }  // namespace korvex

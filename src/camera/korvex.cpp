@@ -86,10 +86,6 @@ int CKorvex::GetCaptureWindowEx(int* th, int* ehs, int* eh, int* tv, int* evs, i
 
 // ---- files, configuration and dialogs -------------------------------------
 
-int CKorvex::SetCameraDlg(platform::WindowHandle) { return NotPossible(); }
-int CKorvex::SetAnalogDlg(platform::WindowHandle) { return NotPossible(); }
-int CKorvex::SetImageDlg(platform::WindowHandle) { return NotPossible(); }
-
 int CKorvex::LoadConfigFile(const char* fileName) {
   // The file is read before the list's lock is taken; a failed read keeps
   // the list of the previous load.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "api/error_report.h"
+#include "camera/dialog_link.h"
 #include "common/camera_settings.h"
 #include "image/avi/avi_recorder.h"
 #include "image/pipeline.h"
@@ -139,8 +140,14 @@ class CKorvex {
 
   // Runs the per-frame pipeline on the raw frame buffer, under the frame lock.
   void ProcessFrame();
-  // What the pipeline calls after it wrote settings back (the dialogs set it).
+  // What the pipeline calls after it wrote settings back, besides noting it
+  // for the open dialogs (tests watch the pipeline through it).
   void SetPipelineHooks(image::PipelineHooks hooks);
+
+  // Korvex_Release: asks the open dialogs to cancel and refuses new ones.
+  void CloseDialogs() { dialogLink_.CloseAll(); }
+  // True when the calling thread runs one of this camera's dialogs.
+  bool DialogOpenOnThisThread() { return dialogLink_.OpenOnThisThread(); }
 
  private:
   // Fails an operation that needs the device: code 1, result 0.
@@ -157,6 +164,7 @@ class CKorvex {
   }
 
   // ---- capture control
+  int TakeSnapShot(void* buffer, int size, int rowOrder);
   bool PrepareAcquisition();
   // The colour mode the image buffers were last prepared for; until the
   // first preparation, the stored mode.
@@ -280,6 +288,15 @@ class CKorvex {
   // that failed), used under the frame lock, its threads ended with the
   // camera.
   std::unique_ptr<image::PipelineWorkers> pipelineWorkers_;
+
+  // The open dialogs. What the pipeline reports is noted under the frame
+  // lock and shown by the thread that ran it after it left every lock
+  // (DeliverDialogNotices), so a dialog's thread that waits for one of those
+  // locks never blocks the delivery. `worker` says whether the acquisition
+  // worker delivers: it gives up once its run flag is cleared.
+  void DeliverDialogNotices(bool worker);
+  DialogLink dialogLink_;
+  DialogNotices dialogNotices_;  // guarded by frameLock_
 };
 
 }  // namespace korvex

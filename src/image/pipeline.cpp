@@ -57,7 +57,7 @@ void GrayBayerConvert(const ImageView& gray, bool deep, CameraSettings& settings
     f.OffsetG1 = block[kGrayOffsetG1];
     f.OffsetG2 = block[kGrayOffsetG2];
     f.OffsetB1 = block[kGrayOffsetB1];
-    if (hooks.refreshImageDialog) hooks.refreshImageDialog();
+    if (hooks.filterChanged) hooks.filterChanged();
     f.GrayCalibrate = f.GrayCalibrate - 1;
   }
   // Offsets alone do not start the stage: with four unity gains nothing runs.
@@ -136,7 +136,7 @@ void RunAutoIris(const ImageView& raw, CameraSettings& settings, SensorControl& 
     a.ColorR = gain;
     a.ColorB = gain;
     a.ColorG2 = gain;
-    if (hooks.setAnalogDialogValue) hooks.setAnalogDialogValue(kAnalogGainEdit, gain);
+    if (hooks.analogChanged) hooks.analogChanged(AnalogField::kGain, gain);
   } else {
     int32_t e = sensor.Exposure();
     if (e == 1014) e = 2028;
@@ -146,7 +146,7 @@ void RunAutoIris(const ImageView& raw, CameraSettings& settings, SensorControl& 
     exposure = std::clamp(exposure, 0, 1014);
     sensor.SetExposure(exposure);
     a.Exposure = exposure;
-    if (hooks.setAnalogDialogValue) hooks.setAnalogDialogValue(kAnalogExposureEdit, exposure);
+    if (hooks.analogChanged) hooks.analogChanged(AnalogField::kExposure, exposure);
   }
 }
 
@@ -163,7 +163,7 @@ void BalanceAndDemosaic(const ImageView& color, const ImageView& gray, CameraSet
     f.R_Gain = std::min(result[kWbResultRed], 400);
     f.G_Gain = std::min(result[kWbResultGreen], 400);
     f.B_Gain = std::min(result[kWbResultBlue], 400);
-    if (hooks.refreshImageDialog) hooks.refreshImageDialog();
+    if (hooks.filterChanged) hooks.filterChanged();
     if (f.BayerGainOnce1 != 0 && f.BayerGainOnce2 != 0) {  // a one-shot balance
       f.BayerGainAuto = 0;
       f.BayerGainOnce1 = 0;

@@ -35,15 +35,19 @@ class SensorControl {
   virtual void SetExposure(int exposure) = 0;
 };
 
-// Dialog refreshes after the pipeline wrote settings back; either may be empty.
-struct PipelineHooks {
-  std::function<void()> refreshImageDialog;
-  std::function<void(int control, int value)> setAnalogDialogValue;
-};
+// The analog settings the automatic brightness loop changes.
+enum class AnalogField { kGain, kExposure };
 
-// Edit controls of the analog gain dialog that show automatic results.
-inline constexpr int kAnalogGainEdit = 1015;
-inline constexpr int kAnalogExposureEdit = 1027;
+// What the pipeline reports after it wrote settings back, so that an open
+// dialog can show the new values; either may be empty. Called on the thread
+// that runs the pipeline, with the frame lock held.
+struct PipelineHooks {
+  // The automatic white balance or the gray calibration changed the filter
+  // group's gains.
+  std::function<void()> filterChanged;
+  // The automatic brightness loop set a new gain or exposure.
+  std::function<void(AnalogField field, int value)> analogChanged;
+};
 
 // The output image of a colour mode (index 0..5).
 ImageView OutputImage(const FrameImages& images, int colorMode);

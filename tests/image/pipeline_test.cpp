@@ -106,9 +106,9 @@ TEST(AutoIris, BrightFramesCutExposureDarkFramesRaiseGain) {
   OwnedImage raw(2560, 2008, 8);
   CameraSettings settings;
   FakeSensor sensor;
-  std::vector<std::pair<int, int>> dialog;
+  std::vector<std::pair<AnalogField, int>> dialog;
   PipelineHooks hooks;
-  hooks.setAnalogDialogValue = [&](int control, int value) { dialog.push_back({control, value}); };
+  hooks.analogChanged = [&](AnalogField field, int value) { dialog.push_back({field, value}); };
 
   std::memset(raw.bytes.data(), 255, raw.bytes.size());
   settings.analog.AutoIris = 1;
@@ -118,7 +118,7 @@ TEST(AutoIris, BrightFramesCutExposureDarkFramesRaiseGain) {
   EXPECT_EQ(sensor.exposure, 506);
   EXPECT_EQ(settings.analog.Exposure, 506);
   ASSERT_EQ(dialog.size(), 1u);
-  EXPECT_EQ(dialog[0], std::make_pair(kAnalogExposureEdit, 506));
+  EXPECT_EQ(dialog[0], std::make_pair(AnalogField::kExposure, 506));
 
   std::memset(raw.bytes.data(), 0, raw.bytes.size());
   settings.analog.AutoIris = 2;
@@ -169,7 +169,7 @@ TEST(WhiteBalance, AutomaticEveryFrameOneShotOnceAndCapped) {
   }
   int refreshes = 0;
   PipelineHooks hooks;
-  hooks.refreshImageDialog = [&] { ++refreshes; };
+  hooks.filterChanged = [&] { ++refreshes; };
   settings.filter.BayerGainAuto = 1;
   BalanceAndDemosaic(buffers.color24.view, buffers.gray8.view, settings, hooks);
   EXPECT_EQ(settings.filter.R_Gain, 200);
@@ -296,7 +296,7 @@ TEST(Pipeline, GrayCalibrationWritesGainsBackAndCountsDown) {
   settings.filter.GrayCalibrate = 1;
   int refreshes = 0;
   PipelineHooks hooks;
-  hooks.refreshImageDialog = [&] { ++refreshes; };
+  hooks.filterChanged = [&] { ++refreshes; };
   ProcessFrame(buffers.Views(), settings, nullptr, hooks);
   EXPECT_EQ(settings.filter.GrayCalibrate, 0);
   EXPECT_EQ(refreshes, 1);
