@@ -2,7 +2,8 @@
 # Installs the Debian packages the build needs, when any is missing.
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config binutils libgtest-dev libgmock-dev libbenchmark-dev
-          libpng-dev libjpeg-dev libtiff-dev zlib1g-dev)
+          libpng-dev libjpeg-dev libtiff-dev zlib1g-dev
+          clang libclang-rt-14-dev)  # the fuzz targets (tools/fuzz.sh)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs the whole test suite three times: a normal release build,
 # one under AddressSanitizer + UndefinedBehaviorSanitizer and one under
-# ThreadSanitizer. Fails on the first failure.
+# ThreadSanitizer; then runs the fuzz targets (tools/fuzz.sh). Fails on the
+# first failure.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/tools/setup.sh"
@@ -36,4 +37,6 @@ sanitized=(-DCMAKE_BUILD_TYPE=Sanitize "-DCMAKE_CXX_FLAGS_SANITIZE=-O1 -g1"
            "-DCMAKE_C_FLAGS_SANITIZE=-O1 -g1" -DKORVEX_BUILD_BENCH=OFF)
 run_suite asan "" "${sanitized[@]}" -DKORVEX_SANITIZE=address,undefined
 run_suite tsan "$threaded" "${sanitized[@]}" -DKORVEX_SANITIZE=thread
+# The fuzz targets, a fixed short time each.
+"$root/tools/fuzz.sh" 30
 echo "all suites passed"
