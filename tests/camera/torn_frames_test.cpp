@@ -80,7 +80,7 @@ class TornFrames : public ::testing::Test {
 };
 
 TEST_F(TornFrames, SnapshotsAreEachOneWholeFrameInGrayAndColour) {
-  for (const auto [mode, bytes] : {std::pair{8, 1}, std::pair{24, 3}}) {
+  for (const auto& [mode, bytes] : {std::pair{8, 1}, std::pair{24, 3}}) {
     SCOPED_TRACE(mode);
     ASSERT_EQ(Korvex_SetColorMode(handle_, mode), 1);
     ASSERT_EQ(Korvex_Capture(handle_), 1);

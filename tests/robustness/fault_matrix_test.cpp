@@ -121,9 +121,10 @@ class FaultMatrixBase : public ::testing::Test {
   // Error notification 13, and frame error 13 where a frame window is set
   // (a recording has none).
   void ExpectStreamEndReported(bool frameWindow) {
-    if (frameWindow)
+    if (frameWindow) {
       EXPECT_TRUE(AwaitCode(frames_, kMessageFrame, KORVEX_ERR_STREAM_ENDED))
           << "frame error 13 on the frame window";
+    }
     EXPECT_TRUE(AwaitCode(notify_, kMessageError, KORVEX_ERR_STREAM_ENDED))
         << "error notification 13";
   }
@@ -333,7 +334,9 @@ TEST_P(FaultMatrix, DocumentedOutcome) {
       StopWithinBound();
       {
         const size_t frames = FinishedFrames(film, /*awaitEnd=*/false);
-        if (!StopsFrames(fault)) EXPECT_GE(frames, 1u);
+        if (!StopsFrames(fault)) {
+          EXPECT_GE(frames, 1u);
+        }
       }
       break;
   }

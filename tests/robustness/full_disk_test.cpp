@@ -51,7 +51,9 @@ class FullDisk : public ::testing::Test {
     KorvexHost_SimSetFastPace(1);
   }
   void TearDown() override {
-    if (handle_ != 0) EXPECT_EQ(Korvex_Release(handle_), 1);
+    if (handle_ != 0) {
+      EXPECT_EQ(Korvex_Release(handle_), 1);
+    }
     if (volume_.empty()) return;
     ::umount2(volume_.c_str(), MNT_DETACH);
     std::filesystem::remove(volume_);
