@@ -9,6 +9,7 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <array>
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -190,7 +191,9 @@ class Session {
         break;
       }
       case 9:
-        if (Korvex_Capture(h) == 1) {
+        if (!geometryValid_ && !capturing_) {
+          KORVEX_FUZZ_CHECK(Korvex_Capture(h) == 0, "a stored bad geometry fails the preparation");
+        } else if (Korvex_Capture(h) == 1) {
           if (!capturing_) {
             width_ = pendingWidth_;
             height_ = pendingHeight_;
@@ -207,6 +210,10 @@ class Session {
         break;
       case 11:
         if (!capturing_ && input_.ConsumeIntegralInRange<int>(0, 3) == 0) {
+          if (!geometryValid_ && !previewing_) {
+            KORVEX_FUZZ_CHECK(Korvex_StartPreview(h) == 0, "a stored bad geometry fails the start");
+            break;
+          }
           KORVEX_FUZZ_CHECK(Korvex_StartPreview(h) == 1, "a preview starts from idle");
           previewing_ = true;
           width_ = pendingWidth_;
@@ -237,23 +244,25 @@ class Session {
         // Geometry: small pictures anywhere on the sensor, and bad ones.
         const int ehs = input_.ConsumeIntegralInRange<int>(-4, 2564);
         const int evs = input_.ConsumeIntegralInRange<int>(-4, 2564);
-        const int eh = input_.ConsumeIntegralInRange<int>(-1, 130);
-        const int ev = input_.ConsumeIntegralInRange<int>(-1, 130);
+        // An empty picture is valid but has no images; it is left out.
+        int eh = input_.ConsumeIntegralInRange<int>(-1, 130);
+        int ev = input_.ConsumeIntegralInRange<int>(-1, 130);
+        if (eh == 0) eh = 1;
+        if (ev == 0) ev = 1;
         const bool valid = ehs >= 0 && evs >= 0 && eh >= 0 && ev >= 0 && ehs + eh <= 2560 &&
                            evs + ev <= 2560;
         const int result = Korvex_SetCaptureWindowEx(h, 2560, ehs, eh, 2560, evs, ev);
-        if (result == 1) {
-          KORVEX_FUZZ_CHECK(valid, "only a valid geometry is taken");
-          if (!previewing_ && !capturing_) {
-            width_ = eh;
-            height_ = ev;
-          }
-          pendingWidth_ = eh;
-          pendingHeight_ = ev;
-        } else {
-          Drain();
-          // A refused geometry goes back to the full picture.
-          ResetPending();
+        KORVEX_FUZZ_CHECK(result == (valid ? 1 : 0), "exactly a valid geometry is taken");
+        if (!valid)
+          KORVEX_FUZZ_CHECK(Korvex_GetLastError(h) == KORVEX_ERR_GEOMETRY, "refused with code 7");
+        // A refused geometry stays stored; the next preparation fails on it.
+        geometry_ = {ehs, eh, evs, ev};
+        geometryValid_ = valid;
+        pendingWidth_ = eh;
+        pendingHeight_ = ev;
+        if (!previewing_ && !capturing_) {
+          width_ = eh;
+          height_ = ev;
         }
         break;
       }
@@ -266,18 +275,6 @@ class Session {
     }
   }
 
-  void ResetPending() {
-    int th, ehs, eh, tv, evs, ev;
-    KORVEX_FUZZ_CHECK(Korvex_GetCaptureWindowEx(Handle(), &th, &ehs, &eh, &tv, &evs, &ev) == 1,
-                      "geometry reads");
-    pendingWidth_ = eh;
-    pendingHeight_ = ev;
-    if (!previewing_ && !capturing_) {
-      width_ = eh;
-      height_ = ev;
-    }
-  }
-
   void SnapShot() {
     const KORVEX_HANDLE h = Handle();
     if (!capturing_) {
@@ -285,8 +282,13 @@ class Session {
       height_ = pendingHeight_;
       modeIndex_ = pendingMode_;
     }
-    // A large picture is slow under the checkers; shrink it first.
-    if (static_cast<size_t>(width_) * height_ > 256 * 256) return;
+    if (!capturing_ && !previewing_ && !geometryValid_) {
+      KORVEX_FUZZ_CHECK(Korvex_SnapShot(h, nullptr, 0, 1) == 0 &&
+                            Korvex_GetLastError(h) == KORVEX_ERR_NOT_POSSIBLE &&
+                            Korvex_GetLastError(h) == KORVEX_ERR_GEOMETRY,
+                        "a stored bad geometry fails the snapshot with 1 after 7");
+      return;
+    }
     const size_t bytes = ImageBytes();
     const bool fits = input_.ConsumeIntegralInRange<int>(0, 7) != 0;
     const int size = fits ? static_cast<int>(bytes) : input_.ConsumeIntegralInRange<int>(0, static_cast<int>(bytes));
@@ -299,10 +301,6 @@ class Session {
       KORVEX_FUZZ_CHECK(result == 0 && Korvex_GetLastError(h) == KORVEX_ERR_NOT_POSSIBLE,
                         "no snapshot while previewing");
       return;
-    }
-    if (width_ == 0 || height_ == 0) {
-      Drain();
-      return;  // an empty picture: either outcome, checked by the codes
     }
     if (size == 0 || static_cast<size_t>(size) >= bytes) {
       KORVEX_FUZZ_CHECK(result == 1, "a snapshot with room for the image succeeds");
@@ -389,9 +387,9 @@ class Session {
     int th, ehs, eh, tv, evs, ev;
     KORVEX_FUZZ_CHECK(Korvex_GetCaptureWindowEx(h, &th, &ehs, &eh, &tv, &evs, &ev) == 1,
                       "geometry reads");
-    KORVEX_FUZZ_CHECK(eh >= 0 && ev >= 0 && ehs >= 0 && evs >= 0 && eh + ehs <= 2560 &&
-                          ev + evs <= 2560,
-                      "a valid geometry");
+    KORVEX_FUZZ_CHECK(th == 2560 && tv == 2560 && ehs == geometry_[0] && eh == geometry_[1] &&
+                          evs == geometry_[2] && ev == geometry_[3],
+                      "the geometry last set, taken or refused");
     KORVEX_FUZZ_CHECK(Korvex_Width(h) == eh && Korvex_Height(h) == ev, "width and height");
     CheckCodes();
   }
@@ -400,6 +398,8 @@ class Session {
   int width_ = 64, height_ = 48, pendingWidth_ = 64, pendingHeight_ = 48;
   int modeIndex_ = 0, pendingMode_ = 0;
   bool previewing_ = false, capturing_ = false;
+  std::array<int, 4> geometry_{0, 64, 0, 48};  // EHS, EH, EVS, EV
+  bool geometryValid_ = true;
 };
 
 }  // namespace
