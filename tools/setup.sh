@@ -2,7 +2,7 @@
 # Installs the Debian packages the build needs, when any is missing.
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config binutils libgtest-dev libgmock-dev libbenchmark-dev
-          libpng-dev libjpeg-dev libtiff-dev zlib1g-dev
+          libpng-dev libjpeg-dev libtiff-dev zlib1g-dev libcli11-dev doxygen
           clang libclang-rt-14-dev)  # the fuzz targets (tools/fuzz.sh)
 missing=()
 for p in "${packages[@]}"; do

@@ -1,6 +1,11 @@
 // The exported functions. Each looks its handle up in the registry and
 // forwards to one operation of the camera object; an unregistered handle
 // gives the export's fixed result and has no other effect.
+//
+// Every export is a boundary: nothing thrown inside (an allocation that
+// failed, a library's exception) reaches the application. It answers the
+// export's failure result instead, with code 5 recorded where a camera
+// exists.
 #include "KorvexSdk_740K3_XLN.h"
 
 #include "api/sdk_chain.h"
@@ -11,11 +16,31 @@ using korvex::CKorvex;
 
 namespace {
 
+// Runs `operation` with everything it throws caught: `failure` is the result
+// then, and the camera, when there is one, records code 5.
 template <class Result, class Operation>
-Result Forward(KORVEX_HANDLE handle, Result unregistered, Operation&& operation) {
-  std::shared_ptr<CKorvex> camera = Chain().Lookup(handle);
-  if (!camera) return unregistered;
-  return operation(*camera);
+Result Guarded(CKorvex* camera, Result failure, Operation&& operation) noexcept {
+  try {
+    return operation();
+  } catch (...) {
+    if (camera != nullptr) {
+      try {
+        camera->Errors().ReportError(KORVEX_ERR_MEMORY);
+      } catch (...) {
+      }
+    }
+    return failure;
+  }
+}
+
+// Looks the handle up and runs the camera operation at the boundary; an
+// unregistered handle, or an operation that throws, gives `failure`.
+template <class Result, class Operation>
+Result Forward(KORVEX_HANDLE handle, Result failure, Operation&& operation) noexcept {
+  std::shared_ptr<CKorvex> camera;
+  if (!Guarded(nullptr, false, [&] { return (camera = Chain().Lookup(handle)) != nullptr; }))
+    return failure;
+  return Guarded(camera.get(), failure, [&] { return operation(*camera); });
 }
 
 // The unsupported entry points: post code 11 (not recorded), return 0.
@@ -41,7 +66,7 @@ extern "C" {
 // ---- Lifecycle and identity ------------------------------------------------
 
 KORVEX_API KORVEX_HANDLE KORVEX_CALL Korvex_Initialize(KORVEX_HWND notifyWindow) {
-  const uint32_t handle = Chain().CreateCamera();
+  const uint32_t handle = Guarded(nullptr, 0u, [] { return Chain().CreateCamera(); });
   if (handle == 0) return 0;
   // The handle is returned even when initialisation fails: the failure is in
   // the handle's error history.
@@ -49,7 +74,9 @@ KORVEX_API KORVEX_HANDLE KORVEX_CALL Korvex_Initialize(KORVEX_HWND notifyWindow)
   return handle;
 }
 
-KORVEX_API int KORVEX_CALL Korvex_Release(KORVEX_HANDLE h) { return Chain().Release(h); }
+KORVEX_API int KORVEX_CALL Korvex_Release(KORVEX_HANDLE h) {
+  return Guarded(nullptr, 0, [h] { return Chain().Release(h); });
+}
 
 KORVEX_API int KORVEX_CALL Korvex_SetDeviceNumber(KORVEX_HANDLE h, int number) {
   return Forward(h, 0, [&](CKorvex& c) { return c.SetDeviceNumber(number); });

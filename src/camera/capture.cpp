@@ -10,6 +10,7 @@
 #include "image/dispatch.h"
 #include "platform/window.h"
 
+#include <chrono>
 #include <cstring>
 #include <system_error>
 
@@ -34,17 +35,25 @@ void RelayRawFrame(CDibImage& raw) {
 
 }  // namespace
 
+int CKorvex::FrameMode() const {
+  const int32_t prepared = frameMode_.load(std::memory_order_acquire);
+  return prepared >= 0 ? prepared : settings_.video.Color.Get();
+}
+
 CDibImage* CKorvex::OutputImage() {
   static constexpr ImageRole kOutput[6] = {kGray8, kGray16, kColor24, kColor32, kColor48, kColor64};
-  const int mode = settings_.video.Color;
+  const int mode = FrameMode();
   if (mode < 0 || mode > 5) return nullptr;
   return images_[kOutput[mode]].get();
 }
 
 bool CKorvex::PrepareAcquisition() {
   const int number = deviceNumber_;
-  if (!device_->IsDevicePresent(number) || ownership_->IsClaimed(number)) {
-    errors_.ReportError(2);
+  // The presence table is as old as the last probe: a camera unplugged since
+  // is found gone by opening it.
+  if (!device_->IsDevicePresent(number) || !device_->IsDeviceReachable() ||
+      ownership_->IsClaimed(number)) {
+    errors_.ReportError(KORVEX_ERR_DEVICE);
     return false;
   }
   if (!CheckGeometry()) {
@@ -58,6 +67,9 @@ bool CKorvex::PrepareAcquisition() {
   }
   {
     std::lock_guard<platform::CriticalSection> guard(frameLock_);
+    // From here on frames are processed in this mode, whatever is stored
+    // meanwhile, until the next preparation.
+    frameMode_.store(mode, std::memory_order_release);
     const int width = settings_.size.EH, height = settings_.size.EV;
     auto make = [&](ImageRole role, int bits) { return images_[role]->Create(width, height, bits) != 0; };
     bool ok = true;
@@ -156,18 +168,38 @@ int CKorvex::StartPreview() {
   return 1;
 }
 
+void CKorvex::StopWorkerRun() {
+  {
+    // Under the pause's mutex, so the worker cannot miss the wake between
+    // testing the flag and starting to wait.
+    std::lock_guard<std::mutex> guard(pauseMutex_);
+    workerRun_.store(0);
+  }
+  pauseWake_.notify_all();
+}
+
+bool CKorvex::PauseWorker(int32_t milliseconds) {
+  // A negative stored pause counts as none.
+  const auto pause = std::chrono::milliseconds(milliseconds > 0 ? milliseconds : 0);
+  std::unique_lock<std::mutex> guard(pauseMutex_);
+  pauseWake_.wait_until(guard, std::chrono::steady_clock::now() + pause,
+                        [this] { return workerRun_.load() == 0; });
+  return workerRun_.load() != 0;
+}
+
 int CKorvex::StopPreview() {
   std::lock_guard<std::recursive_mutex> control(acquisitionLock_);
   if (!HasDevice()) return NoDevice();
-  workerRun_.store(0);
+  StopWorkerRun();
   if (State() != kIdle) {
     state_.store(kIdle);
     device_->SetTriggerMode(false);
     device_->StopStreaming();
     ReleaseDevice(deviceNumber_);
   }
-  // Every worker reaches its run-flag test within the wait time, the frame
-  // wait (6 s) or the transfer time-out.
+  // Every worker reaches its run-flag test at once from its pause, and
+  // within the frame wait (ended by the stream's stop) or the transfer
+  // time-out otherwise.
   if (worker_.joinable()) worker_.join();
   // The recording thread polls its flag every 10 ms and finishes the file
   // on its way out.
@@ -241,7 +273,9 @@ int CKorvex::SnapShot(void* buffer, int size, int rowOrder) {
   }
   ProcessFrame();
   imageReady_.store(1);
-  const bool copied = buffer == nullptr || size == 0 || CopyImage(*OutputImage(), rowOrder, buffer, size);
+  CDibImage* output = OutputImage();
+  const bool copied = buffer == nullptr || size == 0 ||
+                      (output != nullptr && CopyImage(*output, rowOrder, buffer, size));
   frame.unlock();
   if (!keepOpen) device_->CloseCaptureHandle();
   if (!copied) {
@@ -294,6 +328,11 @@ int CKorvex::Trigger(platform::WindowHandle frameWindow, void* buffer, int size,
 }
 
 bool CKorvex::CopyImage(CDibImage& image, int rowOrder, void* buffer, int size) {
+  if (image.IsEmpty() || image.Bits() == nullptr) {
+    // No image of the frame's mode: nothing to copy, and no notification.
+    errors_.ReportError(KORVEX_ERR_MEMORY);
+    return false;
+  }
   const size_t rowBytes = static_cast<size_t>(image.Stride());
   const size_t required = rowBytes * static_cast<size_t>(image.Height());
   if (size < 0 || static_cast<size_t>(size) < required) {
@@ -321,7 +360,8 @@ void CKorvex::FillFrameInfo(int32_t frameRate) {
   frameInfo_.size = 32;
   frameInfo_.width = kRawWidth;
   frameInfo_.height = kRawHeight;
-  frameInfo_.bitsPerPixel = static_cast<uint32_t>(kBitsOfMode[settings_.video.Color.Get() % 6]);
+  const int mode = FrameMode();
+  frameInfo_.bitsPerPixel = static_cast<uint32_t>(kBitsOfMode[mode >= 0 && mode < 6 ? mode : 0]);
   frameInfo_.frameRate = static_cast<uint32_t>(frameRate);
   frameInfo_.u.buffer = frameBuffer_;
 }
@@ -336,7 +376,7 @@ void CKorvex::WorkerMain() {
 
 void CKorvex::PreviewWorker() {
   while (workerRun_.load() != 0) {
-    platform::Sleep(static_cast<uint32_t>(settings_.video.WaitTime.Get()));
+    if (!PauseWorker(settings_.video.WaitTime.Get())) break;
     if (workerRun_.load() != 1) continue;
     const int ready = device_->WaitForFrame();
     if (ready == CKVXSdkLib::kStreamEnded) {
@@ -368,8 +408,9 @@ void CKorvex::PreviewWorker() {
     newFrame_.store(1);
     imageReady_.store(1);
     DrawFrame();
+    CDibImage* output = OutputImage();
     if (frameBuffer_ != nullptr && frameBufferSize_ != 0 &&
-        !CopyImage(*OutputImage(), rowOrder_, frameBuffer_, frameBufferSize_)) {
+        (output == nullptr || !CopyImage(*output, rowOrder_, frameBuffer_, frameBufferSize_))) {
       continue;  // the copy reported code 5; no notification for this frame
     }
     const platform::WindowHandle window = frameWindow_;
@@ -387,16 +428,24 @@ void CKorvex::TriggerWorker() {
     }
     // In trigger mode the camera sends a frame per external trigger; the
     // transfer time-out bounds the wait.
-    const bool captured = device_->CaptureSingleFrame() == 0;
+    const int captured = device_->CaptureSingleFrame();
     if (workerRun_.load() == 0) return;
-    if (!captured) continue;
+    if (captured == CKVXSdkLib::kOpenFailed) {
+      // The camera is gone: the same end as a stream that failed.
+      workerRun_.store(0);
+      PostFrameError(KORVEX_ERR_STREAM_ENDED);
+      errors_.ReportError(KORVEX_ERR_STREAM_ENDED);
+      return;
+    }
+    if (captured != 0) continue;  // no trigger within the transfer time-out
     std::unique_lock<platform::CriticalSection> frame(frameLock_);
     if (!TakeSingleFrame()) continue;
     FillFrameInfo(0);
     ProcessFrame();
     imageReady_.store(1);
+    CDibImage* output = OutputImage();
     if (frameBuffer_ != nullptr && frameBufferSize_ != 0 &&
-        !CopyImage(*OutputImage(), rowOrder_, frameBuffer_, frameBufferSize_)) {
+        (output == nullptr || !CopyImage(*output, rowOrder_, frameBuffer_, frameBufferSize_))) {
       continue;
     }
     if (frameWindow_ != nullptr)

@@ -42,7 +42,8 @@ void CKorvex::ProcessFrame() {
                                   View(images_[kColor32]),  View(images_[kColor48]),
                                   View(images_[kColor64]),  View(images_[kCurrentOutput])};
   DriverSensor sensor(*device_);
-  image::ProcessFrame(images, settings_, &sensor, pipelineHooks_);
+  // The mode the buffers were prepared for, not one stored since.
+  image::ProcessFrame(images, FrameMode(), settings_, &sensor, pipelineHooks_);
 }
 
 }  // namespace korvex

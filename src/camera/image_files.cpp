@@ -30,6 +30,8 @@ int CKorvex::SaveImage(const char* fileName, int format) {
 
 int CKorvex::SaveImageW(const KORVEX_WCHAR* fileName, int format) {
   if (!HasDevice()) return NoDevice();
+  // As for the narrow name: nothing has been processed into the image yet.
+  if (imageReady_.load(std::memory_order_acquire) == 0) return NotPossible();
   std::lock_guard<platform::CriticalSection> frame(frameLock_);
   CDibImage* output = OutputImage();
   if (output == nullptr) return NotPossible();

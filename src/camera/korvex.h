@@ -4,7 +4,7 @@
 #pragma once
 
 #include "api/error_report.h"
-#include "camera/settings.h"
+#include "common/camera_settings.h"
 #include "image/avi/avi_recorder.h"
 #include "image/pipeline.h"
 #include "platform/gdi.h"
@@ -12,6 +12,7 @@
 
 #include <array>
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -156,7 +157,10 @@ class CKorvex {
 
   // ---- capture control
   bool PrepareAcquisition();
-  // The output image of the colour mode, or null.
+  // The colour mode the image buffers were last prepared for; until the
+  // first preparation, the stored mode.
+  int FrameMode() const;
+  // The output image of the frame mode, or null.
   CDibImage* OutputImage();
   // Copies an image into the application's buffer in stored (rowOrder != 0)
   // or reversed row order; code 5 when the buffer is too small.
@@ -170,6 +174,11 @@ class CKorvex {
   // Preview and CallBackPreview after storing their frame target.
   int StartPreviewWithWindow();
   void WorkerMain();
+  // The preview worker's pause between frames: returns early, false, as
+  // soon as a stop is asked for.
+  bool PauseWorker(int32_t milliseconds);
+  // Clears the worker's run flag and wakes its pause.
+  void StopWorkerRun();
   void PreviewWorker();
   void TriggerWorker();
   // True when the preview rectangle or parent asks for a display window.
@@ -226,6 +235,12 @@ class CKorvex {
   int32_t deviceNumber_ = 0;
   std::atomic<int32_t> workerRun_{0};
   std::thread worker_;
+  // The colour mode fixed when the buffers were prepared (-1: none yet).
+  // A mode set during acquisition waits for the next start.
+  std::atomic<int32_t> frameMode_{-1};
+  // Wakes the worker's pause when the run flag is cleared.
+  std::mutex pauseMutex_;
+  std::condition_variable pauseWake_;
 
   // Exposure timing read-out.
   int32_t lineLength_ = 0;

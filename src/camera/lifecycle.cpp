@@ -143,6 +143,8 @@ int CKorvex::SetDeviceNumber(int number) {
 }
 
 int CKorvex::EnumDevice(char* names) {
+  // Probing rewrites the presence table that selection and starts read.
+  std::lock_guard<std::recursive_mutex> control(acquisitionLock_);
   if (!HasDevice()) return NoDevice();
   if (names == nullptr) {
     errors_.ReportError(9);
@@ -162,6 +164,7 @@ int CKorvex::EnumDevice(char* names) {
 }
 
 int CKorvex::EnumDeviceW(KORVEX_WCHAR* names) {
+  std::lock_guard<std::recursive_mutex> control(acquisitionLock_);
   if (!HasDevice()) return NoDevice();
   if (names == nullptr) {
     errors_.ReportError(9);
@@ -201,6 +204,7 @@ bool CKorvex::DeviceNameFor(int number, bool haveBuffer, int size, char (&text)[
 }
 
 int CKorvex::GetDeviceName(int number, char* name, int size) {
+  std::lock_guard<std::recursive_mutex> control(acquisitionLock_);
   char text[32];
   if (!DeviceNameFor(number, name != nullptr, size, text)) return 0;
   std::memcpy(name, text, std::strlen(text) + 1);
@@ -208,6 +212,7 @@ int CKorvex::GetDeviceName(int number, char* name, int size) {
 }
 
 int CKorvex::GetDeviceNameW(int number, KORVEX_WCHAR* name, int size) {
+  std::lock_guard<std::recursive_mutex> control(acquisitionLock_);
   char text[32];
   if (!DeviceNameFor(number, name != nullptr, size, text)) return 0;
   if (platform::AnsiToWide(text, name, size) <= 0) {
@@ -239,6 +244,9 @@ int CKorvex::GetCameraInfo(KORVEX_CAMERA_INFO* info) {
 }
 
 int CKorvex::Close() {
+  // Serialised with the other starts and stops, so two closing threads do
+  // not both close the capture handle.
+  std::lock_guard<std::recursive_mutex> control(acquisitionLock_);
   StopPreview();  // without a device this records code 1; Close goes on
   imageReady_.store(0, std::memory_order_release);
   if (HasDevice()) device_->CloseCaptureHandle();

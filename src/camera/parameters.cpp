@@ -248,7 +248,10 @@ int CKorvex::GetIOPort(unsigned char* value) {
     return 0;
   }
   uint8_t port = 0;
-  if (!device_->ReadControllerRegister(7, port)) port = 0;
+  if (!device_->ReadControllerRegister(7, port)) {
+    errors_.ReportError(KORVEX_ERR_REFUSED);  // the register read failed
+    return 0;
+  }
   *value = port;
   return 1;
 }

@@ -110,7 +110,7 @@ void CKorvex::DestroyDisplayWindow() {
 }
 
 void CKorvex::DrawFrame() {
-  const int mode = settings_.video.Color;
+  const int mode = FrameMode();  // the images are the prepared mode's
   CDibImage* source = nullptr;
   switch (mode) {
     case 0:

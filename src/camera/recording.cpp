@@ -26,8 +26,10 @@ constexpr uint32_t kNominalRateHundredths = image::avi::kNominalRate * 100;
 
 int CKorvex::Record(const char* fileName, int milliseconds, int showWindow) {
   std::lock_guard<std::recursive_mutex> control(acquisitionLock_);
-  if (fileName == nullptr || fileName[0] == '\0') {
-    errors_.ReportError(9);
+  // A negative duration is refused rather than read as an unsigned count of
+  // milliseconds, which would record for weeks.
+  if (fileName == nullptr || fileName[0] == '\0' || milliseconds < 0) {
+    errors_.ReportError(KORVEX_ERR_ARGUMENT);
     return 0;
   }
   if (!HasDevice()) return NoDevice();
@@ -62,8 +64,6 @@ int CKorvex::Record(const char* fileName, int milliseconds, int showWindow) {
     errors_.ReportError(12);
     return 0;
   }
-  // A negative duration reads as a very long one, as an unsigned count of
-  // milliseconds does.
   recordDuration_ = static_cast<uint32_t>(milliseconds);
   newFrame_.store(0);
   recorderRun_.store(1);  // the thread tests it from its first step
@@ -71,7 +71,7 @@ int CKorvex::Record(const char* fileName, int milliseconds, int showWindow) {
     recorderThread_ = std::thread(&CKorvex::RecorderWorker, this);
   } catch (const std::system_error&) {
     recorderRun_.store(0);
-    recorder_.FinishAviFile(kNominalRateHundredths);
+    recorder_.FinishAviFile(kNominalRateHundredths);  // no frames: nothing to report
     Close();
     errors_.ReportError(3);
     return 0;
@@ -131,7 +131,11 @@ void CKorvex::RecorderWorker() {
 }
 
 void CKorvex::FinishRecording(uint32_t now, uint32_t firstFrameTick) {
-  recorder_.FinishAviFile(image::avi::MeasuredRate(recorder_.FrameCount(), now - firstFrameTick));
+  const bool finished =
+      recorder_.FinishAviFile(image::avi::MeasuredRate(recorder_.FrameCount(), now - firstFrameTick));
+  // A write that failed (a full disk) ended the recording early or left the
+  // file without its index: the application learns of it.
+  if (!finished || recorder_.WriteFailed()) errors_.ReportError(KORVEX_ERR_FILE);
 }
 
 }  // namespace korvex

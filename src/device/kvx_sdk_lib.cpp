@@ -93,6 +93,13 @@ bool CKVXSdkLib::IsDevicePresent(int index) const {
   return index >= 0 && index < kMaxDevices && presence_[index] != 0;
 }
 
+bool CKVXSdkLib::IsDeviceReachable() const {
+  DeviceHandle handle = nullptr;
+  if (!OpenDevice(handle, devicePath_)) return false;
+  CloseDevice(handle);
+  return true;
+}
+
 void CKVXSdkLib::SetTransferTimeout(int value) {
   transferTimeout_ = value;
   DeviceHandle handle = nullptr;
@@ -136,9 +143,12 @@ void CKVXSdkLib::FreeFrameBuffers() {
 
 int CKVXSdkLib::AllocateFrameBuffers(int pitch, int firstColumn, int width, int totalLines,
                                      int firstLine, int height, int count) {
-  if (pitch <= 0 || width <= 0 || pitch < width) return kBadLineWidth;
-  if (totalLines <= 0 || height <= 0 || totalLines < firstLine + height) return kBadLineCount;
-  if (count < 2) return kBadBufferCount;
+  // A negative first column or line would make the raw copy read before
+  // the buffer.
+  if (pitch <= 0 || width <= 0 || pitch < width || firstColumn < 0) return kBadLineWidth;
+  if (totalLines <= 0 || height <= 0 || firstLine < 0 || totalLines < firstLine + height)
+    return kBadLineCount;
+  if (count < kMinRingSlots) return kBadBufferCount;
   // The ring is the streaming thread's; it is never reallocated under it.
   if (Streaming()) return kAlreadyStreaming;
 

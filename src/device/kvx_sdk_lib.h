@@ -63,6 +63,9 @@ class CKVXSdkLib {
   // Opens every path 0..31 once and records which ones opened.
   void ProbeDevices();
   bool IsDevicePresent(int index) const;
+  // Opens and closes the current path: false when the camera is gone, which
+  // the presence table of the last probe cannot tell.
+  bool IsDeviceReachable() const;
   static int MaxDeviceCount() { return kMaxDevices; }
   int CurrentDeviceIndex() const { return currentIndex_; }
   const char* DevicePath() const { return devicePath_; }
@@ -91,6 +94,9 @@ class CKVXSdkLib {
   int ApplyConfigurationByte();
 
   // ---- Frame buffers ----
+  // The smallest ring: with fewer slots the producer would rewrite the slot
+  // it just completed while the consumer may be taking it.
+  static constexpr int kMinRingSlots = 3;
   int AllocateFrameBuffers(int pitch, int firstColumn, int width, int totalLines, int firstLine,
                            int height, int count);
 

@@ -74,12 +74,9 @@ void CKVXSdkLib::CloseCaptureHandle() {
 
 int CKVXSdkLib::GetSingleFrame(uint8_t* out, int convert, int /*estimate*/, int raw) {
   if (out == nullptr || !singleFrame_) return kNullBuffer;
-  if (raw == 1) {
-    CopyRawFrame(out, singleFrame_.get());
-  } else {
-    ConvertFrame(out, singleFrame_.get(), convert);
-  }
-  return 0;
+  // A refused copy (a region outside the buffers) delivered nothing.
+  return raw == 1 ? CopyRawFrame(out, singleFrame_.get())
+                  : ConvertFrame(out, singleFrame_.get(), convert);
 }
 
 // ---- Streaming ----
@@ -90,7 +87,7 @@ void CKVXSdkLib::JoinStreamThread() {
 
 int CKVXSdkLib::StartStreaming() {
   if (stream_.finished.load() == 0) return kAlreadyStreaming;
-  if (ring_.size() < 2) return kBadBufferCount;
+  if (ring_.size() < static_cast<size_t>(kMinRingSlots)) return kBadBufferCount;
   JoinStreamThread();  // a run that ended on its own
 
   StreamBlock& s = stream_;
@@ -169,7 +166,8 @@ void CKVXSdkLib::StreamMain(StreamBlock* block) {
   s.elapsed.store(elapsed);
   s.frameCount.store(frames);
   s.status.store(status);
-  s.failed.store(status == kTransferFailed ? 1 : 0);
+  // A run that could not open the camera failed as much as one that lost it.
+  s.failed.store(status == kTransferFailed || status == kOpenFailed ? 1 : 0);
   s.finished.store(1);
   s.frameReady.Set();  // a consumer waiting for a frame polls again at once
   s.threadEnded.Set();
@@ -211,15 +209,12 @@ int CKVXSdkLib::GetStreamFrame(uint8_t* out, int convert, int /*estimate*/, int 
   if (out == nullptr || ring_.empty()) return kNullBuffer;
   StreamBlock& s = stream_;
   const int read = s.readIndex.load();
-  if (raw == 1) {
-    CopyRawFrame(out, ring_[read].get());
-  } else {
-    ConvertFrame(out, ring_[read].get(), convert);
-  }
+  const int copied = raw == 1 ? CopyRawFrame(out, ring_[read].get())
+                              : ConvertFrame(out, ring_[read].get(), convert);
   std::lock_guard<std::mutex> lock(s.indexLock);
   const int next = read + 1;
   s.readIndex.store(next >= static_cast<int>(ring_.size()) ? 0 : next);
-  return 0;
+  return copied;
 }
 
 }  // namespace korvex

@@ -157,7 +157,8 @@ void BalanceAndDemosaic(const ImageView& color, const ImageView& gray, CameraSet
   FilterGroup& f = settings.filter;
   const int32_t adjusted = AdjustedMode(settings);
   const bool deep = gray.bits == 16;
-  if (f.BayerGainAuto != 0) {
+  // Without a mosaic there is nothing to measure, and nothing is written back.
+  if (f.BayerGainAuto != 0 && !gray.Empty()) {
     int32_t result[kWbResultSize] = {0, 0, 0, adjusted};
     InPlace(gray, deep ? MeasureWhiteBalance16 : MeasureWhiteBalance8, result);
     f.R_Gain = std::min(result[kWbResultRed], 400);
@@ -178,9 +179,16 @@ void BalanceAndDemosaic(const ImageView& color, const ImageView& gray, CameraSet
 
 void ProcessFrame(const FrameImages& images, CameraSettings& settings, SensorControl* sensor,
                   const PipelineHooks& hooks) {
-  const int mode = settings.video.Color;
+  ProcessFrame(images, settings.video.Color, settings, sensor, hooks);
+}
+
+void ProcessFrame(const FrameImages& images, int mode, CameraSettings& settings,
+                  SensorControl* sensor, const PipelineHooks& hooks) {
   if (mode < 0 || mode > 5) return;
   const bool deep = DeepMode(mode);
+  // The raw frame's depth is the mode's: raw samples of another depth are
+  // never read as this one's.
+  if (!images.raw.Empty() && images.raw.bits != (deep ? 16 : 8)) return;
   const ImageView& gray = deep ? images.gray16 : images.gray8;
 
   // 1. Field merge with mirroring.

@@ -3,7 +3,7 @@
 // their results back into the settings.
 #pragma once
 
-#include "camera/settings.h"
+#include "common/camera_settings.h"
 #include "image/dispatch.h"
 
 #include <functional>
@@ -46,8 +46,12 @@ inline constexpr int kAnalogExposureEdit = 1027;
 // The output image of a colour mode (index 0..5).
 ImageView OutputImage(const FrameImages& images, int colorMode);
 
+// Processes one frame in colour mode `colorMode` (the mode the images were
+// made for); the first form takes the mode from the settings.
 void ProcessFrame(const FrameImages& images, CameraSettings& settings, SensorControl* sensor,
                   const PipelineHooks& hooks);
+void ProcessFrame(const FrameImages& images, int colorMode, CameraSettings& settings,
+                  SensorControl* sensor, const PipelineHooks& hooks);
 
 // The stages, exposed for tests.
 void RunAutoIris(const ImageView& raw, CameraSettings& settings, SensorControl& sensor,

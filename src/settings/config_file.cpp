@@ -1,7 +1,6 @@
 #include "settings/config_file.h"
 
-#include <fstream>
-#include <iterator>
+#include "common/regular_file.h"
 
 namespace korvex {
 
@@ -13,16 +12,13 @@ int32_t LittleEndian32(const unsigned char* p) {
 }  // namespace
 
 std::optional<std::vector<ConfigEntry>> ReadConfigFile(const char* path) {
-  if (path == nullptr) return std::nullopt;
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return std::nullopt;
-  std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)),
-                                   std::istreambuf_iterator<char>());
-  if (file.bad()) return std::nullopt;
+  // Only a regular file is read: a folder, a device or a pipe is no list.
+  const std::optional<std::vector<uint8_t>> bytes = ReadRegularFile(path);
+  if (!bytes) return std::nullopt;
   std::vector<ConfigEntry> entries;
-  entries.reserve(bytes.size() / 8);
-  for (size_t offset = 0; offset + 8 <= bytes.size(); offset += 8) {
-    entries.emplace_back(LittleEndian32(&bytes[offset]), LittleEndian32(&bytes[offset + 4]));
+  entries.reserve(bytes->size() / 8);
+  for (size_t offset = 0; offset + 8 <= bytes->size(); offset += 8) {
+    entries.emplace_back(LittleEndian32(&(*bytes)[offset]), LittleEndian32(&(*bytes)[offset + 4]));
   }
   return entries;
 }

@@ -12,7 +12,8 @@ namespace korvex {
 using ConfigEntry = std::pair<int32_t, int32_t>;
 
 // Reads the whole file and splits it into records; trailing bytes beyond
-// the last whole record are ignored. Empty when the file cannot be read.
+// the last whole record are ignored. Empty when the name is not a regular
+// file (a folder, a device, a pipe) or the file cannot be read.
 std::optional<std::vector<ConfigEntry>> ReadConfigFile(const char* path);
 
 }  // namespace korvex

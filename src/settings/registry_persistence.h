@@ -8,7 +8,7 @@
 // alone or apply their group's defaults, saves return 0.
 #pragma once
 
-#include "camera/settings.h"
+#include "common/camera_settings.h"
 
 #include <array>
 #include <cstdint>

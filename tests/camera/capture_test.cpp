@@ -13,10 +13,14 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <climits>
 #include <cstring>
+#include <latch>
+#include <new>
 #include <thread>
 #include <vector>
 
@@ -251,6 +255,128 @@ TEST_F(Capture, PreviewWithARectangleOpensAWindowOfItsOwn) {
   EXPECT_NE(window, nullptr);
   EXPECT_EQ(Korvex_Close(handle_), 1);
   EXPECT_EQ(KorvexHost_IsWindow(window), 0);
+}
+
+// ---- Faults at the edges: exceptions, pauses, mode changes, lost cameras
+
+void ThrowingFrameSource(void*, uint32_t, int, uint8_t*, size_t) { throw std::bad_alloc(); }
+
+TEST_F(Capture, AnExceptionInsideAnOperationStopsAtTheExportWithCodeFive) {
+  // The camera's transfer runs this on the calling thread.
+  ASSERT_EQ(KorvexHost_SimSetFrameCallback(0, ThrowingFrameSource, nullptr), 1);
+  std::vector<uint8_t> image(static_cast<size_t>(kWidth) * kHeight);
+  EXPECT_EQ(Korvex_SnapShot(handle_, image.data(), static_cast<int>(image.size()), 1), 0);
+  EXPECT_EQ(Errors(), (std::vector<uint8_t>{KORVEX_ERR_MEMORY}));
+  KorvexHost_SimSetFrameCallback(0, nullptr, nullptr);
+  EXPECT_EQ(Korvex_Close(handle_), 1);
+  EXPECT_EQ(Korvex_SnapShot(handle_, image.data(), static_cast<int>(image.size()), 1), 1)
+      << "the camera works on after the failure";
+}
+
+TEST_F(Capture, AStopEndsTheWorkersPauseAtOnce) {
+  for (int wait : {30000, INT_MAX}) {
+    SCOPED_TRACE(wait);
+    ASSERT_EQ(Korvex_SetWaitTime(handle_, wait), 1);
+    ASSERT_EQ(Korvex_StartPreview(handle_), 1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the worker is pausing
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Korvex_StopPreview(handle_), 1);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  }
+  EXPECT_TRUE(Errors().empty());
+}
+
+TEST_F(Capture, ANegativeStoredPauseCountsAsNone) {
+  ASSERT_EQ(Korvex_Release(handle_), 1);
+  korvex::test::WriteDword(korvex::test::kRoot + "\\Camera_00", "WaitTime", 0xFFFFFFFFu);
+  handle_ = Korvex_Initialize(reinterpret_cast<KORVEX_HWND>(window_));
+  ASSERT_NE(handle_, 0u);
+  ASSERT_EQ(Korvex_SetPreviewWindow(handle_, nullptr, 0, 0, 0, 0), 1);
+  ASSERT_EQ(Korvex_GetWaitTime(handle_), -1);
+  ASSERT_EQ(Korvex_CallBackPreview(handle_, reinterpret_cast<KORVEX_HWND>(frames_), nullptr, 0, 1),
+            1);
+  KorvexHostMessage message;
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(NextFrameMessage(&message)) << "frame " << i;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(Korvex_StopPreview(handle_), 1);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+}
+
+TEST_F(Capture, AColourModeSetDuringAcquisitionWaitsForTheNextStart) {
+  const std::vector<uint8_t> raw = PatternFrame();
+  ASSERT_EQ(KorvexHost_SimSetRawFrame(0, raw.data(), raw.size()), 1);
+  ASSERT_EQ(Korvex_SetBayerGainAuto(handle_, 1), 1);
+  int ok = 0;
+  const int red = Korvex_GetBayerGainRed(handle_, &ok);
+  ASSERT_NE(red, 0);
+  ASSERT_EQ(Korvex_Capture(handle_), 1);
+  ASSERT_EQ(Korvex_SetColorMode(handle_, 48), 1);
+  EXPECT_EQ(Korvex_GetColorMode(handle_), 42) << "stored for the next start";
+  std::vector<uint8_t> image(static_cast<size_t>(kWidth) * kHeight);
+  ASSERT_EQ(Korvex_SnapShot(handle_, image.data(), static_cast<int>(image.size()), 1), 1);
+  EXPECT_EQ(image, MergedPicture(raw)) << "still the 8-bit picture of the running capture";
+  EXPECT_EQ(Korvex_GetBayerGainRed(handle_, &ok), red) << "no white balance ran, none is stored";
+  EXPECT_TRUE(Errors().empty());
+
+  ASSERT_EQ(Korvex_Close(handle_), 1);
+  std::vector<uint8_t> deep(static_cast<size_t>(kWidth) * 6 * kHeight);
+  EXPECT_EQ(Korvex_SnapShot(handle_, deep.data(), static_cast<int>(deep.size()), 1), 1)
+      << "the next start takes the new mode";
+  EXPECT_EQ(Korvex_SnapShot(handle_, image.data(), static_cast<int>(image.size()), 1), 0)
+      << "an 8-bit buffer is too small for it";
+}
+
+TEST_F(Capture, ACameraGoneBeforeTheStartFailsItWithCodeTwo) {
+  KorvexHost_SimUnplug(0);
+  const KORVEX_HWND frames = reinterpret_cast<KORVEX_HWND>(frames_);
+  EXPECT_EQ(Korvex_CallBackPreview(handle_, frames, nullptr, 0, 1), 0);
+  EXPECT_EQ(Errors(), (std::vector<uint8_t>{KORVEX_ERR_FRAME, KORVEX_ERR_NOT_POSSIBLE,
+                                            KORVEX_ERR_DEVICE}));
+  EXPECT_EQ(Korvex_StartPreview(handle_), 0);
+  EXPECT_EQ(Errors(), (std::vector<uint8_t>{KORVEX_ERR_NOT_POSSIBLE, KORVEX_ERR_DEVICE}));
+  EXPECT_EQ(Korvex_Trigger(handle_, frames, nullptr, 0, 1), 0);
+  EXPECT_EQ(Errors(), (std::vector<uint8_t>{KORVEX_ERR_NOT_POSSIBLE, KORVEX_ERR_DEVICE}));
+}
+
+// ---- Calls racing from several threads (ThreadSanitizer reports the faults)
+
+TEST_F(Capture, EnumerationRacesNeitherSelectionNorStarts) {
+  std::atomic<bool> done{false};
+  std::thread enumerate([&] {
+    std::vector<char> names(32 * 256);
+    std::vector<KORVEX_WCHAR> wide(32 * 256);
+    char name[32];
+    KORVEX_WCHAR wideName[32];
+    while (!done.load()) {
+      Korvex_EnumDevice(handle_, names.data());
+      Korvex_EnumDeviceW(handle_, wide.data());
+      Korvex_GetDeviceName(handle_, 0, name, sizeof name);
+      Korvex_GetDeviceNameW(handle_, 0, wideName, 32);
+    }
+  });
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(Korvex_SetDeviceNumber(handle_, 0), 1);
+    EXPECT_EQ(Korvex_StartPreview(handle_), 1);
+    EXPECT_EQ(Korvex_StopPreview(handle_), 1);
+  }
+  done.store(true);
+  enumerate.join();
+}
+
+TEST_F(Capture, TwoThreadsClosingACaptureModeCameraDoNotRace) {
+  for (int round = 0; round < 3; ++round) {
+    ASSERT_EQ(Korvex_Capture(handle_), 1);
+    ASSERT_EQ(Korvex_SnapShot(handle_, nullptr, 0, 1), 1);
+    std::latch start(2);
+    auto close = [&] {
+      start.arrive_and_wait();
+      EXPECT_EQ(Korvex_Close(handle_), 1);
+    };
+    std::thread first(close), second(close);
+    first.join();
+    second.join();
+    EXPECT_EQ(KorvexHost_SimOpenHandles(0), 0u);
+  }
 }
 
 }  // namespace

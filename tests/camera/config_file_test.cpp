@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -75,6 +76,27 @@ TEST_F(ConfigFile, WideNamesAreConvertedOrRefusedWithCodeTwelve) {
   EXPECT_EQ(camera_.LoadConfigFileW(lone), 0);
   EXPECT_EQ(camera_.GetLastError(), 12u);
   EXPECT_EQ(camera_.ConfigList(), (Entries{{10, 20}}));
+}
+
+TEST_F(ConfigFile, OnlyRegularFilesAreReadAndOtherNamesKeepTheList) {
+  EXPECT_EQ(camera_.LoadConfigFile(Write(Words({1, 2})).c_str()), 1);
+  const Entries loaded{{1, 2}};
+
+  // A folder opens as a stream but cannot be read.
+  const std::string folder = Write({}) + ".d";
+  ASSERT_TRUE(std::filesystem::create_directory(folder));
+  EXPECT_EQ(camera_.LoadConfigFile(folder.c_str()), 0);
+  std::filesystem::remove(folder);
+  // A device that never ends, and a pipe without a writer that would block
+  // the open for ever.
+  EXPECT_EQ(camera_.LoadConfigFile("/dev/zero"), 0);
+  const std::string fifo = Write({}) + ".fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  files_.push_back(fifo);
+  EXPECT_EQ(camera_.LoadConfigFile(fifo.c_str()), 0);
+
+  EXPECT_EQ(camera_.ConfigList(), loaded);
+  EXPECT_EQ(camera_.GetLastError(), 0u) << "an unreadable name raises nothing";
 }
 
 }  // namespace

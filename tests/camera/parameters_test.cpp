@@ -152,6 +152,13 @@ TEST_F(Parameters, MirrorsAutoIrisAndPort) {
   EXPECT_EQ(Korvex_GetLastError(handle_), 0u) << "notify-only";
 }
 
+TEST_F(Parameters, AFailedPortReadIsAFailure) {
+  KorvexHost_SimUnplug(0);
+  unsigned char port = 0x77;
+  EXPECT_EQ(Korvex_GetIOPort(handle_, &port, 0, 0), 0);
+  EXPECT_EQ(Korvex_GetLastError(handle_), static_cast<uint32_t>(KORVEX_ERR_REFUSED));
+}
+
 TEST_F(Parameters, RegistersAndSerialRom) {
   EXPECT_EQ(Korvex_WriteRegister(handle_, 0x05, 0x1234), 1);
   int ok = 0;

@@ -5,13 +5,16 @@
 #include "image/avi/avi_reader.h"
 #include "image/files/file_readers.h"
 #include "korvex/host_sim.h"
+#include "support/file_size_limit.h"
 #include "support/registry_util.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <string>
+#include <sys/stat.h>
 #include <thread>
 #include <vector>
 
@@ -206,6 +209,40 @@ TEST_F(Recording, BadNamesAndPathsFailWithTheirCodes) {
   EXPECT_EQ(Errors(), std::vector<uint32_t>{12});
   // The failed start closed the preview it had opened: a snapshot is possible.
   EXPECT_EQ(Korvex_SnapShot(handle_, nullptr, 0, 1), 1);
+}
+
+TEST_F(Recording, ANegativeDurationIsRefusedWithCodeNine) {
+  const std::string path = folder_.File("negative.avi");
+  EXPECT_EQ(Korvex_Record(handle_, path.c_str(), -1, 0), 0);
+  EXPECT_EQ(Errors(), std::vector<uint32_t>{KORVEX_ERR_ARGUMENT});
+  EXPECT_FALSE(std::filesystem::exists(path));
+  EXPECT_EQ(Korvex_SnapShot(handle_, nullptr, 0, 1), 1) << "no preview was started";
+}
+
+TEST_F(Recording, APipeAsTheNameFailsAtOnceWithCodeTwelve) {
+  const std::string fifo = folder_.File("pipe.avi");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(Korvex_Record(handle_, fifo.c_str(), 100, 0), 0);
+  EXPECT_EQ(Errors(), std::vector<uint32_t>{KORVEX_ERR_FILE});
+}
+
+TEST_F(Recording, AFullDiskEndsTheRecordingWithAConsistentFileAndCodeTwelve) {
+  const std::string path = folder_.File("full.avi");
+  const uint32_t frameBytes = ((kWidth * 3 + 3) & ~3) * kHeight;
+  std::vector<uint32_t> errors;
+  {
+    ScopedFileSizeLimit fullDisk(232 + (8 + frameBytes) + 100);  // one frame and the index
+    ASSERT_EQ(Korvex_Record(handle_, path.c_str(), 60000, 0), 1);
+    for (int i = 0; i < 1000 && errors.empty(); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      errors = Errors();
+    }
+  }
+  EXPECT_EQ(errors, std::vector<uint32_t>{KORVEX_ERR_FILE}) << "the application learns of it";
+  ASSERT_EQ(Korvex_StopPreview(handle_), 1);
+  const AviContents c = Complete(path);
+  EXPECT_EQ(c.frames.size(), 1u);
+  EXPECT_EQ(c.riffSize + 8, ReadWholeFile(path).size()) << "no stray bytes";
 }
 
 }  // namespace

@@ -61,6 +61,12 @@ TEST_F(FrameEngineTest, AllocateFrameBuffers) {
   EXPECT_EQ(CommandPackets().back(), Packet({0x09, 0x00, 0x70, 0x4E, 0x00}));
 
   EXPECT_EQ(device.AllocateFrameBuffers(2560, 0, 2560, 2008, 0, 2008, 1), 1);
+  // Two slots are too few: the producer would have to rewrite the slot it
+  // just completed, which the consumer may be taking.
+  EXPECT_EQ(device.AllocateFrameBuffers(2560, 0, 2560, 2008, 0, 2008, 2), 1);
+  // A region starting before the buffer would be copied from before it.
+  EXPECT_EQ(device.AllocateFrameBuffers(100, -1, 50, 10, 0, 10, 4), 3);
+  EXPECT_EQ(device.AllocateFrameBuffers(100, 0, 100, 10, -2, 10, 4), 4);
   EXPECT_EQ(device.AllocateFrameBuffers(100, 0, 101, 10, 0, 10, 4), 3);
   EXPECT_EQ(device.AllocateFrameBuffers(0, 0, 0, 10, 0, 10, 4), 3);
   EXPECT_EQ(device.AllocateFrameBuffers(100, 0, 100, 10, 1, 10, 4), 4);
@@ -69,11 +75,11 @@ TEST_F(FrameEngineTest, AllocateFrameBuffers) {
   EXPECT_EQ(device.TransferSize(), 5140480);
   EXPECT_NE(device.RingBuffer(3), nullptr);
 
-  ASSERT_EQ(device.AllocateFrameBuffers(1339, 50, 1280, 1040, 10, 1028, 2), 0);
+  ASSERT_EQ(device.AllocateFrameBuffers(1339, 50, 1280, 1040, 10, 1028, 3), 0);
   EXPECT_EQ(device.ExactTransferBytes(), 1389882);
   EXPECT_EQ(device.TransferSize(), 1390592);
   EXPECT_EQ(device.RingBufferSize(), 2 * 1390592);
-  EXPECT_EQ(device.RingCount(), 2);
+  EXPECT_EQ(device.RingCount(), 3);
 }
 
 TEST_F(FrameEngineTest, TheSameGeometryAgainKeepsItsBuffersAndStillSendsTheTransferSize) {
@@ -101,18 +107,25 @@ TEST_F(FrameEngineTest, RingIndexRules) {
   EXPECT_EQ(CKVXSdkLib::NextWriteIndex(0, 1, 4), 2);  // skips the consumer's slot
   EXPECT_EQ(CKVXSdkLib::NextWriteIndex(3, 0, 4), 1);  // wraps, then skips
   EXPECT_EQ(CKVXSdkLib::NextWriteIndex(3, 2, 4), 0);
-  EXPECT_EQ(CKVXSdkLib::NextWriteIndex(1, 0, 2), 1);  // two slots: stays off the reader
   EXPECT_EQ(CKVXSdkLib::PendingFrames(0, 3, 4), 1);   // write behind read: unwrapped
   EXPECT_EQ(CKVXSdkLib::NewestFrameIndex(0 + 4, 4), 3);
   EXPECT_EQ(CKVXSdkLib::NewestFrameIndex(0, 4), 3);
   EXPECT_EQ(CKVXSdkLib::PendingFrames(2, 2, 4), 0);
   EXPECT_EQ(CKVXSdkLib::PendingFrames(3, 1, 4), 2);
   EXPECT_EQ(CKVXSdkLib::NewestFrameIndex(3, 4), 2);
+  // With the smallest ring the producer moves on from the slot it completed
+  // and never onto the consumer's.
+  for (int write = 0; write < 3; ++write)
+    for (int read = 0; read < 3; ++read) {
+      const int next = CKVXSdkLib::NextWriteIndex(write, read, 3);
+      EXPECT_NE(next, write) << write << "," << read;
+      EXPECT_NE(next, read) << write << "," << read;
+    }
 }
 
 TEST_F(FrameEngineTest, CopyRawFrameCutsTheRegion) {
   TestDevice device;
-  ASSERT_EQ(device.AllocateFrameBuffers(8, 2, 3, 6, 1, 4, 2), 0);
+  ASSERT_EQ(device.AllocateFrameBuffers(8, 2, 3, 6, 1, 4, 3), 0);
   std::vector<uint8_t> src(device.RingBufferSize());
   for (size_t i = 0; i < src.size(); ++i) src[i] = static_cast<uint8_t>(i);
   std::vector<uint8_t> out(12, 0xEE);
@@ -121,6 +134,15 @@ TEST_F(FrameEngineTest, CopyRawFrameCutsTheRegion) {
   EXPECT_EQ(device.CopyRawFrame(nullptr, src.data()), 14);
   EXPECT_EQ(device.GetSingleFrame(nullptr, 0, 0, 1), 14);
   EXPECT_EQ(device.GetStreamFrame(nullptr, 0, 0, 1), 14);
+}
+
+TEST_F(FrameEngineTest, RefusedRawCopiesAreFailures) {
+  TestDevice device;
+  // A first column so far out that the region ends past the buffers.
+  ASSERT_EQ(device.AllocateFrameBuffers(8, 5000, 3, 6, 1, 4, 3), 0);
+  std::vector<uint8_t> out(64);
+  EXPECT_EQ(device.GetSingleFrame(out.data(), 0, 0, 1), 4);
+  EXPECT_EQ(device.GetStreamFrame(out.data(), 0, 0, 1), 4);
 }
 
 TEST_F(FrameEngineTest, SingleFramesMatchTheCameraByteForByte) {
@@ -254,8 +276,9 @@ TEST_F(FrameEngineTest, UnplugDuringAStreamEndsTheRun) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   EXPECT_EQ(model.StreamStatus(), 10);
-  EXPECT_EQ(model.WaitForFrame(), 0);
-  EXPECT_EQ(model.StopStreaming(), 0);
+  EXPECT_EQ(model.WaitForFrame(), CKVXSdkLib::kStreamEnded) << "a run that never opened failed";
+  EXPECT_EQ(model.StopStreaming(), 10);
+  EXPECT_EQ(model.WaitForFrame(), CKVXSdkLib::kStreamIdle) << "stopped: nothing to report";
 }
 
 TEST_F(FrameEngineTest, StopReturnsWithinTheTimeoutWhenTheDriverStalls) {

@@ -192,6 +192,46 @@ TEST(WhiteBalance, AutomaticEveryFrameOneShotOnceAndCapped) {
   EXPECT_EQ(refreshes, 2);
 }
 
+TEST(WhiteBalance, GainsAreWrittenBackOnlyWhenAMeasurementRan) {
+  CameraSettings settings;
+  NeutralSettings(settings, 4);
+  settings.filter.R_Gain = 150;
+  settings.filter.G_Gain = 160;
+  settings.filter.B_Gain = 170;
+  settings.filter.BayerGainAuto = 1;
+  int refreshes = 0;
+  PipelineHooks hooks;
+  hooks.refreshImageDialog = [&] { ++refreshes; };
+  // A mode whose images do not exist: nothing is measured.
+  BalanceAndDemosaic(ImageView{}, ImageView{}, settings, hooks);
+  EXPECT_EQ(settings.filter.R_Gain, 150);
+  EXPECT_EQ(settings.filter.G_Gain, 160);
+  EXPECT_EQ(settings.filter.B_Gain, 170);
+  EXPECT_EQ(refreshes, 0);
+}
+
+TEST(Pipeline, TheFramesModeNotTheStoredOneChoosesTheStages) {
+  // Buffers of 8-bit gray; the stored mode asks for deep colour meanwhile.
+  Buffers buffers(0, 64, 48);
+  FillRandom(buffers.raw, 7);
+  CameraSettings settings;
+  NeutralSettings(settings, 4);
+  settings.filter.BayerGainAuto = 1;
+  ProcessFrame(buffers.Views(), 0, settings, nullptr, {});
+  Buffers expected(0, 64, 48);
+  expected.raw.bytes = buffers.raw.bytes;
+  ConvertScaled(expected.gray8.view, MergeFields8, expected.raw.view, nullptr, nullptr);
+  EXPECT_EQ(buffers.gray8.bytes, expected.gray8.bytes);
+  EXPECT_EQ(settings.filter.R_Gain, 100) << "no colour stage ran";
+  // Raw samples of the wrong depth for the mode are not read at all.
+  Buffers deep(1, 64, 48);
+  Buffers shallow(0, 64, 48);
+  deep.raw = shallow.raw;
+  ProcessFrame(deep.Views(), 1, settings, nullptr, {});
+  EXPECT_EQ(std::count(deep.gray16.bytes.begin(), deep.gray16.bytes.end(), 0),
+            static_cast<long>(deep.gray16.bytes.size()));
+}
+
 TEST(Pipeline, NeutralSettingsGiveTheFirstStagePlusDemosaic) {
   for (int mode : {0, 1, 2, 3, 4, 5}) {
     Buffers buffers(mode);

@@ -1,6 +1,10 @@
 #include "image/avi/avi_recorder.h"
 
+#include "common/regular_file.h"
 #include "image/dib_image.h"
+
+#include <cerrno>
+#include <unistd.h>
 
 namespace korvex::image::avi {
 namespace {
@@ -31,8 +35,10 @@ void CAviRecorder::SetFrameFormat(int32_t width, int32_t height, uint16_t bitCou
 }
 
 void CAviRecorder::ResetRecorder() {
-  if (file_ != nullptr) std::fclose(file_);
-  file_ = nullptr;
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  position_ = 0;
+  writeFailed_ = false;
   index_.clear();
   main_ = MainHeader{};
   stream_ = StreamHeader{};
@@ -42,9 +48,32 @@ void CAviRecorder::ResetRecorder() {
   movieSizePosition_ = 0;
 }
 
+bool CAviRecorder::WriteAt(uint64_t position, const void* data, size_t size) {
+  if (fd_ < 0) return false;
+  const uint8_t* bytes = static_cast<const uint8_t*>(data);
+  while (size > 0) {
+    const ssize_t n = ::pwrite(fd_, bytes, size, static_cast<off_t>(position));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      writeFailed_ = true;
+      return false;
+    }
+    bytes += n;
+    size -= static_cast<size_t>(n);
+    position += static_cast<uint64_t>(n);
+  }
+  return true;
+}
+
 bool CAviRecorder::Write(const void* data, size_t size) {
-  if (file_ == nullptr) return false;
-  return std::fwrite(data, 1, size, file_) == size;
+  if (!WriteAt(position_, data, size)) return false;
+  position_ += size;
+  return true;
+}
+
+void CAviRecorder::CutBackTo(uint64_t size) {
+  if (fd_ >= 0 && ::ftruncate(fd_, static_cast<off_t>(size)) != 0) writeFailed_ = true;
+  position_ = size;
 }
 
 bool CAviRecorder::WriteU32(uint32_t value) {
@@ -54,7 +83,9 @@ bool CAviRecorder::WriteU32(uint32_t value) {
 }
 
 bool CAviRecorder::PatchU32(long offset, uint32_t value) {
-  return std::fseek(file_, offset, SEEK_SET) == 0 && WriteU32(value);
+  const uint8_t bytes[4] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
+                            static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
+  return WriteAt(static_cast<uint64_t>(offset), bytes, sizeof bytes);
 }
 
 int CAviRecorder::BeginAviFile(const char* path) {
@@ -67,8 +98,8 @@ int CAviRecorder::BeginAviFile(const char* path) {
   if (bytes + kMovieDataOffset + 2 * kChunkHeader + kIndexEntrySize > kMaxFileSize) return 0;
   frameBytes_ = static_cast<uint32_t>(bytes);
 
-  file_ = std::fopen(path, "wb");
-  if (file_ == nullptr) return 0;
+  fd_ = OpenRegularFileForWriting(path);
+  if (fd_ < 0) return 0;
   FillHeaders(width_, height_, frameBytes_, &main_, &stream_, &format_);
 
   // Every field after the RIFF size counts towards the RIFF byte count.
@@ -110,7 +141,7 @@ int CAviRecorder::BeginAviFile(const char* path) {
 }
 
 bool CAviRecorder::AppendAviFrame(const uint8_t* pixels) {
-  if (file_ == nullptr || pixels == nullptr) return false;
+  if (fd_ < 0 || pixels == nullptr || writeFailed_) return false;
   // The file must still hold this chunk, the index with its entry and the
   // index chunk header within sizes of 32 bits.
   const uint64_t after = 8ull + riffBytes_ + kChunkHeader + frameBytes_ + kChunkHeader +
@@ -118,7 +149,7 @@ bool CAviRecorder::AppendAviFrame(const uint8_t* pixels) {
   if (after > kMaxFileSize) return false;
   if (!(WriteU32(FourCC("00db")) && WriteU32(frameBytes_) && Write(pixels, frameBytes_))) {
     // Take the partial chunk back: the index goes where it started.
-    std::fseek(file_, static_cast<long>(8 + riffBytes_), SEEK_SET);
+    CutBackTo(8ull + riffBytes_);
     return false;
   }
   index_.push_back(IndexEntry{FourCC("00db"), kIndexKeyFrame, movieBytes_, frameBytes_});
@@ -128,14 +159,12 @@ bool CAviRecorder::AppendAviFrame(const uint8_t* pixels) {
   return true;
 }
 
-void CAviRecorder::FinishAviFile(uint32_t rate) {
-  if (file_ == nullptr) return;
+bool CAviRecorder::FinishAviFile(uint32_t rate) {
+  if (fd_ < 0) return false;
   if (rate == 0) rate = 1;
   const uint32_t count = static_cast<uint32_t>(index_.size());
   // After the last whole chunk, whatever a failed write left behind.
-  std::fseek(file_, static_cast<long>(8 + riffBytes_), SEEK_SET);
-  WriteU32(FourCC("idx1"));
-  WriteU32(kIndexEntrySize * count);
+  CutBackTo(8ull + riffBytes_);
   std::vector<uint8_t> entries(static_cast<size_t>(count) * kIndexEntrySize);
   for (uint32_t i = 0; i < count; ++i) {
     const uint32_t fields[4] = {index_[i].chunkId, index_[i].flags, index_[i].offset,
@@ -144,17 +173,26 @@ void CAviRecorder::FinishAviFile(uint32_t rate) {
       for (int b = 0; b < 4; ++b)
         entries[i * kIndexEntrySize + f * 4 + b] = static_cast<uint8_t>(fields[f] >> (8 * b));
   }
-  if (!entries.empty()) Write(entries.data(), entries.size());
-  riffBytes_ += kChunkHeader + kIndexEntrySize * count;
+  bool ok = true;
+  const bool indexed = WriteU32(FourCC("idx1")) && WriteU32(kIndexEntrySize * count) &&
+                       (entries.empty() || Write(entries.data(), entries.size()));
+  if (indexed) {
+    riffBytes_ += kChunkHeader + kIndexEntrySize * count;
+  } else {
+    // No room for the index: the file ends after the last frame.
+    CutBackTo(8ull + riffBytes_);
+    ok = false;
+  }
 
-  PatchU32(kRiffSizeOffset, riffBytes_);
-  PatchU32(static_cast<long>(movieSizePosition_), movieBytes_);
-  PatchU32(kTotalFramesOffset, count);
-  PatchU32(kStreamLengthOffset, count);
-  PatchU32(kMicroSecPerFrameOffset, 100'000'000u / rate);
-  PatchU32(kStreamScaleOffset, 1'000'000'000u / rate);
-  std::fclose(file_);
-  file_ = nullptr;
+  ok = PatchU32(kRiffSizeOffset, riffBytes_) && ok;
+  ok = PatchU32(static_cast<long>(movieSizePosition_), movieBytes_) && ok;
+  ok = PatchU32(kTotalFramesOffset, count) && ok;
+  ok = PatchU32(kStreamLengthOffset, count) && ok;
+  ok = PatchU32(kMicroSecPerFrameOffset, 100'000'000u / rate) && ok;
+  ok = PatchU32(kStreamScaleOffset, 1'000'000'000u / rate) && ok;
+  if (::close(fd_) != 0) ok = false;
+  fd_ = -1;
+  return ok;
 }
 
 }  // namespace korvex::image::avi

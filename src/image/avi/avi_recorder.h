@@ -4,14 +4,18 @@
 // index entry; FinishAviFile writes the "idx1" index and patches the sizes,
 // the frame counts and the frame timing in place, leaving a complete file.
 //
+// A write that fails (a full disk) ends the recording: the frame it was
+// writing is taken back whole, and finishing describes exactly the frames
+// the file holds, leaving out the index when even that cannot be written.
+//
 // Not thread-safe: the camera appends and finishes on its recording thread
 // under the frame lock, and begins only while no recording thread runs.
 #pragma once
 
 #include "image/avi/avi_headers.h"
 
+#include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <vector>
 
 namespace korvex::image::avi {
@@ -51,21 +55,27 @@ class CAviRecorder {
   // Closes the file if one is open (without finishing it), empties the index
   // and zeroes the headers and byte counts.
   void ResetRecorder();
-  // Creates or truncates the file and writes everything up to the first
-  // frame chunk. 1 on success; 0 when the file cannot be opened, the frame
-  // size is unusable or the header cannot be written.
+  // Creates or empties the file and writes everything up to the first
+  // frame chunk. 1 on success; 0 when the name is not a regular file or
+  // cannot be opened, the frame size is unusable or the header cannot be
+  // written.
   int BeginAviFile(const char* path);
   // Appends one frame: FrameBytes() bytes laid out as a 24-bit bitmap of
   // the frame size with 4-byte aligned rows, bottom row first. False when
-  // nothing was stored: no file, a failed write (the chunk is taken back) or
-  // a file that would outgrow its 32-bit sizes; the recording should end.
+  // nothing was stored: no file, a failed write (the chunk is taken back and
+  // WriteFailed() says so) or a file that would outgrow its 32-bit sizes;
+  // the recording should end.
   bool AppendAviFrame(const uint8_t* pixels);
   // Writes the index after the last frame, patches the header with the
   // frame count and the timing of `rate` (hundredths of a frame per second;
-  // 0 is taken as 1) and closes the file. Nothing happens without a file.
-  void FinishAviFile(uint32_t rate);
+  // 0 is taken as 1) and closes the file. False when there was no file or
+  // finishing could not write everything (without room for the index the
+  // file holds its frames without one).
+  bool FinishAviFile(uint32_t rate);
+  // True once a write of this file failed.
+  bool WriteFailed() const { return writeFailed_; }
 
-  bool IsOpen() const { return file_ != nullptr; }
+  bool IsOpen() const { return fd_ >= 0; }
   uint32_t FrameCount() const { return frameCount_; }
   int32_t Width() const { return width_; }
   int32_t Height() const { return height_; }
@@ -80,8 +90,14 @@ class CAviRecorder {
   bool Write(const void* data, size_t size);
   bool WriteU32(uint32_t value);
   bool PatchU32(long offset, uint32_t value);
+  // Writes at a position of the file; false when not everything was written.
+  bool WriteAt(uint64_t position, const void* data, size_t size);
+  // Cuts the file back to `size` bytes and continues writing there.
+  void CutBackTo(uint64_t size);
 
-  std::FILE* file_ = nullptr;
+  int fd_ = -1;
+  uint64_t position_ = 0;  // where the next Write goes
+  bool writeFailed_ = false;
   MainHeader main_{};
   StreamHeader stream_{};
   StreamFormat format_{};

@@ -3,11 +3,16 @@
 // JPEG, whose writer feeds rows from the last one up) get a temporary with
 // the rows reversed; top-down formats (raw, PNG, TIFF) are written from
 // memory row 0.
+#include "common/regular_file.h"
 #include "image/converters/format.h"
 #include "image/dib_image.h"
 #include "image/files/file_conversion.h"
 #include "image/files/image_files.h"
 #include "platform/gdi.h"
+
+#include <cstdio>
+#include <string>
+#include <unistd.h>
 
 namespace korvex::image {
 namespace {
@@ -74,10 +79,8 @@ int SavePng(const char* fileName, CDibImage& image, int significantBits) {
   return WritePngFile(fileName, temporary.Bits(), image.Width(), image.Height(), bits);
 }
 
-}  // namespace
-
-int SaveImageFile(const char* fileName, CDibImage& image, int format, int significantBits) {
-  if (fileName == nullptr || image.IsEmpty()) return 0;
+// Writes the file for one format under the name given.
+int WriteImageFile(const char* fileName, CDibImage& image, int format, int significantBits) {
   switch (format) {
     case kSaveBmp: {
       CDibImage temporary;
@@ -96,6 +99,26 @@ int SaveImageFile(const char* fileName, CDibImage& image, int format, int signif
     case kSaveTiff: return WriteTiffFile(fileName, image, significantBits);
     default: return 0;
   }
+}
+
+bool KnownFormat(int format) { return format >= kSaveBmp && format <= kSaveTiff; }
+
+}  // namespace
+
+// The file is written under a temporary name next to the target and renamed
+// over it only once it is complete, so a failed save (a full disk, say)
+// leaves the target as it was.
+int SaveImageFile(const char* fileName, CDibImage& image, int format, int significantBits) {
+  if (fileName == nullptr || image.IsEmpty() || !KnownFormat(format)) return 0;
+  int fd = -1;
+  std::string target;
+  const std::string temporary = CreateReplacementFile(fileName, &fd, &target);
+  if (temporary.empty()) return 0;
+  ::close(fd);  // the writers open it by name
+  const int written = WriteImageFile(temporary.c_str(), image, format, significantBits);
+  if (written == 1 && std::rename(temporary.c_str(), target.c_str()) == 0) return 1;
+  std::remove(temporary.c_str());
+  return 0;
 }
 
 }  // namespace korvex::image

@@ -6,10 +6,13 @@
 #include "image/avi/avi_recorder.h"
 #include "image/dib_image.h"
 #include "image/files/file_readers.h"
+#include "support/file_size_limit.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+#include <sys/stat.h>
 #include <vector>
 
 namespace korvex::test {
@@ -159,6 +162,61 @@ TEST(AviRecorder, RefusesUnopenablePathsAndUnusableSizes) {
   // A frame the 32-bit sizes cannot hold.
   recorder.SetFrameFormat(40000, 40000, 24);
   EXPECT_EQ(recorder.BeginAviFile(folder.File("huge.avi").c_str()), 0);
+}
+
+TEST(AviRecorder, RefusesNamesThatAreNotRegularFilesWithoutBlocking) {
+  TempFolder folder;
+  CAviRecorder recorder;
+  recorder.SetFrameFormat(4, 4, 24);
+  const std::string fifo = folder.File("pipe.avi");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(recorder.BeginAviFile(fifo.c_str()), 0);
+  const std::string directory = folder.File("folder.avi");
+  ASSERT_TRUE(std::filesystem::create_directory(directory));
+  EXPECT_EQ(recorder.BeginAviFile(directory.c_str()), 0);
+  EXPECT_FALSE(recorder.IsOpen());
+}
+
+// A full disk in the middle of a recording: the failed frame is taken back
+// whole and the finished file describes exactly the frames it holds.
+TEST(AviRecorder, AFullDiskLeavesAFileOfTheFramesThatWereWritten) {
+  TempFolder folder;
+  constexpr uint32_t kBytes = 64 * 64 * 3;
+  const std::vector<uint8_t> pixels = Frame(kBytes, 9);
+  {
+    const std::string path = folder.File("two.avi");
+    CAviRecorder recorder;
+    recorder.SetFrameFormat(64, 64, 24);
+    ScopedFileSizeLimit fullDisk(232 + 2 * (8 + kBytes) + 200);  // room for the index only
+    ASSERT_EQ(recorder.BeginAviFile(path.c_str()), 1);
+    EXPECT_TRUE(recorder.AppendAviFrame(pixels.data()));
+    EXPECT_TRUE(recorder.AppendAviFrame(pixels.data()));
+    EXPECT_FALSE(recorder.WriteFailed());
+    EXPECT_FALSE(recorder.AppendAviFrame(pixels.data()));
+    EXPECT_TRUE(recorder.WriteFailed());
+    EXPECT_TRUE(recorder.FinishAviFile(3000));
+    const AviContents c = ParseFile(path);
+    EXPECT_EQ(c.frames.size(), 2u);
+    EXPECT_EQ(c.avih[4], 2u);
+    EXPECT_EQ(c.index.size(), 2u);
+    EXPECT_EQ(c.riffSize + 8, ReadWholeFile(path).size()) << "no stray bytes after the index";
+  }
+  {
+    const std::string path = folder.File("no-index.avi");
+    CAviRecorder recorder;
+    recorder.SetFrameFormat(64, 64, 24);
+    ScopedFileSizeLimit fullDisk(232 + (8 + kBytes) + 10);  // not even the index fits
+    ASSERT_EQ(recorder.BeginAviFile(path.c_str()), 1);
+    EXPECT_TRUE(recorder.AppendAviFrame(pixels.data()));
+    EXPECT_FALSE(recorder.AppendAviFrame(pixels.data()));
+    EXPECT_FALSE(recorder.FinishAviFile(3000)) << "the index could not be written";
+    EXPECT_FALSE(recorder.IsOpen());
+    const AviContents c = ParseFile(path);
+    EXPECT_EQ(c.frames.size(), 1u);
+    EXPECT_EQ(c.avih[4], 1u);
+    EXPECT_FALSE(c.hasIndex);
+    EXPECT_EQ(c.riffSize + 8, ReadWholeFile(path).size());
+  }
 }
 
 // Converts a 2 x 3 image of the given depth whose bytes are `fill(i)`.

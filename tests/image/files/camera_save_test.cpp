@@ -56,6 +56,18 @@ TEST_F(CameraSave, BeforeAnyFrameTheNarrowSaveFailsWithCodeOne) {
   EXPECT_FALSE(std::filesystem::exists(name));
 }
 
+TEST_F(CameraSave, TheWideSaveAlsoNeedsAProcessedImage) {
+  const std::string name = folder_.File("wide.bmp");
+  const std::vector<KORVEX_WCHAR> wide(name.c_str(), name.c_str() + name.size() + 1);
+  EXPECT_EQ(Korvex_SaveImageW(handle_, wide.data(), KORVEX_SAVE_BMP), 0) << "before any frame";
+  EXPECT_EQ(Errors(), std::vector<uint32_t>{KORVEX_ERR_NOT_POSSIBLE});
+  ASSERT_EQ(Korvex_SnapShot(handle_, nullptr, 0, 1), 1);
+  ASSERT_EQ(Korvex_Close(handle_), 1);
+  EXPECT_EQ(Korvex_SaveImageW(handle_, wide.data(), KORVEX_SAVE_BMP), 0) << "after Close";
+  EXPECT_EQ(Errors(), std::vector<uint32_t>{KORVEX_ERR_NOT_POSSIBLE});
+  EXPECT_FALSE(std::filesystem::exists(name));
+}
+
 TEST_F(CameraSave, GrayFramesSaveAsRawAndBottomUpBmp) {
   const std::vector<uint8_t> image = Snap(8, 1);
   const std::string raw = folder_.File("gray.raw"), bmp = folder_.File("gray.bmp");

@@ -4,6 +4,8 @@
 #include "image/dib_image.h"
 #include "image/files/file_readers.h"
 #include "image/files/image_files.h"
+#include "support/file_size_limit.h"
+#include "KorvexSdk_740K3_XLN.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +17,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <string>
+#include <sys/stat.h>
 
 namespace korvex::test {
 namespace {
@@ -280,12 +284,51 @@ TEST_F(ImageFiles, UnknownFormatsMissingImagesAndUnopenableNamesGiveZero) {
   }
 }
 
-TEST_F(ImageFiles, FullDiskIsAFailureNotASuccess) {
-  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-  CDibImage& image = Make(24, 640, 480);  // more than the stdio buffer
+TEST_F(ImageFiles, AFailedSaveLeavesTheOldFileAsItWas) {
+  CDibImage& image = Make(24, 640, 480);  // more than the stdio buffer and the limit
   for (int format = 0; format <= 6; ++format) {
-    EXPECT_EQ(SaveImageFile("/dev/full", image, format, 10), 0) << format;
+    SCOPED_TRACE(format);
+    const std::string name = folder_.File("kept" + std::to_string(format));
+    {
+      std::FILE* old = std::fopen(name.c_str(), "wb");
+      ASSERT_NE(old, nullptr);
+      std::fputs("the old picture", old);
+      std::fclose(old);
+    }
+    {
+      ScopedFileSizeLimit fullDisk(256);
+      EXPECT_EQ(SaveImageFile(name.c_str(), image, format, 10), 0);
+    }
+    const std::vector<uint8_t> kept = ReadWholeFile(name);
+    EXPECT_EQ(std::string(kept.begin(), kept.end()), "the old picture");
+    // Nothing else is left behind in the folder.
+    size_t files = 0;
+    for ([[maybe_unused]] const auto& entry :
+         std::filesystem::directory_iterator(std::filesystem::path(name).parent_path()))
+      ++files;
+    EXPECT_EQ(files, static_cast<size_t>(format) + 1);
   }
+  // With room again the same save replaces the old file whole.
+  const std::string name = folder_.File("kept1");
+  ASSERT_EQ(SaveImageFile(name.c_str(), image, KORVEX_SAVE_RAW, 10), 1);
+  EXPECT_EQ(ReadWholeFile(name).size(), image.ImageSize());
+}
+
+TEST_F(ImageFiles, NamesThatAreNotRegularFilesAreRefusedWithoutBlocking) {
+  CDibImage& image = Make(24);
+  const std::string fifo = folder_.File("pipe");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::string folder = folder_.File("folder");
+  ASSERT_TRUE(std::filesystem::create_directory(folder));
+  for (int format = 0; format <= 6; ++format) {
+    EXPECT_EQ(SaveImageFile(fifo.c_str(), image, format, 10), 0) << format;
+    EXPECT_EQ(SaveImageFile(folder.c_str(), image, format, 10), 0) << format;
+    if (std::filesystem::exists("/dev/full")) {
+      EXPECT_EQ(SaveImageFile("/dev/full", image, format, 10), 0) << format;
+    }
+  }
+  EXPECT_TRUE(std::filesystem::is_fifo(fifo)) << "the pipe is not replaced";
+  EXPECT_TRUE(std::filesystem::is_directory(folder));
 }
 
 TEST_F(ImageFiles, WriterRefusesDepthsItCannotDescribe) {

@@ -1,4 +1,4 @@
-// The camera's settings record: size, video format, analog and filter groups.
+// The camera settings record: size, video format, analog and filter groups.
 //
 // Every field is a 32-bit value that the application's threads write while
 // the capture thread and the pipeline read it every frame; the last writer

@@ -1,0 +1,201 @@
+// Direct access to the camera: sensor registers, the controller's I/O port,
+// the serial ROM's identification bytes, and loading a configuration file.
+#include "commands.h"
+#include "parameters.h"
+#include "session.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+namespace korvex::tool {
+namespace {
+
+struct Options {
+  CommonOptions common;
+  std::string action;  // read or write
+  std::vector<std::string> numbers;
+  std::string path;
+};
+
+constexpr int kSromIdBytes = 256;
+
+// Parses the numbers of a command; false after printing what is wrong.
+bool ParseNumbers(const std::vector<std::string>& words, std::vector<int>* out) {
+  out->clear();
+  for (const std::string& w : words) {
+    int value = 0;
+    if (!ParseInt(w, &value)) {
+      PrintError("'" + w + "' is not a whole number (decimal, or hexadecimal after 0x)");
+      return false;
+    }
+    out->push_back(value);
+  }
+  return true;
+}
+
+bool InRange(int value, int low, int high, const char* what) {
+  if (value >= low && value <= high) return true;
+  PrintError(std::string(what) + " " + std::to_string(value) + " is outside " +
+             std::to_string(low) + ".." + std::to_string(high));
+  return false;
+}
+
+int RunRegister(const Options& o) {
+  std::vector<int> n;
+  if (!ParseNumbers(o.numbers, &n)) return kExitUsage;
+  const bool write = o.action == "write";
+  if (n.size() != (write ? 2u : 1u)) {
+    PrintError(write ? "write needs a register and a value" : "read needs a register");
+    return kExitUsage;
+  }
+  if (!InRange(n[0], 0, 255, "sensor register")) return kExitUsage;
+  if (write && !InRange(n[1], 0, 0xFFFF, "value")) return kExitUsage;
+  Session session;
+  if (!session.Open(o.common.camera)) return kExitFailed;
+  const KORVEX_HANDLE camera = session.Camera();
+  if (write) {
+    if (!session.Run("cannot write sensor register " + o.numbers[0], [&] {
+          return Korvex_WriteRegister(camera, static_cast<unsigned char>(n[0]),
+                                      static_cast<unsigned short>(n[1]));
+        }))
+      return kExitFailed;
+    std::printf("sensor register 0x%02X <- 0x%04X\n", n[0], n[1]);
+    return kExitOk;
+  }
+  int value = 0;
+  if (!session.Run("cannot read sensor register " + o.numbers[0], [&] {
+        int ok = 0;
+        value = Korvex_ReadRegister(camera, static_cast<unsigned char>(n[0]), &ok);
+        return ok;
+      }))
+    return kExitFailed;
+  std::printf("sensor register 0x%02X = 0x%04X (%d)\n", n[0], value, value);
+  return kExitOk;
+}
+
+int RunIoPort(const Options& o) {
+  std::vector<int> n;
+  if (!ParseNumbers(o.numbers, &n)) return kExitUsage;
+  if (n.size() > 1) {
+    PrintError("io takes at most one value");
+    return kExitUsage;
+  }
+  if (!n.empty() && !InRange(n[0], 0, 255, "port value")) return kExitUsage;
+  Session session;
+  if (!session.Open(o.common.camera)) return kExitFailed;
+  const KORVEX_HANDLE camera = session.Camera();
+  if (!n.empty()) {
+    if (!session.Run("cannot write the I/O port", [&] { return Korvex_SetIOPort(camera, n[0]); }))
+      return kExitFailed;
+    std::printf("I/O port <- 0x%02X\n", n[0]);
+    return kExitOk;
+  }
+  unsigned char port = 0;
+  if (!session.Run("cannot read the I/O port",
+                   [&] { return Korvex_GetIOPort(camera, &port, 0, 0); }))
+    return kExitFailed;
+  std::printf("I/O port = 0x%02X\n", port);
+  return kExitOk;
+}
+
+int RunSrom(const Options& o) {
+  std::vector<int> n;
+  if (!ParseNumbers(o.numbers, &n)) return kExitUsage;
+  Session session;
+  if (o.action == "write") {
+    if (n.size() < 2) {
+      PrintError("write needs an index and at least one byte");
+      return kExitUsage;
+    }
+    if (!InRange(n[0], 0, kSromIdBytes - 1, "index")) return kExitUsage;
+    if (n[0] + static_cast<int>(n.size()) - 1 > kSromIdBytes) {
+      PrintError("the bytes run past the end of the 256-byte identification area");
+      return kExitUsage;
+    }
+    for (size_t i = 1; i < n.size(); ++i)
+      if (!InRange(n[i], 0, 255, "byte")) return kExitUsage;
+    if (!session.Open(o.common.camera)) return kExitFailed;
+    for (size_t i = 1; i < n.size(); ++i) {
+      const int index = n[0] + static_cast<int>(i) - 1;
+      if (!session.Run("cannot write identification byte " + std::to_string(index),
+                       [&] { return Korvex_WriteSromID(session.Camera(), index, n[i]); }))
+        return kExitFailed;
+    }
+    std::printf("wrote %zu byte%s from index %d\n", n.size() - 1, n.size() == 2 ? "" : "s", n[0]);
+    return kExitOk;
+  }
+  const int first = n.size() > 0 ? n[0] : 0;
+  const int count = n.size() > 1 ? n[1] : 16;
+  if (n.size() > 2 || !InRange(first, 0, kSromIdBytes - 1, "index") ||
+      !InRange(count, 1, kSromIdBytes - first, "count"))
+    return kExitUsage;
+  if (!session.Open(o.common.camera)) return kExitFailed;
+  for (int i = 0; i < count; ++i) {
+    const int index = first + i;
+    int byte = 0;
+    if (!session.Run("cannot read identification byte " + std::to_string(index), [&] {
+          int ok = 0;
+          byte = Korvex_ReadSromID(session.Camera(), index, &ok);
+          return ok;
+        }))
+      return kExitFailed;
+    if (i % 16 == 0) std::printf(i == 0 ? "%02X:" : "\n%02X:", index);
+    std::printf(" %02X", byte & 0xFF);
+  }
+  std::printf("\n");
+  return kExitOk;
+}
+
+int RunConfigLoad(const Options& o) {
+  Session session;
+  if (!session.Open(o.common.camera)) return kExitFailed;
+  if (!session.Run("cannot read the configuration file '" + o.path + "'",
+                   [&] { return Korvex_LoadConfigFileA(session.Camera(), o.path.c_str()); },
+                   "check that the file exists and that you may read it"))
+    return kExitFailed;
+  std::error_code error;
+  const auto bytes = std::filesystem::file_size(o.path, error);
+  std::printf("loaded %s: %llu records\n", o.path.c_str(),
+              error ? 0ull : static_cast<unsigned long long>(bytes / 8));
+  return kExitOk;
+}
+
+}  // namespace
+
+void AddDeviceCommands(CLI::App& app, int* exitCode) {
+  static Options reg, io, srom, config;
+  CLI::App* r = app.add_subcommand("reg", "read or write a sensor register: "
+                                          "reg read REG | reg write REG VALUE");
+  AddCameraOption(r, &reg.common);
+  r->add_option("action", reg.action, "read or write")
+      ->required()
+      ->check(CLI::IsMember({"read", "write"}));
+  r->add_option("numbers", reg.numbers, "register (0 to 255) and, to write, the value");
+  r->callback([exitCode] { *exitCode = RunRegister(reg); });
+
+  CLI::App* i = app.add_subcommand("io", "read the I/O port, or write it: io [VALUE]");
+  AddCameraOption(i, &io.common);
+  i->add_option("value", io.numbers, "byte to write");
+  i->callback([exitCode] { *exitCode = RunIoPort(io); });
+
+  CLI::App* s = app.add_subcommand(
+      "srom", "serial-ROM identification bytes: srom read [INDEX [COUNT]] | "
+              "srom write INDEX BYTE...");
+  AddCameraOption(s, &srom.common);
+  s->add_option("action", srom.action, "read or write")
+      ->required()
+      ->check(CLI::IsMember({"read", "write"}));
+  s->add_option("numbers", srom.numbers, "index, then a count to read or the bytes to write");
+  s->callback([exitCode] { *exitCode = RunSrom(srom); });
+
+  CLI::App* c = app.add_subcommand("config", "configuration files: config load FILE");
+  AddCameraOption(c, &config.common);
+  CLI::App* load = c->add_subcommand("load", "load a configuration file into the camera");
+  AddCameraOption(load, &config.common);
+  load->add_option("file", config.path, "the file")->required();
+  load->callback([exitCode] { *exitCode = RunConfigLoad(config); });
+  c->require_subcommand(1);
+}
+
+}  // namespace korvex::tool

@@ -1,0 +1,40 @@
+#include "host_seam.h"
+
+#include "korvex/host.h"
+
+#include <cstdlib>
+#include <vector>
+
+namespace korvex::tool {
+
+void PrepareHost() {
+  const char* ns = std::getenv("KORVEX_SHM_NAMESPACE");
+  if (ns != nullptr && ns[0] != '\0') KorvexHost_SetSharedMemoryNamespace(ns);
+}
+
+NotifyWindow::NotifyWindow()
+    : window_(reinterpret_cast<KORVEX_HWND>(KorvexHost_CreateMessageWindow())) {}
+
+NotifyWindow::~NotifyWindow() {
+  if (window_ != nullptr) KorvexHost_DestroyWindow(reinterpret_cast<KorvexHostWindow>(window_));
+}
+
+bool NotifyWindow::Wait(Notification* out, uint32_t timeoutMs) {
+  KorvexHostMessage message;
+  if (!KorvexHost_GetMessage(reinterpret_cast<KorvexHostWindow>(window_), &message, timeoutMs))
+    return false;
+  out->message = message.message;
+  out->wParam = message.wParam;
+  out->lParam = message.lParam;
+  return true;
+}
+
+void NotifyWindow::Flush() { KorvexHost_FlushMessages(reinterpret_cast<KorvexHostWindow>(window_)); }
+
+std::string SettingsLocation() {
+  std::vector<char> folder(KorvexHost_RegGetRoot(nullptr, 0) + 1);
+  KorvexHost_RegGetRoot(folder.data(), folder.size());
+  return std::string(folder.data()) + "/HKEY_CURRENT_USER.reg";
+}
+
+}  // namespace korvex::tool

@@ -1,0 +1,102 @@
+// get and set: the camera's parameters by name.
+#include "commands.h"
+#include "parameters.h"
+#include "session.h"
+
+#include <cstdio>
+
+namespace korvex::tool {
+namespace {
+
+struct Options {
+  CommonOptions common;
+  std::vector<std::string> words;
+};
+
+std::string ParameterList() {
+  std::string text = "parameters (* kept between runs):\n";
+  for (const Parameter& p : Parameters()) {
+    char line[200];
+    std::snprintf(line, sizeof line, "  %c %-18s %-24s %s\n", p.stored ? '*' : ' ', p.name,
+                  p.range, p.help);
+    text += line;
+  }
+  return text;
+}
+
+int RunGet(const Options& o) {
+  std::vector<const Parameter*> wanted;
+  for (const std::string& name : o.words) {
+    const Parameter* p = FindParameter(name);
+    if (p == nullptr) {
+      const std::string closest = ClosestParameterName(name);
+      PrintError("unknown parameter '" + name + "'" +
+                 (closest.empty() ? "" : "; did you mean '" + closest + "'?") +
+                 " ('korvex get' lists them all)");
+      return kExitUsage;
+    }
+    wanted.push_back(p);
+  }
+  if (wanted.empty())
+    for (const Parameter& p : Parameters()) wanted.push_back(&p);
+
+  Session session;
+  if (!session.Open(o.common.camera)) return kExitFailed;
+  for (const Parameter* p : wanted) {
+    int ok = 0;
+    session.ForgetErrors();
+    const int value = p->get(session.Camera(), &ok);
+    if (!ok || !session.TakeErrors().empty()) {
+      session.ReportFailure("cannot read " + std::string(p->name));
+      return kExitFailed;
+    }
+    std::printf("%s = %d\n", p->name, value);
+  }
+  return kExitOk;
+}
+
+int RunSet(const Options& o) {
+  std::vector<Assignment> assignments;
+  std::string error;
+  if (!ParseAssignments(o.words, &assignments, &error)) {
+    PrintError(error + "; write 'korvex set NAME VALUE' or 'korvex set NAME=VALUE ...'");
+    return kExitUsage;
+  }
+  for (const Assignment& a : assignments) {
+    if (FindParameter(a.name) == nullptr) {
+      const std::string closest = ClosestParameterName(a.name);
+      PrintError("unknown parameter '" + a.name + "'" +
+                 (closest.empty() ? "" : "; did you mean '" + closest + "'?") +
+                 " ('korvex get' lists them all)");
+      return kExitUsage;
+    }
+  }
+  Session session;
+  if (!session.Open(o.common.camera)) return kExitFailed;
+  for (const Assignment& a : assignments) {
+    const int result = SetParameter(session, a.name, a.value, true);
+    if (result != kExitOk) return result;
+  }
+  return kExitOk;
+}
+
+}  // namespace
+
+void AddParameterCommands(CLI::App& app, int* exitCode) {
+  static Options get, set;
+  CLI::App* getCommand = app.add_subcommand("get", "read parameters (all when none is named)");
+  getCommand->footer(ParameterList());
+  AddCameraOption(getCommand, &get.common);
+  getCommand->add_option("names", get.words, "parameter names");
+  getCommand->callback([exitCode] { *exitCode = RunGet(get); });
+
+  CLI::App* setCommand = app.add_subcommand(
+      "set", "write parameters and print the values applied: NAME VALUE or NAME=VALUE ...");
+  setCommand->footer(ParameterList());
+  AddCameraOption(setCommand, &set.common);
+  setCommand->add_option("assignments", set.words, "NAME VALUE or NAME=VALUE, one or more")
+      ->required();
+  setCommand->callback([exitCode] { *exitCode = RunSet(set); });
+}
+
+}  // namespace korvex::tool

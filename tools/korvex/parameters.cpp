@@ -1,0 +1,207 @@
+#include "parameters.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+
+namespace korvex::tool {
+namespace {
+
+// Parameters that travel through the identifier interface; the id is the
+// template argument so that each entry gets a plain function pointer.
+template <int Id>
+int GetById(KORVEX_HANDLE camera, int* ok) {
+  return Korvex_GetFilterValue(camera, Id, ok);
+}
+template <int Id>
+int SetById(KORVEX_HANDLE camera, int value) {
+  return Korvex_SetFilterValue(camera, Id, value);
+}
+
+// Identifiers of the value interface.
+enum FilterId {
+  kBrightness = 1, kContrast, kHue, kSaturation, kSharpness, kWhiteBalanceRgb,
+  kWhiteBalanceRed, kWhiteBalanceGreen, kWhiteBalanceBlue, kWhiteBalanceAuto, kGamma,
+  kBayerMode, kGlobalGain, kColorGainRed, kColorGainGreen1, kColorGainGreen2, kColorGainBlue,
+  kExposureLines, kGrayMode, kGrayGainR, kGrayGainG1, kGrayGainG2, kGrayGainB, kGrayOffsetR,
+  kGrayOffsetG1, kGrayOffsetG2, kGrayOffsetB, kGrayCalibrate
+};
+
+// The colour mode reads back as significant bits (10 for 16, 42 for 48, 58
+// for 64); the tool shows the value the setter takes.
+int GetColorMode(KORVEX_HANDLE camera, int* ok) {
+  const int reported = Korvex_GetColorMode(camera);
+  *ok = 1;
+  switch (reported) {
+    case 10: return 16;
+    case 42: return 48;
+    case 58: return 64;
+    case 8: case 24: case 32: return reported;
+    default: *ok = 0; return reported;
+  }
+}
+
+int GetWaitTime(KORVEX_HANDLE camera, int* ok) {
+  const int value = Korvex_GetWaitTime(camera);
+  *ok = value >= 0;
+  return value;
+}
+int GetSubSample(KORVEX_HANDLE camera, int* ok) {
+  const int value = Korvex_GetSubSample(camera);
+  *ok = value >= 0;
+  return value;
+}
+// The mirror getters return the flag, and 0 with an error code when the
+// camera is not open: the history tells the two apart.
+// The mirror getters have no success flag: the flag, or 0 with an error
+// code in the history, which the caller reads.
+int GetMirrorH(KORVEX_HANDLE camera, int* ok) {
+  *ok = 1;
+  return Korvex_GetMirrorH(camera);
+}
+int GetMirrorV(KORVEX_HANDLE camera, int* ok) {
+  *ok = 1;
+  return Korvex_GetMirrorV(camera);
+}
+
+const std::vector<Parameter> kParameters = {
+    {"gain", "global analog gain of the sensor", "0..1023", true, GetById<kGlobalGain>,
+     SetById<kGlobalGain>},
+    {"exposure", "exposure in sensor lines (1014 means 2028 lines)", "0..1014", true,
+     GetById<kExposureLines>, SetById<kExposureLines>},
+    {"exposure-us", "exposure time in microseconds (whole lines of 120.58 us are applied)",
+     "0..122271", true, Korvex_GetRealExposureTime, Korvex_SetRealExposureTime},
+    {"auto-brightness", "automatic brightness: 0 off, 1 by exposure, 2 by gain", "0..2", true,
+     Korvex_GetAutoIris,
+     [](KORVEX_HANDLE c, int v) { return v < 0 ? 0 : Korvex_SetAutoIris(c, static_cast<unsigned>(v)); }},
+    {"mirror-h", "horizontal mirror", "0..1", true, GetMirrorH, Korvex_SetMirrorH},
+    {"mirror-v", "vertical mirror", "0..1", true, GetMirrorV, Korvex_SetMirrorV},
+    {"brightness", "brightness offset", "-255..255", true, GetById<kBrightness>,
+     SetById<kBrightness>},
+    {"contrast", "contrast", "-127..127", true, GetById<kContrast>, SetById<kContrast>},
+    {"hue", "hue rotation in degrees", "-360..360", true, GetById<kHue>, SetById<kHue>},
+    {"saturation", "saturation", "-255..255", true, GetById<kSaturation>, SetById<kSaturation>},
+    {"sharpness", "sharpness", "0..30", true, GetById<kSharpness>, SetById<kSharpness>},
+    {"gamma", "gamma in hundredths (100 is linear)", "0..200", true, GetById<kGamma>,
+     SetById<kGamma>},
+    {"wb-red", "white-balance gain of red in percent", "0..400", true,
+     GetById<kWhiteBalanceRed>, SetById<kWhiteBalanceRed>},
+    {"wb-green", "white-balance gain of green in percent", "0..400", true,
+     GetById<kWhiteBalanceGreen>, SetById<kWhiteBalanceGreen>},
+    {"wb-blue", "white-balance gain of blue in percent", "0..400", true,
+     GetById<kWhiteBalanceBlue>, SetById<kWhiteBalanceBlue>},
+    {"wb-rgb", "white-balance gains packed as 0xBBGGRR (low 8 bits of each)",
+     "any 24-bit value", true, GetById<kWhiteBalanceRgb>, SetById<kWhiteBalanceRgb>},
+    {"wb-auto", "automatic white balance on every frame", "0..1", false,
+     GetById<kWhiteBalanceAuto>, SetById<kWhiteBalanceAuto>},
+    {"bayer-mode", "phase of the sensor's colour mosaic", "0..3", true, GetById<kBayerMode>,
+     SetById<kBayerMode>},
+    {"color-mode", "bits per pixel of the output image (8 and 16 are gray)",
+     "8, 16, 24, 32, 48 or 64", false, GetColorMode, Korvex_SetColorMode},
+    {"wait-ms", "pause of the live preview before each frame, in milliseconds", "0 or more",
+     false, GetWaitTime, Korvex_SetWaitTime},
+    {"sub-sample", "sub-sampling mode", "0", false, GetSubSample, Korvex_SetSubSample},
+    {"gray-mode", "gray filter: 0 Bayer, 1 Bayer convert, 2 grayscale", "0..2", true,
+     GetById<kGrayMode>, SetById<kGrayMode>},
+    {"gray-gain-r", "gray gain of the red sites", "0..255", true, GetById<kGrayGainR>,
+     SetById<kGrayGainR>},
+    {"gray-gain-g1", "gray gain of the first green sites", "0..255", true, GetById<kGrayGainG1>,
+     SetById<kGrayGainG1>},
+    {"gray-gain-g2", "gray gain of the second green sites", "0..255", true,
+     GetById<kGrayGainG2>, SetById<kGrayGainG2>},
+    {"gray-gain-b", "gray gain of the blue sites", "0..255", true, GetById<kGrayGainB>,
+     SetById<kGrayGainB>},
+    {"gray-offset-r", "gray offset of the red sites", "-255..255", true, GetById<kGrayOffsetR>,
+     SetById<kGrayOffsetR>},
+    {"gray-offset-g1", "gray offset of the first green sites", "-255..255", true,
+     GetById<kGrayOffsetG1>, SetById<kGrayOffsetG1>},
+    {"gray-offset-g2", "gray offset of the second green sites", "-255..255", true,
+     GetById<kGrayOffsetG2>, SetById<kGrayOffsetG2>},
+    {"gray-offset-b", "gray offset of the blue sites", "-255..255", true, GetById<kGrayOffsetB>,
+     SetById<kGrayOffsetB>},
+    {"gray-calibrate", "measure the gray gains on the next frame", "0..1", false,
+     GetById<kGrayCalibrate>, SetById<kGrayCalibrate>},
+    {"color-gain-red", "colour gain of red (fixed on this model)", "0", true,
+     GetById<kColorGainRed>, SetById<kColorGainRed>},
+    {"color-gain-green1", "colour gain of the first green (fixed on this model)", "0", true,
+     GetById<kColorGainGreen1>, SetById<kColorGainGreen1>},
+    {"color-gain-green2", "colour gain of the second green (fixed on this model)", "0", true,
+     GetById<kColorGainGreen2>, SetById<kColorGainGreen2>},
+    {"color-gain-blue", "colour gain of blue (fixed on this model)", "0", true,
+     GetById<kColorGainBlue>, SetById<kColorGainBlue>},
+};
+
+size_t EditDistance(const std::string& a, const std::string& b) {
+  std::vector<size_t> row(b.size() + 1);
+  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (size_t i = 1; i <= a.size(); ++i) {
+    size_t diagonal = row[0];
+    row[0] = i;
+    for (size_t j = 1; j <= b.size(); ++j) {
+      const size_t above = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1])});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+}  // namespace
+
+const std::vector<Parameter>& Parameters() { return kParameters; }
+
+const Parameter* FindParameter(const std::string& name) {
+  for (const Parameter& p : kParameters)
+    if (name == p.name) return &p;
+  return nullptr;
+}
+
+std::string ClosestParameterName(const std::string& name) {
+  std::string best;
+  size_t bestDistance = 3;  // more than two edits away is no suggestion
+  for (const Parameter& p : kParameters) {
+    const size_t d = EditDistance(name, p.name);
+    if (d < bestDistance) {
+      bestDistance = d;
+      best = p.name;
+    }
+  }
+  return best;
+}
+
+bool ParseAssignments(const std::vector<std::string>& words, std::vector<Assignment>* out,
+                      std::string* error) {
+  out->clear();
+  for (size_t i = 0; i < words.size(); ++i) {
+    const size_t equals = words[i].find('=');
+    if (equals != std::string::npos) {
+      out->push_back({words[i].substr(0, equals), words[i].substr(equals + 1)});
+    } else if (i + 1 < words.size()) {
+      out->push_back({words[i], words[i + 1]});
+      ++i;
+    } else {
+      *error = "no value given for '" + words[i] + "'";
+      return false;
+    }
+  }
+  return true;
+}
+
+bool ParseInt(const std::string& text, int* value) {
+  if (text.empty()) return false;
+  // Decimal, or hexadecimal after 0x; a leading zero does not mean octal.
+  const bool negative = text[0] == '-';
+  const size_t digits = negative ? 1 : 0;
+  const bool hex = text.size() > digits + 2 && text[digits] == '0' &&
+                   (text[digits + 1] == 'x' || text[digits + 1] == 'X');
+  errno = 0;
+  char* end = nullptr;
+  const long long parsed = std::strtoll(text.c_str(), &end, hex ? 16 : 10);
+  if (errno != 0 || end == text.c_str() || *end != '\0') return false;
+  if (parsed < INT_MIN || parsed > INT_MAX) return false;
+  *value = static_cast<int>(parsed);
+  return true;
+}
+
+}  // namespace korvex::tool

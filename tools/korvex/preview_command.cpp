@@ -1,0 +1,108 @@
+// preview: the live picture for a number of seconds, printing once a second
+// the frame rate and what the automatic brightness and white balance have
+// settled on. Ctrl-C stops early.
+#include "commands.h"
+#include "session.h"
+#include "stop_signal.h"
+
+#include <chrono>
+#include <cstdio>
+
+namespace korvex::tool {
+namespace {
+
+struct Options {
+  CommonOptions common;
+  AcquisitionOptions acquisition;
+  double seconds = 5;
+  int autoBrightness = -1;  // -1: keep the camera's
+  bool autoWhiteBalance = false;
+};
+
+void PrintSecond(KORVEX_HANDLE camera, int second, int frames) {
+  std::printf("%3d s  %2d fps  gain %4d  exposure %4d lines (%6d us)  white balance "
+              "R %3d G %3d B %3d %%\n",
+              second, frames, Korvex_GetGlobalGain(camera, nullptr),
+              Korvex_GetExposureTime(camera, nullptr), Korvex_GetRealExposureTime(camera, nullptr),
+              Korvex_GetBayerGainRed(camera, nullptr), Korvex_GetBayerGainGreen(camera, nullptr),
+              Korvex_GetBayerGainBlue(camera, nullptr));
+  std::fflush(stdout);
+}
+
+int RunPreview(const Options& o) {
+  if (o.seconds <= 0 || o.seconds > 3600) {
+    PrintError("--seconds must lie above 0 and up to 3600");
+    return kExitUsage;
+  }
+  Session session;
+  if (!session.Open(o.common.camera)) return kExitFailed;
+  bool usage = false;
+  if (!ApplyAcquisitionOptions(session, o.acquisition, &usage))
+    return usage ? kExitUsage : kExitFailed;
+  const KORVEX_HANDLE camera = session.Camera();
+  if (o.autoBrightness >= 0 &&
+      !session.Run("cannot set the automatic brightness",
+                   [&] { return Korvex_SetAutoIris(camera, static_cast<unsigned>(o.autoBrightness)); }))
+    return kExitFailed;
+  if (o.autoWhiteBalance &&
+      !session.Run("cannot switch the automatic white balance on",
+                   [&] { return Korvex_SetBayerGainAuto(camera, 1); }))
+    return kExitFailed;
+
+  // No display window (the tool only counts), frame notifications to the
+  // tool's window and no copy.
+  NotifyWindow& window = session.Notifications();
+  Korvex_SetPreviewWindow(camera, nullptr, 0, 0, 0, 0);
+  if (!session.Run("cannot start the preview",
+                   [&] { return Korvex_CallBackPreview(camera, window.Handle(), nullptr, 0, 1); }))
+    return kExitFailed;
+
+  using Clock = std::chrono::steady_clock;
+  const auto start = Clock::now();
+  auto nextReport = start + std::chrono::seconds(1);
+  const auto end = start + std::chrono::duration_cast<Clock::duration>(
+                               std::chrono::duration<double>(o.seconds));
+  int framesThisSecond = 0, second = 0;
+  uint32_t failure = 0;
+  while (Clock::now() < end && !StopRequested() && failure == 0) {
+    Notification n;
+    if (window.Wait(&n, 50) && n.message == KORVEX_WM_FRAME) {
+      // wParam 0 is a frame error with its code in lParam.
+      if (n.wParam != 0) ++framesThisSecond;
+      else if (n.lParam == KORVEX_ERR_STREAM_ENDED) failure = KORVEX_ERR_STREAM_ENDED;
+    }
+    if (Clock::now() >= nextReport) {
+      PrintSecond(camera, ++second, framesThisSecond);
+      framesThisSecond = 0;
+      nextReport += std::chrono::seconds(1);
+    }
+  }
+  Korvex_StopPreview(camera);
+  if (failure != 0) {
+    session.ReportFailure("the preview ended early");
+    return kExitFailed;
+  }
+  return kExitOk;
+}
+
+}  // namespace
+
+void AddPreviewCommand(CLI::App& app, int* exitCode) {
+  static Options o;
+  CLI::App* preview = app.add_subcommand(
+      "preview", "run the live picture, printing frame rate, gain, exposure and white balance "
+                 "each second (Ctrl-C stops)");
+  AddCameraOption(preview, &o.common);
+  AddAcquisitionOptions(preview, &o.acquisition);
+  preview->add_option("--seconds", o.seconds, "how long to run (default 5)");
+  preview
+      ->add_option("--auto-brightness", o.autoBrightness,
+                   "automatic brightness: off, exposure or gain")
+      ->transform(CLI::CheckedTransformer(
+          std::map<std::string, int>{{"off", 0}, {"exposure", 1}, {"gain", 2}}, CLI::ignore_case));
+  preview->add_flag("--auto-white-balance", o.autoWhiteBalance,
+                    "balance white automatically on every frame");
+  preview->callback([exitCode] { *exitCode = RunPreview(o); });
+}
+
+}  // namespace korvex::tool

@@ -1,0 +1,122 @@
+// record: the live picture into an AVI file for a number of seconds, with a
+// progress line; Ctrl-C stops early and still leaves a finished file.
+#include "commands.h"
+#include "progress_line.h"
+#include "session.h"
+#include "stop_signal.h"
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+#include <thread>
+#include <unistd.h>
+
+namespace korvex::tool {
+namespace {
+
+struct Options {
+  CommonOptions common;
+  AcquisitionOptions acquisition;
+  std::string path;
+  double seconds = 5;
+};
+
+// The AVI layout: frame chunks start after a 232-byte header; the RIFF size
+// at offset 4 and the frame count at offset 48 are written when the file is
+// finished.
+constexpr uint64_t kAviHeaderBytes = 232;
+constexpr uint64_t kChunkHeaderBytes = 8;
+constexpr std::streamoff kRiffSizeOffset = 4;
+constexpr std::streamoff kTotalFramesOffset = 48;
+// How long after the recording time the file may take to be finished before
+// the tool stops the camera itself.
+constexpr double kFinishGraceSeconds = 10;
+constexpr auto kPoll = std::chrono::milliseconds(100);
+
+uint32_t ReadLe32At(const std::string& path, std::streamoff offset) {
+  std::ifstream file(path, std::ios::binary);
+  unsigned char b[4] = {};
+  if (!file.seekg(offset) || !file.read(reinterpret_cast<char*>(b), 4)) return 0;
+  return b[0] | b[1] << 8 | b[2] << 16 | static_cast<uint32_t>(b[3]) << 24;
+}
+
+uint64_t FileBytes(const std::string& path) {
+  std::error_code error;
+  const auto size = std::filesystem::file_size(path, error);
+  return error ? 0 : static_cast<uint64_t>(size);
+}
+
+int RunRecord(const Options& o) {
+  if (o.seconds < 0 || o.seconds > 3600) {
+    PrintError("--seconds must lie between 0 and 3600");
+    return kExitUsage;
+  }
+  Session session;
+  if (!session.Open(o.common.camera)) return kExitFailed;
+  bool usage = false;
+  if (!ApplyAcquisitionOptions(session, o.acquisition, &usage))
+    return usage ? kExitUsage : kExitFailed;
+  const KORVEX_HANDLE camera = session.Camera();
+  const uint64_t frameBytes =
+      3ull * Korvex_Width(camera) * Korvex_Height(camera) + kChunkHeaderBytes;
+  const int milliseconds = static_cast<int>(o.seconds * 1000);
+
+  const auto start = std::chrono::steady_clock::now();
+  if (!session.Run("cannot record to '" + o.path + "'",
+                   [&] { return Korvex_Record(camera, o.path.c_str(), milliseconds, 0); }))
+    return kExitFailed;
+
+  ProgressLine line(stdout, isatty(STDOUT_FILENO) != 0);
+  RecordingProgress progress;
+  bool interrupted = false, streamEnded = false;
+  for (;;) {
+    std::this_thread::sleep_for(kPoll);
+    progress.seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    progress.fileBytes = FileBytes(o.path);
+    if (ReadLe32At(o.path, kRiffSizeOffset) != 0) break;  // finished by the camera
+    progress.frames = static_cast<uint32_t>(
+        progress.fileBytes > kAviHeaderBytes ? (progress.fileBytes - kAviHeaderBytes) / frameBytes
+                                             : 0);
+    line.Update(progress);
+    if (StopRequested()) {
+      interrupted = true;
+      break;
+    }
+    Notification n;
+    while (session.Notifications().Wait(&n, 0))
+      if (n.message == KORVEX_WM_ERROR && n.lParam == KORVEX_ERR_STREAM_ENDED) streamEnded = true;
+    if (streamEnded || progress.seconds > o.seconds + kFinishGraceSeconds) break;
+  }
+  // Stopping the camera finishes a file that is still open and waits for it.
+  Korvex_StopPreview(camera);
+  progress.fileBytes = FileBytes(o.path);
+  progress.frames = ReadLe32At(o.path, kTotalFramesOffset);
+  line.Update(progress);
+  line.Finish();
+  if (streamEnded) {
+    session.ReportFailure("the recording stopped early; '" + o.path + "' holds the frames so far");
+    return kExitFailed;
+  }
+  std::printf("%s %u frames in %.1f s to %s (%.1f MB)\n",
+              interrupted ? "stopped: recorded" : "recorded", progress.frames, progress.seconds,
+              o.path.c_str(), progress.fileBytes / 1e6);
+  return kExitOk;
+}
+
+}  // namespace
+
+void AddRecordCommand(CLI::App& app, int* exitCode) {
+  static Options o;
+  CLI::App* record =
+      app.add_subcommand("record", "record the live picture into an AVI file (Ctrl-C stops)");
+  AddCameraOption(record, &o.common);
+  AddAcquisitionOptions(record, &o.acquisition);
+  record->add_option("file", o.path, "the AVI file to write")->required();
+  record->add_option("--seconds", o.seconds, "how long to record (default 5)");
+  record->callback([exitCode] { *exitCode = RunRecord(o); });
+}
+
+}  // namespace korvex::tool

@@ -1,0 +1,78 @@
+// snap: one frame, processed in the chosen colour mode, saved to a file.
+#include "commands.h"
+#include "parameters.h"
+#include "save_formats.h"
+#include "session.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+namespace korvex::tool {
+namespace {
+
+struct Options {
+  CommonOptions common;
+  AcquisitionOptions acquisition;
+  std::string path;
+  std::string format;
+  int quality = 70;
+};
+
+int RunSnap(const Options& o) {
+  SaveFormat format{};
+  if (!o.format.empty()) {
+    if (!FormatByName(o.format, o.quality, &format)) {
+      PrintError("unknown --format '" + o.format + "'; use bmp, raw, jpeg, png or tiff");
+      return kExitUsage;
+    }
+  } else if (!FormatByExtension(o.path, o.quality, &format)) {
+    PrintError("cannot tell the format of '" + o.path +
+               "': end the name in .bmp .raw .jpg .png or .tif, or give --format");
+    return kExitUsage;
+  }
+
+  Session session;
+  if (!session.Open(o.common.camera)) return kExitFailed;
+  bool usage = false;
+  if (!ApplyAcquisitionOptions(session, o.acquisition, &usage))
+    return usage ? kExitUsage : kExitFailed;
+  const KORVEX_HANDLE camera = session.Camera();
+  // No buffer: the frame stays in the camera's output image, which the save
+  // below writes.
+  if (!session.Run("cannot take a snapshot",
+                   [&] { return Korvex_SnapShot(camera, nullptr, 0, 1); }))
+    return kExitFailed;
+  if (!session.Run("cannot write '" + o.path + "'",
+                   [&] { return Korvex_SaveImage(camera, o.path.c_str(), format.code); },
+                   "check that the folder exists, that you may write there and that the disk "
+                   "has room"))
+    return kExitFailed;
+
+  int ok = 0;
+  const int bits = FindParameter("color-mode")->get(camera, &ok);
+  std::error_code error;
+  const auto bytes = std::filesystem::file_size(o.path, error);
+  std::printf("saved %s (%s, %d x %d, %d bits per pixel, %llu bytes)\n", o.path.c_str(),
+              format.label, Korvex_Width(camera), Korvex_Height(camera),
+              bits,
+              error ? 0ull : static_cast<unsigned long long>(bytes));
+  return kExitOk;
+}
+
+}  // namespace
+
+void AddSnapCommand(CLI::App& app, int* exitCode) {
+  static Options o;
+  CLI::App* snap = app.add_subcommand(
+      "snap", "take one picture and save it (.bmp .raw .jpg .png .tif, or --format)");
+  AddCameraOption(snap, &o.common);
+  AddAcquisitionOptions(snap, &o.acquisition);
+  snap->add_option("file", o.path, "the file to write")->required();
+  snap->add_option("--format", o.format, "bmp, raw, jpeg, png or tiff (default: from the name)");
+  snap->add_option("--quality", o.quality, "JPEG quality: 20, 70 (default) or 100")
+      ->check(CLI::IsMember({20, 70, 100}));
+  snap->callback([exitCode] { *exitCode = RunSnap(o); });
+}
+
+}  // namespace korvex::tool
