@@ -73,12 +73,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const auto& environment = korvex::fuzz::PrivateEnvironment::Get();
   const KORVEX_HANDLE handle = korvex::fuzz::SimulatedCamera();
   FuzzedDataProvider input(data, size);
-  auto kind = static_cast<FileKind>(
+  const auto kind = static_cast<FileKind>(
       input.ConsumeIntegralInRange<int>(0, static_cast<int>(FileKind::kCount) - 1));
-  // TEMPORARY: the loader still throws on a folder and blocks on a FIFO or
-  // an endless device; these kinds are named once it refuses them.
-  if (kind == FileKind::kFolder || kind == FileKind::kFifo || kind == FileKind::kDevZero)
-    kind = FileKind::kMissing;
   const bool wide = input.ConsumeBool();
   const std::string folder = environment.Scratch();
   std::string path = folder + "/config.bin";

@@ -133,9 +133,7 @@ class Session {
         break;
       }
       case 4: {
-        // TEMPORARY: a mode change during acquisition still reaches the
-        // running pipeline; it is exercised once the mode is fixed at start.
-        if (previewing_ || capturing_) break;
+        // During acquisition the new mode waits for the next start.
         const int bits = input_.ConsumeBool() ? input_.PickValueInArray(kRawColorModes) : Value();
         const int result = Korvex_SetColorMode(h, bits);
         int index = -1;
@@ -152,8 +150,10 @@ class Session {
         break;
       }
       case 5: {
-        // Long pauses are checked apart: the worker must still stop at once.
-        const int ms = input_.ConsumeIntegralInRange<int>(-5, 20);
+        // Long pauses too: stopping must still end the worker at once.
+        const int ms = input_.ConsumeIntegralInRange<int>(0, 7) != 0
+                           ? input_.ConsumeIntegralInRange<int>(-5, 20)
+                           : input_.PickValueInArray({30000, INT_MAX, INT_MIN});
         KORVEX_FUZZ_CHECK(Korvex_SetWaitTime(h, ms) == (ms >= 0 ? 1 : 0), "wait time");
         break;
       }
