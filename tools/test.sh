@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs the whole test suite three times: a normal release build,
 # one under AddressSanitizer + UndefinedBehaviorSanitizer and one under
-# ThreadSanitizer. Fails on the first failure.
+# ThreadSanitizer; then runs the fuzz targets (tools/fuzz.sh). Fails on the
+# first failure.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/tools/setup.sh"
@@ -27,7 +28,7 @@ export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
 # the registry and shared memory across threads and processes, concurrent
 # converters); ThreadSanitizer runs these. Add a suite here when it starts
 # threads of its own.
-threaded='^(HandleRegistry|ErrorHistory|ErrorNotification|FrameEngineTest|SimCameraTest|TransportTest|RegistersTest|ModelTest|Capture|CaptureStart|Endurance|PreviewWindow|Recording|HostWindows|HostRegistry|SettingsRegistry|HostSharedMemory|HostProcess|OwnershipTable|ConverterHueSaturation|StripePool|PipelineStripes|PipelineThreads|HostDialogs|AnalogDialog|ImageDialog|CameraDialog)\.'
+threaded='^(HandleRegistry|ErrorHistory|ErrorNotification|FrameEngineTest|SimCameraTest|TransportTest|RegistersTest|ModelTest|Capture|CaptureStart|Endurance|PreviewWindow|Recording|TornFrames|FaultMatrix|FaultMatrixUnplugBeforeStart|FullDisk|HostWindows|HostRegistry|SettingsRegistry|HostSharedMemory|HostProcess|OwnershipTable|ConverterHueSaturation|StripePool|PipelineStripes|PipelineThreads|HostDialogs|AnalogDialog|ImageDialog|CameraDialog)\.'
 
 run_suite release "" -DCMAKE_BUILD_TYPE=Release
 # The sanitizer builds optimise lightly: they compile faster and still run
@@ -36,4 +37,6 @@ sanitized=(-DCMAKE_BUILD_TYPE=Sanitize "-DCMAKE_CXX_FLAGS_SANITIZE=-O1 -g1"
            "-DCMAKE_C_FLAGS_SANITIZE=-O1 -g1" -DKORVEX_BUILD_BENCH=OFF)
 run_suite asan "" "${sanitized[@]}" -DKORVEX_SANITIZE=address,undefined
 run_suite tsan "$threaded" "${sanitized[@]}" -DKORVEX_SANITIZE=thread
+# The fuzz targets, a fixed short time each.
+"$root/tools/fuzz.sh" 30
 echo "all suites passed"

@@ -2,6 +2,7 @@
 // values, one per line, in the style of exported .reg files.
 #include "host/registry_hive.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -14,6 +15,9 @@ namespace {
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 const char kHexDigits[] = "0123456789abcdef";
+
+// The longest name of one key in a path, as the registry functions allow.
+constexpr size_t kMaxKeyName = 255;
 
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -167,6 +171,18 @@ bool CaseLess::operator()(const std::string& a, const std::string& b) const {
   return a.size() < b.size();
 }
 
+bool ValidKeyPath(std::string_view path) {
+  size_t start = 0;
+  while (true) {
+    const size_t end = std::min(path.find('\\', start), path.size());
+    if (end == start || end - start > kMaxKeyName) return false;
+    for (size_t i = start; i < end; ++i)
+      if (static_cast<unsigned char>(path[i]) < 0x20) return false;
+    if (end == path.size()) return true;
+    start = end + 1;
+  }
+}
+
 bool SameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i)
@@ -232,8 +248,8 @@ Hive Parse(std::string_view text) {
       }
       if (line.size() < 3 || line.back() != ']') continue;
       std::string path(line.substr(1, line.size() - 2));
-      if (path.front() == '\\' || path.back() == '\\' || path.find("\\\\") != std::string::npos)
-        continue;
+      // A key the functions could never create or open is no key.
+      if (!ValidKeyPath(path)) continue;
       hive.AddKey(path);
       current = hive.Find(path);
       continue;

@@ -15,6 +15,10 @@ struct CaseLess {
 };
 bool SameName(std::string_view a, std::string_view b);
 
+// A key path of names separated by single backslashes, each 1 to 255 bytes
+// without control characters: what the registry functions accept.
+bool ValidKeyPath(std::string_view path);
+
 struct Value {
   std::string name;  // as first written
   uint32_t type = 0;
