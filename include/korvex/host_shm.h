@@ -4,7 +4,8 @@
  * A named block of memory that every process of the user can open by name
  * and map (the stand-in for a named file mapping backed by the paging file).
  * Blocks live in POSIX shared memory under the name "/<namespace>.<name>";
- * the namespace defaults to "korvex-<uid>" and can be moved, so that tests
+ * the namespace defaults to the environment variable KORVEX_SHM_NAMESPACE
+ * when it is set, otherwise "korvex-<uid>", and can be moved, so that tests
  * get blocks of their own. Unlike a Windows mapping a block outlives its last
  * user; KorvexHost_UnlinkSharedMemory removes it.
  */

@@ -11,6 +11,7 @@
 #include <memory>
 #include <mutex>
 #include <signal.h>
+#include <cstdlib>
 #include <string>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -44,7 +45,13 @@ std::string ObjectName(const char* name) {
     std::lock_guard<std::mutex> lock(state.mutex);
     ns = state.ns;
   }
-  if (ns.empty()) ns = "korvex-" + std::to_string(::getuid());
+  // The default: KORVEX_SHM_NAMESPACE when the environment names one (so a
+  // test can keep the programs it starts apart from the user's), otherwise
+  // one namespace per user.
+  if (ns.empty()) {
+    const char* env = std::getenv("KORVEX_SHM_NAMESPACE");
+    ns = (env != nullptr && env[0] != '\0') ? env : "korvex-" + std::to_string(::getuid());
+  }
   std::string full = "/" + ns + "." + name;
   for (size_t i = 1; i < full.size(); ++i)
     if (full[i] == '/') full[i] = '_';

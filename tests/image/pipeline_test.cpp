@@ -201,7 +201,7 @@ TEST(WhiteBalance, GainsAreWrittenBackOnlyWhenAMeasurementRan) {
   settings.filter.BayerGainAuto = 1;
   int refreshes = 0;
   PipelineHooks hooks;
-  hooks.refreshImageDialog = [&] { ++refreshes; };
+  hooks.filterChanged = [&] { ++refreshes; };
   // A mode whose images do not exist: nothing is measured.
   BalanceAndDemosaic(ImageView{}, ImageView{}, settings, hooks);
   EXPECT_EQ(settings.filter.R_Gain, 150);
