@@ -8,7 +8,7 @@ if(NOT EXISTS "${KORVEX_WINDOWS_DEPS}/lib/libz.a")
 endif()
 
 # Static C and C++ runtimes: the DLLs need nothing beside them but system DLLs.
-add_link_options(-static -static-libgcc -static-libstdc++)
+add_link_options(-static -static-libgcc -static-libstdc++ $<$<CONFIG:Release>:-s>)
 set(KORVEX_WIN32_LIBS user32 gdi32 advapi32 winmm)
 
 # ---------------------------------------------------------------------------
