@@ -2,6 +2,7 @@
 // services: registry results and sizes, named shared memory seen twice,
 // process identity, code-page conversion, windows and bitmap surfaces.
 #include "platform/driver.h"
+#include "platform/file.h"
 #include "platform/gdi.h"
 #include "platform/registry.h"
 #include "platform/shared_memory.h"
@@ -160,6 +161,25 @@ TEST(Win32Gdi, SectionsBlitAndRefuseDeepDepths) {
   void* deep = reinterpret_cast<void*>(1);
   EXPECT_EQ(platform::CreateDIBSection(info, &deep), nullptr);
   EXPECT_EQ(deep, nullptr);
+}
+
+TEST(Win32File, NoOtherOpenWhileTheFileIsWritten) {
+  char folder[MAX_PATH] = {};
+  ASSERT_GT(::GetTempPathA(MAX_PATH, folder), 0u);
+  const std::string path = std::string(folder) + "korvex-seam-exclusive.bin";
+  std::FILE* file = OpenFileForWriting(path.c_str());
+  ASSERT_NE(file, nullptr);
+  HANDLE reader = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+  EXPECT_EQ(reader, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+  if (reader != INVALID_HANDLE_VALUE) ::CloseHandle(reader);
+  std::fclose(file);
+  reader = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                         nullptr);
+  EXPECT_NE(reader, INVALID_HANDLE_VALUE) << "free again once closed";
+  if (reader != INVALID_HANDLE_VALUE) ::CloseHandle(reader);
+  ::DeleteFileA(path.c_str());
 }
 
 TEST(Win32Thread, PriorityIsRaisedToHighest) {

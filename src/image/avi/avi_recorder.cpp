@@ -1,3 +1,4 @@
+#include "platform/file.h"
 #include "image/avi/avi_recorder.h"
 
 #include "image/dib_image.h"
@@ -45,8 +46,8 @@ bool CAviRecorder::WriteU32(uint32_t value) {
   return Write(bytes, sizeof bytes);
 }
 
-bool CAviRecorder::PatchU32(long offset, uint32_t value) {
-  return std::fseek(file_, offset, SEEK_SET) == 0 && WriteU32(value);
+bool CAviRecorder::PatchU32(uint64_t offset, uint32_t value) {
+  return platform::SeekFile(file_, offset) && WriteU32(value);
 }
 
 int CAviRecorder::BeginAviFile(const char* path) {
@@ -59,7 +60,7 @@ int CAviRecorder::BeginAviFile(const char* path) {
   if (bytes + kMovieDataOffset + 2 * kChunkHeader + kIndexEntrySize > kMaxFileSize) return 0;
   frameBytes_ = static_cast<uint32_t>(bytes);
 
-  file_ = std::fopen(path, "wb");
+  file_ = platform::OpenFileForWriting(path);
   if (file_ == nullptr) return 0;
   FillHeaders(width_, height_, frameBytes_, &main_, &stream_, &format_);
 
@@ -110,7 +111,7 @@ bool CAviRecorder::AppendAviFrame(const uint8_t* pixels) {
   if (after > kMaxFileSize) return false;
   if (!(WriteU32(FourCC("00db")) && WriteU32(frameBytes_) && Write(pixels, frameBytes_))) {
     // Take the partial chunk back: the index goes where it started.
-    std::fseek(file_, static_cast<long>(8 + riffBytes_), SEEK_SET);
+    platform::SeekFile(file_, 8ull + riffBytes_);
     return false;
   }
   index_.push_back(IndexEntry{FourCC("00db"), kIndexKeyFrame, movieBytes_, frameBytes_});
@@ -125,7 +126,7 @@ void CAviRecorder::FinishAviFile(uint32_t rate) {
   if (rate == 0) rate = 1;
   const uint32_t count = static_cast<uint32_t>(index_.size());
   // After the last whole chunk, whatever a failed write left behind.
-  std::fseek(file_, static_cast<long>(8 + riffBytes_), SEEK_SET);
+  platform::SeekFile(file_, 8ull + riffBytes_);
   WriteU32(FourCC("idx1"));
   WriteU32(kIndexEntrySize * count);
   std::vector<uint8_t> entries(static_cast<size_t>(count) * kIndexEntrySize);
@@ -140,7 +141,7 @@ void CAviRecorder::FinishAviFile(uint32_t rate) {
   riffBytes_ += kChunkHeader + kIndexEntrySize * count;
 
   PatchU32(kRiffSizeOffset, riffBytes_);
-  PatchU32(static_cast<long>(movieSizePosition_), movieBytes_);
+  PatchU32(movieSizePosition_, movieBytes_);
   PatchU32(kTotalFramesOffset, count);
   PatchU32(kStreamLengthOffset, count);
   PatchU32(kMicroSecPerFrameOffset, 100'000'000u / rate);

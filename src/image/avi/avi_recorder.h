@@ -74,7 +74,7 @@ class CAviRecorder {
  private:
   bool Write(const void* data, size_t size);
   bool WriteU32(uint32_t value);
-  bool PatchU32(long offset, uint32_t value);
+  bool PatchU32(uint64_t offset, uint32_t value);
 
   std::FILE* file_ = nullptr;
   MainHeader main_{};
