@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs the whole test suite three times: a normal release build,
 # one under AddressSanitizer + UndefinedBehaviorSanitizer and one under
-# ThreadSanitizer. Fails on the first failure.
+# ThreadSanitizer; then builds the Windows DLL and runs its suites under
+# Wine. Fails on the first failure.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/tools/setup.sh"
@@ -36,4 +37,13 @@ sanitized=(-DCMAKE_BUILD_TYPE=Sanitize "-DCMAKE_CXX_FLAGS_SANITIZE=-O1 -g1"
            "-DCMAKE_C_FLAGS_SANITIZE=-O1 -g1" -DKORVEX_BUILD_BENCH=OFF)
 run_suite asan "" "${sanitized[@]}" -DKORVEX_SANITIZE=address,undefined
 run_suite tsan "$threaded" "${sanitized[@]}" -DKORVEX_SANITIZE=thread
+
+# The Windows DLL: cross-built, then its suites under Wine, and the files it
+# saves compared with the release build's.
+windows_start=$SECONDS
+echo "== windows build =="
+"$root/tools/build-windows.sh"
+echo "== windows tests (Wine) =="
+"$root/tools/windows/run-tests.sh" "$root/build/release"
+echo "Windows part: $((SECONDS - windows_start)) s"
 echo "all suites passed"
