@@ -150,6 +150,17 @@ TEST(Win32Gdi, SectionsBlitAndRefuseDeepDepths) {
   ASSERT_TRUE(platform::BitBlt(targetDc, 0, 0, 4, 2, sourceDc, 0, 0, kSrcCopy));
   ::GdiFlush();
   EXPECT_EQ(std::memcmp(sourceBits, targetBits, 24), 0);
+  // Mirrored top to bottom, the seam's way: source origin at the bottom edge.
+  ASSERT_TRUE(platform::StretchBlt(targetDc, 0, 0, 4, 2, sourceDc, 0, 2, 4, -2, kSrcCopy));
+  ::GdiFlush();
+  const auto* t = static_cast<const uint8_t*>(targetBits);
+  EXPECT_EQ(std::memcmp(t, s + 12, 12), 0) << "first row from the last";
+  EXPECT_EQ(std::memcmp(t + 12, s, 12), 0) << "last row from the first";
+  // And left to right.
+  ASSERT_TRUE(platform::StretchBlt(targetDc, 0, 0, 4, 2, sourceDc, 4, 0, -4, 2, kSrcCopy));
+  ::GdiFlush();
+  for (int px = 0; px < 4; ++px)
+    EXPECT_EQ(std::memcmp(t + 3 * px, s + 3 * (3 - px), 3), 0) << px;
   platform::SelectObject(sourceDc, oldSource);
   platform::SelectObject(targetDc, oldTarget);
   EXPECT_TRUE(platform::DeleteDC(sourceDc));

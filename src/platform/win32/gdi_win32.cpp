@@ -54,11 +54,19 @@ bool BitBlt(DeviceContext target, int x, int y, int width, int height, DeviceCon
          FALSE;
 }
 
+// The seam's rectangles span from the origin to origin + extent whichever the
+// sign, so (0, h) with extent -h is rows h-1 down to 0. The graphics system
+// starts a mirrored span at the origin's own pixel instead, so that span is
+// (h-1, -h) there: a negative extent moves the origin one pixel back.
+int MirroredOrigin(int origin, int extent) { return extent < 0 ? origin - 1 : origin; }
+
 bool StretchBlt(DeviceContext target, int x, int y, int width, int height, DeviceContext source,
                 int sourceX, int sourceY, int sourceWidth, int sourceHeight, uint32_t rop) {
   ::SetStretchBltMode(ToWin(target), COLORONCOLOR);
-  return ::StretchBlt(ToWin(target), x, y, width, height, ToWin(source), sourceX, sourceY,
-                      sourceWidth, sourceHeight, rop) != FALSE;
+  return ::StretchBlt(ToWin(target), MirroredOrigin(x, width), MirroredOrigin(y, height), width,
+                      height, ToWin(source), MirroredOrigin(sourceX, sourceWidth),
+                      MirroredOrigin(sourceY, sourceHeight), sourceWidth, sourceHeight,
+                      rop) != FALSE;
 }
 
 }  // namespace korvex::platform
