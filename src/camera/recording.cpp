@@ -22,15 +22,6 @@ constexpr uint32_t kPollMilliseconds = 10;
 // The nominal 30 frames per second in hundredths, for a file without frames.
 constexpr uint32_t kNominalRateHundredths = image::avi::kNominalRate * 100;
 
-// Frames per second in hundredths over `elapsed` milliseconds; at least 1.
-uint32_t MeasuredRate(uint32_t frames, uint32_t elapsed) {
-  if (frames == 0) return kNominalRateHundredths;
-  if (elapsed == 0) elapsed = 1;
-  const uint64_t rate = static_cast<uint64_t>(frames) * 100'000u / elapsed;
-  if (rate == 0) return 1;
-  return rate > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(rate);
-}
-
 }  // namespace
 
 int CKorvex::Record(const char* fileName, int milliseconds, int showWindow) {
@@ -140,7 +131,7 @@ void CKorvex::RecorderWorker() {
 }
 
 void CKorvex::FinishRecording(uint32_t now, uint32_t firstFrameTick) {
-  recorder_.FinishAviFile(MeasuredRate(recorder_.FrameCount(), now - firstFrameTick));
+  recorder_.FinishAviFile(image::avi::MeasuredRate(recorder_.FrameCount(), now - firstFrameTick));
 }
 
 }  // namespace korvex

@@ -142,6 +142,17 @@ int CKVXSdkLib::AllocateFrameBuffers(int pitch, int firstColumn, int width, int 
   // The ring is the streaming thread's; it is never reallocated under it.
   if (Streaming()) return kAlreadyStreaming;
 
+  // Every acquisition start sets the same geometry again: buffers that
+  // already have it are kept, so a start costs no fresh 65 MB.
+  const bool sameGeometry = pitch == pitch_ && firstColumn == firstColumn_ && width == width_ &&
+                            totalLines == totalLines_ && firstLine == firstLine_ &&
+                            height == height_ && ring_.size() == static_cast<size_t>(count) &&
+                            singleFrame_ != nullptr && colourBuffer_ != nullptr;
+  if (sameGeometry) {
+    SendTransferSize();
+    return 0;
+  }
+
   FreeFrameBuffers();
   pitch_ = pitch;
   firstColumn_ = firstColumn;
@@ -184,15 +195,18 @@ int CKVXSdkLib::AllocateFrameBuffers(int pitch, int firstColumn, int width, int 
     ring_.push_back(std::move(slot));
   }
   ringBufferSize_ = static_cast<int32_t>(2 * transfer);
+  SendTransferSize();
+  return 0;
+}
 
+void CKVXSdkLib::SendTransferSize() {
   uint8_t packet[kPacketSize] = {0x09};
-  const uint32_t size = static_cast<uint32_t>(transfer);
+  const uint32_t size = static_cast<uint32_t>(transferSize_);
   packet[1] = static_cast<uint8_t>(size);
   packet[2] = static_cast<uint8_t>(size >> 8);
   packet[3] = static_cast<uint8_t>(size >> 16);
   packet[4] = static_cast<uint8_t>(size >> 24);
   SendCommand(packet);
-  return 0;
 }
 
 }  // namespace korvex

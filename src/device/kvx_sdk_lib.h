@@ -201,6 +201,8 @@ class CKVXSdkLib {
 
   static void StreamMain(StreamBlock* block);
   void FreeFrameBuffers();
+  // Sends command 0x09 with the byte-mode transfer size.
+  void SendTransferSize();
   void JoinStreamThread();
 
   // Transport.

@@ -2,15 +2,20 @@
 // acquisition with frame notifications and copies, triggered capture, and
 // the end of a stream.
 #include "KorvexSdk_740K3_XLN.h"
+#include "camera/korvex.h"
+#include "device/korvex740k3xln_sdk.h"
 #include "image/converters/field_merge.h"
 #include "image/dispatch.h"
 #include "korvex/host.h"
 #include "korvex/host_sim.h"
+#include "support/process_usage.h"
 #include "support/registry_util.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <cstring>
 #include <thread>
 #include <vector>
@@ -26,6 +31,7 @@ class Capture : public ::testing::Test {
     KorvexHost_SimReset();
     KorvexHost_SimSetFastPace(1);
     window_ = KorvexHost_CreateMessageWindow();
+    created_ = std::chrono::steady_clock::now();
     handle_ = Korvex_Initialize(reinterpret_cast<KORVEX_HWND>(window_));
     ASSERT_NE(handle_, 0u);
     ASSERT_EQ(Korvex_GetLastError(handle_), 0u);
@@ -40,10 +46,20 @@ class Capture : public ::testing::Test {
     KorvexHost_DestroyWindow(window_);
     KorvexHost_DestroyWindow(frames_);
     KorvexHost_SimSetRawFrame(0, nullptr, 0);
+    KorvexHost_SimSetFrameCallback(0, nullptr, nullptr);
+    KorvexHost_SetClockOffset(0);
   }
   // Waits for the next message of the frame window.
   bool NextFrameMessage(KorvexHostMessage* message, uint32_t timeoutMs = 5000) {
     return KorvexHost_GetMessage(frames_, message, timeoutMs) == 1;
+  }
+  // Waits for the next frame notification, skipping nothing: a frame error
+  // fails the wait.
+  const KORVEX_FRAME_INFO* NextFrameInfo() {
+    KorvexHostMessage message;
+    if (!NextFrameMessage(&message) || message.message != KORVEX_WM_FRAME || message.wParam == 0)
+      return nullptr;
+    return reinterpret_cast<const KORVEX_FRAME_INFO*>(message.wParam);
   }
   std::vector<uint8_t> Errors() {
     std::vector<uint8_t> codes;
@@ -54,6 +70,7 @@ class Capture : public ::testing::Test {
   korvex::test::ScopedRegistryRoot registry_;
   KorvexHostWindow window_ = nullptr, frames_ = nullptr;
   KORVEX_HANDLE handle_ = 0;
+  std::chrono::steady_clock::time_point created_;  // just before the camera object was made
 };
 
 // A raw frame whose merged picture the test can predict.
@@ -237,3 +254,258 @@ TEST_F(Capture, PreviewWithARectangleOpensAWindowOfItsOwn) {
 }
 
 }  // namespace
+
+namespace {
+
+// Holds every frame transfer of the simulated camera until the test lets
+// one through, so that a test knows exactly which frames were taken.
+class FrameGate {
+ public:
+  static void Fill(void* user, uint32_t, int, uint8_t* buffer, size_t length) {
+    auto* gate = static_cast<FrameGate*>(user);
+    {
+      std::unique_lock<std::mutex> lock(gate->mutex_);
+      gate->changed_.wait(lock, [gate] { return gate->open_ || gate->permits_ > 0; });
+      if (!gate->open_) --gate->permits_;
+    }
+    std::memset(buffer, 0x40, length);
+  }
+  void Let(int frames) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      permits_ += frames;
+    }
+    changed_.notify_all();
+  }
+  // Lets every frame through; needed before a stop, which waits for the
+  // transfer in progress.
+  void Open() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      open_ = true;
+    }
+    changed_.notify_all();
+  }
+  void Close() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    open_ = false;
+    permits_ = 0;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  int permits_ = 0;
+  bool open_ = false;
+};
+
+int64_t MillisecondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
+      .count();
+}
+
+}  // namespace
+
+TEST_F(Capture, FrameRateCoversThePauseBeforeItsFirstReportAndIsZeroInTriggerMode) {
+  // Frames are let through one at a time and the clock is moved on by known
+  // amounts, so each reported rate (frames per 10 s) is known up to the few
+  // milliseconds the test itself takes, which it measures.
+  ASSERT_EQ(Korvex_SetCaptureWindowEx(handle_, 640, 0, 640, 480, 0, 480), 1);
+  FrameGate gate;
+  ASSERT_EQ(KorvexHost_SimSetFrameCallback(0, FrameGate::Fill, &gate), 1);
+  ASSERT_EQ(Korvex_CallBackPreview(handle_, reinterpret_cast<KORVEX_HWND>(frames_), nullptr, 0, 1), 1);
+
+  // The first frame comes 1.5 s after the camera object was made: the
+  // measurement covers all of that time and counts one frame.
+  KorvexHost_SetClockOffset(1500);
+  const auto firstLet = std::chrono::steady_clock::now();
+  gate.Let(1);
+  const KORVEX_FRAME_INFO* info = NextFrameInfo();
+  ASSERT_NE(info, nullptr);
+  EXPECT_EQ(info->size, 32u);
+  EXPECT_EQ(info->bitsPerPixel, 8u);
+  EXPECT_EQ(info->u.buffer, nullptr);
+  const uint32_t sinceCreation = static_cast<uint32_t>(MillisecondsSince(created_)) + 1;
+  EXPECT_GE(info->frameRate, 10000u / (1500u + sinceCreation));
+  EXPECT_LE(info->frameRate, 10000u / 1500u);
+  // Four more frames within the new window: no new measurement.
+  const uint32_t firstRate = info->frameRate;
+  for (int i = 0; i < 4; ++i) {
+    gate.Let(1);
+    info = NextFrameInfo();
+    ASSERT_NE(info, nullptr) << "frame " << i;
+    ASSERT_EQ(info->frameRate, firstRate) << "a second passed within four frames";
+  }
+  gate.Open();
+  ASSERT_EQ(Korvex_StopPreview(handle_), 1);
+  gate.Close();
+  KorvexHostMessage stale;
+  while (NextFrameMessage(&stale, 50)) {
+  }
+
+  // A pause of 2 s, then a new preview: the counter and the window go on,
+  // so its first report counts the four frames before the pause and this
+  // one over the whole time, pause included.
+  KorvexHost_SetClockOffset(1500 + 2000);
+  ASSERT_EQ(Korvex_CallBackPreview(handle_, reinterpret_cast<KORVEX_HWND>(frames_), nullptr, 0, 1), 1);
+  gate.Let(1);
+  info = NextFrameInfo();
+  ASSERT_NE(info, nullptr);
+  const uint32_t realMs = static_cast<uint32_t>(MillisecondsSince(firstLet)) + 1;
+  const uint32_t rate = info->frameRate;
+  EXPECT_GE(rate, 5u * 10000u / (2000u + realMs));
+  EXPECT_LE(rate, 5u * 10000u / 2000u);
+  gate.Open();
+  ASSERT_EQ(Korvex_StopPreview(handle_), 1);
+  gate.Close();
+  while (NextFrameMessage(&stale, 50)) {
+  }
+  ASSERT_NE(rate, 0u);
+
+  // The trigger worker reports no rate.
+  ASSERT_EQ(Korvex_Trigger(handle_, reinterpret_cast<KORVEX_HWND>(frames_), nullptr, 0, 1), 1);
+  ASSERT_EQ(KorvexHost_SimTrigger(0), 1);
+  gate.Let(1);
+  info = NextFrameInfo();
+  ASSERT_NE(info, nullptr);
+  EXPECT_EQ(info->frameRate, 0u);
+  EXPECT_EQ(info->width, 2560u);
+  EXPECT_EQ(info->height, 2008u);
+  gate.Open();
+  ASSERT_EQ(Korvex_StopPreview(handle_), 1);
+  EXPECT_TRUE(Errors().empty());
+}
+
+TEST_F(Capture, CallBackPreviewWithRowOrderZeroCopiesTheBottomRowFirst) {
+  const std::vector<uint8_t> raw = PatternFrame();
+  ASSERT_EQ(KorvexHost_SimSetRawFrame(0, raw.data(), raw.size()), 1);
+  const std::vector<uint8_t> picture = MergedPicture(raw);
+  std::vector<uint8_t> buffer(picture.size());
+  ASSERT_EQ(Korvex_CallBackPreview(handle_, reinterpret_cast<KORVEX_HWND>(frames_), buffer.data(),
+                                   static_cast<int>(buffer.size()), 0),
+            1);
+  for (int i = 0; i < 2; ++i) ASSERT_NE(NextFrameInfo(), nullptr) << "frame " << i;
+  ASSERT_EQ(Korvex_StopPreview(handle_), 1);
+  int wrongRows = 0;
+  for (int y = 0; y < kHeight; ++y) {
+    wrongRows += std::memcmp(&buffer[static_cast<size_t>(y) * kWidth],
+                             &picture[static_cast<size_t>(kHeight - 1 - y) * kWidth], kWidth) != 0;
+  }
+  EXPECT_EQ(wrongRows, 0);
+  EXPECT_TRUE(Errors().empty());
+}
+
+TEST_F(Capture, EachStateRefusesTheStartsOfTheOthersWithCodeOne) {
+  // Previewing: Capture is refused, the preview goes on.
+  ASSERT_EQ(Korvex_CallBackPreview(handle_, reinterpret_cast<KORVEX_HWND>(frames_), nullptr, 0, 1), 1);
+  ASSERT_NE(NextFrameInfo(), nullptr);
+  EXPECT_EQ(Korvex_Capture(handle_), 0);
+  EXPECT_EQ(Errors(), (std::vector<uint8_t>{KORVEX_ERR_NOT_POSSIBLE}));
+  KorvexHostMessage message;
+  EXPECT_NE(NextFrameInfo(), nullptr) << "still previewing";
+  ASSERT_EQ(Korvex_StopPreview(handle_), 1);
+  while (NextFrameMessage(&message, 50)) {
+  }
+
+  // Triggered: Capture, SnapShot and StartPreview are refused; the trigger
+  // worker still takes a frame per trigger.
+  ASSERT_EQ(Korvex_Trigger(handle_, reinterpret_cast<KORVEX_HWND>(frames_), nullptr, 0, 1), 1);
+  std::vector<uint8_t> image(static_cast<size_t>(kWidth) * kHeight);
+  EXPECT_EQ(Korvex_Capture(handle_), 0);
+  EXPECT_EQ(Korvex_SnapShot(handle_, image.data(), static_cast<int>(image.size()), 1), 0);
+  EXPECT_EQ(Korvex_StartPreview(handle_), 0);
+  EXPECT_EQ(Errors(), (std::vector<uint8_t>{KORVEX_ERR_NOT_POSSIBLE, KORVEX_ERR_NOT_POSSIBLE,
+                                            KORVEX_ERR_NOT_POSSIBLE}));
+  ASSERT_EQ(KorvexHost_SimTrigger(0), 1);
+  const KORVEX_FRAME_INFO* info = NextFrameInfo();
+  ASSERT_NE(info, nullptr) << "still triggered";
+  uint8_t trigger = 0;
+  EXPECT_EQ(KorvexHost_SimReadControllerRegister(0, 11, &trigger), 1);
+  EXPECT_EQ(trigger, 0x25u);
+  ASSERT_EQ(Korvex_StopPreview(handle_), 1);
+
+  // Capturing: Trigger is refused; capture mode keeps its open channel.
+  ASSERT_EQ(Korvex_Capture(handle_), 1);
+  EXPECT_EQ(Korvex_Trigger(handle_, reinterpret_cast<KORVEX_HWND>(frames_), nullptr, 0, 1), 0);
+  EXPECT_EQ(Errors(), (std::vector<uint8_t>{KORVEX_ERR_NOT_POSSIBLE}));
+  EXPECT_EQ(KorvexHost_SimReadControllerRegister(0, 11, &trigger), 1);
+  EXPECT_EQ(trigger, 0u) << "no trigger mode";
+  EXPECT_EQ(Korvex_SnapShot(handle_, image.data(), static_cast<int>(image.size()), 1), 1);
+  EXPECT_EQ(KorvexHost_SimOpenHandles(0), 1u) << "still capturing";
+  EXPECT_FALSE(NextFrameMessage(&message, 100)) << "no trigger worker";
+  ASSERT_EQ(Korvex_StopPreview(handle_), 1);
+  EXPECT_TRUE(Errors().empty());
+}
+
+TEST_F(Capture, PreviewThatCannotStartClosesAndReportsEightAfterTheCause) {
+  // Another camera object streams from the device, so this one's
+  // preparation finds it owned (a claim names the owner's notification
+  // window).
+  const KorvexHostWindow otherWindow = KorvexHost_CreateMessageWindow();
+  const KORVEX_HANDLE other = Korvex_Initialize(reinterpret_cast<KORVEX_HWND>(otherWindow));
+  ASSERT_NE(other, 0u);
+  ASSERT_EQ(Korvex_SetPreviewWindow(other, nullptr, 0, 0, 0, 0), 1);
+  ASSERT_EQ(Korvex_StartPreview(other), 1);
+  ASSERT_EQ(Korvex_SetPreviewWindow(handle_, nullptr, 0, 0, 640, 480), 1);
+  EXPECT_EQ(Korvex_Preview(handle_), 0);
+  EXPECT_EQ(Errors(), (std::vector<uint8_t>{KORVEX_ERR_FRAME, KORVEX_ERR_NOT_POSSIBLE,
+                                            KORVEX_ERR_DEVICE}));
+  EXPECT_EQ(KorvexHost_FindWindowEx(nullptr, nullptr, nullptr, "Active Window"), nullptr)
+      << "the failed start closed the window it had opened";
+  EXPECT_EQ(Korvex_CallBackPreview(handle_, reinterpret_cast<KORVEX_HWND>(frames_), nullptr, 0, 1), 0);
+  EXPECT_EQ(Errors(), (std::vector<uint8_t>{KORVEX_ERR_FRAME, KORVEX_ERR_NOT_POSSIBLE,
+                                            KORVEX_ERR_DEVICE}));
+  EXPECT_EQ(Korvex_Release(other), 1);
+  KorvexHost_DestroyWindow(otherWindow);
+  EXPECT_EQ(Korvex_Preview(handle_), 1) << "free again";
+  EXPECT_EQ(Korvex_StopPreview(handle_), 1);
+  EXPECT_TRUE(Errors().empty());
+}
+
+TEST_F(Capture, FailedSnapshotTransferReportsEightAndKeepsTheState) {
+  std::vector<uint8_t> image(static_cast<size_t>(kWidth) * kHeight);
+  const int size = static_cast<int>(image.size());
+  // From idle: the channel is closed and the camera stays idle.
+  ASSERT_EQ(KorvexHost_SimSetFault(0, KORVEX_SIM_FAULT_FAIL_TRANSFER, 2, 1), 1);
+  EXPECT_EQ(Korvex_SnapShot(handle_, image.data(), size, 1), 0);
+  EXPECT_EQ(Errors(), (std::vector<uint8_t>{KORVEX_ERR_FRAME}));
+  EXPECT_EQ(KorvexHost_SimOpenHandles(0), 0u);
+  EXPECT_EQ(Korvex_StartPreview(handle_), 1) << "idle";
+  ASSERT_EQ(Korvex_StopPreview(handle_), 1);
+
+  // In capture mode: the camera stays in capture mode, and the next
+  // snapshot keeps its channel open again.
+  ASSERT_EQ(Korvex_Capture(handle_), 1);
+  ASSERT_EQ(Korvex_SnapShot(handle_, image.data(), size, 1), 1);
+  ASSERT_EQ(KorvexHost_SimSetFault(0, KORVEX_SIM_FAULT_FAIL_TRANSFER, 2, 1), 1);
+  EXPECT_EQ(Korvex_SnapShot(handle_, image.data(), size, 1), 0);
+  EXPECT_EQ(Errors(), (std::vector<uint8_t>{KORVEX_ERR_FRAME}));
+  EXPECT_EQ(Korvex_StartPreview(handle_), 0) << "still capturing";
+  EXPECT_EQ(Errors(), (std::vector<uint8_t>{KORVEX_ERR_NOT_POSSIBLE}));
+  EXPECT_EQ(Korvex_SnapShot(handle_, image.data(), size, 1), 1);
+  EXPECT_EQ(KorvexHost_SimOpenHandles(0), 1u);
+  ASSERT_EQ(Korvex_StopPreview(handle_), 1);
+  EXPECT_TRUE(Errors().empty());
+}
+
+TEST(CaptureStart, StreamThatCannotStartStopsThePreviewWithCodeSix) {
+  korvex::test::ScopedRegistryRoot registry;
+  KorvexHost_SimReset();
+  KorvexHost_SimSetFastPace(1);
+  korvex::CKorvex camera;
+  ASSERT_EQ(camera.Initialize(nullptr), 1);
+  ASSERT_EQ(camera.SetPreviewWindow(nullptr, 0, 0, 0, 0), 1);
+  const size_t threads = korvex::test::ThreadCount();
+  // A run that is already active makes the device refuse a second start.
+  ASSERT_EQ(camera.Device()->StartStreaming(), 0);
+  EXPECT_EQ(camera.StartPreview(), 0);
+  EXPECT_EQ(camera.GetLastError(), static_cast<uint32_t>(KORVEX_ERR_REFUSED));
+  EXPECT_EQ(camera.GetLastError(), 0u);
+  EXPECT_EQ(camera.State(), korvex::kIdle);
+  EXPECT_EQ(camera.Device()->StopStreaming(), 0);
+  EXPECT_EQ(korvex::test::ThreadCount(), threads) << "the worker was stopped";
+  EXPECT_EQ(camera.StartPreview(), 1);
+  EXPECT_EQ(camera.State(), korvex::kPreviewing);
+  EXPECT_EQ(camera.StopPreview(), 1);
+  KorvexHost_SimReset();
+}

@@ -51,8 +51,13 @@ TEST_F(ConfigFile, RecordsReplaceTheListAndTrailingBytesAreIgnored) {
   EXPECT_EQ(camera_.ConfigList(), (Entries{{5, -1}, {7, 8}})) << "a failed load keeps the list";
   EXPECT_EQ(camera_.GetLastError(), 0u) << "a missing file raises nothing";
   EXPECT_EQ(camera_.LoadConfigFile(Write({1, 2, 3}).c_str()), 1);
-  EXPECT_TRUE(camera_.ConfigList().empty());
+  EXPECT_TRUE(camera_.ConfigList().empty()) << "fewer than 8 bytes hold no record";
+
+  // An empty file empties a list that held entries.
+  ASSERT_EQ(camera_.LoadConfigFile(Write(Words({11, 12})).c_str()), 1);
+  ASSERT_EQ(camera_.ConfigList(), (Entries{{11, 12}}));
   EXPECT_EQ(camera_.LoadConfigFile(Write({}).c_str()), 1);
+  EXPECT_TRUE(camera_.ConfigList().empty());
 }
 
 TEST_F(ConfigFile, WideNamesAreConvertedOrRefusedWithCodeTwelve) {

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -295,6 +296,60 @@ TEST_F(PreviewWindow, AWindowOrContextThatCannotBeHadFailsTheStartWithCodeFour) 
   KorvexHost_SetWindowFaults(0);
   EXPECT_EQ(Korvex_Close(handle_), 1);
   EXPECT_EQ(CountPreviewWindows(), before);
+}
+
+// Writes a capture-size preset under the settings key.
+void WritePreset(int n, int th, int tv, int eh, int ev, int ehs, int evs, int buf) {
+  char name[16];
+  std::snprintf(name, sizeof name, "\\Size_%02d", n);
+  const std::string key = korvex::test::kRoot + name;
+  const std::pair<const char*, int> values[] = {{"TH", th},   {"TV", tv},   {"EH", eh}, {"EV", ev},
+                                                {"EHS", ehs}, {"EVS", evs}, {"Buf", buf}};
+  for (const auto& [value, number] : values)
+    korvex::test::WriteDword(key, value, static_cast<uint32_t>(number));
+}
+
+std::vector<int> CaptureWindow(KORVEX_HANDLE handle) {
+  std::vector<int> v(6, -1);
+  EXPECT_EQ(Korvex_GetCaptureWindowEx(handle, &v[0], &v[1], &v[2], &v[3], &v[4], &v[5]), 1);
+  return v;  // TH, EHS, EH, TV, EVS, EV
+}
+
+TEST_F(PreviewWindow, SetCaptureWindowTakesTheFirstStoredPresetOfThatSize) {
+  korvex::test::ScopedRegistryRoot registry;  // no settings key yet
+  const std::vector<int> initial = CaptureWindow(handle_);
+  EXPECT_EQ(Korvex_SetCaptureWindow(handle_, 640, 480), 0);
+  EXPECT_EQ(Korvex_GetLastError(handle_), static_cast<uint32_t>(KORVEX_ERR_WINDOW));
+  EXPECT_EQ(CaptureWindow(handle_), initial);
+
+  WritePreset(0, 2560, 2560, 1280, 960, 0, 0, 4);
+  WritePreset(1, 1000, 900, 640, 480, 16, 8, 2);
+  WritePreset(2, 2560, 2560, 640, 480, 32, 32, 2);  // the same size again: never chosen
+  WritePreset(3, 2560, 2560, 2000, 480, 600, 0, 2);  // 600 + 2000 is wider than the sensor
+  WritePreset(5, 2560, 2560, 320, 240, 0, 0, 2);     // after the gap at 4: never read
+  EXPECT_EQ(Korvex_SetCaptureWindow(handle_, 640, 481), 0);
+  EXPECT_EQ(Korvex_GetLastError(handle_), static_cast<uint32_t>(KORVEX_ERR_WINDOW));
+  EXPECT_EQ(Korvex_SetCaptureWindow(handle_, 320, 240), 0);
+  EXPECT_EQ(Korvex_GetLastError(handle_), static_cast<uint32_t>(KORVEX_ERR_WINDOW));
+  EXPECT_EQ(CaptureWindow(handle_), initial);
+
+  EXPECT_EQ(Korvex_SetCaptureWindow(handle_, 640, 480), 1);
+  EXPECT_EQ(Korvex_GetLastError(handle_), 0u);
+  EXPECT_EQ(CaptureWindow(handle_), (std::vector<int>{1000, 16, 640, 900, 8, 480}));
+  EXPECT_EQ(Korvex_Width(handle_), 640);
+  EXPECT_EQ(Korvex_Height(handle_), 480);
+  // The next acquisition uses it: a gray image of 640 x 480 fits exactly.
+  ASSERT_EQ(Korvex_SetPreviewWindow(handle_, nullptr, 0, 0, 0, 0), 1);
+  ASSERT_EQ(Korvex_SetColorMode(handle_, 8), 1);
+  std::vector<uint8_t> image(640u * 480u);
+  EXPECT_EQ(Korvex_SnapShot(handle_, image.data(), static_cast<int>(image.size()), 1), 1);
+
+  // A preset that fails the geometry check is taken, reported with code 7
+  // and replaced by the whole sensor; the call still succeeds.
+  EXPECT_EQ(Korvex_SetCaptureWindow(handle_, 2000, 480), 1);
+  EXPECT_EQ(Korvex_GetLastError(handle_), static_cast<uint32_t>(KORVEX_ERR_GEOMETRY));
+  EXPECT_EQ(Korvex_GetLastError(handle_), 0u);
+  EXPECT_EQ(CaptureWindow(handle_), (std::vector<int>{2560, 0, 2560, 2560, 0, 2560}));
 }
 
 }  // namespace

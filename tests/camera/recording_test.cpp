@@ -96,6 +96,25 @@ class Recording : public ::testing::Test {
     for (const AviFrameChunk& frame : c.frames) EXPECT_EQ(frame.pixels, expected);
     EXPECT_TRUE(Errors().empty());
   }
+  static uint32_t MillisecondsSince(std::chrono::steady_clock::time_point start) {
+    return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                     std::chrono::steady_clock::now() - start)
+                                     .count()) + 1;
+  }
+  // The header's timing is that of frames x 100,000 / E hundredths of a
+  // frame per second (at least 1) for some recorded time E between the
+  // bounds, in milliseconds: 100,000,000 / rate microseconds per frame and
+  // a stream scale of 1,000,000,000 / rate.
+  static void ExpectTiming(const AviContents& c, uint32_t minMs, uint32_t maxMs) {
+    const uint64_t frames = c.frames.size();
+    bool found = false;
+    for (uint64_t e = minMs; e <= maxMs && !found; ++e) {
+      const uint64_t rate = std::max<uint64_t>(1, frames * 100000 / e);
+      found = c.avih[0] == 100000000 / rate && c.strh[3] == 1000000000 / rate;
+    }
+    EXPECT_TRUE(found) << c.frames.size() << " frames, " << c.avih[0] << " us per frame, scale "
+                       << c.strh[3] << ", recorded for " << minMs << " to " << maxMs << " ms";
+  }
   // Waits until the recording thread has finished the file by itself.
   void AwaitFinished(const std::string& path) {
     AviContents c;
@@ -113,6 +132,7 @@ class Recording : public ::testing::Test {
 TEST_F(Recording, EndsByItselfWithEveryFrameTheOutputImageWhileThePreviewRuns) {
   const std::string path = folder_.File("by-time.avi");
   ASSERT_EQ(Korvex_SetColorMode(handle_, 24), 1);
+  const auto started = std::chrono::steady_clock::now();
   ASSERT_EQ(Korvex_Record(handle_, path.c_str(), 150, 0), 1);
   AwaitFinished(path);
   const std::vector<uint8_t> finished = ReadWholeFile(path);
@@ -127,8 +147,9 @@ TEST_F(Recording, EndsByItselfWithEveryFrameTheOutputImageWhileThePreviewRuns) {
   const std::vector<uint8_t> output = OutputBottomUp(3);
   ASSERT_NE(std::count(output.begin(), output.end(), output[0]), static_cast<long>(output.size()));
   for (const AviFrameChunk& frame : c.frames) EXPECT_EQ(frame.pixels, output);
-  EXPECT_GT(c.avih[0], 0u);
-  EXPECT_EQ(c.strh[3], c.avih[0] * 10 + c.strh[3] % 10);  // both from one measured rate
+  // The recording time runs from the first frame to the first frame after
+  // 150 ms, and lies within the time the test waited.
+  ExpectTiming(c, 151, MillisecondsSince(started));
   EXPECT_TRUE(Errors().empty());
 
   // A new recording may start once the last one is over.
@@ -185,6 +206,44 @@ TEST_F(Recording, BadNamesAndPathsFailWithTheirCodes) {
   EXPECT_EQ(Errors(), std::vector<uint32_t>{12});
   // The failed start closed the preview it had opened: a snapshot is possible.
   EXPECT_EQ(Korvex_SnapShot(handle_, nullptr, 0, 1), 1);
+}
+
+}  // namespace
+}  // namespace korvex::test
+
+namespace korvex::test {
+namespace {
+
+TEST_F(Recording, DurationZeroRecordsExactlyTwoFrames) {
+  // The first frame opens the recording time with no length; the next
+  // frame, at a later tick, is past it and ends the recording.
+  const std::string path = folder_.File("zero.avi");
+  const auto started = std::chrono::steady_clock::now();
+  ASSERT_EQ(Korvex_Record(handle_, path.c_str(), 0, 0), 1);
+  AwaitFinished(path);
+  const uint32_t waited = MillisecondsSince(started);
+  ASSERT_EQ(Korvex_StopPreview(handle_), 1);
+  const AviContents c = Complete(path);
+  EXPECT_EQ(c.frames.size(), 2u);
+  EXPECT_EQ(c.avih[4], 2u);
+  ExpectTiming(c, 1, waited);
+  EXPECT_TRUE(Errors().empty());
+}
+
+TEST_F(Recording, WideNamesThatCannotBeConvertedFailWithCodeTwelve) {
+  const std::string path = folder_.File("x.avi");
+  std::vector<KORVEX_WCHAR> lone(path.begin(), path.end());
+  lone.push_back(0xD800);  // a lone surrogate has no ANSI form
+  lone.push_back(0);
+  EXPECT_EQ(Korvex_RecordW(handle_, lone.data(), 100, 0), 0);
+  std::vector<KORVEX_WCHAR> tooLong(1100, 'a');  // more than the 1024-byte name buffer
+  tooLong.push_back(0);
+  EXPECT_EQ(Korvex_RecordW(handle_, tooLong.data(), 100, 0), 0);
+  EXPECT_EQ(Errors(), (std::vector<uint32_t>{KORVEX_ERR_FILE, KORVEX_ERR_FILE}));
+  // Nothing was started.
+  EXPECT_EQ(Korvex_Capture(handle_), 1) << "the camera is idle";
+  EXPECT_EQ(Korvex_StopPreview(handle_), 1);
+  EXPECT_TRUE(Errors().empty());
 }
 
 }  // namespace

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <random>
@@ -266,10 +268,31 @@ TEST(Pipeline, GrayCalibrationWritesGainsBackAndCountsDown) {
   EXPECT_EQ(refreshes, 3);
 }
 
+// Puts guard bytes after every image of the set and re-points the views.
+constexpr size_t kGuardBytes = 4096;
+constexpr uint8_t kGuardValue = 0xA5;
+void AddGuards(Buffers& buffers) {
+  for (OwnedImage* image : {&buffers.gray8, &buffers.gray16, &buffers.color24, &buffers.color32,
+                            &buffers.color48, &buffers.color64, &buffers.current}) {
+    if (image->bytes.empty()) continue;
+    image->bytes.resize(image->bytes.size() + kGuardBytes, kGuardValue);
+    image->view.pixels = image->bytes.data();
+  }
+}
+bool GuardsIntact(const OwnedImage& image) {
+  if (image.bytes.empty()) return true;
+  for (size_t i = image.bytes.size() - kGuardBytes; i < image.bytes.size(); ++i)
+    if (image.bytes[i] != kGuardValue) return false;
+  return true;
+}
+
 TEST(Pipeline, SmallerBuffersAreNeverWrittenPast) {
-  // The buffers are guarded by the sanitizers; every stage active.
-  for (int mode : {0, 2, 4}) {
+  // Every stage active on images smaller than the picture; guard bytes after
+  // each image must come through untouched, and the output must be written.
+  for (int mode : {0, 1, 2, 3, 4, 5}) {
+    SCOPED_TRACE(mode);
     Buffers buffers(mode, 640, 480);
+    AddGuards(buffers);
     FillRandom(buffers.raw, 11);
     CameraSettings settings;
     NeutralSettings(settings, mode);
@@ -280,7 +303,207 @@ TEST(Pipeline, SmallerBuffersAreNeverWrittenPast) {
     settings.filter.Sharpness = 5;
     settings.filter.Brightness = 12;
     settings.filter.BayerGainAuto = 1;
+    settings.filter.Mode = mode <= 1 ? 1 : 0;
+    settings.filter.GrayCalibrate = 1;
     ProcessFrame(buffers.Views(), settings, nullptr, {});
+    for (const OwnedImage* image : {&buffers.gray8, &buffers.gray16, &buffers.color24,
+                                    &buffers.color32, &buffers.color48, &buffers.color64,
+                                    &buffers.current}) {
+      EXPECT_TRUE(GuardsIntact(*image)) << "written past an image of " << image->view.bits << " bits";
+    }
+    const ImageView out = OutputImage(buffers.Views(), mode);
+    const uint8_t* pixels = out.pixels;
+    const size_t bytes = static_cast<size_t>(out.height) * out.stride;
+    EXPECT_NE(std::count(pixels, pixels + bytes, uint8_t{0}), static_cast<long>(bytes))
+        << "the output image was written";
+  }
+}
+
+// ---- Mosaic stages under mirroring, gray mode 2, and the finishing order.
+// Expectations follow from the documented formulas, worked out here on
+// pictures whose content is known in picture coordinates.
+
+// Writes an 8-bit raw frame whose merged picture has value(row, column):
+// picture row 2n comes from raw row 5 + n, row 2n + 1 from raw row 1019 + n.
+template <class Value>
+void RawFromPicture(OwnedImage& raw, Value value) {
+  for (int p = 0; p < 1920; ++p) {
+    const int rawRow = p % 2 == 0 ? 5 + p / 2 : 1019 + p / 2;
+    uint8_t* row = raw.bytes.data() + static_cast<size_t>(rawRow) * raw.view.stride;
+    for (int c = 0; c < 2560; ++c) row[c] = value(p, c);
+  }
+}
+
+enum Site { kGreen, kBlue, kRed };
+// Colour of a picture site under a Bayer mode: with mode 0, green on
+// (even, even) and (odd, odd), blue on (even row, odd column), red on
+// (odd row, even column); bit 0 flips the row parity, bit 1 the column's.
+Site SiteOf(int bayerMode, int row, int column) {
+  const int r = (row & 1) ^ (bayerMode & 1), c = (column & 1) ^ ((bayerMode >> 1) & 1);
+  return r == c ? kGreen : r == 0 ? kBlue : kRed;
+}
+
+constexpr uint8_t kGreenValue = 180, kBlueValue = 40, kRedValue = 90;
+
+TEST(Pipeline, MirrorFlagsReachDemosaicWhiteBalanceAndGrayGainThroughTheAdjustedBayerMode) {
+  // The picture's colours sit on its own sites; mirroring moves them in
+  // memory, and the adjusted Bayer mode must follow so that every stage
+  // still finds them.
+  for (int bayer : {0, 3}) {
+    for (int mirror = 0; mirror < 4; ++mirror) {
+      const int mirrorV = mirror & 1, mirrorH = mirror >> 1;
+      SCOPED_TRACE(::testing::Message() << "Bayer " << bayer << " V " << mirrorV << " H " << mirrorH);
+      Buffers colour(2);
+      RawFromPicture(colour.raw, [&](int p, int c) {
+        const Site site = SiteOf(bayer, p, c);
+        return site == kGreen ? kGreenValue : site == kBlue ? kBlueValue : kRedValue;
+      });
+      CameraSettings settings;
+      NeutralSettings(settings, 2);
+      settings.filter.BayerMode = bayer;
+      settings.analog.V_Mirror = mirrorV;
+      settings.analog.H_Mirror = mirrorH;
+
+      // Demosaic at unity gains: every pixel, border included, has the
+      // three colours of its cell.
+      ProcessFrame(colour.Views(), settings, nullptr, {});
+      const uint8_t unity[3] = {kBlueValue, kGreenValue, kRedValue};
+      size_t wrong = 0;
+      for (int y = 0; y < 1920; ++y) {
+        const uint8_t* row = colour.color24.bytes.data() + static_cast<size_t>(y) * colour.color24.view.stride;
+        for (int x = 0; x < 2560; ++x) wrong += std::memcmp(row + 3 * x, unity, 3) != 0;
+      }
+      EXPECT_EQ(wrong, 0u) << "pixels with another colour";
+
+      // White balance: blue 100 x 180 / 40 = 450, capped at 400; red 200.
+      settings.filter.BayerGainAuto = 1;
+      ProcessFrame(colour.Views(), settings, nullptr, {});
+      EXPECT_EQ(settings.filter.B_Gain, 400);
+      EXPECT_EQ(settings.filter.G_Gain, 100);
+      EXPECT_EQ(settings.filter.R_Gain, 200);
+      // Red: 16 x 90 x trunc(200 x 1.28) >> 11 = 180; blue: 16 x 40 x 512 >> 11 = 160.
+      const uint8_t balanced[3] = {160, kGreenValue, 180};
+      EXPECT_EQ(std::memcmp(colour.color24.bytes.data() + 3 * 1000, balanced, 3), 0);
+      EXPECT_EQ(std::memcmp(colour.color24.bytes.data() + 700 * colour.color24.view.stride + 3 * 2559, balanced, 3), 0);
+
+      // Gray gain and offset: each site class has its own gain, by the
+      // picture's own rows and columns.
+      Buffers gray(0);
+      auto value = [](int p, int c) { return static_cast<uint8_t>(20 + (p * 3 + c * 5) % 97); };
+      RawFromPicture(gray.raw, value);
+      CameraSettings g;
+      NeutralSettings(g, 0);
+      g.filter.BayerMode = bayer;
+      g.analog.V_Mirror = mirrorV;
+      g.analog.H_Mirror = mirrorH;
+      g.filter.Mode = 1;
+      g.filter.GainR1 = 256;  // (even row, odd column)
+      g.filter.GainG1 = 128;  // (even, even)
+      g.filter.GainG2 = 64;   // (odd, odd)
+      g.filter.GainB1 = 192;  // (odd row, even column)
+      ProcessFrame(gray.Views(), g, nullptr, {});
+      wrong = 0;
+      for (int y = 0; y < 1920; ++y) {
+        const int p = mirrorV ? 1919 - y : y;
+        const uint8_t* row = gray.gray8.bytes.data() + static_cast<size_t>(y) * gray.gray8.view.stride;
+        for (int x = 0; x < 2560; ++x) {
+          const int c = mirrorH ? 2559 - x : x;
+          const int r = (p & 1) ^ (bayer & 1), k = (c & 1) ^ ((bayer >> 1) & 1);
+          const int gain = r == 0 ? (k == 1 ? 256 : 128) : (k == 1 ? 64 : 192);
+          wrong += row[x] != value(p, c) * gain / 128;
+        }
+      }
+      EXPECT_EQ(wrong, 0u) << "samples with another gain";
+    }
+  }
+}
+
+TEST(Pipeline, GrayModeTwoInColourModeZeroGivesTheWeightedGrayOfTheColours) {
+  Buffers buffers(0);
+  RawFromPicture(buffers.raw, [](int p, int c) {
+    const Site site = SiteOf(1, p, c);
+    return static_cast<uint8_t>(site == kGreen ? 100 : site == kBlue ? 50 : 150);
+  });
+  CameraSettings settings;
+  NeutralSettings(settings, 0);  // Bayer mode 1
+  settings.filter.Mode = 2;
+  ProcessFrame(buffers.Views(), settings, nullptr, {});
+  // (150 x 30 + 100 x 59 + 50 x 11) / 100 = 109 everywhere.
+  EXPECT_EQ(std::count(buffers.gray8.bytes.begin(), buffers.gray8.bytes.end(), uint8_t{109}),
+            static_cast<long>(buffers.gray8.bytes.size()));
+}
+
+// The finishing stages by their documented formulas, 8-bit.
+int GammaOf(int i, int g) {
+  const double e = g > 100 ? (g - 100) / 10.0 + 1 : g / 100.0;
+  return static_cast<int>(std::pow(i / 255.0, e) * 255);
+}
+int ContrastOf(int i, int k) {
+  if (i < k) return 0;
+  if (i > 255 - k) return 255;
+  return static_cast<int>(256.0 / (256 - 2 * k) * (i - k));
+}
+int BrightnessOf(int i, int b) {
+  const float f = b > 0 ? static_cast<float>(1 + b * 0.0392156862745098)
+                        : static_cast<float>(1 - -b * 0.00392156862745098);
+  return std::clamp(static_cast<int>(static_cast<float>(i) * f), 0, 255);
+}
+
+constexpr int kGamma = 70, kContrast = 30, kSharpness = 20, kBrightness = -60;
+
+TEST(Pipeline, FinishingStagesRunHueGammaContrastSharpnessBrightnessInThatOrder) {
+  // Gray: a picture that varies along its rows only, so the sharpness
+  // stage's 4 x 4 blur is four times the sum of four columns. With these
+  // settings every other order of the four stages gives another picture.
+  auto column = [](int c) { return (c * 37) % 200 + 30; };
+  Buffers gray(0);
+  RawFromPicture(gray.raw, [&](int, int c) { return static_cast<uint8_t>(column(c)); });
+  CameraSettings settings;
+  NeutralSettings(settings, 0);
+  settings.filter.Gamma = kGamma;
+  settings.filter.Contrast = kContrast;
+  settings.filter.Sharpness = kSharpness;
+  settings.filter.Brightness = kBrightness;
+  ProcessFrame(gray.Views(), settings, nullptr, {});
+  std::vector<int> before(2560), edge(2560), inner(2560);
+  for (int c = 0; c < 2560; ++c) before[c] = ContrastOf(GammaOf(column(c), kGamma), kContrast);
+  for (int c = 0; c < 2560; ++c) {
+    edge[c] = BrightnessOf(before[c], kBrightness);  // the two-pixel frame is not sharpened
+    int sharp = before[c];
+    if (c >= 2 && c <= 2557) {
+      const int blur = (4 * (before[c - 2] + before[c - 1] + before[c] + before[c + 1])) >> 4;
+      sharp = std::clamp(before[c] + (before[c] - blur) * kSharpness / 10, 0, 255);
+    }
+    inner[c] = BrightnessOf(sharp, kBrightness);
+  }
+  for (int y : {0, 1, 2, 960, 1917, 1918, 1919}) {
+    const uint8_t* row = gray.gray8.bytes.data() + static_cast<size_t>(y) * gray.gray8.view.stride;
+    const bool frameRow = y < 2 || y > 1917;
+    int wrong = 0;
+    for (int c = 0; c < 2560; ++c) wrong += row[c] != (frameRow ? edge[c] : inner[c]);
+    EXPECT_EQ(wrong, 0) << "row " << y;
+  }
+
+  // Colour: saturation -255 turns the demosaiced (50, 100, 150) into the
+  // gray (100, 100, 100) before gamma, contrast and brightness act on it.
+  Buffers colour(2);
+  RawFromPicture(colour.raw, [](int p, int c) {
+    const Site site = SiteOf(1, p, c);
+    return static_cast<uint8_t>(site == kGreen ? 100 : site == kBlue ? 50 : 150);
+  });
+  CameraSettings c;
+  NeutralSettings(c, 2);
+  c.filter.Saturation = -255;
+  c.filter.Gamma = kGamma;
+  c.filter.Contrast = kContrast;
+  c.filter.Brightness = kBrightness;
+  ProcessFrame(colour.Views(), c, nullptr, {});
+  const uint8_t v = static_cast<uint8_t>(
+      BrightnessOf(ContrastOf(GammaOf(100, kGamma), kContrast), kBrightness));
+  for (size_t offset : {size_t{0}, size_t{3 * 1280 + 960 * 7680}, colour.color24.bytes.size() - 3}) {
+    EXPECT_EQ(colour.color24.bytes[offset], v) << offset;
+    EXPECT_EQ(colour.color24.bytes[offset + 1], v) << offset;
+    EXPECT_EQ(colour.color24.bytes[offset + 2], v) << offset;
   }
 }
 

@@ -15,6 +15,14 @@ constexpr uint32_t kIndexEntrySize = 16;
 
 }  // namespace
 
+uint32_t MeasuredRate(uint32_t frames, uint32_t elapsedMs) {
+  if (frames == 0) return kNominalRate * 100;
+  if (elapsedMs == 0) elapsedMs = 1;
+  const uint64_t rate = static_cast<uint64_t>(frames) * 100'000u / elapsedMs;
+  if (rate == 0) return 1;
+  return rate > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(rate);
+}
+
 CAviRecorder::~CAviRecorder() { ResetRecorder(); }
 
 void CAviRecorder::SetFrameFormat(int32_t width, int32_t height, uint16_t bitCount) {

@@ -33,6 +33,11 @@ struct IndexEntry {
   uint32_t size;
 };
 
+// Frames per second in hundredths for `frames` frames over `elapsedMs`
+// milliseconds, as FinishAviFile takes it: frames x 100,000 / elapsed,
+// truncated; never 0, and the nominal rate for a file without frames.
+uint32_t MeasuredRate(uint32_t frames, uint32_t elapsedMs);
+
 class CAviRecorder {
  public:
   CAviRecorder() = default;

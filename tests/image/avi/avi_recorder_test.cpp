@@ -78,6 +78,41 @@ TEST(AviRecorder, WritesTheHeadersFramesAndIndexAndPatchesTheCounts) {
   EXPECT_EQ(c.index[0].offset, 4u);
 }
 
+TEST(AviRecorder, TimingComesFromTheFrameCountAndTheRecordedTime) {
+  using image::avi::MeasuredRate;
+  // Frames x 100,000 / milliseconds, in hundredths of a frame per second.
+  EXPECT_EQ(MeasuredRate(300, 10000), 3000u);
+  EXPECT_EQ(MeasuredRate(7, 1000), 700u);
+  EXPECT_EQ(MeasuredRate(2, 3), 66666u);
+  EXPECT_EQ(MeasuredRate(1, 100001), 1u) << "below one frame per 100 s counts as 1";
+
+  // 300 frames in 10 s: 30 frames per second, 33,333 microseconds per
+  // frame and a stream scale of 333,333 for the rate of 10,000,000.
+  TempFolder folder;
+  const std::string path = folder.File("thirty.avi");
+  CAviRecorder recorder;
+  recorder.SetFrameFormat(4, 2, 24);
+  ASSERT_EQ(recorder.BeginAviFile(path.c_str()), 1);
+  const std::vector<uint8_t> frame = Frame(24, 9);
+  for (int i = 0; i < 300; ++i) ASSERT_TRUE(recorder.AppendAviFrame(frame.data()));
+  recorder.FinishAviFile(MeasuredRate(300, 10000));
+  AviContents c = ParseFile(path);
+  EXPECT_EQ(c.avih[0], 33333u);
+  EXPECT_EQ(c.strh[3], 333333u);
+  EXPECT_EQ(c.strh[4], 10000000u);
+  EXPECT_EQ(c.avih[4], 300u);
+  EXPECT_EQ(c.strh[6], 300u);
+  EXPECT_EQ(c.frames.size(), 300u);
+
+  // A rate of 0 is taken as 1 hundredth: the divisions stay defined.
+  ASSERT_EQ(recorder.BeginAviFile(path.c_str()), 1);
+  ASSERT_TRUE(recorder.AppendAviFrame(frame.data()));
+  recorder.FinishAviFile(0);
+  c = ParseFile(path);
+  EXPECT_EQ(c.avih[0], 100000000u);
+  EXPECT_EQ(c.strh[3], 1000000000u);
+}
+
 TEST(AviRecorder, RowsKeepTheirFourBytePadding) {
   TempFolder folder;
   const std::string path = folder.File("odd.avi");
