@@ -53,11 +53,12 @@ add_library(korvex_core STATIC $<TARGET_OBJECTS:korvex_core_obj>)
 target_include_directories(korvex_core PUBLIC ${CMAKE_SOURCE_DIR}/include ${CMAKE_SOURCE_DIR}/src)
 target_link_libraries(korvex_core PUBLIC ${KORVEX_IMAGE_FILE_LIBS} ${KORVEX_WIN32_LIBS})
 
-# Resources of the DLL: the version information, and the files generated at
-# build time into ${KORVEX_GENERATED_RESOURCES} (the dialog templates), each
-# listed in KORVEX_GENERATED_RC.
+# Resources of the DLL: the version information, and resource scripts
+# generated at build time into ${KORVEX_GENERATED_RESOURCES} (the dialog
+# templates): each generating rule appends its output .rc to
+# KORVEX_GENERATED_RC before the library below is defined.
 set(KORVEX_GENERATED_RESOURCES ${CMAKE_BINARY_DIR}/resources)
-set(KORVEX_GENERATED_RC "" CACHE INTERNAL "Generated resource scripts of the DLL")
+set(KORVEX_GENERATED_RC "")
 
 add_library(KorvexSdk_740K3_XLN SHARED
   $<TARGET_OBJECTS:korvex_core_obj>
