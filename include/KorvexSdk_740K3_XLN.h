@@ -32,8 +32,10 @@
 #include <stdint.h>
 
 #if defined(_WIN32)
-#include <windows.h>
-typedef HWND KORVEX_HWND;
+/* The window handle of <windows.h> (HWND), declared without that header so
+ * that including this one defines none of its macros. */
+struct HWND__;
+typedef struct HWND__* KORVEX_HWND;
 typedef wchar_t KORVEX_WCHAR;
 #define KORVEX_CALL __stdcall
 #if defined(KORVEX_SDK_BUILDING)

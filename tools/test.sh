@@ -2,7 +2,8 @@
 # Builds and runs the whole test suite three times: a normal release build,
 # one under AddressSanitizer + UndefinedBehaviorSanitizer and one under
 # ThreadSanitizer; then runs the fuzz targets (tools/fuzz.sh). Fails on the
-# first failure.
+# first failure. The Windows DLL is built and tested under Wine by
+# tools/build-windows.sh and tools/windows/run-tests.sh.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/tools/setup.sh"
@@ -39,4 +40,5 @@ run_suite asan "" "${sanitized[@]}" -DKORVEX_SANITIZE=address,undefined
 run_suite tsan "$threaded" "${sanitized[@]}" -DKORVEX_SANITIZE=thread
 # The fuzz targets, a fixed short time each.
 "$root/tools/fuzz.sh" 30
+
 echo "all suites passed"

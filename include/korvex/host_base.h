@@ -5,7 +5,9 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#if defined(KORVEX_HOST_BUILDING)
+#if defined(_WIN32) && defined(KORVEX_HOST_BUILDING)
+#define KORVEX_HOST_API __declspec(dllexport)
+#elif defined(KORVEX_HOST_BUILDING)
 #define KORVEX_HOST_API __attribute__((visibility("default")))
 #else
 #define KORVEX_HOST_API

@@ -1,7 +1,8 @@
 /* korvex/host_sim.h - control of the simulated cameras behind the driver.
  *
- * Up to 32 cameras, one per device index 0 to 31; after start-up (and after
- * KorvexHost_SimReset) one camera is plugged in at index 0. A camera serves
+ * Up to 32 cameras, one per device index 0 to 31; after start-up one camera
+ * is plugged in at index 0, or as many as KORVEX_SIMULATED_CAMERAS says
+ * (1 to 32) at indices 0 upward; after KorvexHost_SimReset one at index 0. A camera serves
  * the command pipe 0, replies on pipe 1 and frames on pipe 2 as the real
  * firmware does, paced by its exposure and pixel clock unless the fast pace
  * is selected. Programs may feed their own raw frames, inject faults, give

@@ -12,11 +12,11 @@ void CErrorReport::Record(uint32_t code) {
 void CErrorReport::ReportError(uint32_t code) {
   Record(code);
   platform::WindowHandle window = NotifyWindow();
-  if (window != nullptr) platform::PostMessage(window, kMessageError, 0, static_cast<intptr_t>(code));
+  if (window != nullptr) platform::PostWindowMessage(window, kMessageError, 0, static_cast<intptr_t>(code));
 }
 
 void CErrorReport::NotifyError(uint32_t code) const {
-  platform::PostMessage(NotifyWindow(), kMessageError, 0, static_cast<intptr_t>(code));
+  platform::PostWindowMessage(NotifyWindow(), kMessageError, 0, static_cast<intptr_t>(code));
 }
 
 uint32_t CErrorReport::TakeLast() {

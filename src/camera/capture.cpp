@@ -359,7 +359,7 @@ bool CKorvex::CopyImage(CDibImage& image, int rowOrder, void* buffer, int size) 
 void CKorvex::PostFrameError(uint32_t code) {
   std::lock_guard<platform::CriticalSection> guard(frameLock_);
   if (frameWindow_ != nullptr)
-    platform::PostMessage(frameWindow_, kMessageFrame, 0, static_cast<intptr_t>(code));
+    platform::PostWindowMessage(frameWindow_, kMessageFrame, 0, static_cast<intptr_t>(code));
 }
 
 void CKorvex::FillFrameInfo(int32_t frameRate) {
@@ -422,7 +422,7 @@ void CKorvex::PreviewWorker() {
     const platform::WindowHandle window = frameWindow_;
     const uintptr_t info = reinterpret_cast<uintptr_t>(&frameInfo_);
     frame.unlock();
-    if (window != nullptr) platform::PostMessage(window, kMessageFrame, info, 0);
+    if (window != nullptr) platform::PostWindowMessage(window, kMessageFrame, info, 0);
     DeliverDialogNotices(true);
   }
 }
@@ -456,7 +456,7 @@ void CKorvex::TriggerWorker() {
       continue;
     }
     if (frameWindow_ != nullptr)
-      platform::PostMessage(frameWindow_, kMessageFrame, reinterpret_cast<uintptr_t>(&frameInfo_), 0);
+      platform::PostWindowMessage(frameWindow_, kMessageFrame, reinterpret_cast<uintptr_t>(&frameInfo_), 0);
     DrawFrame();
     frame.unlock();
     DeliverDialogNotices(true);

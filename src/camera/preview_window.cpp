@@ -59,7 +59,7 @@ bool CKorvex::CreateDisplayWindow() {
   windowClass.arrowCursor = true;
   windowClass.blackBackground = true;
   windowClass.name = name;
-  if (!platform::RegisterClass(windowClass)) return false;
+  if (!platform::RegisterWindowClass(windowClass)) return false;
   {
     std::lock_guard<platform::CriticalSection> guard(frameLock_);
     std::snprintf(className_, sizeof className_, "%s", name);
@@ -67,7 +67,7 @@ bool CKorvex::CreateDisplayWindow() {
 
   platform::WindowHandle window = nullptr;
   if (previewParent_ != nullptr) {
-    window = platform::CreateWindow(0, name, "ActiveMovie Window", kChildStyle, previewRect_[0],
+    window = platform::CreateWindowOfClass(0, name, "ActiveMovie Window", kChildStyle, previewRect_[0],
                                     previewRect_[1], previewRect_[2], previewRect_[3],
                                     previewParent_, kChildId, module);
   } else {
@@ -81,7 +81,7 @@ bool CKorvex::CreateDisplayWindow() {
     int y = (platform::ScreenHeight() - height) / 2;
     if (x < 0) x = 0;
     if (y < 0) y = 0;
-    window = platform::CreateWindow(0, name, "Active Window", kTopLevelStyle, x, y, width, height,
+    window = platform::CreateWindowOfClass(0, name, "Active Window", kTopLevelStyle, x, y, width, height,
                                     nullptr, 0, module);
   }
   if (window == nullptr) return false;
@@ -105,7 +105,7 @@ void CKorvex::DestroyDisplayWindow() {
   displayDc_ = nullptr;
   if (displayWindow_ != nullptr) platform::DestroyWindow(displayWindow_);
   displayWindow_ = nullptr;
-  if (className_[0] != '\0') platform::UnregisterClass(className_, platform::ExecutableModule());
+  if (className_[0] != '\0') platform::UnregisterWindowClass(className_, platform::ExecutableModule());
   className_[0] = '\0';
 }
 

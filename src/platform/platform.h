@@ -22,7 +22,7 @@ void Sleep(uint32_t milliseconds);
 
 // Posts a window message without waiting. A null window posts to the calling
 // thread's queue. The result of the post is the caller's to ignore.
-bool PostMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
+bool PostWindowMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
 
 // A critical section: recursive, like the operating system's.
 class CriticalSection {

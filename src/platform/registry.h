@@ -27,14 +27,14 @@ inline constexpr uint32_t kKeyRead = 0x20019u;
 inline constexpr uint32_t kKeyAllAccess = 0xF003Fu;
 
 // Opens an existing key below `parent` (RegOpenKeyEx); *result is null on failure.
-long RegOpenKeyEx(RegKey parent, const char* subKey, uint32_t access, RegKey* result);
+long OpenRegistryKey(RegKey parent, const char* subKey, uint32_t access, RegKey* result);
 // Opens or creates a key with an empty class and no options (RegCreateKeyEx).
-long RegCreateKeyEx(RegKey parent, const char* subKey, uint32_t access, RegKey* result);
+long CreateRegistryKey(RegKey parent, const char* subKey, uint32_t access, RegKey* result);
 // Reads a value of any type as stored (RegQueryValueEx): *size is the buffer
 // size on entry and the value's size on return.
-long RegQueryValueEx(RegKey key, const char* name, uint32_t* type, void* data, uint32_t* size);
-long RegSetValueEx(RegKey key, const char* name, uint32_t type, const void* data, uint32_t size);
-long RegCloseKey(RegKey key);
+long QueryRegistryValue(RegKey key, const char* name, uint32_t* type, void* data, uint32_t* size);
+long SetRegistryValue(RegKey key, const char* name, uint32_t type, const void* data, uint32_t size);
+long CloseRegistryKey(RegKey key);
 
 // Closes its key when it goes out of scope.
 class ScopedRegKey {
@@ -51,7 +51,7 @@ class ScopedRegKey {
   }
   explicit operator bool() const { return key_ != nullptr; }
   void Reset() {
-    if (key_ != nullptr) RegCloseKey(key_);
+    if (key_ != nullptr) CloseRegistryKey(key_);
     key_ = nullptr;
   }
 

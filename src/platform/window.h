@@ -40,10 +40,10 @@ struct WindowRect {
   int32_t bottom = 0;
 };
 
-bool RegisterClass(const WindowClass& windowClass);
-bool UnregisterClass(const char* name, ModuleHandle instance);
+bool RegisterWindowClass(const WindowClass& windowClass);
+bool UnregisterWindowClass(const char* name, ModuleHandle instance);
 // CreateWindowExA; `id` is the control id of a child window. Null on failure.
-WindowHandle CreateWindow(uint32_t exStyle, const char* className, const char* title,
+WindowHandle CreateWindowOfClass(uint32_t exStyle, const char* className, const char* title,
                           uint32_t style, int x, int y, int width, int height,
                           WindowHandle parent, uintptr_t id, ModuleHandle instance);
 bool DestroyWindow(WindowHandle window);

@@ -74,11 +74,11 @@ Numbered CameraKey(int number) { return Numbered("Camera_%02d", number); }
 Numbered PresetKey(int number) { return Numbered("Size_%02d", number); }
 
 bool Open(RegKey parent, const char* name, ScopedRegKey& key) {
-  return platform::RegOpenKeyEx(parent, name, platform::kKeyRead, key.out()) == platform::kRegOk;
+  return platform::OpenRegistryKey(parent, name, platform::kKeyRead, key.out()) == platform::kRegOk;
 }
 
 bool Create(RegKey parent, const char* name, ScopedRegKey& key) {
-  return platform::RegCreateKeyEx(parent, name, platform::kKeyAllAccess, key.out()) ==
+  return platform::CreateRegistryKey(parent, name, platform::kKeyAllAccess, key.out()) ==
          platform::kRegOk;
 }
 
@@ -103,7 +103,7 @@ bool CreateGroup(int cameraNumber, const char* group, ScopedRegKey& key) {
 bool ReadDword(RegKey key, const char* name, uint32_t* slot) {
   uint32_t buffer = *slot;
   uint32_t size = sizeof buffer;
-  if (platform::RegQueryValueEx(key, name, nullptr, &buffer, &size) != platform::kRegOk)
+  if (platform::QueryRegistryValue(key, name, nullptr, &buffer, &size) != platform::kRegOk)
     return false;
   *slot = buffer;
   return true;
@@ -121,7 +121,7 @@ void ReadInto(RegKey key, const char* name, int32_t& field) {
 
 bool WriteDword(RegKey key, const char* name, int32_t value) {
   const uint32_t stored = static_cast<uint32_t>(value);
-  return platform::RegSetValueEx(key, name, platform::kRegDword, &stored, sizeof stored) ==
+  return platform::SetRegistryValue(key, name, platform::kRegDword, &stored, sizeof stored) ==
          platform::kRegOk;
 }
 
@@ -273,7 +273,7 @@ int SaveGray(const CameraSettings& settings, int cameraNumber) {
   // and creates it.
   ScopedRegKey root, camera, gray;
   if (!Create(platform::CurrentUserKey(), kSettingsRootKey, root)) return 0;
-  if (platform::RegOpenKeyEx(root.get(), CameraKey(cameraNumber).text, platform::kKeyAllAccess,
+  if (platform::OpenRegistryKey(root.get(), CameraKey(cameraNumber).text, platform::kKeyAllAccess,
                              camera.out()) != platform::kRegOk)
     return 0;
   if (!Create(camera.get(), "Gray", gray)) return 0;

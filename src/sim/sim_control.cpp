@@ -4,6 +4,7 @@
 #include "sim/sim_camera.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 
@@ -33,7 +34,22 @@ struct Simulator {
 
   Simulator() {
     for (int i = 0; i < KORVEX_SIM_MAX_CAMERAS; ++i) roms[i] = DefaultRom(i);
-    cameras[0] = std::make_shared<Camera>(0, roms[0]);
+    const int plugged = CamerasAtStart();
+    for (int i = 0; i < plugged; ++i) cameras[i] = std::make_shared<Camera>(i, roms[i]);
+  }
+
+  // KORVEX_SIMULATED_CAMERAS, a number from 1 to 32, plugs that many cameras
+  // in at indices 0 upward when the simulator starts; otherwise one.
+  static int CamerasAtStart() {
+    const char* text = std::getenv("KORVEX_SIMULATED_CAMERAS");
+    if (text == nullptr || *text == '\0') return 1;
+    int count = 0;
+    for (; *text != '\0'; ++text) {
+      if (*text < '0' || *text > '9') return 1;
+      count = count * 10 + (*text - '0');
+      if (count > KORVEX_SIM_MAX_CAMERAS) return 1;
+    }
+    return count >= 1 ? count : 1;
   }
 };
 

@@ -2,6 +2,7 @@
 // header, the 256-entry colour table for 8-bit images and the pixel rows as
 // the image holds them. The caller hands in an image whose rows are already
 // reversed, so the file's first row is the bottom of the picture.
+#include "platform/file.h"
 #include "image/dib_image.h"
 #include "image/files/image_files.h"
 
@@ -41,7 +42,7 @@ int WriteBmpFile(const CDibImage& image, const char* fileName) {
   PutLe32(fileHeader + 6, 0);
   PutLe32(fileHeader + 10, pixelOffset);
 
-  std::FILE* file = std::fopen(fileName, "wb");
+  std::FILE* file = platform::OpenFileForWriting(fileName);
   if (file == nullptr) return 0;
   // The information header is the platform's packed little-endian layout,
   // which is the file's layout too.

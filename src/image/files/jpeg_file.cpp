@@ -8,6 +8,7 @@
 // the compression routine, which gives up with 0. The jump only leaves
 // libjpeg's own frames and the routine that set it, which holds nothing but
 // plain C data.
+#include "platform/file.h"
 #include "image/dib_image.h"
 #include "image/files/image_files.h"
 
@@ -99,7 +100,7 @@ int WriteJpegFile(const char* fileName, const CDibImage& image, int quality, int
   } catch (const std::bad_alloc&) {
     return 0;
   }
-  std::FILE* file = std::fopen(fileName, "wb");
+  std::FILE* file = platform::OpenFileForWriting(fileName);
   if (file == nullptr) return 0;
   const JpegJob job{file,        image.Bits(), image.Width(),  image.Height(), image.Stride(),
                     components,  quality,      progressive,    scanline.data()};

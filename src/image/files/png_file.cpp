@@ -7,6 +7,7 @@
 // message and jumps back to the routine that started the write. That routine
 // holds only plain C data, so no C++ object is skipped by the jump. All state
 // of a write lives in its own call, so saves may run at the same time.
+#include "platform/file.h"
 #include "image/files/image_files.h"
 
 #include <csetjmp>
@@ -110,7 +111,7 @@ int WritePngFile(const char* fileName, const uint8_t* pixels, int width, int hei
     rows[y] = const_cast<png_bytep>(pixels + y * rowStep);
   }
 
-  std::FILE* file = std::fopen(fileName, "wb");
+  std::FILE* file = platform::OpenFileForWriting(fileName);
   if (file == nullptr) return 0;
   PngErrorFrame frame;
   int result = Compress(PngJob{file, width, height, bits, rows.data()}, &frame);

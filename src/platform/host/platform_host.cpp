@@ -10,7 +10,7 @@ uint32_t TimeGetTime() { return KorvexHost_TimeGetTime(); }
 int Rand() { return KorvexHost_Rand(); }
 void Sleep(uint32_t milliseconds) { KorvexHost_Sleep(milliseconds); }
 
-bool PostMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+bool PostWindowMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
   return KorvexHost_PostMessage(window, message, wParam, lParam) != 0;
 }
 

@@ -14,7 +14,7 @@ KorvexHostDC ToHost(DeviceContext dc) { return reinterpret_cast<KorvexHostDC>(dc
 
 ModuleHandle ExecutableModule() { return KorvexHost_ProcessId(); }
 
-bool RegisterClass(const WindowClass& windowClass) {
+bool RegisterWindowClass(const WindowClass& windowClass) {
   KorvexHostWindowClass c{};
   c.style = windowClass.style;
   c.instance = windowClass.instance;
@@ -24,11 +24,11 @@ bool RegisterClass(const WindowClass& windowClass) {
   return KorvexHost_RegisterClass(&c) != 0;
 }
 
-bool UnregisterClass(const char* name, ModuleHandle instance) {
+bool UnregisterWindowClass(const char* name, ModuleHandle instance) {
   return KorvexHost_UnregisterClass(name, instance) != 0;
 }
 
-WindowHandle CreateWindow(uint32_t exStyle, const char* className, const char* title,
+WindowHandle CreateWindowOfClass(uint32_t exStyle, const char* className, const char* title,
                           uint32_t style, int x, int y, int width, int height,
                           WindowHandle parent, uintptr_t id, ModuleHandle instance) {
   return KorvexHost_CreateWindow(exStyle, className, title, style, x, y, width, height, parent,

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Builds the Windows x64 DLL and its test programs into build/windows/bin:
+# KorvexSdk_740K3_XLN.dll, the simulator companion korvexsim.dll, and the
+# test programs run under Wine by tools/windows/run-tests.sh. Installs the
+# cross compiler and Wine when missing; the image file libraries are built
+# once from Debian's sources and cached in build/windows-deps.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+packages=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 xvfb xauth dpkg-dev
+          nasm cmake ninja-build googletest)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "installing: ${missing[*]}"
+  sudo_cmd=()
+  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+  "${sudo_cmd[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get -o DPkg::Lock::Timeout=600 install \
+    -y -qq "${missing[@]}" >/dev/null
+fi
+
+start=$SECONDS
+deps="$("$root/tools/windows/build-deps.sh")"
+echo "image libraries: $deps ($((SECONDS - start)) s)"
+start=$SECONDS
+dir="$root/build/windows"
+cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+  -DCMAKE_BUILD_TYPE=Release -DKORVEX_WINDOWS_DEPS="$deps" -DKORVEX_BUILD_BENCH=OFF >/dev/null
+ninja -C "$dir" -j"$(nproc)" >/dev/null
+echo "built $dir/bin/KorvexSdk_740K3_XLN.dll ($(stat -c %s "$dir/bin/KorvexSdk_740K3_XLN.dll") bytes) in $((SECONDS - start)) s"
