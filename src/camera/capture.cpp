@@ -57,12 +57,12 @@ bool CKorvex::PrepareAcquisition() {
     return false;
   }
   if (!CheckGeometry()) {
-    errors_.ReportError(7);
+    errors_.ReportError(KORVEX_ERR_GEOMETRY);
     return false;
   }
   const int mode = settings_.video.Color;
   if (mode < 0 || mode > 5) {  // a stored mode this camera does not have
-    errors_.ReportError(5);
+    errors_.ReportError(KORVEX_ERR_MEMORY);
     return false;
   }
   {
@@ -85,7 +85,7 @@ bool CKorvex::PrepareAcquisition() {
     if (ok) ok = images_[kCurrentOutput]->CopyFormat(*OutputImage()) != 0;
     if (ok) ok = images_[kRawFrame]->Create(kRawWidth, kRawHeight, DeepMode(mode) ? 16 : 8) != 0;
     if (!ok) {
-      errors_.ReportError(5);
+      errors_.ReportError(KORVEX_ERR_MEMORY);
       return false;
     }
   }
@@ -154,13 +154,13 @@ int CKorvex::StartPreview() {
   if (!PrepareAcquisition()) return NotPossible();
   if (!StartWorker()) {
     StopPreview();
-    errors_.ReportError(3);
+    errors_.ReportError(KORVEX_ERR_WORKER);
     return 0;
   }
   device_->SetTriggerMode(false);
   if (device_->StartStreaming() != 0) {
     StopPreview();
-    errors_.ReportError(6);
+    errors_.ReportError(KORVEX_ERR_REFUSED);
     return 0;
   }
   state_.store(kPreviewing);
@@ -223,12 +223,12 @@ int CKorvex::StartPreviewWithWindow() {
   std::lock_guard<std::recursive_mutex> control(acquisitionLock_);
   if (!HasDevice()) return NoDevice();
   if (NeedsDisplayWindow() && !CreateDisplayWindow()) {
-    errors_.ReportError(4);
+    errors_.ReportError(KORVEX_ERR_WINDOW);
     return 0;
   }
   if (!StartPreview()) {
     Close();
-    errors_.ReportError(8);
+    errors_.ReportError(KORVEX_ERR_FRAME);
     return 0;
   }
   return 1;
@@ -269,12 +269,12 @@ int CKorvex::TakeSnapShot(void* buffer, int size, int rowOrder) {
   std::unique_lock<platform::CriticalSection> frame(frameLock_);
   bool delivered = device_->CaptureSingleFrame() == 0;
   if (delivered && !TakeSingleFrame()) {
-    PostFrameError(8);
+    PostFrameError(KORVEX_ERR_FRAME);
     delivered = false;
   }
   if (!delivered) {
     if (!keepOpen) device_->CloseCaptureHandle();
-    errors_.ReportError(8);
+    errors_.ReportError(KORVEX_ERR_FRAME);
     return 0;
   }
   ProcessFrame();
@@ -285,7 +285,7 @@ int CKorvex::TakeSnapShot(void* buffer, int size, int rowOrder) {
   frame.unlock();
   if (!keepOpen) device_->CloseCaptureHandle();
   if (!copied) {
-    errors_.ReportError(5);
+    errors_.ReportError(KORVEX_ERR_MEMORY);
     return 0;
   }
   return 1;
@@ -297,11 +297,11 @@ int CKorvex::GetImage(void* buffer, int size, int rowOrder) {
   CDibImage* output = OutputImage();
   if (output == nullptr) return NotPossible();
   if (output->IsEmpty() || buffer == nullptr) {
-    errors_.ReportError(5);
+    errors_.ReportError(KORVEX_ERR_MEMORY);
     return 0;
   }
   if (!CopyImage(*output, rowOrder, buffer, size)) {
-    errors_.ReportError(5);
+    errors_.ReportError(KORVEX_ERR_MEMORY);
     return 0;
   }
   return 1;
@@ -314,7 +314,7 @@ int CKorvex::Trigger(platform::WindowHandle frameWindow, void* buffer, int size,
   if (State() != kIdle) return NotPossible();
   StoreFrameTarget(frameWindow, buffer, size, rowOrder);
   if (NeedsDisplayWindow() && !CreateDisplayWindow()) {
-    errors_.ReportError(4);
+    errors_.ReportError(KORVEX_ERR_WINDOW);
     return 0;
   }
   if (!PrepareAcquisition()) {
@@ -327,7 +327,7 @@ int CKorvex::Trigger(platform::WindowHandle frameWindow, void* buffer, int size,
   device_->SetTriggerMode(true);
   if (!StartWorker()) {
     Close();
-    errors_.ReportError(3);
+    errors_.ReportError(KORVEX_ERR_WORKER);
     return 0;
   }
   return 1;
@@ -342,8 +342,8 @@ bool CKorvex::CopyImage(CDibImage& image, int rowOrder, void* buffer, int size) 
   const size_t rowBytes = static_cast<size_t>(image.Stride());
   const size_t required = rowBytes * static_cast<size_t>(image.Height());
   if (size < 0 || static_cast<size_t>(size) < required) {
-    PostFrameError(5);
-    errors_.ReportError(5);
+    PostFrameError(KORVEX_ERR_MEMORY);
+    errors_.ReportError(KORVEX_ERR_MEMORY);
     return false;
   }
   uint8_t* out = static_cast<uint8_t*>(buffer);
@@ -387,8 +387,8 @@ void CKorvex::PreviewWorker() {
     const int ready = device_->WaitForFrame();
     if (ready == CKVXSdkLib::kStreamEnded) {
       workerRun_.store(0);
-      PostFrameError(13);
-      errors_.ReportError(13);
+      PostFrameError(KORVEX_ERR_STREAM_ENDED);
+      errors_.ReportError(KORVEX_ERR_STREAM_ENDED);
       return;
     }
     if (ready != CKVXSdkLib::kFrameReady) continue;
@@ -396,8 +396,8 @@ void CKorvex::PreviewWorker() {
     std::unique_lock<platform::CriticalSection> frame(frameLock_);
     CDibImage& raw = *images_[kRawFrame];
     if (device_->GetStreamFrame(raw.Bits(), 0, 0, 1) != 0) {
-      PostFrameError(8);
-      errors_.ReportError(8);
+      PostFrameError(KORVEX_ERR_FRAME);
+      errors_.ReportError(KORVEX_ERR_FRAME);
       continue;
     }
     RelayRawFrame(raw);

@@ -32,7 +32,7 @@ int CKorvex::SetCaptureWindow(int width, int height) {
   if (!HasDevice()) return NoDevice();
   SizePreset preset;
   if (!FindRootSizePreset(width, height, &preset)) {
-    errors_.ReportError(4);
+    errors_.ReportError(KORVEX_ERR_WINDOW);
     return 0;
   }
   SizeGroup& s = settings_.size;
@@ -44,7 +44,7 @@ int CKorvex::SetCaptureWindow(int width, int height) {
   s.EVS = preset.EVS;
   s.Buf = preset.Buf;
   if (!CheckGeometry()) {
-    errors_.ReportError(7);
+    errors_.ReportError(KORVEX_ERR_GEOMETRY);
     ResetGeometry();
   }
   // A running acquisition keeps its buffers: the new geometry reaches the
@@ -66,7 +66,7 @@ int CKorvex::SetCaptureWindowEx(int th, int ehs, int eh, int tv, int evs, int ev
   // Rejected values stay stored: the next acquisition then fails with code 7
   // until valid ones are set.
   if (!CheckGeometry()) {
-    errors_.ReportError(7);
+    errors_.ReportError(KORVEX_ERR_GEOMETRY);
     return 0;
   }
   if (State() == kIdle) ApplyWindow();
@@ -101,7 +101,7 @@ int CKorvex::LoadConfigFileW(const KORVEX_WCHAR* fileName) {
   // 1024 bytes; a name that does not convert or does not fit is refused.
   char narrow[1024];
   if (fileName == nullptr || platform::WideToAnsi(fileName, narrow, sizeof narrow) <= 0) {
-    errors_.ReportError(12);
+    errors_.ReportError(KORVEX_ERR_FILE);
     return 0;
   }
   return LoadConfigFile(narrow);

@@ -121,7 +121,7 @@ class CKorvex {
   int SetImageDlg(platform::WindowHandle owner);
 
   // ---- unsupported operations: post code 11 without recording it
-  void NotifyUnsupported() { errors_.NotifyError(11); }
+  void NotifyUnsupported() { errors_.NotifyError(KORVEX_ERR_UNSUPPORTED); }
 
   // ---- state shared with the other parts of the camera
   bool HasDevice() const { return hasDevice_.load(std::memory_order_acquire); }
@@ -152,14 +152,14 @@ class CKorvex {
  private:
   // Fails an operation that needs the device: code 1, result 0.
   int NoDevice() {
-    errors_.ReportError(1);
+    errors_.ReportError(KORVEX_ERR_NOT_POSSIBLE);
     return 0;
   }
   // Refuses an operation that is not possible now (wrong acquisition state,
   // failed preparation, or not part of this build: image files, recording
   // and the dialogs): code 1, result 0.
   int NotPossible() {
-    errors_.ReportError(1);
+    errors_.ReportError(KORVEX_ERR_NOT_POSSIBLE);
     return 0;
   }
 

@@ -112,7 +112,7 @@ int CKorvex::Initialize(platform::WindowHandle notifyWindow) {
   }
   errors_.SetNotifyWindow(notifyWindow);
   if (!device_) {
-    errors_.ReportError(5);
+    errors_.ReportError(KORVEX_ERR_MEMORY);
     return 0;
   }
   hasDevice_.store(true, std::memory_order_release);
@@ -120,7 +120,7 @@ int CKorvex::Initialize(platform::WindowHandle notifyWindow) {
   LoadSize(settings_, deviceNumber_);
   device_->InitializeSensor();
   if (!CheckGeometry()) {
-    errors_.ReportError(7);
+    errors_.ReportError(KORVEX_ERR_GEOMETRY);
     ResetGeometry();
   }
   ApplyWindow();
@@ -141,7 +141,7 @@ int CKorvex::SetDeviceNumber(int number) {
   if (State() != kIdle) return NotPossible();
   SaveSettings();
   if (!device_->IsDevicePresent(number) || device_->SelectDevice(number) != 0) {
-    errors_.ReportError(2);
+    errors_.ReportError(KORVEX_ERR_DEVICE);
     return 0;
   }
   deviceNumber_ = number;  // the loads below read the new camera's keys
@@ -155,7 +155,7 @@ int CKorvex::EnumDevice(char* names) {
   std::lock_guard<std::recursive_mutex> control(acquisitionLock_);
   if (!HasDevice()) return NoDevice();
   if (names == nullptr) {
-    errors_.ReportError(9);
+    errors_.ReportError(KORVEX_ERR_ARGUMENT);
     return 0;
   }
   int found = 0;
@@ -175,7 +175,7 @@ int CKorvex::EnumDeviceW(KORVEX_WCHAR* names) {
   std::lock_guard<std::recursive_mutex> control(acquisitionLock_);
   if (!HasDevice()) return NoDevice();
   if (names == nullptr) {
-    errors_.ReportError(9);
+    errors_.ReportError(KORVEX_ERR_ARGUMENT);
     return 0;
   }
   // Uses the presence table of the last probe.
@@ -200,11 +200,11 @@ bool CKorvex::DeviceNameFor(int number, bool haveBuffer, int size, char (&text)[
   // A name takes 19 bytes (or characters) with its terminator; smaller
   // buffers are refused rather than written past.
   if (size < 19 || number < 0 || number > 31 || !haveBuffer) {
-    errors_.ReportError(9);
+    errors_.ReportError(KORVEX_ERR_ARGUMENT);
     return false;
   }
   if (!device_->IsDevicePresent(number)) {
-    errors_.ReportError(2);
+    errors_.ReportError(KORVEX_ERR_DEVICE);
     return false;
   }
   FormatDeviceName(text, number + 1);
@@ -224,7 +224,7 @@ int CKorvex::GetDeviceNameW(int number, KORVEX_WCHAR* name, int size) {
   char text[32];
   if (!DeviceNameFor(number, name != nullptr, size, text)) return 0;
   if (platform::AnsiToWide(text, name, size) <= 0) {
-    errors_.ReportError(2);
+    errors_.ReportError(KORVEX_ERR_DEVICE);
     return 0;
   }
   return 1;
@@ -233,11 +233,11 @@ int CKorvex::GetDeviceNameW(int number, KORVEX_WCHAR* name, int size) {
 int CKorvex::GetCameraInfo(KORVEX_CAMERA_INFO* info) {
   if (!HasDevice()) return NoDevice();
   if (info == nullptr) {
-    errors_.ReportError(9);
+    errors_.ReportError(KORVEX_ERR_ARGUMENT);
     return 0;
   }
   if (info->size < 36u) {
-    errors_.ReportError(5);
+    errors_.ReportError(KORVEX_ERR_MEMORY);
     return 0;
   }
   info->maxWidth = 2560;

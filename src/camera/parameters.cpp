@@ -85,12 +85,12 @@ Setting& FieldOf(CameraSettings& s, int id) {
 int CKorvex::SetFilterValue(int id, int value) {
   if (!HasDevice()) return NoDevice();
   if (id < 1 || id > 28) {
-    errors_.ReportError(9);
+    errors_.ReportError(KORVEX_ERR_ARGUMENT);
     return 0;
   }
   const Range range = RangeOf(id);
   if (value < range.min || value > range.max) {
-    errors_.ReportError(9);
+    errors_.ReportError(KORVEX_ERR_ARGUMENT);
     return 0;
   }
   FilterGroup& f = settings_.filter;
@@ -125,7 +125,7 @@ int CKorvex::GetFilterValue(int id, int* ok) {
   if (ok) *ok = 1;
   if (id < 1 || id > 28) {
     if (ok) *ok = 0;
-    errors_.ReportError(9);
+    errors_.ReportError(KORVEX_ERR_ARGUMENT);
     return 0;
   }
   const FilterGroup& f = settings_.filter;
@@ -159,7 +159,7 @@ int CKorvex::SetColorMode(int bitsPerPixel) {
     case 48: index = 4; break;
     case 64: index = 5; break;
     default:
-      errors_.ReportError(9);
+      errors_.ReportError(KORVEX_ERR_ARGUMENT);
       return 0;
   }
   settings_.video.Color = index;
@@ -199,7 +199,7 @@ int CKorvex::GetMirrorH() {
 
 int CKorvex::SetMirrorV(int flag) {
   if (!HasDevice()) {
-    errors_.NotifyError(1);
+    errors_.NotifyError(KORVEX_ERR_NOT_POSSIBLE);
     return 0;
   }
   const int32_t on = flag != 0 ? 1 : 0;
@@ -210,7 +210,7 @@ int CKorvex::SetMirrorV(int flag) {
 
 int CKorvex::GetMirrorV() {
   if (!HasDevice()) {
-    errors_.NotifyError(1);
+    errors_.NotifyError(KORVEX_ERR_NOT_POSSIBLE);
     return 0;
   }
   return settings_.analog.V_Mirror;
@@ -218,7 +218,7 @@ int CKorvex::GetMirrorV() {
 
 int CKorvex::SetAutoIris(unsigned int mode) {
   if (mode > 2) {
-    errors_.NotifyError(9);
+    errors_.NotifyError(KORVEX_ERR_ARGUMENT);
     return 0;
   }
   settings_.analog.AutoIris = static_cast<int32_t>(mode);
@@ -232,7 +232,7 @@ int CKorvex::GetAutoIris(int* ok) {
 
 int CKorvex::SetIOPort(int value) {
   if (!HasDevice()) {
-    errors_.NotifyError(1);
+    errors_.NotifyError(KORVEX_ERR_NOT_POSSIBLE);
     return 0;
   }
   return device_->WriteControllerRegister(7, static_cast<uint8_t>(value & 0xFF));
@@ -240,11 +240,11 @@ int CKorvex::SetIOPort(int value) {
 
 int CKorvex::GetIOPort(unsigned char* value) {
   if (!HasDevice()) {
-    errors_.NotifyError(1);
+    errors_.NotifyError(KORVEX_ERR_NOT_POSSIBLE);
     return 0;
   }
   if (value == nullptr) {
-    errors_.NotifyError(9);
+    errors_.NotifyError(KORVEX_ERR_ARGUMENT);
     return 0;
   }
   uint8_t port = 0;
@@ -257,12 +257,12 @@ int CKorvex::GetIOPort(unsigned char* value) {
 }
 
 int CKorvex::SetConfigFilter() {
-  errors_.ReportError(11);
+  errors_.ReportError(KORVEX_ERR_UNSUPPORTED);
   return -1;
 }
 
 int CKorvex::GetConfigFilter() {
-  errors_.ReportError(11);
+  errors_.ReportError(KORVEX_ERR_UNSUPPORTED);
   return -1;
 }
 
@@ -289,7 +289,7 @@ int CKorvex::SetRealExposureTime(int microseconds) {
   // 1014 lines is out of range like every longer one.
   if (lines == 1014) lines = 2028;
   if (lines < 0 || lines > 1014) {
-    errors_.ReportError(9);
+    errors_.ReportError(KORVEX_ERR_ARGUMENT);
     return 0;
   }
   settings_.analog.Exposure = lines;

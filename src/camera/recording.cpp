@@ -41,12 +41,12 @@ int CKorvex::Record(const char* fileName, int milliseconds, int showWindow) {
   // Recording delivers no frame messages or copies.
   StoreFrameTarget(nullptr, nullptr, 0, 0);
   if (showWindow != 0 && NeedsDisplayWindow() && !CreateDisplayWindow()) {
-    errors_.ReportError(4);
+    errors_.ReportError(KORVEX_ERR_WINDOW);
     return 0;
   }
   if (!StartPreview()) {
     Close();
-    errors_.ReportError(12);
+    errors_.ReportError(KORVEX_ERR_FILE);
     return 0;
   }
   {
@@ -61,7 +61,7 @@ int CKorvex::Record(const char* fileName, int milliseconds, int showWindow) {
   }
   if (!recorder_.BeginAviFile(fileName)) {
     Close();
-    errors_.ReportError(12);
+    errors_.ReportError(KORVEX_ERR_FILE);
     return 0;
   }
   recordDuration_ = static_cast<uint32_t>(milliseconds);
@@ -73,7 +73,7 @@ int CKorvex::Record(const char* fileName, int milliseconds, int showWindow) {
     recorderRun_.store(0);
     recorder_.FinishAviFile(kNominalRateHundredths);  // no frames: nothing to report
     Close();
-    errors_.ReportError(3);
+    errors_.ReportError(KORVEX_ERR_WORKER);
     return 0;
   }
   return 1;
@@ -81,12 +81,12 @@ int CKorvex::Record(const char* fileName, int milliseconds, int showWindow) {
 
 int CKorvex::RecordW(const KORVEX_WCHAR* fileName, int milliseconds, int showWindow) {
   if (fileName == nullptr) {
-    errors_.ReportError(9);
+    errors_.ReportError(KORVEX_ERR_ARGUMENT);
     return 0;
   }
   char name[kNameBufferSize];
   if (platform::WideToAnsi(fileName, name, kNameBufferSize) == 0) {
-    errors_.ReportError(12);
+    errors_.ReportError(KORVEX_ERR_FILE);
     return 0;
   }
   return Record(name, milliseconds, showWindow);

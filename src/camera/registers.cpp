@@ -14,7 +14,7 @@ int CKorvex::ReadRegister(int reg, int* ok) {
   int32_t value = 0;
   if (!device_->ReadSensorRegister(static_cast<uint16_t>(reg & 0xFF), value)) {
     if (ok) *ok = 0;
-    errors_.ReportError(6);
+    errors_.ReportError(KORVEX_ERR_REFUSED);
     return 0;
   }
   if (ok) *ok = 1;
@@ -24,7 +24,7 @@ int CKorvex::ReadRegister(int reg, int* ok) {
 int CKorvex::WriteRegister(int reg, int value) {
   if (!HasDevice()) return NoDevice();
   if (!device_->WriteSensorRegister(static_cast<uint16_t>(reg & 0xFF), value)) {
-    errors_.ReportError(6);
+    errors_.ReportError(KORVEX_ERR_REFUSED);
     return 0;
   }
   return 1;
@@ -34,7 +34,7 @@ int CKorvex::ReadSromID(int index, int* ok) {
   uint8_t value = 0;
   if (!HasDevice() || !device_->ReadSromId(index, value)) {
     if (ok) *ok = 0;
-    errors_.NotifyError(1);
+    errors_.NotifyError(KORVEX_ERR_NOT_POSSIBLE);
     return 0;
   }
   if (ok) *ok = 1;
@@ -43,7 +43,7 @@ int CKorvex::ReadSromID(int index, int* ok) {
 
 int CKorvex::WriteSromID(int index, int value) {
   if (!HasDevice() || !device_->WriteSromId(index & 0xFF, value & 0xFF)) {
-    errors_.NotifyError(1);
+    errors_.NotifyError(KORVEX_ERR_NOT_POSSIBLE);
     return 0;
   }
   return 1;
