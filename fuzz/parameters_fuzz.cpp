@@ -10,9 +10,9 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <array>
-#include <climits>
 #include <cmath>
 #include <cstdint>
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -228,9 +228,11 @@ class Session {
         previewing_ = capturing_ = false;
         break;
       case 14: {
-        const size_t bytes = ImageBytes();
-        const int size = input_.ConsumeBool() ? static_cast<int>(bytes)
-                                              : input_.ConsumeIntegralInRange<int>(-1, static_cast<int>(bytes));
+        // A stored geometry can ask for more bytes than an int holds; no
+        // picture of this camera needs more than 64 MiB.
+        const int bytes = static_cast<int>(std::min<size_t>(ImageBytes(), size_t{64} << 20));
+        const int size =
+            input_.ConsumeBool() ? bytes : input_.ConsumeIntegralInRange<int>(-1, bytes);
         std::unique_ptr<uint8_t[]> buffer(new uint8_t[size > 0 ? static_cast<size_t>(size) : 1]);
         Korvex_GetImage(h, buffer.get(), size, input_.ConsumeIntegralInRange<int>(0, 1));
         break;
