@@ -39,7 +39,10 @@ run_target() {
   local dict=()
   [ -f "$root/fuzz/$name.dict" ] && dict=(-dict="$root/fuzz/$name.dict")
   local status=0
-  TMPDIR="$work/tmp" "$dir/bin/fuzz_$name" -max_total_time="$seconds" -timeout=25 \
+  # A fixed seed by default, so that a run of the test command explores the
+  # same inputs each time; KORVEX_FUZZ_SEED=0 lets libFuzzer pick one.
+  TMPDIR="$work/tmp" "$dir/bin/fuzz_$name" -seed="${KORVEX_FUZZ_SEED:-1}" \
+    -max_total_time="$seconds" -timeout=25 \
     -rss_limit_mb=4096 -print_final_stats=1 -artifact_prefix="$findings/$name-" \
     "${dict[@]}" "$work/corpus" "$root/fuzz/corpus/$name" >"$work/log" 2>&1 &
   local pid=$!
