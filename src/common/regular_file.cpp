@@ -1,29 +1,20 @@
 #include "common/regular_file.h"
 
 #include <atomic>
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace korvex {
 
 std::optional<std::vector<uint8_t>> ReadRegularFile(const char* path) {
-  if (path == nullptr) return std::nullopt;
-  // Non-blocking, so a pipe without a writer cannot hold the open.
-  const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
-  struct stat info {};
+  uint64_t size = 0;
+  const platform::FileHandle file = platform::OpenRegularFileForReading(path, &size);
+  if (file == platform::kNoFile) return std::nullopt;
   std::optional<std::vector<uint8_t>> result;
-  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size >= 0) {
-    std::vector<uint8_t> bytes(static_cast<size_t>(info.st_size));
+  if (size <= SIZE_MAX) {
+    std::vector<uint8_t> bytes(static_cast<size_t>(size));
     size_t done = 0;
     bool failed = false;
     while (done < bytes.size()) {
-      const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
-      if (n < 0 && errno == EINTR) continue;
+      const int64_t n = platform::ReadFromFile(file, bytes.data() + done, bytes.size() - done);
       if (n < 0) {
         failed = true;
         break;
@@ -36,46 +27,28 @@ std::optional<std::vector<uint8_t>> ReadRegularFile(const char* path) {
       result = std::move(bytes);
     }
   }
-  ::close(fd);
+  platform::CloseFile(file);
   return result;
 }
 
-int OpenRegularFileForWriting(const char* path) {
-  if (path == nullptr) return -1;
-  const int fd = ::open(path, O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
-  if (fd < 0) return -1;
-  struct stat info {};
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || ::ftruncate(fd, 0) != 0) {
-    ::close(fd);
-    return -1;
-  }
-  const int flags = ::fcntl(fd, F_GETFL);
-  if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-  return fd;
-}
-
-std::string CreateReplacementFile(const char* target, int* fd, std::string* finalName) {
-  *fd = -1;
+std::string CreateReplacementFile(const char* target, platform::FileHandle* file,
+                                  std::string* finalName) {
+  *file = platform::kNoFile;
   if (target == nullptr || target[0] == '\0') return {};
-  std::string name = target;
-  struct stat info {};
-  if (::stat(target, &info) == 0) {
-    if (!S_ISREG(info.st_mode)) return {};
-    // A link is followed: the file it names is the one replaced.
-    char resolved[PATH_MAX];
-    if (::realpath(target, resolved) != nullptr) name = resolved;
-  }
+  if (platform::KindOfFileName(target) == platform::FileNameKind::kOther) return {};
+  const std::string name = platform::ResolvedFileName(target);
   static std::atomic<unsigned> counter{0};
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string temporary = name + ".part-" + std::to_string(::getpid()) + "-" +
-                                  std::to_string(counter.fetch_add(1));
-    const int created = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (created >= 0) {
-      *fd = created;
+    const std::string temporary = name + ".part-" + std::to_string(platform::CurrentProcessId()) +
+                                  "-" + std::to_string(counter.fetch_add(1));
+    bool taken = false;
+    const platform::FileHandle created = platform::CreateNewFile(temporary.c_str(), &taken);
+    if (created != platform::kNoFile) {
+      *file = created;
       *finalName = name;
       return temporary;
     }
-    if (errno != EEXIST) return {};
+    if (!taken) return {};
   }
   return {};
 }

@@ -7,6 +7,7 @@
 #include "korvex/host_sim.h"
 #include "support/file_size_limit.h"
 #include "support/registry_util.h"
+#include "support/special_names.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +15,6 @@
 #include <chrono>
 #include <filesystem>
 #include <string>
-#include <sys/stat.h>
 #include <thread>
 #include <vector>
 
@@ -220,9 +220,9 @@ TEST_F(Recording, ANegativeDurationIsRefusedWithCodeNine) {
 }
 
 TEST_F(Recording, APipeAsTheNameFailsAtOnceWithCodeTwelve) {
-  const std::string fifo = folder_.File("pipe.avi");
-  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  EXPECT_EQ(Korvex_Record(handle_, fifo.c_str(), 100, 0), 0);
+  ScopedPipeName pipe(folder_.Path(), "pipe.avi");
+  ASSERT_TRUE(pipe.Made());
+  EXPECT_EQ(Korvex_Record(handle_, pipe.Name().c_str(), 100, 0), 0);
   EXPECT_EQ(Errors(), std::vector<uint32_t>{KORVEX_ERR_FILE});
 }
 

@@ -38,7 +38,7 @@ target_include_directories(korvex_core_tests PRIVATE ${KORVEX_TESTS}/windows ${K
 target_compile_options(korvex_core_tests PRIVATE -include ${KORVEX_TESTS}/windows/posix_compat.h)
 # Linked with the core itself, not the DLL: the exports are local symbols.
 target_compile_definitions(korvex_core_tests PRIVATE KORVEX_SDK_BUILDING=1 NOMINMAX WIN32_LEAN_AND_MEAN)
-target_link_libraries(korvex_core_tests PRIVATE korvex_core korvexsim gtest gtest_main)
+target_link_libraries(korvex_core_tests PRIVATE korvex_reference korvex_core korvexsim gtest gtest_main)
 
 # The DLL as applications use it (import library, LoadLibraryA).
 add_executable(korvex_dll_tests

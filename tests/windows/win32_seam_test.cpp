@@ -174,23 +174,54 @@ TEST(Win32Gdi, SectionsBlitAndRefuseDeepDepths) {
   EXPECT_EQ(deep, nullptr);
 }
 
+// Every way the library opens a file to write it refuses other opens until
+// it is closed.
 TEST(Win32File, NoOtherOpenWhileTheFileIsWritten) {
   char folder[MAX_PATH] = {};
   ASSERT_GT(::GetTempPathA(MAX_PATH, folder), 0u);
   const std::string path = std::string(folder) + "korvex-seam-exclusive.bin";
-  std::FILE* file = OpenFileForWriting(path.c_str());
-  ASSERT_NE(file, nullptr);
-  HANDLE reader = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, 0, nullptr);
-  EXPECT_EQ(reader, INVALID_HANDLE_VALUE);
-  EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
-  if (reader != INVALID_HANDLE_VALUE) ::CloseHandle(reader);
-  std::fclose(file);
-  reader = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                         nullptr);
-  EXPECT_NE(reader, INVALID_HANDLE_VALUE) << "free again once closed";
-  if (reader != INVALID_HANDLE_VALUE) ::CloseHandle(reader);
   ::DeleteFileA(path.c_str());
+  for (int way = 0; way < 2; ++way) {
+    bool taken = true;
+    const FileHandle file =
+        way == 0 ? OpenRegularFileForWriting(path.c_str()) : CreateNewFile(path.c_str(), &taken);
+    ASSERT_NE(file, kNoFile) << way;
+    for (const DWORD access : {DWORD{GENERIC_READ}, DWORD{GENERIC_WRITE}, DWORD{DELETE}}) {
+      HANDLE other = ::CreateFileA(path.c_str(), access,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, 0, nullptr);
+      EXPECT_EQ(other, INVALID_HANDLE_VALUE) << way << " " << access;
+      EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+      if (other != INVALID_HANDLE_VALUE) ::CloseHandle(other);
+    }
+    EXPECT_TRUE(CloseFile(file));
+    HANDLE reader = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+    EXPECT_NE(reader, INVALID_HANDLE_VALUE) << "free again once closed";
+    if (reader != INVALID_HANDLE_VALUE) ::CloseHandle(reader);
+    if (way == 0) ASSERT_TRUE(::DeleteFileA(path.c_str()));
+  }
+  ::DeleteFileA(path.c_str());
+}
+
+// Devices by their reserved names and the device namespace are no files.
+TEST(Win32File, DevicesAndPipeNamesAreNotFiles) {
+  for (const char* name : {"NUL", "CON", "\\\\.\\pipe\\korvex-none",
+                           "//./pipe/korvex-none", "\\\\.\\COM1", "\\\\?\\GLOBALROOT\\Device\\Null"}) {
+    EXPECT_EQ(KindOfFileName(name), FileNameKind::kOther) << name;
+    EXPECT_EQ(OpenRegularFileForWriting(name), kNoFile) << name;
+    uint64_t size = 0;
+    EXPECT_EQ(OpenRegularFileForReading(name, &size), kNoFile) << name;
+  }
+  char folder[MAX_PATH] = {};
+  ASSERT_GT(::GetTempPathA(MAX_PATH, folder), 0u);
+  EXPECT_EQ(KindOfFileName(folder), FileNameKind::kOther) << "a folder";
+  const std::string longForm = std::string("\\\\?\\") + folder + "korvex-long-form.bin";
+  const FileHandle file = OpenRegularFileForWriting(longForm.c_str());
+  EXPECT_NE(file, kNoFile) << "a drive path in the long form is a file";
+  EXPECT_TRUE(CloseFile(file));
+  EXPECT_EQ(KindOfFileName(longForm.c_str()), FileNameKind::kRegularFile);
+  EXPECT_TRUE(RemoveFile(longForm.c_str()));
 }
 
 TEST(Win32Thread, PriorityIsRaisedToHighest) {

@@ -35,6 +35,9 @@ key="${key//:/+}"
 prefix="$deps/$key"
 if [ -f "$prefix/.complete" ]; then echo "$prefix"; exit 0; fi
 
+phase=$SECONDS
+took() { echo "$1: $((SECONDS - phase)) s" >&2; phase=$SECONDS; }
+
 work="$deps/src"
 rm -rf "$work" "$prefix"
 mkdir -p "$work" "$prefix"
@@ -47,16 +50,20 @@ for s in "${sources[@]}"; do
   [ -n "$fetched" ] || { echo "cannot fetch the source of $s" >&2; exit 1; }
   echo "$s $fetched" | tee -a "$prefix/versions.txt" >&2
 done
-for dsc in *.dsc; do dpkg-source -x --no-check "$dsc" >&2; done
+for dsc in *.dsc; do dpkg-source -x --no-check "$dsc" >/dev/null; done
+took "sources fetched and unpacked"
 
 jobs="$(nproc)"
-cmake_dep() {  # source dir, extra cmake arguments...
-  local dir="$1"; shift
+# Configures a library and builds the ninja target given (only what the
+# DLL links: no programs, tests or documents).
+cmake_dep() {  # source dir, target, extra cmake arguments...
+  local dir="$1" target="$2"; shift 2
   cmake -S "$dir" -B "$dir/_build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
     -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_FIND_ROOT_PATH="$prefix;/usr/$host" \
-    -DCMAKE_CROSSCOMPILING_EMULATOR= -DBUILD_SHARED_LIBS=OFF "$@" >&2
-  ninja -C "$dir/_build" -j"$jobs" install >&2
+    -DCMAKE_CROSSCOMPILING_EMULATOR= -DBUILD_SHARED_LIBS=OFF "$@" >"$dir/build.log" 2>&1 &&
+    ninja -C "$dir/_build" -j"$jobs" "$target" >>"$dir/build.log" 2>&1 ||
+    { cat "$dir/build.log" >&2; return 1; }
 }
 
 # zlib: the library's own sources into one static archive (Debian's source
@@ -70,18 +77,27 @@ done
 wait
 "$host-ar" rcs "$prefix/lib/libz.a" "$z"/_build/*.o
 cp "$z/zlib.h" "$z/zconf.h" "$prefix/include/"
+took "zlib"
 
-cmake_dep "$(ls -d libpng1.6-*/ | head -1)" -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF \
+cmake_dep "$(ls -d libpng1.6-*/ | head -1)" install -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF \
   -DPNG_EXECUTABLES=OFF -DZLIB_ROOT="$prefix" -DZLIB_LIBRARY="$prefix/lib/libz.a" \
   -DZLIB_INCLUDE_DIR="$prefix/include"
-cmake_dep "$(ls -d libjpeg-turbo-*/ | head -1)" -DENABLE_SHARED=OFF -DENABLE_STATIC=ON \
+took "libpng"
+# libjpeg-turbo's install target would build its programs too: the static
+# library and its four headers are copied instead.
+j="$(ls -d libjpeg-turbo-*/ | head -1)"
+cmake_dep "$j" jpeg-static -DENABLE_SHARED=OFF -DENABLE_STATIC=ON \
   -DWITH_TURBOJPEG=OFF -DWITH_SIMD="$(command -v nasm >/dev/null && echo ON || echo OFF)"
-cmake_dep "$(ls -d tiff-*/ | head -1)" -Dtiff-tools=OFF -Dtiff-tests=OFF -Dtiff-contrib=OFF \
+cp "$j/_build/libjpeg.a" "$prefix/lib/"
+cp "$j/jpeglib.h" "$j/jmorecfg.h" "$j/jerror.h" "$j/_build/jconfig.h" "$prefix/include/"
+took "libjpeg-turbo"
+cmake_dep "$(ls -d tiff-*/ | head -1)" install -Dtiff-tools=OFF -Dtiff-tests=OFF -Dtiff-contrib=OFF \
   -Dtiff-docs=OFF -Dcxx=OFF -Djbig=OFF -Dlzma=OFF -Dzstd=OFF -Dwebp=OFF -Dlerc=OFF \
   -Dlibdeflate=OFF -Djpeg=ON -Dzlib=ON -Dpixarlog=ON -Dold-jpeg=OFF \
   -DZLIB_LIBRARY="$prefix/lib/libz.a" -DZLIB_INCLUDE_DIR="$prefix/include" \
   -DJPEG_LIBRARY="$prefix/lib/libjpeg.a" -DJPEG_INCLUDE_DIR="$prefix/include"
 
+took "libtiff"
 rm -rf "$work"
 touch "$prefix/.complete"
 echo "$prefix"

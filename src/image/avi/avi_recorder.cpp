@@ -1,10 +1,6 @@
 #include "image/avi/avi_recorder.h"
 
-#include "common/regular_file.h"
 #include "image/dib_image.h"
-
-#include <cerrno>
-#include <unistd.h>
 
 namespace korvex::image::avi {
 namespace {
@@ -35,8 +31,8 @@ void CAviRecorder::SetFrameFormat(int32_t width, int32_t height, uint16_t bitCou
 }
 
 void CAviRecorder::ResetRecorder() {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
+  if (file_ != platform::kNoFile) platform::CloseFile(file_);
+  file_ = platform::kNoFile;
   position_ = 0;
   writeFailed_ = false;
   index_.clear();
@@ -49,18 +45,10 @@ void CAviRecorder::ResetRecorder() {
 }
 
 bool CAviRecorder::WriteAt(uint64_t position, const void* data, size_t size) {
-  if (fd_ < 0) return false;
-  const uint8_t* bytes = static_cast<const uint8_t*>(data);
-  while (size > 0) {
-    const ssize_t n = ::pwrite(fd_, bytes, size, static_cast<off_t>(position));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      writeFailed_ = true;
-      return false;
-    }
-    bytes += n;
-    size -= static_cast<size_t>(n);
-    position += static_cast<uint64_t>(n);
+  if (file_ == platform::kNoFile) return false;
+  if (!platform::WriteFileAt(file_, position, data, size)) {
+    writeFailed_ = true;
+    return false;
   }
   return true;
 }
@@ -72,7 +60,7 @@ bool CAviRecorder::Write(const void* data, size_t size) {
 }
 
 void CAviRecorder::CutBackTo(uint64_t size) {
-  if (fd_ >= 0 && ::ftruncate(fd_, static_cast<off_t>(size)) != 0) writeFailed_ = true;
+  if (file_ != platform::kNoFile && !platform::TruncateFile(file_, size)) writeFailed_ = true;
   position_ = size;
 }
 
@@ -98,8 +86,8 @@ int CAviRecorder::BeginAviFile(const char* path) {
   if (bytes + kMovieDataOffset + 2 * kChunkHeader + kIndexEntrySize > kMaxFileSize) return 0;
   frameBytes_ = static_cast<uint32_t>(bytes);
 
-  fd_ = OpenRegularFileForWriting(path);
-  if (fd_ < 0) return 0;
+  file_ = platform::OpenRegularFileForWriting(path);
+  if (file_ == platform::kNoFile) return 0;
   FillHeaders(width_, height_, frameBytes_, &main_, &stream_, &format_);
 
   // Every field after the RIFF size counts towards the RIFF byte count.
@@ -141,7 +129,7 @@ int CAviRecorder::BeginAviFile(const char* path) {
 }
 
 bool CAviRecorder::AppendAviFrame(const uint8_t* pixels) {
-  if (fd_ < 0 || pixels == nullptr || writeFailed_) return false;
+  if (file_ == platform::kNoFile || pixels == nullptr || writeFailed_) return false;
   // The file must still hold this chunk, the index with its entry and the
   // index chunk header within sizes of 32 bits.
   const uint64_t after = 8ull + riffBytes_ + kChunkHeader + frameBytes_ + kChunkHeader +
@@ -160,7 +148,7 @@ bool CAviRecorder::AppendAviFrame(const uint8_t* pixels) {
 }
 
 bool CAviRecorder::FinishAviFile(uint32_t rate) {
-  if (fd_ < 0) return false;
+  if (file_ == platform::kNoFile) return false;
   if (rate == 0) rate = 1;
   const uint32_t count = static_cast<uint32_t>(index_.size());
   // After the last whole chunk, whatever a failed write left behind.
@@ -190,8 +178,8 @@ bool CAviRecorder::FinishAviFile(uint32_t rate) {
   ok = PatchU32(kStreamLengthOffset, count) && ok;
   ok = PatchU32(kMicroSecPerFrameOffset, 100'000'000u / rate) && ok;
   ok = PatchU32(kStreamScaleOffset, 1'000'000'000u / rate) && ok;
-  if (::close(fd_) != 0) ok = false;
-  fd_ = -1;
+  if (!platform::CloseFile(file_)) ok = false;
+  file_ = platform::kNoFile;
   return ok;
 }
 

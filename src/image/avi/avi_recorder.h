@@ -13,6 +13,7 @@
 #pragma once
 
 #include "image/avi/avi_headers.h"
+#include "platform/file.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -75,7 +76,7 @@ class CAviRecorder {
   // True once a write of this file failed.
   bool WriteFailed() const { return writeFailed_; }
 
-  bool IsOpen() const { return fd_ >= 0; }
+  bool IsOpen() const { return file_ != platform::kNoFile; }
   uint32_t FrameCount() const { return frameCount_; }
   int32_t Width() const { return width_; }
   int32_t Height() const { return height_; }
@@ -95,7 +96,7 @@ class CAviRecorder {
   // Cuts the file back to `size` bytes and continues writing there.
   void CutBackTo(uint64_t size);
 
-  int fd_ = -1;
+  platform::FileHandle file_ = platform::kNoFile;
   uint64_t position_ = 0;  // where the next Write goes
   bool writeFailed_ = false;
   MainHeader main_{};

@@ -2,11 +2,9 @@
 // header, the 256-entry colour table for 8-bit images and the pixel rows as
 // the image holds them. The caller hands in an image whose rows are already
 // reversed, so the file's first row is the bottom of the picture.
-#include "platform/file.h"
 #include "image/dib_image.h"
 #include "image/files/image_files.h"
 
-#include <cstdio>
 #include <cstring>
 #include <limits>
 
@@ -27,8 +25,8 @@ void PutLe32(uint8_t* p, uint32_t v) {
 
 }  // namespace
 
-int WriteBmpFile(const CDibImage& image, const char* fileName) {
-  if (fileName == nullptr || image.IsEmpty()) return 0;
+int WriteBmpFile(const CDibImage& image, OutputFile& file) {
+  if (image.IsEmpty()) return 0;
   const bool withColorTable = image.BitsPerPixel() <= 8;
   const uint32_t pixelOffset =
       kFileHeaderSize + kInfoHeaderSize + (withColorTable ? kColorTableSize : 0);
@@ -42,18 +40,12 @@ int WriteBmpFile(const CDibImage& image, const char* fileName) {
   PutLe32(fileHeader + 6, 0);
   PutLe32(fileHeader + 10, pixelOffset);
 
-  std::FILE* file = platform::OpenFileForWriting(fileName);
-  if (file == nullptr) return 0;
   // The information header is the platform's packed little-endian layout,
   // which is the file's layout too.
-  bool ok = std::fwrite(fileHeader, 1, sizeof fileHeader, file) == sizeof fileHeader &&
-            std::fwrite(&image.Header(), 1, kInfoHeaderSize, file) == kInfoHeaderSize;
-  if (ok && withColorTable) {
-    ok = std::fwrite(image.Palette(), 1, kColorTableSize, file) == kColorTableSize;
-  }
-  if (ok) ok = std::fwrite(image.Bits(), 1, pixelBytes, file) == pixelBytes;
-  // Closing flushes the buffered tail: a full disk shows up here.
-  if (std::fclose(file) != 0) ok = false;
+  bool ok = file.Write(fileHeader, sizeof fileHeader) &&
+            file.Write(&image.Header(), kInfoHeaderSize);
+  if (ok && withColorTable) ok = file.Write(image.Palette(), kColorTableSize);
+  if (ok) ok = file.Write(image.Bits(), pixelBytes);
   return ok ? 1 : 0;
 }
 

@@ -1,8 +1,11 @@
 // Saving an image buffer to a file: the save dispatcher, which converts the
 // image for the chosen format into a temporary, and one writer per format.
-// Every function returns 1 when the file was written completely and 0 when
-// nothing or only part of it could be written.
+// The writers write to a file the dispatcher opened (OutputFile) from its
+// start. Every function returns 1 when the file was written completely and
+// 0 when nothing or only part of it could be written.
 #pragma once
+
+#include "image/files/output_file.h"
 
 #include <cstdint>
 
@@ -30,17 +33,17 @@ int SaveImageFile(const char* fileName, CDibImage& image, int format, int signif
 
 // BMP: file header, the image's information header, the colour table for
 // 8-bit images, then the rows as stored (the caller reverses them first).
-int WriteBmpFile(const CDibImage& image, const char* fileName);
+int WriteBmpFile(const CDibImage& image, OutputFile& file);
 // The pixel rows exactly as held in memory, no header.
-int WriteRawFile(const CDibImage& image, const char* fileName);
+int WriteRawFile(const CDibImage& image, OutputFile& file);
 // Progressive (or baseline) JPEG from an 8-bit gray or 24-bit blue-green-red
 // image whose rows are held bottom row first.
-int WriteJpegFile(const char* fileName, const CDibImage& image, int quality, int progressive);
+int WriteJpegFile(OutputFile& file, const CDibImage& image, int quality, int progressive);
 // PNG from `height` rows of blue-green-red(-alpha) or gray pixels at `pixels`,
 // each row padded to 4 bytes; 16-bit samples are little-endian words.
-int WritePngFile(const char* fileName, const uint8_t* pixels, int width, int height, int bits);
+int WritePngFile(OutputFile& file, const uint8_t* pixels, int width, int height, int bits);
 // Classic TIFF, one uncompressed strip, from an output image of any depth.
-int WriteTiffFile(const char* fileName, CDibImage& image, int significantBits);
+int WriteTiffFile(OutputFile& file, CDibImage& image, int significantBits);
 
 }  // namespace image
 }  // namespace korvex

@@ -8,7 +8,6 @@
 // the compression routine, which gives up with 0. The jump only leaves
 // libjpeg's own frames and the routine that set it, which holds nothing but
 // plain C data.
-#include "platform/file.h"
 #include "image/dib_image.h"
 #include "image/files/image_files.h"
 
@@ -18,6 +17,7 @@
 #include <vector>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 namespace korvex::image {
 namespace {
@@ -32,8 +32,42 @@ extern "C" void JpegErrorExit(j_common_ptr cinfo) {
   std::longjmp(reinterpret_cast<JumpingErrorManager*>(cinfo->err)->jump, 1);
 }
 
+// libjpeg's destination: a buffer of the job's that is written to the file
+// each time it fills, and its rest when compression finishes. A failed write
+// ends the compression through error_exit.
+constexpr size_t kDestinationBytes = 65536;
+
+struct FileDestination {
+  jpeg_destination_mgr manager;  // first member: libjpeg sees only this part
+  OutputFile* file;
+  JOCTET* buffer;  // kDestinationBytes
+};
+
+void WriteOrFail(j_compress_ptr cinfo, size_t bytes) {
+  auto* destination = reinterpret_cast<FileDestination*>(cinfo->dest);
+  if (!destination->file->Write(destination->buffer, bytes)) ERREXIT(cinfo, JERR_FILE_WRITE);
+}
+
+extern "C" void DestinationStart(j_compress_ptr cinfo) {
+  auto* destination = reinterpret_cast<FileDestination*>(cinfo->dest);
+  destination->manager.next_output_byte = destination->buffer;
+  destination->manager.free_in_buffer = kDestinationBytes;
+}
+
+extern "C" boolean DestinationFull(j_compress_ptr cinfo) {
+  // libjpeg calls this with the whole buffer used, whatever free_in_buffer says.
+  WriteOrFail(cinfo, kDestinationBytes);
+  DestinationStart(cinfo);
+  return TRUE;
+}
+
+extern "C" void DestinationEnd(j_compress_ptr cinfo) {
+  WriteOrFail(cinfo, kDestinationBytes - cinfo->dest->free_in_buffer);
+}
+
 struct JpegJob {
-  std::FILE* file;
+  OutputFile* file;
+  JOCTET* destinationBuffer;  // kDestinationBytes
   const uint8_t* pixels;
   int width;
   int height;
@@ -56,7 +90,13 @@ int Compress(const JpegJob& job) {
     return 0;
   }
   jpeg_create_compress(&cinfo);
-  jpeg_stdio_dest(&cinfo, job.file);
+  FileDestination destination{};
+  destination.manager.init_destination = DestinationStart;
+  destination.manager.empty_output_buffer = DestinationFull;
+  destination.manager.term_destination = DestinationEnd;
+  destination.file = job.file;
+  destination.buffer = job.destinationBuffer;
+  cinfo.dest = &destination.manager;
   cinfo.image_width = static_cast<JDIMENSION>(job.width);
   cinfo.image_height = static_cast<JDIMENSION>(job.height);
   cinfo.input_components = job.components;
@@ -88,25 +128,25 @@ int Compress(const JpegJob& job) {
 
 }  // namespace
 
-int WriteJpegFile(const char* fileName, const CDibImage& image, int quality, int progressive) {
-  if (fileName == nullptr || image.IsEmpty()) return 0;
+int WriteJpegFile(OutputFile& file, const CDibImage& image, int quality, int progressive) {
+  if (image.IsEmpty()) return 0;
   const int bits = image.BitsPerPixel();
   if (bits != 8 && bits != 24) return 0;
   const int components = bits / 8;
 
   std::vector<uint8_t> scanline;
+  std::vector<JOCTET> destination;
   try {
     scanline.resize(static_cast<size_t>(image.Width()) * static_cast<size_t>(components));
+    destination.resize(kDestinationBytes);
   } catch (const std::bad_alloc&) {
     return 0;
   }
-  std::FILE* file = platform::OpenFileForWriting(fileName);
-  if (file == nullptr) return 0;
-  const JpegJob job{file,        image.Bits(), image.Width(),  image.Height(), image.Stride(),
-                    components,  quality,      progressive,    scanline.data()};
-  int result = Compress(job);
-  if (std::fclose(file) != 0) result = 0;
-  return result;
+  const JpegJob job{&file,      destination.data(), image.Bits(), image.Width(),
+                    image.Height(), image.Stride(), components,   quality,
+                    progressive,    scanline.data()};
+  const int result = Compress(job);
+  return file.Failed() ? 0 : result;
 }
 
 }  // namespace korvex::image

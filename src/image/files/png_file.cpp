@@ -7,7 +7,6 @@
 // message and jumps back to the routine that started the write. That routine
 // holds only plain C data, so no C++ object is skipped by the jump. All state
 // of a write lives in its own call, so saves may run at the same time.
-#include "platform/file.h"
 #include "image/files/image_files.h"
 
 #include <csetjmp>
@@ -50,8 +49,17 @@ bool LayoutFor(int bits, PngLayout* layout) {
   }
 }
 
+// Every block libpng produces goes to the file; a failed write ends the
+// write through the error function.
+extern "C" void PngWrite(png_structp png, png_bytep data, size_t size) {
+  if (!static_cast<OutputFile*>(png_get_io_ptr(png))->Write(data, size)) {
+    png_error(png, "Write Error");
+  }
+}
+extern "C" void PngFlush(png_structp) {}  // nothing is held back
+
 struct PngJob {
-  std::FILE* file;
+  OutputFile* file;
   int width;
   int height;
   int bits;
@@ -74,7 +82,7 @@ int Compress(const PngJob& job, PngErrorFrame* frame) {
     png_destroy_write_struct(&png, &info);
     return 0;
   }
-  png_init_io(png, job.file);
+  png_set_write_fn(png, job.file, PngWrite, PngFlush);
   PngLayout layout{};
   if (!LayoutFor(job.bits, &layout)) png_error(png, "unsupported pixel depth");
   png_set_IHDR(png, info, static_cast<png_uint_32>(job.width), static_cast<png_uint_32>(job.height),
@@ -91,8 +99,8 @@ int Compress(const PngJob& job, PngErrorFrame* frame) {
 
 }  // namespace
 
-int WritePngFile(const char* fileName, const uint8_t* pixels, int width, int height, int bits) {
-  if (fileName == nullptr || pixels == nullptr || width <= 0 || height <= 0 || bits <= 0) {
+int WritePngFile(OutputFile& file, const uint8_t* pixels, int width, int height, int bits) {
+  if (pixels == nullptr || width <= 0 || height <= 0 || bits <= 0) {
     return 0;
   }
   // Rows of the image buffer: bytes per row rounded up to a multiple of 4.
@@ -111,12 +119,9 @@ int WritePngFile(const char* fileName, const uint8_t* pixels, int width, int hei
     rows[y] = const_cast<png_bytep>(pixels + y * rowStep);
   }
 
-  std::FILE* file = platform::OpenFileForWriting(fileName);
-  if (file == nullptr) return 0;
   PngErrorFrame frame;
-  int result = Compress(PngJob{file, width, height, bits, rows.data()}, &frame);
-  if (std::fclose(file) != 0) result = 0;
-  return result;
+  const int result = Compress(PngJob{&file, width, height, bits, rows.data()}, &frame);
+  return file.Failed() ? 0 : result;
 }
 
 }  // namespace korvex::image

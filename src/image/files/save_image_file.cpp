@@ -8,11 +8,10 @@
 #include "image/dib_image.h"
 #include "image/files/file_conversion.h"
 #include "image/files/image_files.h"
+#include "platform/file.h"
 #include "platform/gdi.h"
 
-#include <cstdio>
 #include <string>
-#include <unistd.h>
 
 namespace korvex::image {
 namespace {
@@ -62,7 +61,7 @@ bool MakeJpegTemporary(CDibImage& temporary, CDibImage& image, int significantBi
   }
 }
 
-int SavePng(const char* fileName, CDibImage& image, int significantBits) {
+int SavePng(OutputFile& file, CDibImage& image, int significantBits) {
   const int bits = image.BitsPerPixel();
   RegionConverter converter = nullptr;
   switch (bits) {
@@ -71,32 +70,32 @@ int SavePng(const char* fileName, CDibImage& image, int significantBits) {
     case 48: converter = files::ExpandFor(6, false, significantBits); break;
     case 64: converter = files::ExpandFor(8, false, significantBits); break;
     default:  // 8 and 24 bits are written as stored; other depths fail in the writer
-      return WritePngFile(fileName, image.Bits(), image.Width(), image.Height(), bits);
+      return WritePngFile(file, image.Bits(), image.Width(), image.Height(), bits);
   }
   if (converter == nullptr) return 0;
   CDibImage temporary;
   if (!temporary.CopyFormat(image) || !ConvertWhole(temporary, converter, image)) return 0;
-  return WritePngFile(fileName, temporary.Bits(), image.Width(), image.Height(), bits);
+  return WritePngFile(file, temporary.Bits(), image.Width(), image.Height(), bits);
 }
 
-// Writes the file for one format under the name given.
-int WriteImageFile(const char* fileName, CDibImage& image, int format, int significantBits) {
+// Writes the file for one format into the open file.
+int WriteImageFile(OutputFile& file, CDibImage& image, int format, int significantBits) {
   switch (format) {
     case kSaveBmp: {
       CDibImage temporary;
       if (!temporary.CopyFormat(image) || !ConvertWhole(temporary, FlipRows, image)) return 0;
-      return WriteBmpFile(temporary, fileName);
+      return WriteBmpFile(temporary, file);
     }
-    case kSaveRaw: return WriteRawFile(image, fileName);
+    case kSaveRaw: return WriteRawFile(image, file);
     case kSaveJpegHigh:
     case kSaveJpegMid:
     case kSaveJpegLow: {
       CDibImage temporary;
       if (!MakeJpegTemporary(temporary, image, significantBits)) return 0;
-      return WriteJpegFile(fileName, temporary, QualityFor(format), 1);
+      return WriteJpegFile(file, temporary, QualityFor(format), 1);
     }
-    case kSavePng: return SavePng(fileName, image, significantBits);
-    case kSaveTiff: return WriteTiffFile(fileName, image, significantBits);
+    case kSavePng: return SavePng(file, image, significantBits);
+    case kSaveTiff: return WriteTiffFile(file, image, significantBits);
     default: return 0;
   }
 }
@@ -105,19 +104,24 @@ bool KnownFormat(int format) { return format >= kSaveBmp && format <= kSaveTiff;
 
 }  // namespace
 
-// The file is written under a temporary name next to the target and renamed
-// over it only once it is complete, so a failed save (a full disk, say)
-// leaves the target as it was.
+// The file is written under a temporary name next to the target, through
+// the handle that created it (so nobody else opens it meanwhile), and
+// renamed over the target only once it is complete and closed, so a failed
+// save (a full disk, say) leaves the target as it was.
 int SaveImageFile(const char* fileName, CDibImage& image, int format, int significantBits) {
   if (fileName == nullptr || image.IsEmpty() || !KnownFormat(format)) return 0;
-  int fd = -1;
+  platform::FileHandle handle = platform::kNoFile;
   std::string target;
-  const std::string temporary = CreateReplacementFile(fileName, &fd, &target);
+  const std::string temporary = CreateReplacementFile(fileName, &handle, &target);
   if (temporary.empty()) return 0;
-  ::close(fd);  // the writers open it by name
-  const int written = WriteImageFile(temporary.c_str(), image, format, significantBits);
-  if (written == 1 && std::rename(temporary.c_str(), target.c_str()) == 0) return 1;
-  std::remove(temporary.c_str());
+  OutputFile file(handle);
+  const int written = WriteImageFile(file, image, format, significantBits);
+  const bool closed = platform::CloseFile(handle);
+  if (written == 1 && !file.Failed() && closed &&
+      platform::RenameFileOver(temporary.c_str(), target.c_str())) {
+    return 1;
+  }
+  platform::RemoveFile(temporary.c_str());
   return 0;
 }
 

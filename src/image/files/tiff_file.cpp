@@ -3,11 +3,17 @@
 // written red, green, blue; 16-bit samples are widened to the full 16-bit
 // range. The fourth sample of 32- and 64-bit pixels is carried along as
 // written by the conversion (0 for 32 bits, 0xFFFF for 64).
+//
+// libtiff writes through procedures over the dispatcher's open file (it
+// would otherwise open the file by name itself, shared with other programs
+// on Windows). It only writes and seeks here: a new file with one
+// directory is never read back.
 #include "image/converters/format.h"
 #include "image/dib_image.h"
 #include "image/files/file_conversion.h"
 #include "image/files/image_files.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include <tiffio.h>
@@ -48,10 +54,37 @@ bool Convert(CDibImage& temporary, CDibImage& image, int significantBits) {
   }
 }
 
+extern "C" tmsize_t TiffRead(thandle_t, void*, tmsize_t) { return -1; }
+
+extern "C" tmsize_t TiffWrite(thandle_t handle, void* data, tmsize_t size) {
+  if (size < 0) return -1;
+  return static_cast<OutputFile*>(handle)->Write(data, static_cast<size_t>(size)) ? size : -1;
+}
+
+extern "C" toff_t TiffSeek(thandle_t handle, toff_t offset, int whence) {
+  auto* file = static_cast<OutputFile*>(handle);
+  uint64_t base = 0;
+  switch (whence) {
+    case SEEK_SET: break;
+    case SEEK_CUR: base = file->Position(); break;
+    case SEEK_END: base = file->Size(); break;
+    default: return static_cast<toff_t>(-1);
+  }
+  file->Seek(base + offset);
+  return file->Position();
+}
+
+extern "C" int TiffClose(thandle_t) { return 0; }  // the dispatcher closes the file
+
+extern "C" toff_t TiffSize(thandle_t handle) { return static_cast<OutputFile*>(handle)->Size(); }
+
+extern "C" int TiffMap(thandle_t, void**, toff_t*) { return 0; }  // never mapped
+extern "C" void TiffUnmap(thandle_t, void*, toff_t) {}
+
 }  // namespace
 
-int WriteTiffFile(const char* fileName, CDibImage& image, int significantBits) {
-  if (fileName == nullptr || image.IsEmpty()) return 0;
+int WriteTiffFile(OutputFile& file, CDibImage& image, int significantBits) {
+  if (image.IsEmpty()) return 0;
   TiffLayout layout{};
   if (!LayoutFor(image.BitsPerPixel(), &layout)) return 0;
   CDibImage temporary;
@@ -67,7 +100,8 @@ int WriteTiffFile(const char* fileName, CDibImage& image, int significantBits) {
     }
   }
 
-  TIFF* tiff = TIFFOpen(fileName, "w");
+  TIFF* tiff = TIFFClientOpen("image", "w", &file, TiffRead, TiffWrite, TiffSeek, TiffClose,
+                              TiffSize, TiffMap, TiffUnmap);
   if (tiff == nullptr) return 0;
   TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, static_cast<uint32_t>(temporary.Width()));
   TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, static_cast<uint32_t>(height));
@@ -81,7 +115,7 @@ int WriteTiffFile(const char* fileName, CDibImage& image, int significantBits) {
   // Flushing writes the directory; a failure there leaves an unreadable file.
   const bool ok = written > 0 && TIFFFlush(tiff) == 1;
   TIFFClose(tiff);
-  return ok ? 1 : 0;
+  return ok && !file.Failed() ? 1 : 0;
 }
 
 }  // namespace korvex::image

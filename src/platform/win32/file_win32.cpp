@@ -1,19 +1,176 @@
-// Files on Windows: opened without sharing (as CreateFileA with share mode 0)
-// while they are written, positioned with 64-bit offsets.
-#include <share.h>
-#include <stdio.h>
+// Files on Windows: CreateFileA handles. Files being written are opened
+// without sharing (share mode 0), so no other program opens them until they
+// are closed; writes go to 64-bit positions given in the OVERLAPPED offsets
+// of a synchronous handle. Only disk files are used: GetFileType and the
+// file's attributes refuse folders, devices ("CON", "NUL") and pipes, and
+// names in the device namespace ("\\.\pipe\...", "\\.\COM1") are refused
+// before anything is opened, since opening a pipe connects to it.
+#include <windows.h>
 
 #include "platform/file.h"
 
+#include <atomic>
+#include <cctype>
+
 namespace korvex::platform {
+namespace {
 
-std::FILE* OpenFileForWriting(const char* path) {
-  return path != nullptr ? ::_fsopen(path, "wb", _SH_DENYRW) : nullptr;
+HANDLE AsHandle(FileHandle file) { return reinterpret_cast<HANDLE>(file); }
+FileHandle FromHandle(HANDLE handle) {
+  return handle == INVALID_HANDLE_VALUE ? kNoFile : reinterpret_cast<FileHandle>(handle);
 }
 
-bool SeekFile(std::FILE* file, uint64_t offset) {
-  return file != nullptr && offset <= static_cast<uint64_t>(INT64_MAX) &&
-         ::_fseeki64(file, static_cast<int64_t>(offset), SEEK_SET) == 0;
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// "\\.\anything" and "\\?\" names other than a drive path ("\\?\C:\...") or
+// a share ("\\?\UNC\..."): devices and pipes, whose open alone has effects.
+bool InDeviceNamespace(const char* path) {
+  if (!(IsSeparator(path[0]) && IsSeparator(path[1]) && (path[2] == '.' || path[2] == '?') &&
+        IsSeparator(path[3]))) {
+    return false;
+  }
+  if (path[2] == '.') return true;
+  const char* rest = path + 4;
+  if (std::isalpha(static_cast<unsigned char>(rest[0])) && rest[1] == ':') return false;
+  return !((rest[0] == 'U' || rest[0] == 'u') && (rest[1] == 'N' || rest[1] == 'n') &&
+           (rest[2] == 'C' || rest[2] == 'c') && IsSeparator(rest[3]));
 }
+
+// A disk file that is not a folder.
+bool IsRegular(HANDLE handle) {
+  if (::GetFileType(handle) != FILE_TYPE_DISK) return false;
+  BY_HANDLE_FILE_INFORMATION info{};
+  return ::GetFileInformationByHandle(handle, &info) &&
+         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// Writes are held to a limit in bytes where a test asks for one (a full
+// disk); UINT64_MAX is none.
+std::atomic<uint64_t> gWriteLimit{UINT64_MAX};
+
+}  // namespace
+
+// For the Windows tests: every write or cut that would make a file larger
+// than `bytes` fails past that point, as on a full disk.
+void SetFileSizeLimitForTesting(uint64_t bytes) { gWriteLimit.store(bytes); }
+
+FileNameKind KindOfFileName(const char* path) {
+  if (path == nullptr || path[0] == '\0') return FileNameKind::kMissing;
+  if (InDeviceNamespace(path)) return FileNameKind::kOther;
+  // Attributes only (no data access), every sharing allowed; folders open
+  // only with backup semantics.
+  const HANDLE handle =
+      ::CreateFileA(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    const DWORD error = ::GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+                   error == ERROR_INVALID_NAME
+               ? FileNameKind::kMissing
+               : FileNameKind::kRegularFile;  // there, but not ours to look at
+  }
+  const FileNameKind kind = IsRegular(handle) ? FileNameKind::kRegularFile : FileNameKind::kOther;
+  ::CloseHandle(handle);
+  return kind;
+}
+
+std::string ResolvedFileName(const char* path) { return path != nullptr ? path : ""; }
+
+FileHandle OpenRegularFileForReading(const char* path, uint64_t* size) {
+  if (path == nullptr || size == nullptr || InDeviceNamespace(path)) return kNoFile;
+  const HANDLE handle = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return kNoFile;
+  LARGE_INTEGER bytes{};
+  if (!IsRegular(handle) || !::GetFileSizeEx(handle, &bytes) || bytes.QuadPart < 0) {
+    ::CloseHandle(handle);
+    return kNoFile;
+  }
+  *size = static_cast<uint64_t>(bytes.QuadPart);
+  return FromHandle(handle);
+}
+
+int64_t ReadFromFile(FileHandle file, void* data, size_t size) {
+  if (file == kNoFile || (data == nullptr && size > 0)) return -1;
+  const DWORD chunk = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
+  DWORD read = 0;
+  if (!::ReadFile(AsHandle(file), data, chunk, &read, nullptr)) return -1;
+  return read;
+}
+
+FileHandle OpenRegularFileForWriting(const char* path) {
+  if (path == nullptr || InDeviceNamespace(path)) return kNoFile;
+  // OPEN_ALWAYS keeps the content until the kind is known; emptied below.
+  const HANDLE handle = ::CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return kNoFile;
+  LARGE_INTEGER start{};
+  if (!IsRegular(handle) || !::SetFilePointerEx(handle, start, nullptr, FILE_BEGIN) ||
+      !::SetEndOfFile(handle)) {
+    ::CloseHandle(handle);
+    return kNoFile;
+  }
+  return FromHandle(handle);
+}
+
+FileHandle CreateNewFile(const char* path, bool* alreadyExists) {
+  if (alreadyExists != nullptr) *alreadyExists = false;
+  if (path == nullptr || InDeviceNamespace(path)) return kNoFile;
+  const HANDLE handle =
+      ::CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    const DWORD error = ::GetLastError();
+    if (alreadyExists != nullptr) {
+      *alreadyExists = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+    }
+    return kNoFile;
+  }
+  return FromHandle(handle);
+}
+
+bool WriteFileAt(FileHandle file, uint64_t position, const void* data, size_t size) {
+  if (file == kNoFile || (data == nullptr && size > 0)) return false;
+  if (position > static_cast<uint64_t>(INT64_MAX) - size) return false;
+  const uint64_t limit = gWriteLimit.load();
+  bool pastLimit = false;
+  if (position + size > limit) {  // write what fits, then fail as a full disk does
+    pastLimit = true;
+    size = position >= limit ? 0 : static_cast<size_t>(limit - position);
+  }
+  const uint8_t* bytes = static_cast<const uint8_t*>(data);
+  while (size > 0) {
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(position);
+    at.OffsetHigh = static_cast<DWORD>(position >> 32);
+    const DWORD chunk = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
+    DWORD written = 0;
+    if (!::WriteFile(AsHandle(file), bytes, chunk, &written, &at) || written == 0) return false;
+    bytes += written;
+    size -= written;
+    position += written;
+  }
+  return !pastLimit;
+}
+
+bool TruncateFile(FileHandle file, uint64_t size) {
+  if (file == kNoFile || size > static_cast<uint64_t>(INT64_MAX) || size > gWriteLimit.load()) {
+    return false;
+  }
+  LARGE_INTEGER at{};
+  at.QuadPart = static_cast<LONGLONG>(size);
+  return ::SetFilePointerEx(AsHandle(file), at, nullptr, FILE_BEGIN) &&
+         ::SetEndOfFile(AsHandle(file));
+}
+
+bool CloseFile(FileHandle file) { return file != kNoFile && ::CloseHandle(AsHandle(file)); }
+
+bool RenameFileOver(const char* from, const char* to) {
+  return from != nullptr && to != nullptr &&
+         ::MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != FALSE;
+}
+
+bool RemoveFile(const char* path) { return path != nullptr && ::DeleteFileA(path) != FALSE; }
+
+uint32_t CurrentProcessId() { return ::GetCurrentProcessId(); }
 
 }  // namespace korvex::platform

@@ -7,12 +7,12 @@
 #include "image/dib_image.h"
 #include "image/files/file_readers.h"
 #include "support/file_size_limit.h"
+#include "support/special_names.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <filesystem>
-#include <sys/stat.h>
 #include <vector>
 
 namespace korvex::test {
@@ -168,9 +168,11 @@ TEST(AviRecorder, RefusesNamesThatAreNotRegularFilesWithoutBlocking) {
   TempFolder folder;
   CAviRecorder recorder;
   recorder.SetFrameFormat(4, 4, 24);
-  const std::string fifo = folder.File("pipe.avi");
-  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  EXPECT_EQ(recorder.BeginAviFile(fifo.c_str()), 0);
+  ScopedPipeName pipe(folder.Path(), "pipe.avi");
+  ASSERT_TRUE(pipe.Made());
+  EXPECT_EQ(recorder.BeginAviFile(pipe.Name().c_str()), 0);
+  EXPECT_EQ(recorder.BeginAviFile(DeviceName()), 0);
+  EXPECT_TRUE(pipe.Untouched());
   const std::string directory = folder.File("folder.avi");
   ASSERT_TRUE(std::filesystem::create_directory(directory));
   EXPECT_EQ(recorder.BeginAviFile(directory.c_str()), 0);

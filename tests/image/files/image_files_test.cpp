@@ -5,6 +5,7 @@
 #include "image/files/file_readers.h"
 #include "image/files/image_files.h"
 #include "support/file_size_limit.h"
+#include "support/special_names.h"
 #include "KorvexSdk_740K3_XLN.h"
 
 #include <gtest/gtest.h>
@@ -18,7 +19,6 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
-#include <sys/stat.h>
 
 namespace korvex::test {
 namespace {
@@ -316,30 +316,35 @@ TEST_F(ImageFiles, AFailedSaveLeavesTheOldFileAsItWas) {
 
 TEST_F(ImageFiles, NamesThatAreNotRegularFilesAreRefusedWithoutBlocking) {
   CDibImage& image = Make(24);
-  const std::string fifo = folder_.File("pipe");
-  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  ScopedPipeName pipe(folder_.Path(), "pipe");
+  ASSERT_TRUE(pipe.Made());
   const std::string folder = folder_.File("folder");
   ASSERT_TRUE(std::filesystem::create_directory(folder));
   for (int format = 0; format <= 6; ++format) {
-    EXPECT_EQ(SaveImageFile(fifo.c_str(), image, format, 10), 0) << format;
+    EXPECT_EQ(SaveImageFile(pipe.Name().c_str(), image, format, 10), 0) << format;
     EXPECT_EQ(SaveImageFile(folder.c_str(), image, format, 10), 0) << format;
+    EXPECT_EQ(SaveImageFile(DeviceName(), image, format, 10), 0) << format;
     if (std::filesystem::exists("/dev/full")) {
       EXPECT_EQ(SaveImageFile("/dev/full", image, format, 10), 0) << format;
     }
   }
-  EXPECT_TRUE(std::filesystem::is_fifo(fifo)) << "the pipe is not replaced";
+  EXPECT_TRUE(pipe.Untouched()) << "the pipe is not replaced or opened";
   EXPECT_TRUE(std::filesystem::is_directory(folder));
 }
 
 TEST_F(ImageFiles, WriterRefusesDepthsItCannotDescribe) {
   const uint8_t pixels[16] = {};
-  const std::string name = folder_.File("bad.png");
+  const platform::FileHandle handle =
+      platform::OpenRegularFileForWriting(folder_.File("bad").c_str());
+  ASSERT_NE(handle, platform::kNoFile);
+  image::OutputFile file(handle);
   ::testing::internal::CaptureStderr();
-  EXPECT_EQ(image::WritePngFile(name.c_str(), pixels, 2, 2, 40), 0);
+  EXPECT_EQ(image::WritePngFile(file, pixels, 2, 2, 40), 0);
   EXPECT_NE(::testing::internal::GetCapturedStderr().find("libpng error: "), std::string::npos);
   CDibImage gray;
   ASSERT_EQ(gray.Create(4, 4, 16), 1);
-  EXPECT_EQ(image::WriteJpegFile(folder_.File("bad.jpg").c_str(), gray, 100, 1), 0);
+  EXPECT_EQ(image::WriteJpegFile(file, gray, 100, 1), 0);
+  EXPECT_TRUE(platform::CloseFile(handle));
 }
 
 }  // namespace
