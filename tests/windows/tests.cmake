@@ -29,9 +29,12 @@ set(KORVEX_WINDOWS_CORE_TESTS
   ${KORVEX_TESTS}/platform/file_test.cpp
   ${KORVEX_TESTS}/platform/simulated_cameras_test.cpp
   ${KORVEX_TESTS}/sim/sim_camera_test.cpp
+  ${KORVEX_TESTS}/windows/dialog_seam_win32_test.cpp
   ${KORVEX_TESTS}/windows/test_environment_win32.cpp
   ${KORVEX_TESTS}/windows/win32_seam_test.cpp)
-add_executable(korvex_core_tests ${KORVEX_WINDOWS_CORE_TESTS})
+# The dialog templates too: the dialog seam loads them from the module its
+# code is linked into, here the test program.
+add_executable(korvex_core_tests ${KORVEX_WINDOWS_CORE_TESTS} ${KORVEX_DIALOG_RC})
 # tests/windows first: its support headers stand in for the Linux ones.
 target_include_directories(korvex_core_tests PRIVATE ${KORVEX_TESTS}/windows ${KORVEX_TESTS}
                            ${KORVEX_WINDOWS_DEPS}/include)
