@@ -9,7 +9,7 @@ endif()
 
 # Static C and C++ runtimes: the DLLs need nothing beside them but system DLLs.
 add_link_options(-static -static-libgcc -static-libstdc++ $<$<CONFIG:Release>:-s>)
-set(KORVEX_WIN32_LIBS user32 gdi32 advapi32 winmm)
+set(KORVEX_WIN32_LIBS user32 gdi32 advapi32 winmm comctl32)
 
 # ---------------------------------------------------------------------------
 # Companion library: the simulated cameras behind the driver paths, and the
@@ -68,6 +68,7 @@ target_link_libraries(korvex_reference PUBLIC korvex_core)
 # KORVEX_GENERATED_RC before the library below is defined.
 set(KORVEX_GENERATED_RESOURCES ${CMAKE_BINARY_DIR}/resources)
 set(KORVEX_GENERATED_RC "")
+include(${CMAKE_SOURCE_DIR}/cmake/windows/dialog_resources.cmake)
 
 add_library(KorvexSdk_740K3_XLN SHARED
   $<TARGET_OBJECTS:korvex_core_obj>

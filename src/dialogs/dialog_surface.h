@@ -64,9 +64,11 @@ class DialogSurface {
   virtual int AddTab(int id, int index, std::string_view caption) = 0;
   virtual int TabSelection(int id) = 0;
 
-  // A page: a child dialog placed in a control (the tab) at x, y dialog units
-  // from it; its handler gets its own events. The page lives until the
-  // dialog ends; null when it cannot be created.
+  // A page: a child dialog placed in a control (the tab) at x, y from it (in
+  // pixels on Windows, where the page templates are sized to fit the tab
+  // that way; in dialog units on the Linux host); its handler gets its own
+  // events. The page lives until the dialog ends; null when it cannot be
+  // created.
   virtual DialogSurface* CreatePage(const DialogTemplate& page, int hostId, int x, int y,
                                     DialogHandler& handler) = 0;
   virtual void Show(bool show) = 0;

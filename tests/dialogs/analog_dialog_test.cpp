@@ -30,7 +30,7 @@ class AnalogDialog : public ::testing::Test {
   void SetUp() override {
     KorvexHost_SimReset();
     KorvexHost_SimSetFastPace(1);
-    KorvexHost_SetSystemDefaultLangID(1033);
+    korvex::test::UseSystemLanguage(1033);
     window_ = KorvexHost_CreateMessageWindow();
     handle_ = Korvex_Initialize(reinterpret_cast<KORVEX_HWND>(window_));
     ASSERT_NE(handle_, 0u);
@@ -147,7 +147,7 @@ TEST_F(AnalogDialog, AutoIrisBoxesExcludeEachOther) {
 }
 
 TEST_F(AnalogDialog, JapaneseLanguageUsesTheJapaneseTemplates) {
-  KorvexHost_SetSystemDefaultLangID(1041);
+  if (!korvex::test::UseSystemLanguage(1041)) GTEST_SKIP() << "the system language is not Japanese";
   DialogThread dialog = Open();
   KorvexHostWindow sheet = korvex::test::WaitForDialog();
   KorvexHostDialogInfo info{};
@@ -161,7 +161,6 @@ TEST_F(AnalogDialog, JapaneseLanguageUsesTheJapaneseTemplates) {
   EXPECT_EQ(info.cx, 251);
   KorvexHost_HandClick(sheet, kCancel);
   dialog.Join();
-  KorvexHost_SetSystemDefaultLangID(1033);
 }
 
 // Automatic brightness during a live preview writes the dialog's edits from

@@ -41,7 +41,7 @@ class CameraDialog : public ::testing::Test {
   void SetUp() override {
     KorvexHost_SimReset();
     KorvexHost_SimSetFastPace(1);
-    KorvexHost_SetSystemDefaultLangID(1033);
+    korvex::test::UseSystemLanguage(1033);
     handle_ = Korvex_Initialize(nullptr);  // creates the stored defaults
     ASSERT_NE(handle_, 0u);
     ASSERT_EQ(Korvex_SetPreviewWindow(handle_, nullptr, 0, 0, 0, 0), 1);
@@ -131,7 +131,7 @@ TEST_F(CameraDialog, TriggeredAcquisitionIsPausedAndResumed) {
 }
 
 TEST_F(CameraDialog, JapaneseLanguageUsesTemplate101AndJapaneseListTexts) {
-  KorvexHost_SetSystemDefaultLangID(1041);
+  if (!korvex::test::UseSystemLanguage(1041)) GTEST_SKIP() << "the system language is not Japanese";
   DialogThread dialog = Open();
   KorvexHostWindow box = korvex::test::WaitForDialog();
   KorvexHostDialogInfo info{};
@@ -146,9 +146,13 @@ TEST_F(CameraDialog, JapaneseLanguageUsesTemplate101AndJapaneseListTexts) {
   EXPECT_EQ(ListText(box, kSizeList, 1), "カスタム");
   KorvexHost_HandClick(box, kCancel);
   dialog.Join();
-  KorvexHost_SetSystemDefaultLangID(1033);
+}
+
+TEST_F(CameraDialog, EnglishLanguageUsesTemplate106AndEnglishListTexts) {
+  if (!korvex::test::UseSystemLanguage(1033)) GTEST_SKIP() << "the system language is not English";
   DialogThread english = Open();
-  box = korvex::test::WaitForDialog();
+  KorvexHostWindow box = korvex::test::WaitForDialog();
+  KorvexHostDialogInfo info{};
   ASSERT_EQ(KorvexHost_GetDialogInfo(box, &info), 1);
   EXPECT_EQ(info.resourceId, 106);
   EXPECT_EQ(ListText(box, kClockList, 0), "Nomal(24MHz)");

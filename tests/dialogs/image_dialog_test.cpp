@@ -23,7 +23,7 @@ class ImageDialog : public ::testing::Test {
   void SetUp() override {
     KorvexHost_SimReset();
     KorvexHost_SimSetFastPace(1);
-    KorvexHost_SetSystemDefaultLangID(1033);
+    korvex::test::UseSystemLanguage(1033);
     handle_ = Korvex_Initialize(nullptr);
     ASSERT_NE(handle_, 0u);
   }

@@ -43,6 +43,13 @@ class DialogThread {
   std::thread thread_;
 };
 
+// Makes `language` the system language (GetSystemDefaultLangID); true when
+// it is in effect. (The Windows helper can only say whether it already is.)
+inline bool UseSystemLanguage(uint16_t language) {
+  KorvexHost_SetSystemDefaultLangID(language);
+  return true;
+}
+
 inline KorvexHostWindow WaitForDialog() { return KorvexHost_WaitForDialog(nullptr, 30000); }
 
 inline KorvexHostDialogItemInfo Read(KorvexHostWindow dialog, int id) {

@@ -29,9 +29,12 @@ set(KORVEX_WINDOWS_CORE_TESTS
   ${KORVEX_TESTS}/platform/file_test.cpp
   ${KORVEX_TESTS}/platform/simulated_cameras_test.cpp
   ${KORVEX_TESTS}/sim/sim_camera_test.cpp
+  ${KORVEX_TESTS}/windows/dialog_seam_win32_test.cpp
   ${KORVEX_TESTS}/windows/test_environment_win32.cpp
   ${KORVEX_TESTS}/windows/win32_seam_test.cpp)
-add_executable(korvex_core_tests ${KORVEX_WINDOWS_CORE_TESTS})
+# The dialog templates too: the dialog seam loads them from the module its
+# code is linked into, here the test program.
+add_executable(korvex_core_tests ${KORVEX_WINDOWS_CORE_TESTS} ${KORVEX_DIALOG_RC})
 # tests/windows first: its support headers stand in for the Linux ones.
 target_include_directories(korvex_core_tests PRIVATE ${KORVEX_TESTS}/windows ${KORVEX_TESTS}
                            ${KORVEX_WINDOWS_DEPS}/include)
@@ -56,3 +59,18 @@ target_link_libraries(korvex_dll_tests PRIVATE KorvexSdk_740K3_XLN korvexsim gte
 # The program whose saved files are compared with the Linux build's.
 add_executable(korvex_save_formats ${CMAKE_SOURCE_DIR}/tools/korvex_save_formats.c)
 target_link_libraries(korvex_save_formats PRIVATE KorvexSdk_740K3_XLN korvexsim)
+
+# The property dialogs through the DLL, worked with window messages: the
+# dialog suites shared with Linux over Win32 hands, and the templates read
+# back from the DLL's resources.
+add_executable(korvex_dialog_tests
+  ${KORVEX_TESTS}/dialogs/analog_dialog_test.cpp
+  ${KORVEX_TESTS}/dialogs/camera_dialog_test.cpp
+  ${KORVEX_TESTS}/dialogs/image_dialog_test.cpp
+  ${KORVEX_TESTS}/windows/dialogs/dialog_resources_test.cpp
+  ${KORVEX_TESTS}/windows/support/dialog_hands_win32.cpp)
+target_include_directories(korvex_dialog_tests PRIVATE ${KORVEX_TESTS}/windows ${KORVEX_TESTS}
+                           ${CMAKE_SOURCE_DIR}/src)
+target_compile_definitions(korvex_dialog_tests PRIVATE NOMINMAX WIN32_LEAN_AND_MEAN)
+target_link_libraries(korvex_dialog_tests PRIVATE KorvexSdk_740K3_XLN korvexsim gtest gtest_main
+                      user32 comctl32)

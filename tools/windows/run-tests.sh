@@ -4,6 +4,8 @@
 #   - the core suites with one simulated camera;
 #   - the DLL suites with two simulated cameras, and again without the
 #     variable (no camera, no driver);
+#   - the property dialogs through the DLL, under an English and under a
+#     Japanese system language;
 #   - the same fixed frame saved in every colour mode and format by this
 #     build and by the Linux build given as $1 (e.g. build/release), which
 #     must give the same bytes.
@@ -48,6 +50,12 @@ check "core suites" KORVEX_SIMULATED_CAMERAS=1 -- korvex_core_tests.exe
 check "DLL with two simulated cameras" KORVEX_SIMULATED_CAMERAS=2 -- korvex_dll_tests.exe
 check "DLL without cameras or driver" -u KORVEX_SIMULATED_CAMERAS -- korvex_dll_tests.exe \
   --gtest_filter='NoDriver.*:DllExports.*'
+# The property dialogs, worked with window messages, once per template
+# language: the system language follows the locale Wine is started with.
+check "dialogs, English system" KORVEX_SIMULATED_CAMERAS=1 KORVEX_TEST_SYSTEM_LANGUAGE=1033 \
+  LC_ALL=en_US.UTF-8 -- korvex_dialog_tests.exe
+check "dialogs, Japanese system" KORVEX_SIMULATED_CAMERAS=1 KORVEX_TEST_SYSTEM_LANGUAGE=1041 \
+  LC_ALL=ja_JP.UTF-8 -- korvex_dialog_tests.exe --gtest_filter='*Japanese*:DialogResources.*'
 
 if [ -n "$linux" ]; then
   t=$SECONDS
