@@ -85,6 +85,14 @@ int SetParameter(Session& session, const std::string& name, const std::string& t
   return kExitOk;
 }
 
+int OpenForAcquisition(Session& session, const CommonOptions& common,
+                       const AcquisitionOptions& options) {
+  if (!session.Open(common.camera)) return kExitFailed;
+  bool usage = false;
+  if (ApplyAcquisitionOptions(session, options, &usage)) return kExitOk;
+  return usage ? kExitUsage : kExitFailed;
+}
+
 bool ApplyAcquisitionOptions(Session& session, const AcquisitionOptions& options, bool* usage) {
   *usage = false;
   std::vector<Assignment> assignments;

@@ -29,6 +29,10 @@ void AddAcquisitionOptions(CLI::App* command, AcquisitionOptions* options);
 // Applies them to an open camera; false (after printing why) when one fails.
 // *usage is set when the failure is a mistake on the command line.
 bool ApplyAcquisitionOptions(Session& session, const AcquisitionOptions& options, bool* usage);
+// Opens the chosen camera and applies the acquisition options: kExitOk, or
+// the exit code of what failed (after printing why).
+int OpenForAcquisition(Session& session, const CommonOptions& common,
+                       const AcquisitionOptions& options);
 
 // Sets one parameter by name and reads back what was applied; returns an
 // exit code. Prints "name = value" when `report` is set.

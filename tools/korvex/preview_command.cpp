@@ -35,10 +35,8 @@ int RunPreview(const Options& o) {
     return kExitUsage;
   }
   Session session;
-  if (!session.Open(o.common.camera)) return kExitFailed;
-  bool usage = false;
-  if (!ApplyAcquisitionOptions(session, o.acquisition, &usage))
-    return usage ? kExitUsage : kExitFailed;
+  if (const int opened = OpenForAcquisition(session, o.common, o.acquisition); opened != kExitOk)
+    return opened;
   const KORVEX_HANDLE camera = session.Camera();
   if (o.autoBrightness >= 0 &&
       !session.Run("cannot set the automatic brightness",

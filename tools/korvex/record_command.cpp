@@ -54,10 +54,8 @@ int RunRecord(const Options& o) {
     return kExitUsage;
   }
   Session session;
-  if (!session.Open(o.common.camera)) return kExitFailed;
-  bool usage = false;
-  if (!ApplyAcquisitionOptions(session, o.acquisition, &usage))
-    return usage ? kExitUsage : kExitFailed;
+  if (const int opened = OpenForAcquisition(session, o.common, o.acquisition); opened != kExitOk)
+    return opened;
   const KORVEX_HANDLE camera = session.Camera();
   const uint64_t frameBytes =
       3ull * Korvex_Width(camera) * Korvex_Height(camera) + kChunkHeaderBytes;

@@ -33,10 +33,8 @@ int RunSnap(const Options& o) {
   }
 
   Session session;
-  if (!session.Open(o.common.camera)) return kExitFailed;
-  bool usage = false;
-  if (!ApplyAcquisitionOptions(session, o.acquisition, &usage))
-    return usage ? kExitUsage : kExitFailed;
+  if (const int opened = OpenForAcquisition(session, o.common, o.acquisition); opened != kExitOk)
+    return opened;
   const KORVEX_HANDLE camera = session.Camera();
   // No buffer: the frame stays in the camera's output image, which the save
   // below writes.
