@@ -16,13 +16,6 @@
 namespace korvex::tool {
 namespace {
 
-struct Options {
-  CommonOptions common;
-  AcquisitionOptions acquisition;
-  std::string path;
-  double seconds = 5;
-};
-
 // The AVI layout: frame chunks start after a 232-byte header; the RIFF size
 // at offset 4 and the frame count at offset 48 are written when the file is
 // finished.
@@ -48,7 +41,9 @@ uint64_t FileBytes(const std::string& path) {
   return error ? 0 : static_cast<uint64_t>(size);
 }
 
-int RunRecord(const Options& o) {
+}  // namespace
+
+int RunRecord(const RecordOptions& o) {
   if (o.seconds < 0 || o.seconds > 3600) {
     PrintError("--seconds must lie between 0 and 3600");
     return kExitUsage;
@@ -102,19 +97,6 @@ int RunRecord(const Options& o) {
               interrupted ? "stopped: recorded" : "recorded", progress.frames, progress.seconds,
               o.path.c_str(), progress.fileBytes / 1e6);
   return kExitOk;
-}
-
-}  // namespace
-
-void AddRecordCommand(CLI::App& app, int* exitCode) {
-  static Options o;
-  CLI::App* record =
-      app.add_subcommand("record", "record the live picture into an AVI file (Ctrl-C stops)");
-  AddCameraOption(record, &o.common);
-  AddAcquisitionOptions(record, &o.acquisition);
-  record->add_option("file", o.path, "the AVI file to write")->required();
-  record->add_option("--seconds", o.seconds, "how long to record (default 5)");
-  record->callback([exitCode] { *exitCode = RunRecord(o); });
 }
 
 }  // namespace korvex::tool
