@@ -2,13 +2,13 @@
 #include "KorvexSdk_740K3_XLN.h"
 #include "api/sdk_chain.h"
 #include "camera/korvex.h"
+#include "support/special_names.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <string>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -87,13 +87,14 @@ TEST_F(ConfigFile, OnlyRegularFilesAreReadAndOtherNamesKeepTheList) {
   ASSERT_TRUE(std::filesystem::create_directory(folder));
   EXPECT_EQ(camera_.LoadConfigFile(folder.c_str()), 0);
   std::filesystem::remove(folder);
-  // A device that never ends, and a pipe without a writer that would block
-  // the open for ever.
-  EXPECT_EQ(camera_.LoadConfigFile("/dev/zero"), 0);
-  const std::string fifo = Write({}) + ".fifo";
-  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  files_.push_back(fifo);
-  EXPECT_EQ(camera_.LoadConfigFile(fifo.c_str()), 0);
+  // A device (one that never ends on Linux), and a pipe without a writer
+  // that would block the open for ever.
+  EXPECT_EQ(camera_.LoadConfigFile(test::DeviceName()), 0);
+  test::ScopedPipeName pipe(std::filesystem::temp_directory_path().string(),
+                            "korvex-config-" + std::to_string(getpid()) + ".fifo");
+  ASSERT_TRUE(pipe.Made());
+  EXPECT_EQ(camera_.LoadConfigFile(pipe.Name().c_str()), 0);
+  EXPECT_TRUE(pipe.Untouched());
 
   EXPECT_EQ(camera_.ConfigList(), loaded);
   EXPECT_EQ(camera_.GetLastError(), 0u) << "an unreadable name raises nothing";

@@ -11,6 +11,7 @@ set(KORVEX_TESTS ${CMAKE_SOURCE_DIR}/tests)
 # faults or registry folders, stay Linux-only.
 set(KORVEX_WINDOWS_CORE_TESTS
   ${KORVEX_TESTS}/api/registry_test.cpp
+  ${KORVEX_TESTS}/camera/config_file_test.cpp
   ${KORVEX_TESTS}/camera/lifecycle_test.cpp
   ${KORVEX_TESTS}/camera/recording_test.cpp
   ${KORVEX_TESTS}/device/frame_engine_test.cpp
