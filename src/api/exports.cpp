@@ -4,7 +4,7 @@
 //
 // Every export is a boundary: nothing thrown inside (an allocation that
 // failed, a library's exception) reaches the application. It answers the
-// export's failure result instead, with code 5 recorded where a camera
+// export's failure result instead, with KORVEX_ERR_MEMORY recorded where a camera
 // exists.
 #include "KorvexSdk_740K3_XLN.h"
 
@@ -17,7 +17,7 @@ using korvex::CKorvex;
 namespace {
 
 // Runs `operation` with everything it throws caught: `failure` is the result
-// then, and the camera, when there is one, records code 5.
+// then, and the camera, when there is one, records KORVEX_ERR_MEMORY.
 template <class Result, class Operation>
 Result Guarded(CKorvex* camera, Result failure, Operation&& operation) noexcept {
   try {
@@ -43,7 +43,7 @@ Result Forward(KORVEX_HANDLE handle, Result failure, Operation&& operation) noex
   return Guarded(camera.get(), failure, [&] { return operation(*camera); });
 }
 
-// The unsupported entry points: post code 11 (not recorded), return 0.
+// The unsupported entry points: post KORVEX_ERR_UNSUPPORTED (not recorded), return 0.
 int Unsupported(KORVEX_HANDLE handle) {
   return Forward(handle, 0, [](CKorvex& c) {
     c.NotifyUnsupported();

@@ -417,7 +417,7 @@ void CKorvex::PreviewWorker() {
     CDibImage* output = OutputImage();
     if (frameBuffer_ != nullptr && frameBufferSize_ != 0 &&
         (output == nullptr || !CopyImage(*output, rowOrder_, frameBuffer_, frameBufferSize_))) {
-      continue;  // the copy reported code 5; no notification for this frame
+      continue;  // the copy reported KORVEX_ERR_MEMORY; no notification for this frame
     }
     const platform::WindowHandle window = frameWindow_;
     const uintptr_t info = reinterpret_cast<uintptr_t>(&frameInfo_);

@@ -63,7 +63,7 @@ int CKorvex::SetCaptureWindowEx(int th, int ehs, int eh, int tv, int evs, int ev
   s.TV = tv;
   s.EVS = evs;
   s.EV = ev;
-  // Rejected values stay stored: the next acquisition then fails with code 7
+  // Rejected values stay stored: the next acquisition then fails with KORVEX_ERR_GEOMETRY
   // until valid ones are set.
   if (!CheckGeometry()) {
     errors_.ReportError(KORVEX_ERR_GEOMETRY);

@@ -3,7 +3,7 @@
 // record, and carries out every export that takes its handle.
 #pragma once
 
-#include "api/error_report.h"
+#include "errors/error_report.h"
 #include "camera/dialog_link.h"
 #include "common/camera_settings.h"
 #include "image/avi/avi_recorder.h"
@@ -120,7 +120,7 @@ class CKorvex {
   int SetAnalogDlg(platform::WindowHandle owner);
   int SetImageDlg(platform::WindowHandle owner);
 
-  // ---- unsupported operations: post code 11 without recording it
+  // ---- unsupported operations: post KORVEX_ERR_UNSUPPORTED without recording it
   void NotifyUnsupported() { errors_.NotifyError(KORVEX_ERR_UNSUPPORTED); }
 
   // ---- state shared with the other parts of the camera
@@ -172,7 +172,7 @@ class CKorvex {
   // The output image of the frame mode, or null.
   CDibImage* OutputImage();
   // Copies an image into the application's buffer in stored (rowOrder != 0)
-  // or reversed row order; code 5 when the buffer is too small.
+  // or reversed row order; KORVEX_ERR_MEMORY when the buffer is too small.
   bool CopyImage(CDibImage& image, int rowOrder, void* buffer, int size);
   // Fetches the raw frame from the single-frame buffer; false when it failed.
   bool TakeSingleFrame();

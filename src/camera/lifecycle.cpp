@@ -101,7 +101,7 @@ void CKorvex::ApplyWindow() {
 
 int CKorvex::Initialize(platform::WindowHandle notifyWindow) {
   if (!ownership_->Open()) {
-    errors_.Record(5);  // the window is not stored yet: recorded, not posted
+    errors_.Record(KORVEX_ERR_MEMORY);  // the window is not stored yet: recorded, not posted
     return 0;
   }
   try {
@@ -255,7 +255,7 @@ int CKorvex::Close() {
   // Serialised with the other starts and stops, so two closing threads do
   // not both close the capture handle.
   std::lock_guard<std::recursive_mutex> control(acquisitionLock_);
-  StopPreview();  // without a device this records code 1; Close goes on
+  StopPreview();  // without a device this records KORVEX_ERR_NOT_POSSIBLE; Close goes on
   imageReady_.store(0, std::memory_order_release);
   if (HasDevice()) device_->CloseCaptureHandle();
   DestroyDisplayWindow();

@@ -1,5 +1,5 @@
 // The error history and the two kinds of error notification.
-#include "api/error_report.h"
+#include "errors/error_report.h"
 #include "camera/korvex.h"
 #include "KorvexSdk_740K3_XLN.h"
 #include "korvex/host.h"
