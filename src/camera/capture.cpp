@@ -109,16 +109,10 @@ bool CKorvex::PrepareAcquisition() {
     // The display image at the window's client size, so the first frame
     // needs no re-creation.
     std::lock_guard<platform::CriticalSection> guard(frameLock_);
-    platform::WindowRect client;
-    if (displayWindow_ != nullptr && displayDc_ != nullptr &&
-        platform::IsWindowVisible(displayWindow_) &&
-        platform::GetClientRect(displayWindow_, &client) && client.right - client.left > 0 &&
-        client.bottom - client.top > 0) {
+    int width = 0, height = 0;
+    if (display_.VisibleClientSize(&width, &height)) {
       CDibImage& display = *images_[kDisplay];
-      if (display.Create(client.right - client.left, client.bottom - client.top,
-                         mode <= 1 ? 8 : 24) &&
-          mode <= 1)
-        display.SetGrayPalette();
+      if (display.Create(width, height, mode <= 1 ? 8 : 24) && mode <= 1) display.SetGrayPalette();
     }
   }
   return true;
@@ -222,7 +216,7 @@ int CKorvex::CallBackPreview(platform::WindowHandle frameWindow, void* buffer, i
 int CKorvex::StartPreviewWithWindow() {
   std::lock_guard<std::recursive_mutex> control(acquisitionLock_);
   if (!HasDevice()) return NoDevice();
-  if (NeedsDisplayWindow() && !CreateDisplayWindow()) {
+  if (!OpenDisplayIfWanted()) {
     errors_.ReportError(KORVEX_ERR_WINDOW);
     return 0;
   }
@@ -313,7 +307,7 @@ int CKorvex::Trigger(platform::WindowHandle frameWindow, void* buffer, int size,
   // A triggered camera is refused too: one worker per camera.
   if (State() != kIdle) return NotPossible();
   StoreFrameTarget(frameWindow, buffer, size, rowOrder);
-  if (NeedsDisplayWindow() && !CreateDisplayWindow()) {
+  if (!OpenDisplayIfWanted()) {
     errors_.ReportError(KORVEX_ERR_WINDOW);
     return 0;
   }
@@ -401,15 +395,7 @@ void CKorvex::PreviewWorker() {
       continue;
     }
     RelayRawFrame(raw);
-    ++frameCounter_;
-    const uint32_t now = platform::TimeGetTime();
-    const uint32_t elapsed = now - rateWindowStart_;
-    if (elapsed > 1000) {
-      measuredRate_ = static_cast<int32_t>(static_cast<double>(frameCounter_) * 10000.0 / elapsed);
-      frameCounter_ = 0;
-      rateWindowStart_ = now;
-    }
-    FillFrameInfo(measuredRate_);
+    FillFrameInfo(frameRate_.Count(platform::TimeGetTime()));
     ProcessFrame();
     newFrame_.store(1);
     imageReady_.store(1);

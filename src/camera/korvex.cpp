@@ -19,11 +19,7 @@ int CKorvex::SetPreviewWindow(platform::WindowHandle parent, int left, int top, 
   std::lock_guard<std::recursive_mutex> control(acquisitionLock_);
   if (!HasDevice()) return NoDevice();
   // Takes effect at the next start; no window is created or moved here.
-  previewParent_ = parent;
-  previewRect_[0] = left;
-  previewRect_[1] = top;
-  previewRect_[2] = right;
-  previewRect_[3] = bottom;
+  display_.Place(parent, left, top, right, bottom);
   return 1;
 }
 

@@ -5,6 +5,8 @@
 
 #include "errors/error_report.h"
 #include "camera/dialog_link.h"
+#include "camera/display_window.h"
+#include "camera/frame_rate_meter.h"
 #include "common/camera_settings.h"
 #include "image/avi/avi_recorder.h"
 #include "image/pipeline.h"
@@ -190,16 +192,12 @@ class CKorvex {
   void StopWorkerRun();
   void PreviewWorker();
   void TriggerWorker();
-  // True when the preview rectangle or parent asks for a display window.
-  bool NeedsDisplayWindow() const;
-  // Registers a fresh window class and opens the display window with its
-  // device context; false when either is missing (the caller reports 4).
-  bool CreateDisplayWindow();
-  // Draws the current output image into the display window; frame lock held.
+  // Opens the display window when the placement asks for one; false when
+  // it cannot be had (the caller reports KORVEX_ERR_WINDOW).
+  bool OpenDisplayIfWanted();
+  // Draws the frame mode's output image into the display window; frame
+  // lock held.
   void DrawFrame();
-  // Releases the device context, destroys the display window and
-  // unregisters its class.
-  void DestroyDisplayWindow();
 
   // Checks a device-name request and formats the name; reports and returns
   // false when it cannot be served.
@@ -216,16 +214,6 @@ class CKorvex {
   std::unique_ptr<CKorvex740K3XLNSdk> device_;
   std::array<std::unique_ptr<CDibImage>, kImageRoleCount> images_;
   std::atomic<bool> hasDevice_{false};
-
-  // Preview window geometry.
-  platform::WindowHandle previewParent_ = nullptr;
-  int32_t previewRect_[4] = {0, 0, 2560, 1920};
-  // The display window, its device context and the name of its class (""
-  // when none is registered). Written by the starting and closing threads
-  // under the frame lock, read by the workers under it.
-  platform::WindowHandle displayWindow_ = nullptr;
-  platform::DeviceContext displayDc_ = nullptr;
-  char className_[256] = "";
 
   // Capture control. The acquisition lock serialises the operations that
   // start and stop acquisition; the frame target (window, buffer, size, row
@@ -258,11 +246,6 @@ class CKorvex {
   double clockFactor_ = 1.0;
   int32_t realExposure_ = 0;
 
-  // Frame-rate measurement (the preview worker's).
-  int32_t measuredRate_ = 0;
-  uint32_t frameCounter_ = 0;
-  uint32_t rateWindowStart_ = 0;
-
   // Configuration list with its own lock.
   platform::CriticalSection configLock_;
   std::vector<std::pair<int32_t, int32_t>> configList_;
@@ -283,6 +266,10 @@ class CKorvex {
 
   // Serialises the frame buffers among workers, snapshots and readers.
   platform::CriticalSection frameLock_;
+  // The library's own preview window, under the frame lock.
+  DisplayWindow display_{frameLock_};
+  // The preview worker's frame-rate measurement, under the frame lock.
+  FrameRateMeter frameRate_;
   image::PipelineHooks pipelineHooks_;
   // The pipeline's stripe pool and tables: created with the camera (none if
   // that failed), used under the frame lock, its threads ended with the

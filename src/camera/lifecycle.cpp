@@ -28,8 +28,8 @@ void FormatDeviceName(char (&out)[32], int number) {
 
 }  // namespace
 
-CKorvex::CKorvex() : ownership_(std::make_unique<OwnershipTable>()) {
-  rateWindowStart_ = platform::TimeGetTime();
+CKorvex::CKorvex()
+    : ownership_(std::make_unique<OwnershipTable>()), frameRate_(platform::TimeGetTime()) {
   // The pipeline's threads live as long as the camera, so starting and
   // stopping acquisition never creates or ends one.
   try {
@@ -124,10 +124,7 @@ int CKorvex::Initialize(platform::WindowHandle notifyWindow) {
     ResetGeometry();
   }
   ApplyWindow();
-  previewRect_[0] = 0;
-  previewRect_[1] = 0;
-  previewRect_[2] = settings_.size.EH;
-  previewRect_[3] = settings_.size.EV;
+  display_.Place(nullptr, 0, 0, settings_.size.EH, settings_.size.EV);
   LoadAndApplyAnalogSettings();
   LoadVideoFormat(settings_, deviceNumber_);
   return 1;
@@ -258,7 +255,7 @@ int CKorvex::Close() {
   StopPreview();  // without a device this records KORVEX_ERR_NOT_POSSIBLE; Close goes on
   imageReady_.store(0, std::memory_order_release);
   if (HasDevice()) device_->CloseCaptureHandle();
-  DestroyDisplayWindow();
+  display_.Close();
   return 1;
 }
 

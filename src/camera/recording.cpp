@@ -40,7 +40,7 @@ int CKorvex::Record(const char* fileName, int milliseconds, int showWindow) {
 
   // Recording delivers no frame messages or copies.
   StoreFrameTarget(nullptr, nullptr, 0, 0);
-  if (showWindow != 0 && NeedsDisplayWindow() && !CreateDisplayWindow()) {
+  if (showWindow != 0 && !OpenDisplayIfWanted()) {
     errors_.ReportError(KORVEX_ERR_WINDOW);
     return 0;
   }
