@@ -38,7 +38,9 @@ sanitized=(-DCMAKE_BUILD_TYPE=Sanitize "-DCMAKE_CXX_FLAGS_SANITIZE=-O1 -g1"
            "-DCMAKE_C_FLAGS_SANITIZE=-O1 -g1" -DKORVEX_BUILD_BENCH=OFF)
 run_suite asan "" "${sanitized[@]}" -DKORVEX_SANITIZE=address,undefined
 run_suite tsan "$threaded" "${sanitized[@]}" -DKORVEX_SANITIZE=thread
-# The fuzz targets, a fixed short time each.
+# The fuzz targets, a fixed short time each. Their build is the clang build
+# of the core, so it also checks the locking rules (-Wthread-safety as an
+# error, see CMakeLists.txt).
 "$root/tools/fuzz.sh" 30
 
 echo "all suites passed"

@@ -1,12 +1,13 @@
 #include "camera/display_window.h"
 
+#include "common/lock_guard.h"
+
 #include "image/converters/stretch.h"
 #include "image/dib_image.h"
 #include "image/dispatch.h"
 #include "platform/window.h"
 
 #include <cstdio>
-#include <mutex>
 
 namespace korvex {
 
@@ -63,7 +64,7 @@ bool DisplayWindow::Open(int imageWidth, int imageHeight, int subSample) {
   windowClass.name = name;
   if (!platform::RegisterWindowClass(windowClass)) return false;
   {
-    std::lock_guard<platform::CriticalSection> guard(frameLock_);
+    LockGuard<platform::CriticalSection> guard(frameLock_);
     std::snprintf(className_, sizeof className_, "%s", name);
   }
 
@@ -95,14 +96,14 @@ bool DisplayWindow::Open(int imageWidth, int imageHeight, int subSample) {
     return false;
   }
   const platform::DeviceContext dc = platform::GetDC(window);
-  std::lock_guard<platform::CriticalSection> guard(frameLock_);
+  LockGuard<platform::CriticalSection> guard(frameLock_);
   window_ = window;
   dc_ = dc;
   return dc != nullptr;
 }
 
 void DisplayWindow::Close() {
-  std::lock_guard<platform::CriticalSection> guard(frameLock_);
+  LockGuard<platform::CriticalSection> guard(frameLock_);
   if (dc_ != nullptr) platform::ReleaseDC(window_, dc_);
   dc_ = nullptr;
   if (window_ != nullptr) platform::DestroyWindow(window_);

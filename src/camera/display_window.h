@@ -12,6 +12,7 @@
 // camera's acquisition lock.
 #pragma once
 
+#include "common/thread_annotations.h"
 #include "platform/gdi.h"
 #include "platform/platform.h"
 
@@ -46,12 +47,16 @@ class DisplayWindow {
 
   // The client size of a visible window with a device context; false
   // otherwise. Frame lock held.
-  bool VisibleClientSize(int* width, int* height) const;
+  bool VisibleClientSize(int* width, int* height) const KORVEX_REQUIRES(frameLock_);
   // Draws `source` (8 or 24 bits, stored bottom-up) into the window: one to
   // one when `direct` allows it and the sizes match, otherwise scaled into
   // `display` (re-created at the client size and depth when it differs) and
   // copied from there. Nothing without a visible window. Frame lock held.
-  void Draw(CDibImage& source, bool direct, CDibImage& display);
+  void Draw(CDibImage& source, bool direct, CDibImage& display) KORVEX_REQUIRES(frameLock_);
+
+  // States that the caller holds the frame lock: the camera calls it where
+  // it holds its own frame lock, which is the one this window was given.
+  void AssertFrameLockHeld() const KORVEX_ASSERT_CAPABILITY(frameLock_) {}
 
  private:
   platform::CriticalSection& frameLock_;
@@ -60,9 +65,9 @@ class DisplayWindow {
   int32_t rect_[4] = {0, 0, 2560, 1920};
   // The window, its device context and the name of its class ("" when none
   // is registered); frame lock.
-  platform::WindowHandle window_ = nullptr;
-  platform::DeviceContext dc_ = nullptr;
-  char className_[256] = "";
+  platform::WindowHandle window_ KORVEX_GUARDED_BY(frameLock_) = nullptr;
+  platform::DeviceContext dc_ KORVEX_GUARDED_BY(frameLock_) = nullptr;
+  char className_[256] KORVEX_GUARDED_BY(frameLock_) = "";
 };
 
 }  // namespace korvex

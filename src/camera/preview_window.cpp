@@ -15,36 +15,32 @@ bool CKorvex::OpenDisplayIfWanted() {
 }
 
 void CKorvex::DrawFrame() {
-  const int mode = FrameMode();  // the images are the prepared mode's
-  CDibImage* source = nullptr;
-  switch (mode) {
-    case 0:
-      source = images_[kGray8].get();
+  const std::optional<ColorMode> mode = FrameMode();  // the images are the prepared mode's
+  if (!mode) return;
+  // The 8-bit modes draw their output image; the others a reduced copy in
+  // the 8-bit grey or the 24-bit colour image.
+  switch (*mode) {
+    case ColorMode::kGray8:
+    case ColorMode::kColor24:
       break;
-    case 1:
+    case ColorMode::kGray16:
       image::ConvertRegion(*images_[kGray8], image::Reduce16To8, *images_[kGray16], nullptr, 0, 0,
                            nullptr);
-      source = images_[kGray8].get();
       break;
-    case 2:
-      source = images_[kColor24].get();
-      break;
-    case 3:
+    case ColorMode::kColor32:
       image::ConvertRegion(*images_[kColor24], image::Copy32To24, *images_[kColor32], nullptr, 0,
                            0, nullptr);
-      source = images_[kColor24].get();
       break;
-    case 4:
-    case 5:
-      image::ConvertRegion(*images_[kColor24], image::Reduce48To24,
-                           *images_[mode == 4 ? kColor48 : kColor64], nullptr, 0, 0, nullptr);
-      source = images_[kColor24].get();
+    case ColorMode::kColor48:
+    case ColorMode::kColor64:
+      image::ConvertRegion(*images_[kColor24], image::Reduce48To24, *images_[OutputRole(*mode)],
+                           nullptr, 0, 0, nullptr);
       break;
-    default:
-      return;
   }
+  CDibImage& source = *images_[IsGray(*mode) ? kGray8 : kColor24];
   // A 16-bit grey picture is always drawn through the display image.
-  display_.Draw(*source, mode != 1, *images_[kDisplay]);
+  display_.AssertFrameLockHeld();
+  display_.Draw(source, *mode != ColorMode::kGray16, *images_[kDisplay]);
 }
 
 }  // namespace korvex
