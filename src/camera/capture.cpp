@@ -243,7 +243,8 @@ int CKorvex::Capture() {
 bool CKorvex::TakeSingleFrame() {
   CDibImage& raw = *images_[kRawFrame];
   if (device_->GetSingleFrame(raw.Bits(), CKVXSdkLib::kNoConversion, CKVXSdkLib::kNoEstimate,
-                              CKVXSdkLib::kCopyRaw) != 0) return false;
+                              CKVXSdkLib::kCopyRaw) != 0)
+    return false;
   RelayRawFrame(raw);
   return true;
 }
