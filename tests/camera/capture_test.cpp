@@ -261,7 +261,7 @@ TEST_F(Capture, PreviewWithARectangleOpensAWindowOfItsOwn) {
 
 void ThrowingFrameSource(void*, uint32_t, int, uint8_t*, size_t) { throw std::bad_alloc(); }
 
-TEST_F(Capture, AnExceptionInsideAnOperationStopsAtTheExportWithCodeFive) {
+TEST_F(Capture, AnExceptionInsideAnOperationStopsAtTheExportAsAMemoryError) {
   // The camera's transfer runs this on the calling thread.
   ASSERT_EQ(KorvexHost_SimSetFrameCallback(0, ThrowingFrameSource, nullptr), 1);
   std::vector<uint8_t> image(static_cast<size_t>(kWidth) * kHeight);
@@ -326,7 +326,7 @@ TEST_F(Capture, AColourModeSetDuringAcquisitionWaitsForTheNextStart) {
       << "an 8-bit buffer is too small for it";
 }
 
-TEST_F(Capture, ACameraGoneBeforeTheStartFailsItWithCodeTwo) {
+TEST_F(Capture, ACameraGoneBeforeTheStartFailsItWithTheDeviceCode) {
   KorvexHost_SimUnplug(0);
   const KORVEX_HWND frames = reinterpret_cast<KORVEX_HWND>(frames_);
   EXPECT_EQ(Korvex_CallBackPreview(handle_, frames, nullptr, 0, 1), 0);
@@ -523,7 +523,7 @@ TEST_F(Capture, CallBackPreviewWithRowOrderZeroCopiesTheBottomRowFirst) {
   EXPECT_TRUE(Errors().empty());
 }
 
-TEST_F(Capture, EachStateRefusesTheStartsOfTheOthersWithCodeOne) {
+TEST_F(Capture, EachStateRefusesTheStartsOfTheOthersAsNotPossible) {
   // Previewing: Capture is refused, the preview goes on.
   ASSERT_EQ(Korvex_CallBackPreview(handle_, reinterpret_cast<KORVEX_HWND>(frames_), nullptr, 0, 1), 1);
   ASSERT_NE(NextFrameInfo(), nullptr);
@@ -565,7 +565,7 @@ TEST_F(Capture, EachStateRefusesTheStartsOfTheOthersWithCodeOne) {
   EXPECT_TRUE(Errors().empty());
 }
 
-TEST_F(Capture, PreviewThatCannotStartClosesAndReportsEightAfterTheCause) {
+TEST_F(Capture, PreviewThatCannotStartClosesAndReportsTheFrameCodeAfterTheCause) {
   // Another camera object streams from the device, so this one's
   // preparation finds it owned (a claim names the owner's notification
   // window).
@@ -590,7 +590,7 @@ TEST_F(Capture, PreviewThatCannotStartClosesAndReportsEightAfterTheCause) {
   EXPECT_TRUE(Errors().empty());
 }
 
-TEST_F(Capture, FailedSnapshotTransferReportsEightAndKeepsTheState) {
+TEST_F(Capture, FailedSnapshotTransferReportsTheFrameCodeAndKeepsTheState) {
   std::vector<uint8_t> image(static_cast<size_t>(kWidth) * kHeight);
   const int size = static_cast<int>(image.size());
   // From idle: the channel is closed and the camera stays idle.
@@ -616,7 +616,7 @@ TEST_F(Capture, FailedSnapshotTransferReportsEightAndKeepsTheState) {
   EXPECT_TRUE(Errors().empty());
 }
 
-TEST(CaptureStart, StreamThatCannotStartStopsThePreviewWithCodeSix) {
+TEST(CaptureStart, StreamThatCannotStartStopsThePreviewAsRefused) {
   korvex::test::ScopedRegistryRoot registry;
   KorvexHost_SimReset();
   KorvexHost_SimSetFastPace(1);

@@ -61,7 +61,7 @@ TEST_F(ConfigFile, RecordsReplaceTheListAndTrailingBytesAreIgnored) {
   EXPECT_TRUE(camera_.ConfigList().empty());
 }
 
-TEST_F(ConfigFile, WideNamesAreConvertedOrRefusedWithCodeTwelve) {
+TEST_F(ConfigFile, WideNamesAreConvertedOrRefusedWithTheFileCode) {
   const std::string path = Write(Words({10, 20}));
   std::vector<KORVEX_WCHAR> wide(path.begin(), path.end());
   wide.push_back(0);

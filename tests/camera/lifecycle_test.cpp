@@ -78,7 +78,7 @@ TEST_F(Lifecycle, FirstRunStoresDefaultsAndCarriesThemToTheSensor) {
   EXPECT_EQ(Korvex_Release(again), 1);
 }
 
-TEST_F(Lifecycle, StoredInvalidGeometryIsResetWithCodeSeven) {
+TEST_F(Lifecycle, StoredInvalidGeometryIsResetWithTheGeometryCode) {
   WriteDword(kRoot + "\\Camera_00", "Size", 0);
   WriteDword(kRoot + "\\Camera_00\\Size_00", "EH", 2560);
   WriteDword(kRoot + "\\Camera_00\\Size_00", "EHS", 100);

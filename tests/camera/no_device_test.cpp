@@ -19,7 +19,7 @@ struct Refusal {
   bool recorded;  // false: notify-only, posted to the thread queue instead
 };
 
-TEST(CameraWithoutDevice, RefusesDeviceOperationsWithCodeOne) {
+TEST(CameraWithoutDevice, RefusesDeviceOperationsAsNotPossible) {
   char names[256 * 10];
   KORVEX_WCHAR wnames[256 * 10];
   char buffer[64];

@@ -211,7 +211,7 @@ TEST_F(Recording, BadNamesAndPathsFailWithTheirCodes) {
   EXPECT_EQ(Korvex_SnapShot(handle_, nullptr, 0, 1), 1);
 }
 
-TEST_F(Recording, ANegativeDurationIsRefusedWithCodeNine) {
+TEST_F(Recording, ANegativeDurationIsRefusedAsAnInvalidArgument) {
   const std::string path = folder_.File("negative.avi");
   EXPECT_EQ(Korvex_Record(handle_, path.c_str(), -1, 0), 0);
   EXPECT_EQ(Errors(), std::vector<uint32_t>{KORVEX_ERR_ARGUMENT});
@@ -219,14 +219,14 @@ TEST_F(Recording, ANegativeDurationIsRefusedWithCodeNine) {
   EXPECT_EQ(Korvex_SnapShot(handle_, nullptr, 0, 1), 1) << "no preview was started";
 }
 
-TEST_F(Recording, APipeAsTheNameFailsAtOnceWithCodeTwelve) {
+TEST_F(Recording, APipeAsTheNameFailsAtOnceWithTheFileCode) {
   const std::string fifo = folder_.File("pipe.avi");
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   EXPECT_EQ(Korvex_Record(handle_, fifo.c_str(), 100, 0), 0);
   EXPECT_EQ(Errors(), std::vector<uint32_t>{KORVEX_ERR_FILE});
 }
 
-TEST_F(Recording, AFullDiskEndsTheRecordingWithAConsistentFileAndCodeTwelve) {
+TEST_F(Recording, AFullDiskEndsTheRecordingWithAConsistentFileAndTheFileCode) {
   const std::string path = folder_.File("full.avi");
   const uint32_t frameBytes = ((kWidth * 3 + 3) & ~3) * kHeight;
   std::vector<uint32_t> errors;
@@ -267,7 +267,7 @@ TEST_F(Recording, DurationZeroRecordsExactlyTwoFrames) {
   EXPECT_TRUE(Errors().empty());
 }
 
-TEST_F(Recording, WideNamesThatCannotBeConvertedFailWithCodeTwelve) {
+TEST_F(Recording, WideNamesThatCannotBeConvertedFailWithTheFileCode) {
   const std::string path = folder_.File("x.avi");
   std::vector<KORVEX_WCHAR> lone(path.begin(), path.end());
   lone.push_back(0xD800);  // a lone surrogate has no ANSI form
