@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 
+#include "image/converters/hue_saturation_avx512.h"
 #include "image/converters/interleave_x86.h"
 #include "image/converters/per_value.h"
 #include "image/converters/vector_level.h"
@@ -198,7 +199,11 @@ __attribute__((target("avx2"))) int32_t HueChunkAvx2(const uint8_t* in, uint8_t*
 void HueChunk(const uint8_t* in, uint8_t* out, int32_t count, int32_t factor, int32_t shift) {
   int32_t done = 0;
 #if defined(__x86_64__) && defined(__GNUC__)
-  if (ActiveVectorLevel() >= VectorLevel::kAvx2) done = HueChunkAvx2(in, out, count, factor, shift);
+  const VectorLevel level = ActiveVectorLevel();
+  if (level >= VectorLevel::kAvx512) done = detail::HueChunkAvx512(in, out, count, factor, shift);
+  if (level >= VectorLevel::kAvx2) {
+    done += HueChunkAvx2(in + 3 * done, out + 3 * done, count - done, factor, shift);
+  }
 #endif
   HueChunkPortable(in + 3 * done, out + 3 * done, count - done, factor, shift);
 }
