@@ -225,8 +225,9 @@ detail::MosaicRows8 FoldedRows(const Setup<uint8_t>& s, int32_t y) {
   return {row(y - 2), row(y - 1), row(y), row(y + 1)};
 }
 
-// The vector row kernel for 3-byte pixels where it applies (AVX2, gains
-// below 2048 / 128, rows wide enough); returns false where it does not.
+// The vector row kernel for 3-byte pixels, usable with AVX2, gains below
+// 2048 / 128 and rows of at least kDemosaic8Avx2MinWidth pixels; the few
+// pixels it leaves at a row's end go by the general rule.
 class FastRows8 {
  public:
   explicit FastRows8(const Setup<uint8_t>& s) : s_(s) {

@@ -98,30 +98,49 @@ KORVEX_AVX512 __m512i SectorChannel(__m512i s, __m512i lo, __m512i hi, __m512i u
 
 #undef KORVEX_AVX512
 
-}  // namespace
+// Word permutes between 96 packed words (32 pixels of three words) and
+// three registers of 32 words.
+struct WordPermutes {
+  alignas(64) uint16_t spread[3][32];  // channel c, pixel i: packed word 3i + c, mod 64
+  alignas(64) uint16_t pack[3][32];    // packed word 32k + j from blue (0..31), green (32..63), red
+  constexpr WordPermutes() : spread{}, pack{} {
+    for (int c = 0; c < 3; ++c)
+      for (int i = 0; i < 32; ++i) spread[c][i] = static_cast<uint16_t>((3 * i + c) % 64);
+    for (int k = 0; k < 3; ++k)
+      for (int j = 0; j < 32; ++j) {
+        const int n = 32 * k + j, c = n % 3, pixel = n / 3;
+        pack[k][j] = static_cast<uint16_t>((c == 1 ? 32 : 0) + pixel);
+      }
+  }
+};
+constexpr WordPermutes kWordPermutes;
 
-__attribute__((target("avx512f,avx512bw,avx512vbmi"))) int32_t HueChunkAvx512(
-    const uint8_t* in, uint8_t* out, int32_t count, int32_t factor, int32_t shift) {
-  const __m512i zero = _mm512_setzero_si512();
-  const __m512i one = _mm512_set1_epi16(1);
-  const __m512i c511 = _mm512_set1_epi16(511);
-  const __m512i c254 = _mm512_set1_epi16(254);
-  const __m512i c255 = _mm512_set1_epi16(255);
-  const __m512i round = _mm512_set1_epi16(128);
-  const __m512i sat64 = _mm512_set1_epi16(static_cast<int16_t>((factor >> 8) * 64));
-  const __m512i shiftMod = _mm512_set1_epi16(static_cast<int16_t>(shift % 255));
-  const __m512i shiftSector = _mm512_set1_epi16(static_cast<int16_t>(shift / 255));
-  constexpr __mmask64 kLowBytes = 0x5555555555555555ull;
-  constexpr __mmask64 kRedFirst = RedPositions(0), kRedSecond = RedPositions(64);
-  int32_t i = 0;
-  for (; i + 32 <= count; i += 32) {
-    const uint8_t* p = in + 3 * i;
-    const __m512i a = _mm512_loadu_si512(p);
-    const __m512i b = _mm512_maskz_loadu_epi8(0xFFFFFFFFull, p + 64);  // bytes 64..95
-    const __m512i B = _mm512_maskz_permutex2var_epi8(kLowBytes, a, Load64(kPermutes.spread[0]), b);
-    const __m512i G = _mm512_maskz_permutex2var_epi8(kLowBytes, a, Load64(kPermutes.spread[1]), b);
-    const __m512i R = _mm512_maskz_permutex2var_epi8(kLowBytes, a, Load64(kPermutes.spread[2]), b);
+// Lanes i (0..31) where packed word 3i + c lies at or beyond 64, and packed
+// words 32k + j that are red.
+constexpr uint32_t WordsBeyond64(int c) {
+  uint32_t m = 0;
+  for (int i = 0; i < 32; ++i)
+    if (3 * i + c >= 64) m |= uint32_t{1} << i;
+  return m;
+}
+constexpr uint32_t RedWords(int k) {
+  uint32_t m = 0;
+  for (int j = 0; j < 32; ++j)
+    if ((32 * k + j) % 3 == 2) m |= uint32_t{1} << j;
+  return m;
+}
 
+// The rule on 32 pixels given as channel words of at most 255.
+class HueRule {
+ public:
+  __attribute__((target("avx512f,avx512bw,avx512vbmi"))) HueRule(int32_t factor, int32_t shift)
+      : sat64_(_mm512_set1_epi16(static_cast<int16_t>((factor >> 8) * 64))),
+        shiftMod_(_mm512_set1_epi16(static_cast<int16_t>(shift % 255))),
+        shiftSector_(_mm512_set1_epi16(static_cast<int16_t>(shift / 255))) {}
+
+  __attribute__((target("avx512f,avx512bw,avx512vbmi"), always_inline)) inline void Apply(
+      __m512i B, __m512i G, __m512i R, __m512i& blue, __m512i& green, __m512i& red) const {
+    const __m512i one = _mm512_set1_epi16(1);
     const __mmask32 greenFirst = _mm512_cmpgt_epi16_mask(G, R);
     __m512i base = _mm512_mask_blend_epi16(greenFirst, one, _mm512_set1_epi16(3));
     const __m512i low = _mm512_min_epi16(R, G), high = _mm512_max_epi16(R, G);
@@ -133,26 +152,49 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi"))) int32_t HueChunkAvx512(
     const __m512i mx = _mm512_max_epi16(B, high);
     t = _mm512_mask_blend_epi16(blueTop, t, _mm512_sub_epi16(R, G));
     const __m512i L = _mm512_add_epi16(mx, mn), K = _mm512_sub_epi16(mx, mn);
-    const __mmask32 negative = _mm512_cmpgt_epi16_mask(zero, t);
+    const __mmask32 negative = _mm512_cmpgt_epi16_mask(_mm512_setzero_si512(), t);
     base = _mm512_mask_sub_epi16(base, negative, base, one);
     t = _mm512_mask_add_epi16(t, negative, t, K);
-    const __m512i limit = _mm512_min_epi16(L, _mm512_sub_epi16(c511, L));
-    const __m512i sat = _mm512_mulhrs_epi16(sat64, _mm512_add_epi16(K, K));
+    const __m512i limit = _mm512_min_epi16(L, _mm512_sub_epi16(_mm512_set1_epi16(511), L));
+    const __m512i sat = _mm512_mulhrs_epi16(sat64_, _mm512_add_epi16(K, K));
     const __m512i kp = _mm512_min_epi16(limit, sat);
     const __m512i lo = _mm512_srli_epi16(_mm512_sub_epi16(L, kp), 1);
     const __m512i hi = _mm512_srli_epi16(_mm512_add_epi16(L, kp), 1);
     const __m512i w = _mm512_sub_epi16(hi, lo);
-    __m512i v = _mm512_add_epi16(ScaledByReciprocal(t, K), shiftMod);
-    const __mmask32 wraps = _mm512_cmpgt_epi16_mask(v, c254);
-    v = _mm512_mask_sub_epi16(v, wraps, v, c255);
-    __m512i sector = _mm512_add_epi16(base, shiftSector);
+    __m512i v = _mm512_add_epi16(ScaledByReciprocal(t, K), shiftMod_);
+    const __mmask32 wraps = _mm512_cmpgt_epi16_mask(v, _mm512_set1_epi16(254));
+    v = _mm512_mask_sub_epi16(v, wraps, v, _mm512_set1_epi16(255));
+    __m512i sector = _mm512_add_epi16(base, shiftSector_);
     sector = Sector6(_mm512_mask_add_epi16(sector, wraps, sector, one), 0);
-    const __m512i x = _mm512_srli_epi16(_mm512_add_epi16(_mm512_mullo_epi16(w, v), round), 8);
+    const __m512i x = _mm512_srli_epi16(
+        _mm512_add_epi16(_mm512_mullo_epi16(w, v), _mm512_set1_epi16(128)), 8);
     const __m512i up = _mm512_add_epi16(lo, x), down = _mm512_sub_epi16(hi, x);
-    const __m512i blue = SectorChannel(sector, lo, hi, up, down);
-    const __m512i green = SectorChannel(Sector6(sector, 2), lo, hi, up, down);
-    const __m512i red = SectorChannel(Sector6(sector, 4), lo, hi, up, down);
+    blue = SectorChannel(sector, lo, hi, up, down);
+    green = SectorChannel(Sector6(sector, 2), lo, hi, up, down);
+    red = SectorChannel(Sector6(sector, 4), lo, hi, up, down);
+  }
 
+ private:
+  __m512i sat64_, shiftMod_, shiftSector_;
+};
+
+}  // namespace
+
+__attribute__((target("avx512f,avx512bw,avx512vbmi"))) int32_t HueChunkAvx512(
+    const uint8_t* in, uint8_t* out, int32_t count, int32_t factor, int32_t shift) {
+  const HueRule rule(factor, shift);
+  constexpr __mmask64 kLowBytes = 0x5555555555555555ull;
+  constexpr __mmask64 kRedFirst = RedPositions(0), kRedSecond = RedPositions(64);
+  int32_t i = 0;
+  for (; i + 32 <= count; i += 32) {
+    const uint8_t* p = in + 3 * i;
+    const __m512i a = _mm512_loadu_si512(p);
+    const __m512i b = _mm512_maskz_loadu_epi8(0xFFFFFFFFull, p + 64);  // bytes 64..95
+    __m512i blue, green, red;
+    rule.Apply(_mm512_maskz_permutex2var_epi8(kLowBytes, a, Load64(kPermutes.spread[0]), b),
+               _mm512_maskz_permutex2var_epi8(kLowBytes, a, Load64(kPermutes.spread[1]), b),
+               _mm512_maskz_permutex2var_epi8(kLowBytes, a, Load64(kPermutes.spread[2]), b),
+               blue, green, red);
     uint8_t* o = out + 3 * i;
     __m512i first = _mm512_permutex2var_epi8(blue, Load64(kPermutes.first), green);
     first = _mm512_mask_permutexvar_epi8(first, kRedFirst, Load64(kPermutes.first), red);
@@ -164,12 +206,47 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi"))) int32_t HueChunkAvx512(
   return i;
 }
 
+__attribute__((target("avx512f,avx512bw,avx512vbmi"))) int32_t HueChunk48Avx512(
+    const uint16_t* in, uint16_t* out, int32_t count, int32_t factor, int32_t shift,
+    int shiftBits) {
+  const HueRule rule(factor, shift);
+  const __m128i bits = _mm_cvtsi32_si128(shiftBits);
+  const __m512i c255 = _mm512_set1_epi16(255);
+  auto reduce = [&](__m512i v) __attribute__((target("avx512f,avx512bw"), always_inline)) {
+    return _mm512_min_epu16(_mm512_srl_epi16(v, bits), c255);
+  };
+  int32_t i = 0;
+  for (; i + 32 <= count; i += 32) {
+    const uint16_t* p = in + 3 * i;
+    const __m512i w0 = _mm512_loadu_si512(p), w1 = _mm512_loadu_si512(p + 32);
+    const __m512i w2 = _mm512_loadu_si512(p + 64);
+    __m512i plane[3];
+    for (int c = 0; c < 3; ++c) {
+      const __m512i index = _mm512_load_si512(kWordPermutes.spread[c]);
+      const __m512i v = _mm512_permutex2var_epi16(w0, index, w1);
+      plane[c] = reduce(_mm512_mask_permutexvar_epi16(v, WordsBeyond64(c), index, w2));
+    }
+    __m512i result[3];
+    rule.Apply(plane[0], plane[1], plane[2], result[0], result[1], result[2]);
+    for (int k = 0; k < 3; ++k) {
+      const __m512i index = _mm512_load_si512(kWordPermutes.pack[k]);
+      __m512i v = _mm512_permutex2var_epi16(result[0], index, result[1]);
+      v = _mm512_mask_permutexvar_epi16(v, RedWords(k), index, result[2]);
+      _mm512_storeu_si512(out + 3 * i + 32 * k, _mm512_sll_epi16(v, bits));
+    }
+  }
+  return i;
+}
+
 }  // namespace korvex::image::detail
 
 #else
 
 namespace korvex::image::detail {
 int32_t HueChunkAvx512(const uint8_t*, uint8_t*, int32_t, int32_t, int32_t) { return 0; }
+int32_t HueChunk48Avx512(const uint16_t*, uint16_t*, int32_t, int32_t, int32_t, int) {
+  return 0;
+}
 }  // namespace korvex::image::detail
 
 #endif

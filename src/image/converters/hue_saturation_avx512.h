@@ -22,4 +22,10 @@ namespace korvex::image::detail {
 int32_t HueChunkAvx512(const uint8_t* in, uint8_t* out, int32_t count, int32_t factor,
                        int32_t shift);
 
+// The same on packed pixels of three 16-bit words: each word is reduced to
+// 8 bits (shifted right by shiftBits, limited to 255) as the rule takes it,
+// and the results widened back (shifted left), in one pass.
+int32_t HueChunk48Avx512(const uint16_t* in, uint16_t* out, int32_t count, int32_t factor,
+                         int32_t shift, int shiftBits);
+
 }  // namespace korvex::image::detail
