@@ -197,7 +197,12 @@ TEST(ConverterOracle, HueSaturationEveryExtreme) {
       for (int32_t s : sats) {
         const std::vector<int32_t> block = {h, 0, s, 10};
         if (bpp > 4) {
-          ExpectSame(HueSaturation48, reference::HueSaturation48, img, bpp, block, true, rng);
+          // Deep words are reduced to 8 bits by the significant bits: none,
+          // two and eight bits shifted out.
+          for (int32_t bits : {8, 10, 16}) {
+            ExpectSame(HueSaturation48, reference::HueSaturation48, img, bpp, {h, 0, s, bits},
+                       true, rng);
+          }
         } else {
           ExpectSame(HueSaturation24, reference::HueSaturation24, img, bpp, block, true, rng);
         }
