@@ -296,7 +296,9 @@ TEST_F(Capture, ANegativeStoredPauseCountsAsNone) {
   ASSERT_EQ(Korvex_CallBackPreview(handle_, reinterpret_cast<KORVEX_HWND>(frames_), nullptr, 0, 1),
             1);
   KorvexHostMessage message;
-  for (int i = 0; i < 3; ++i) ASSERT_TRUE(NextFrameMessage(&message)) << "frame " << i;
+  // Frames come slowly under ThreadSanitizer on a busy machine; what is
+  // checked is that they come at all, and that the stop is prompt.
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(NextFrameMessage(&message, 30000)) << "frame " << i;
   const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(Korvex_StopPreview(handle_), 1);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
