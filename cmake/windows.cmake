@@ -28,6 +28,7 @@ set_target_properties(korvexsim PROPERTIES PREFIX "")
 file(GLOB_RECURSE KORVEX_CORE_SOURCES CONFIGURE_DEPENDS
      ${CMAKE_SOURCE_DIR}/src/api/*.cpp
      ${CMAKE_SOURCE_DIR}/src/common/*.cpp
+     ${CMAKE_SOURCE_DIR}/src/errors/*.cpp
      ${CMAKE_SOURCE_DIR}/src/camera/*.cpp
      ${CMAKE_SOURCE_DIR}/src/device/*.cpp
      ${CMAKE_SOURCE_DIR}/src/image/*.cpp

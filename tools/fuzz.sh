@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets under fuzz/ with clang, AddressSanitizer and
-# UndefinedBehaviorSanitizer (build/fuzz) and runs each for a fixed time,
+# UndefinedBehaviorSanitizer (build/fuzz; being clang, the build also checks
+# the locking rules and fails on a broken one) and runs each for a fixed time,
 # starting from its seed corpus in fuzz/corpus. Fails when a target finds a
 # crash, a leak, undefined behaviour, a hang or a broken property; the input
 # that did it is left in build/fuzz/findings.

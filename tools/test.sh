@@ -44,8 +44,10 @@ echo "== windows build =="
 "$root/tools/build-windows.sh"
 echo "== windows tests =="
 "$root/tools/windows/run-tests.sh" "$root/build/release"
-# The fuzz targets, a fixed short time each (20 s keeps the whole run,
-# the Windows part included, within a CI job of 30 minutes).
+# The fuzz targets, a fixed short time each (20 s keeps the whole run, the
+# Windows part included, within a CI job of 30 minutes). Their build is the
+# clang build of the core, so it also checks the locking rules
+# (-Wthread-safety as an error, see CMakeLists.txt).
 "$root/tools/fuzz.sh" 20
 
 echo "all suites passed"

@@ -4,20 +4,22 @@
 //
 // Every export is a boundary: nothing thrown inside (an allocation that
 // failed, a library's exception) reaches the application. It answers the
-// export's failure result instead, with code 5 recorded where a camera
+// export's failure result instead, with KORVEX_ERR_MEMORY recorded where a camera
 // exists.
 #include "KorvexSdk_740K3_XLN.h"
 
 #include "api/sdk_chain.h"
 #include "camera/korvex.h"
+#include "common/filter_ids.h"
 
 using korvex::Chain;
 using korvex::CKorvex;
+using korvex::FilterId;
 
 namespace {
 
 // Runs `operation` with everything it throws caught: `failure` is the result
-// then, and the camera, when there is one, records code 5.
+// then, and the camera, when there is one, records KORVEX_ERR_MEMORY.
 template <class Result, class Operation>
 Result Guarded(CKorvex* camera, Result failure, Operation&& operation) noexcept {
   try {
@@ -43,7 +45,7 @@ Result Forward(KORVEX_HANDLE handle, Result failure, Operation&& operation) noex
   return Guarded(camera.get(), failure, [&] { return operation(*camera); });
 }
 
-// The unsupported entry points: post code 11 (not recorded), return 0.
+// The unsupported entry points: post KORVEX_ERR_UNSUPPORTED (not recorded), return 0.
 int Unsupported(KORVEX_HANDLE handle) {
   return Forward(handle, 0, [](CKorvex& c) {
     c.NotifyUnsupported();
@@ -168,40 +170,40 @@ KORVEX_API int KORVEX_CALL Korvex_GetFilterValue(KORVEX_HANDLE h, int id, int* o
 }
 
 // The named parameters fix the identifier and call the two functions above.
-#define KORVEX_NAMED_PARAMETER(Name, id)                                        \
-  KORVEX_API int KORVEX_CALL Korvex_Set##Name(KORVEX_HANDLE h, int value) {    \
-    return Korvex_SetFilterValue(h, id, value);                                 \
-  }                                                                             \
-  KORVEX_API int KORVEX_CALL Korvex_Get##Name(KORVEX_HANDLE h, int* ok) {      \
-    return Korvex_GetFilterValue(h, id, ok);                                    \
+#define KORVEX_NAMED_PARAMETER(Name)                                                 \
+  KORVEX_API int KORVEX_CALL Korvex_Set##Name(KORVEX_HANDLE h, int value) {          \
+    return Korvex_SetFilterValue(h, static_cast<int>(FilterId::k##Name), value);      \
+  }                                                                                   \
+  KORVEX_API int KORVEX_CALL Korvex_Get##Name(KORVEX_HANDLE h, int* ok) {            \
+    return Korvex_GetFilterValue(h, static_cast<int>(FilterId::k##Name), ok);         \
   }
-KORVEX_NAMED_PARAMETER(Brightness, 1)
-KORVEX_NAMED_PARAMETER(Contrast, 2)
-KORVEX_NAMED_PARAMETER(Hue, 3)
-KORVEX_NAMED_PARAMETER(Saturation, 4)
-KORVEX_NAMED_PARAMETER(Sharpness, 5)
-KORVEX_NAMED_PARAMETER(BayerGainRGB, 6)
-KORVEX_NAMED_PARAMETER(BayerGainRed, 7)
-KORVEX_NAMED_PARAMETER(BayerGainGreen, 8)
-KORVEX_NAMED_PARAMETER(BayerGainBlue, 9)
-KORVEX_NAMED_PARAMETER(BayerGainAuto, 10)
-KORVEX_NAMED_PARAMETER(Gamma, 11)
-KORVEX_NAMED_PARAMETER(BayerMode, 12)
-KORVEX_NAMED_PARAMETER(GlobalGain, 13)
-KORVEX_NAMED_PARAMETER(ColorGainRed, 14)
-KORVEX_NAMED_PARAMETER(ColorGainGreen1, 15)
-KORVEX_NAMED_PARAMETER(ColorGainGreen2, 16)
-KORVEX_NAMED_PARAMETER(ColorGainBlue, 17)
-KORVEX_NAMED_PARAMETER(ExposureTime, 18)
-KORVEX_NAMED_PARAMETER(GrayMode, 19)
-KORVEX_NAMED_PARAMETER(GrayGainR, 20)
-KORVEX_NAMED_PARAMETER(GrayGainG1, 21)
-KORVEX_NAMED_PARAMETER(GrayGainG2, 22)
-KORVEX_NAMED_PARAMETER(GrayGainB, 23)
-KORVEX_NAMED_PARAMETER(GrayOffsetR, 24)
-KORVEX_NAMED_PARAMETER(GrayOffsetG1, 25)
-KORVEX_NAMED_PARAMETER(GrayOffsetG2, 26)
-KORVEX_NAMED_PARAMETER(GrayOffsetB, 27)
+KORVEX_NAMED_PARAMETER(Brightness)
+KORVEX_NAMED_PARAMETER(Contrast)
+KORVEX_NAMED_PARAMETER(Hue)
+KORVEX_NAMED_PARAMETER(Saturation)
+KORVEX_NAMED_PARAMETER(Sharpness)
+KORVEX_NAMED_PARAMETER(BayerGainRGB)
+KORVEX_NAMED_PARAMETER(BayerGainRed)
+KORVEX_NAMED_PARAMETER(BayerGainGreen)
+KORVEX_NAMED_PARAMETER(BayerGainBlue)
+KORVEX_NAMED_PARAMETER(BayerGainAuto)
+KORVEX_NAMED_PARAMETER(Gamma)
+KORVEX_NAMED_PARAMETER(BayerMode)
+KORVEX_NAMED_PARAMETER(GlobalGain)
+KORVEX_NAMED_PARAMETER(ColorGainRed)
+KORVEX_NAMED_PARAMETER(ColorGainGreen1)
+KORVEX_NAMED_PARAMETER(ColorGainGreen2)
+KORVEX_NAMED_PARAMETER(ColorGainBlue)
+KORVEX_NAMED_PARAMETER(ExposureTime)
+KORVEX_NAMED_PARAMETER(GrayMode)
+KORVEX_NAMED_PARAMETER(GrayGainR)
+KORVEX_NAMED_PARAMETER(GrayGainG1)
+KORVEX_NAMED_PARAMETER(GrayGainG2)
+KORVEX_NAMED_PARAMETER(GrayGainB)
+KORVEX_NAMED_PARAMETER(GrayOffsetR)
+KORVEX_NAMED_PARAMETER(GrayOffsetG1)
+KORVEX_NAMED_PARAMETER(GrayOffsetG2)
+KORVEX_NAMED_PARAMETER(GrayOffsetB)
 #undef KORVEX_NAMED_PARAMETER
 
 KORVEX_API int KORVEX_CALL Korvex_Width(KORVEX_HANDLE h) {

@@ -18,7 +18,7 @@ class CTRing {
   ~CTRing() { RemoveAll(); }  // not virtual: the ring is never deleted through a base
 
   // Links a copy of `record` in before `head` and makes it the new head.
-  virtual void Add(const T& record) {
+  void Add(const T& record) {
     T* added = new T(record);
     if (head == nullptr) {
       added->prev = added;

@@ -20,9 +20,6 @@ namespace {
 
 constexpr int kRawWidth = 2560;
 constexpr int kRawHeight = 2008;
-constexpr int kBitsOfMode[6] = {8, 16, 24, 32, 48, 64};
-
-bool DeepMode(int mode) { return mode == 1 || mode == 4 || mode == 5; }
 
 // Re-lays a raw frame whose stride is wider than its packed rows.
 void RelayRawFrame(CDibImage& raw) {
@@ -35,16 +32,14 @@ void RelayRawFrame(CDibImage& raw) {
 
 }  // namespace
 
-int CKorvex::FrameMode() const {
+std::optional<ColorMode> CKorvex::FrameMode() const {
   const int32_t prepared = frameMode_.load(std::memory_order_acquire);
-  return prepared >= 0 ? prepared : settings_.video.Color.Get();
+  return ColorModeOf(prepared >= 0 ? prepared : settings_.video.Color.Get());
 }
 
 CDibImage* CKorvex::OutputImage() {
-  static constexpr ImageRole kOutput[6] = {kGray8, kGray16, kColor24, kColor32, kColor48, kColor64};
-  const int mode = FrameMode();
-  if (mode < 0 || mode > 5) return nullptr;
-  return images_[kOutput[mode]].get();
+  const std::optional<ColorMode> mode = FrameMode();
+  return mode ? images_[OutputRole(*mode)].get() : nullptr;
 }
 
 bool CKorvex::PrepareAcquisition() {
@@ -60,36 +55,40 @@ bool CKorvex::PrepareAcquisition() {
     errors_.ReportError(KORVEX_ERR_GEOMETRY);
     return false;
   }
-  const int mode = settings_.video.Color;
-  if (mode < 0 || mode > 5) {  // a stored mode this camera does not have
+  const std::optional<ColorMode> stored = ColorModeOf(settings_.video.Color);
+  if (!stored) {  // a stored mode this camera does not have
     errors_.ReportError(KORVEX_ERR_MEMORY);
     return false;
   }
+  const ColorMode mode = *stored;
+  const bool deep = IsDeep(mode);
   {
-    std::lock_guard<platform::CriticalSection> guard(frameLock_);
+    LockGuard<platform::CriticalSection> guard(frameLock_);
     // From here on frames are processed in this mode, whatever is stored
     // meanwhile, until the next preparation.
-    frameMode_.store(mode, std::memory_order_release);
+    frameMode_.store(IndexOf(mode), std::memory_order_release);
     const int width = settings_.size.EH, height = settings_.size.EV;
     auto make = [&](ImageRole role, int bits) { return images_[role]->Create(width, height, bits) != 0; };
     bool ok = true;
-    if (mode <= 3) {
+    // Besides each mode's own images: the 8-bit grey image is the 16-bit
+    // grey mode's display source, and the 24-bit colour image the 8-bit
+    // grey mode's colour stage and the display source of the colour modes.
+    if (mode != ColorMode::kColor48 && mode != ColorMode::kColor64) {
       ok = make(kGray8, 8);
       if (ok) images_[kGray8]->SetGrayPalette();
     }
-    if (ok && DeepMode(mode)) ok = make(kGray16, 16);
-    if (ok && mode != 1) ok = make(kColor24, 24);
-    if (ok && mode == 3) ok = make(kColor32, 32);
-    if (ok && mode == 4) ok = make(kColor48, 48);
-    if (ok && mode == 5) ok = make(kColor64, 64);
-    if (ok) ok = images_[kCurrentOutput]->CopyFormat(*OutputImage()) != 0;
-    if (ok) ok = images_[kRawFrame]->Create(kRawWidth, kRawHeight, DeepMode(mode) ? 16 : 8) != 0;
+    if (ok && deep) ok = make(kGray16, 16);
+    if (ok && mode != ColorMode::kGray16) ok = make(kColor24, 24);
+    if (ok && mode != ColorMode::kColor24 && !IsGray(mode))
+      ok = make(OutputRole(mode), BitsPerPixel(mode));
+    if (ok) ok = images_[kCurrentOutput]->CopyFormat(*images_[OutputRole(mode)]) != 0;
+    if (ok) ok = images_[kRawFrame]->Create(kRawWidth, kRawHeight, deep ? 16 : 8) != 0;
     if (!ok) {
       errors_.ReportError(KORVEX_ERR_MEMORY);
       return false;
     }
   }
-  device_->SetWordMode(DeepMode(mode));
+  device_->SetWordMode(deep);
   uint8_t clock = 0;
   if (!device_->ReadClockMode(clock)) clock = 0;
   if (clock != settings_.video.Clock) {
@@ -108,17 +107,13 @@ bool CKorvex::PrepareAcquisition() {
   {
     // The display image at the window's client size, so the first frame
     // needs no re-creation.
-    std::lock_guard<platform::CriticalSection> guard(frameLock_);
-    platform::WindowRect client;
-    if (displayWindow_ != nullptr && displayDc_ != nullptr &&
-        platform::IsWindowVisible(displayWindow_) &&
-        platform::GetClientRect(displayWindow_, &client) && client.right - client.left > 0 &&
-        client.bottom - client.top > 0) {
+    LockGuard<platform::CriticalSection> guard(frameLock_);
+    int width = 0, height = 0;
+    display_.AssertFrameLockHeld();
+    if (display_.VisibleClientSize(&width, &height)) {
       CDibImage& display = *images_[kDisplay];
-      if (display.Create(client.right - client.left, client.bottom - client.top,
-                         mode <= 1 ? 8 : 24) &&
-          mode <= 1)
-        display.SetGrayPalette();
+      const bool gray = IsGray(mode);
+      if (display.Create(width, height, gray ? 8 : 24) && gray) display.SetGrayPalette();
     }
   }
   return true;
@@ -126,7 +121,7 @@ bool CKorvex::PrepareAcquisition() {
 
 void CKorvex::StoreFrameTarget(platform::WindowHandle window, void* buffer, int size,
                                int rowOrder) {
-  std::lock_guard<platform::CriticalSection> guard(frameLock_);
+  LockGuard<platform::CriticalSection> guard(frameLock_);
   frameWindow_ = window;
   frameBuffer_ = buffer;
   frameBufferSize_ = size;
@@ -135,19 +130,19 @@ void CKorvex::StoreFrameTarget(platform::WindowHandle window, void* buffer, int 
 
 bool CKorvex::StartWorker() {
   if (worker_.joinable()) return false;  // one worker per camera
-  workerRun_.store(1);
+  workerRun_.store(WorkerRun::kRun);
   try {
     worker_ = std::thread(&CKorvex::WorkerMain, this);
   } catch (const std::system_error&) {
-    workerRun_.store(0);
+    workerRun_.store(WorkerRun::kStop);
     return false;
   }
   return true;
 }
 
 int CKorvex::StartPreview() {
-  std::lock_guard<std::recursive_mutex> control(acquisitionLock_);
-  if (!HasDevice()) return NoDevice();
+  LockGuard<RecursiveMutex> control(acquisitionLock_);
+  if (!HasDevice()) return NotPossible();
   const int32_t state = State();
   if (state == kPreviewing) return 1;
   if (state != kIdle) return NotPossible();
@@ -173,7 +168,7 @@ void CKorvex::StopWorkerRun() {
     // Under the pause's mutex, so the worker cannot miss the wake between
     // testing the flag and starting to wait.
     std::lock_guard<std::mutex> guard(pauseMutex_);
-    workerRun_.store(0);
+    workerRun_.store(WorkerRun::kStop);
   }
   pauseWake_.notify_all();
 }
@@ -183,13 +178,13 @@ bool CKorvex::PauseWorker(int32_t milliseconds) {
   const auto pause = std::chrono::milliseconds(milliseconds > 0 ? milliseconds : 0);
   std::unique_lock<std::mutex> guard(pauseMutex_);
   pauseWake_.wait_until(guard, std::chrono::steady_clock::now() + pause,
-                        [this] { return workerRun_.load() == 0; });
-  return workerRun_.load() != 0;
+                        [this] { return workerRun_.load() == WorkerRun::kStop; });
+  return workerRun_.load() != WorkerRun::kStop;
 }
 
 int CKorvex::StopPreview() {
-  std::lock_guard<std::recursive_mutex> control(acquisitionLock_);
-  if (!HasDevice()) return NoDevice();
+  LockGuard<RecursiveMutex> control(acquisitionLock_);
+  if (!HasDevice()) return NotPossible();
   StopWorkerRun();
   if (State() != kIdle) {
     state_.store(kIdle);
@@ -203,7 +198,7 @@ int CKorvex::StopPreview() {
   if (worker_.joinable()) worker_.join();
   // The recording thread polls its flag every 10 ms and finishes the file
   // on its way out.
-  recorderRun_.store(0);
+  recorderRun_.store(false);
   if (recorderThread_.joinable()) recorderThread_.join();
   return 1;
 }
@@ -220,9 +215,9 @@ int CKorvex::CallBackPreview(platform::WindowHandle frameWindow, void* buffer, i
 }
 
 int CKorvex::StartPreviewWithWindow() {
-  std::lock_guard<std::recursive_mutex> control(acquisitionLock_);
-  if (!HasDevice()) return NoDevice();
-  if (NeedsDisplayWindow() && !CreateDisplayWindow()) {
+  LockGuard<RecursiveMutex> control(acquisitionLock_);
+  if (!HasDevice()) return NotPossible();
+  if (!OpenDisplayIfWanted()) {
     errors_.ReportError(KORVEX_ERR_WINDOW);
     return 0;
   }
@@ -235,8 +230,8 @@ int CKorvex::StartPreviewWithWindow() {
 }
 
 int CKorvex::Capture() {
-  std::lock_guard<std::recursive_mutex> control(acquisitionLock_);
-  if (!HasDevice()) return NoDevice();
+  LockGuard<RecursiveMutex> control(acquisitionLock_);
+  if (!HasDevice()) return NotPossible();
   const int32_t state = State();
   if (state == kCapturing) return 1;
   if (state != kIdle) return NotPossible();
@@ -247,7 +242,9 @@ int CKorvex::Capture() {
 
 bool CKorvex::TakeSingleFrame() {
   CDibImage& raw = *images_[kRawFrame];
-  if (device_->GetSingleFrame(raw.Bits(), 0, 0, 1) != 0) return false;
+  if (device_->GetSingleFrame(raw.Bits(), CKVXSdkLib::kNoConversion, CKVXSdkLib::kNoEstimate,
+                              CKVXSdkLib::kCopyRaw) != 0)
+    return false;
   RelayRawFrame(raw);
   return true;
 }
@@ -259,14 +256,14 @@ int CKorvex::SnapShot(void* buffer, int size, int rowOrder) {
 }
 
 int CKorvex::TakeSnapShot(void* buffer, int size, int rowOrder) {
-  std::lock_guard<std::recursive_mutex> control(acquisitionLock_);
-  if (!HasDevice()) return NoDevice();
+  LockGuard<RecursiveMutex> control(acquisitionLock_);
+  if (!HasDevice()) return NotPossible();
   const int32_t state = State();
   if (state == kPreviewing || state == kTriggered) return NotPossible();
   if (state == kIdle && !PrepareAcquisition()) return NotPossible();
   const bool keepOpen = state == kCapturing;
 
-  std::unique_lock<platform::CriticalSection> frame(frameLock_);
+  UniqueLock<platform::CriticalSection> frame(frameLock_);
   bool delivered = device_->CaptureSingleFrame() == 0;
   if (delivered && !TakeSingleFrame()) {
     PostFrameError(KORVEX_ERR_FRAME);
@@ -292,8 +289,8 @@ int CKorvex::TakeSnapShot(void* buffer, int size, int rowOrder) {
 }
 
 int CKorvex::GetImage(void* buffer, int size, int rowOrder) {
-  if (!HasDevice()) return NoDevice();
-  std::lock_guard<platform::CriticalSection> frame(frameLock_);
+  if (!HasDevice()) return NotPossible();
+  LockGuard<platform::CriticalSection> frame(frameLock_);
   CDibImage* output = OutputImage();
   if (output == nullptr) return NotPossible();
   if (output->IsEmpty() || buffer == nullptr) {
@@ -308,12 +305,12 @@ int CKorvex::GetImage(void* buffer, int size, int rowOrder) {
 }
 
 int CKorvex::Trigger(platform::WindowHandle frameWindow, void* buffer, int size, int rowOrder) {
-  std::lock_guard<std::recursive_mutex> control(acquisitionLock_);
-  if (!HasDevice()) return NoDevice();
+  LockGuard<RecursiveMutex> control(acquisitionLock_);
+  if (!HasDevice()) return NotPossible();
   // A triggered camera is refused too: one worker per camera.
   if (State() != kIdle) return NotPossible();
   StoreFrameTarget(frameWindow, buffer, size, rowOrder);
-  if (NeedsDisplayWindow() && !CreateDisplayWindow()) {
+  if (!OpenDisplayIfWanted()) {
     errors_.ReportError(KORVEX_ERR_WINDOW);
     return 0;
   }
@@ -357,7 +354,7 @@ bool CKorvex::CopyImage(CDibImage& image, int rowOrder, void* buffer, int size) 
 }
 
 void CKorvex::PostFrameError(uint32_t code) {
-  std::lock_guard<platform::CriticalSection> guard(frameLock_);
+  LockGuard<platform::CriticalSection> guard(frameLock_);
   if (frameWindow_ != nullptr)
     platform::PostWindowMessage(frameWindow_, kMessageFrame, 0, static_cast<intptr_t>(code));
 }
@@ -366,8 +363,8 @@ void CKorvex::FillFrameInfo(int32_t frameRate) {
   frameInfo_.size = 32;
   frameInfo_.width = kRawWidth;
   frameInfo_.height = kRawHeight;
-  const int mode = FrameMode();
-  frameInfo_.bitsPerPixel = static_cast<uint32_t>(kBitsOfMode[mode >= 0 && mode < 6 ? mode : 0]);
+  const std::optional<ColorMode> mode = FrameMode();
+  frameInfo_.bitsPerPixel = static_cast<uint32_t>(mode ? BitsPerPixel(*mode) : 8);
   frameInfo_.frameRate = static_cast<uint32_t>(frameRate);
   frameInfo_.u.buffer = frameBuffer_;
 }
@@ -381,35 +378,27 @@ void CKorvex::WorkerMain() {
 }
 
 void CKorvex::PreviewWorker() {
-  while (workerRun_.load() != 0) {
+  while (workerRun_.load() != WorkerRun::kStop) {
     if (!PauseWorker(settings_.video.WaitTime.Get())) break;
-    if (workerRun_.load() != 1) continue;
     const int ready = device_->WaitForFrame();
     if (ready == CKVXSdkLib::kStreamEnded) {
-      workerRun_.store(0);
+      workerRun_.store(WorkerRun::kStop);
       PostFrameError(KORVEX_ERR_STREAM_ENDED);
       errors_.ReportError(KORVEX_ERR_STREAM_ENDED);
       return;
     }
     if (ready != CKVXSdkLib::kFrameReady) continue;
 
-    std::unique_lock<platform::CriticalSection> frame(frameLock_);
+    UniqueLock<platform::CriticalSection> frame(frameLock_);
     CDibImage& raw = *images_[kRawFrame];
-    if (device_->GetStreamFrame(raw.Bits(), 0, 0, 1) != 0) {
+    if (device_->GetStreamFrame(raw.Bits(), CKVXSdkLib::kNoConversion, CKVXSdkLib::kNoEstimate,
+                                CKVXSdkLib::kCopyRaw) != 0) {
       PostFrameError(KORVEX_ERR_FRAME);
       errors_.ReportError(KORVEX_ERR_FRAME);
       continue;
     }
     RelayRawFrame(raw);
-    ++frameCounter_;
-    const uint32_t now = platform::TimeGetTime();
-    const uint32_t elapsed = now - rateWindowStart_;
-    if (elapsed > 1000) {
-      measuredRate_ = static_cast<int32_t>(static_cast<double>(frameCounter_) * 10000.0 / elapsed);
-      frameCounter_ = 0;
-      rateWindowStart_ = now;
-    }
-    FillFrameInfo(measuredRate_);
+    FillFrameInfo(frameRate_.Count(platform::TimeGetTime()));
     ProcessFrame();
     newFrame_.store(1);
     imageReady_.store(1);
@@ -417,7 +406,7 @@ void CKorvex::PreviewWorker() {
     CDibImage* output = OutputImage();
     if (frameBuffer_ != nullptr && frameBufferSize_ != 0 &&
         (output == nullptr || !CopyImage(*output, rowOrder_, frameBuffer_, frameBufferSize_))) {
-      continue;  // the copy reported code 5; no notification for this frame
+      continue;  // the copy reported KORVEX_ERR_MEMORY; no notification for this frame
     }
     const platform::WindowHandle window = frameWindow_;
     const uintptr_t info = reinterpret_cast<uintptr_t>(&frameInfo_);
@@ -428,24 +417,24 @@ void CKorvex::PreviewWorker() {
 }
 
 void CKorvex::TriggerWorker() {
-  while (workerRun_.load() != 0) {
-    if (workerRun_.load() != 1) {
+  while (workerRun_.load() != WorkerRun::kStop) {
+    if (workerRun_.load() == WorkerRun::kPause) {
       platform::Sleep(10);
       continue;
     }
     // In trigger mode the camera sends a frame per external trigger; the
     // transfer time-out bounds the wait.
     const int captured = device_->CaptureSingleFrame();
-    if (workerRun_.load() == 0) return;
+    if (workerRun_.load() == WorkerRun::kStop) return;
     if (captured == CKVXSdkLib::kOpenFailed) {
       // The camera is gone: the same end as a stream that failed.
-      workerRun_.store(0);
+      workerRun_.store(WorkerRun::kStop);
       PostFrameError(KORVEX_ERR_STREAM_ENDED);
       errors_.ReportError(KORVEX_ERR_STREAM_ENDED);
       return;
     }
     if (captured != 0) continue;  // no trigger within the transfer time-out
-    std::unique_lock<platform::CriticalSection> frame(frameLock_);
+    UniqueLock<platform::CriticalSection> frame(frameLock_);
     if (!TakeSingleFrame()) continue;
     FillFrameInfo(0);
     ProcessFrame();

@@ -80,14 +80,16 @@ class Attachment {
 }  // namespace
 
 int CKorvex::SetCameraDlg(platform::WindowHandle owner) {
-  if (!HasDevice()) return NoDevice();
+  if (!HasDevice()) return NotPossible();
   // The acquisition must not read the settings the OK path reloads: stop a
   // preview or capture, pause a triggered worker.
   const int32_t state = State();
   if (state == kPreviewing || state == kCapturing) {
     StopPreview();
   } else if (state == kTriggered) {
-    workerRun_.store(2);
+    // Only a running worker is paused: one a stop has ended stays ended.
+    WorkerRun running = WorkerRun::kRun;
+    workerRun_.compare_exchange_strong(running, WorkerRun::kPause);
   }
   const dialogs::Language language = CurrentLanguage();
   RegistryPresetStore store(deviceNumber_);
@@ -109,8 +111,11 @@ int CKorvex::SetCameraDlg(platform::WindowHandle owner) {
     StartPreview();
   } else if (state == kCapturing) {
     Capture();
-  } else if (state == kTriggered && State() == kTriggered) {
-    workerRun_.store(1);
+  } else if (state == kTriggered) {
+    // Resumed only while still paused: a stop that came meanwhile must not
+    // be undone, or the worker it waits for would run on.
+    WorkerRun paused = WorkerRun::kPause;
+    workerRun_.compare_exchange_strong(paused, WorkerRun::kRun);
   }
   if (result < 0) {
     // Another dialog of this kind is open for the camera, the camera is being
@@ -122,7 +127,7 @@ int CKorvex::SetCameraDlg(platform::WindowHandle owner) {
 }
 
 int CKorvex::SetAnalogDlg(platform::WindowHandle owner) {
-  if (!HasDevice()) return NoDevice();
+  if (!HasDevice()) return NotPossible();
   AnalogGroup& a = settings_.analog;
   a.Global = device_->GetGlobalGain();
   a.ColorG1 = 0;
@@ -165,7 +170,7 @@ int CKorvex::SetAnalogDlg(platform::WindowHandle owner) {
 }
 
 int CKorvex::SetImageDlg(platform::WindowHandle owner) {
-  if (!HasDevice()) return NoDevice();
+  if (!HasDevice()) return NotPossible();
   FilterGroup& f = settings_.filter;
   const GroupCopy<FilterGroup> saved(f);
   const dialogs::Language language = CurrentLanguage();

@@ -31,12 +31,12 @@ image::ImageView View(const std::unique_ptr<CDibImage>& image) {
 }  // namespace
 
 void CKorvex::SetPipelineHooks(image::PipelineHooks hooks) {
-  std::lock_guard<platform::CriticalSection> guard(frameLock_);
+  LockGuard<platform::CriticalSection> guard(frameLock_);
   pipelineHooks_ = std::move(hooks);
 }
 
 void CKorvex::ProcessFrame() {
-  std::lock_guard<platform::CriticalSection> guard(frameLock_);
+  LockGuard<platform::CriticalSection> guard(frameLock_);
   if (!HasDevice()) return;
   const image::FrameImages images{View(images_[kRawFrame]), View(images_[kGray8]),
                                   View(images_[kGray16]),   View(images_[kColor24]),
@@ -44,13 +44,15 @@ void CKorvex::ProcessFrame() {
                                   View(images_[kColor64]),  View(images_[kCurrentOutput])};
   DriverSensor sensor(*device_);
   // Results are noted for the open dialogs, which see them once the frame
-  // lock is left.
+  // lock is left. The pipeline calls these under the frame lock, which the
+  // analysis cannot follow through the std::function.
   image::PipelineHooks hooks;
-  hooks.filterChanged = [this] {
+  hooks.filterChanged = [this]() KORVEX_NO_THREAD_SAFETY_ANALYSIS {
     dialogNotices_.filter = true;
     if (pipelineHooks_.filterChanged) pipelineHooks_.filterChanged();
   };
-  hooks.analogChanged = [this](image::AnalogField field, int value) {
+  hooks.analogChanged = [this](image::AnalogField field, int value)
+                           KORVEX_NO_THREAD_SAFETY_ANALYSIS {
     if (field == image::AnalogField::kGain) {
       dialogNotices_.gain = true;
       dialogNotices_.gainValue = value;
@@ -61,17 +63,19 @@ void CKorvex::ProcessFrame() {
     if (pipelineHooks_.analogChanged) pipelineHooks_.analogChanged(field, value);
   };
   // The mode the buffers were prepared for, not one stored since.
-  image::ProcessFrame(images, FrameMode(), settings_, &sensor, hooks, pipelineWorkers_.get());
+  const std::optional<ColorMode> mode = FrameMode();
+  if (mode) image::ProcessFrame(images, *mode, settings_, &sensor, hooks, pipelineWorkers_.get());
 }
 
 void CKorvex::DeliverDialogNotices(bool worker) {
   DialogNotices notices;
   {
-    std::lock_guard<platform::CriticalSection> guard(frameLock_);
+    LockGuard<platform::CriticalSection> guard(frameLock_);
     notices = std::exchange(dialogNotices_, DialogNotices{});
   }
   if (notices.Empty()) return;
-  dialogLink_.Deliver(notices, [this, worker] { return worker && workerRun_.load() == 0; });
+  dialogLink_.Deliver(notices,
+                      [this, worker] { return worker && workerRun_.load() == WorkerRun::kStop; });
 }
 
 }  // namespace korvex

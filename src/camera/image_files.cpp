@@ -17,11 +17,11 @@ constexpr int kNameBufferSize = 1024;
 }  // namespace
 
 int CKorvex::SaveImage(const char* fileName, int format) {
-  if (!HasDevice()) return NoDevice();
+  if (!HasDevice()) return NotPossible();
   // Nothing has been processed into the output image yet.
   if (imageReady_.load(std::memory_order_acquire) == 0) return NotPossible();
   // Held while converting, so no frame is processed into the image meanwhile.
-  std::lock_guard<platform::CriticalSection> frame(frameLock_);
+  LockGuard<platform::CriticalSection> frame(frameLock_);
   CDibImage* output = OutputImage();
   if (output == nullptr) return NotPossible();
   // A failing save is not an error of the camera: result 0, nothing raised.
@@ -29,10 +29,10 @@ int CKorvex::SaveImage(const char* fileName, int format) {
 }
 
 int CKorvex::SaveImageW(const KORVEX_WCHAR* fileName, int format) {
-  if (!HasDevice()) return NoDevice();
+  if (!HasDevice()) return NotPossible();
   // As for the narrow name: nothing has been processed into the image yet.
   if (imageReady_.load(std::memory_order_acquire) == 0) return NotPossible();
-  std::lock_guard<platform::CriticalSection> frame(frameLock_);
+  LockGuard<platform::CriticalSection> frame(frameLock_);
   CDibImage* output = OutputImage();
   if (output == nullptr) return NotPossible();
   char name[kNameBufferSize];

@@ -16,20 +16,16 @@ namespace korvex {
 
 int CKorvex::SetPreviewWindow(platform::WindowHandle parent, int left, int top, int right,
                               int bottom) {
-  std::lock_guard<std::recursive_mutex> control(acquisitionLock_);
-  if (!HasDevice()) return NoDevice();
+  LockGuard<RecursiveMutex> control(acquisitionLock_);
+  if (!HasDevice()) return NotPossible();
   // Takes effect at the next start; no window is created or moved here.
-  previewParent_ = parent;
-  previewRect_[0] = left;
-  previewRect_[1] = top;
-  previewRect_[2] = right;
-  previewRect_[3] = bottom;
+  display_.Place(parent, left, top, right, bottom);
   return 1;
 }
 
 int CKorvex::SetCaptureWindow(int width, int height) {
-  std::lock_guard<std::recursive_mutex> control(acquisitionLock_);
-  if (!HasDevice()) return NoDevice();
+  LockGuard<RecursiveMutex> control(acquisitionLock_);
+  if (!HasDevice()) return NotPossible();
   SizePreset preset;
   if (!FindRootSizePreset(width, height, &preset)) {
     errors_.ReportError(KORVEX_ERR_WINDOW);
@@ -54,8 +50,8 @@ int CKorvex::SetCaptureWindow(int width, int height) {
 }
 
 int CKorvex::SetCaptureWindowEx(int th, int ehs, int eh, int tv, int evs, int ev) {
-  std::lock_guard<std::recursive_mutex> control(acquisitionLock_);
-  if (!HasDevice()) return NoDevice();
+  LockGuard<RecursiveMutex> control(acquisitionLock_);
+  if (!HasDevice()) return NotPossible();
   SizeGroup& s = settings_.size;
   s.TH = th;
   s.EHS = ehs;
@@ -63,7 +59,7 @@ int CKorvex::SetCaptureWindowEx(int th, int ehs, int eh, int tv, int evs, int ev
   s.TV = tv;
   s.EVS = evs;
   s.EV = ev;
-  // Rejected values stay stored: the next acquisition then fails with code 7
+  // Rejected values stay stored: the next acquisition then fails with KORVEX_ERR_GEOMETRY
   // until valid ones are set.
   if (!CheckGeometry()) {
     errors_.ReportError(KORVEX_ERR_GEOMETRY);
@@ -91,7 +87,7 @@ int CKorvex::LoadConfigFile(const char* fileName) {
   // the list of the previous load.
   auto entries = ReadConfigFile(fileName);
   if (!entries) return 0;
-  std::lock_guard<platform::CriticalSection> guard(configLock_);
+  LockGuard<platform::CriticalSection> guard(configLock_);
   configList_ = std::move(*entries);
   return 1;
 }
@@ -108,7 +104,7 @@ int CKorvex::LoadConfigFileW(const KORVEX_WCHAR* fileName) {
 }
 
 std::vector<std::pair<int32_t, int32_t>> CKorvex::ConfigList() {
-  std::lock_guard<platform::CriticalSection> guard(configLock_);
+  LockGuard<platform::CriticalSection> guard(configLock_);
   return configList_;
 }
 

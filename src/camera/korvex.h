@@ -3,9 +3,14 @@
 // record, and carries out every export that takes its handle.
 #pragma once
 
-#include "api/error_report.h"
+#include "errors/error_report.h"
 #include "camera/dialog_link.h"
+#include "camera/display_window.h"
+#include "camera/frame_rate_meter.h"
 #include "common/camera_settings.h"
+#include "common/color_mode.h"
+#include "common/lock_guard.h"
+#include "common/thread_annotations.h"
 #include "image/avi/avi_recorder.h"
 #include "image/pipeline.h"
 #include "image/pipeline_workers.h"
@@ -18,6 +23,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -28,7 +34,8 @@ class CDibImage;
 class CKorvex740K3XLNSdk;
 class OwnershipTable;
 
-// The camera object's image buffers.
+// The camera object's image buffers: the output image of each colour mode
+// (in the modes' order), then the others.
 enum ImageRole : int {
   kGray8 = 0,
   kGray16,
@@ -42,13 +49,16 @@ enum ImageRole : int {
   kImageRoleCount
 };
 
+constexpr ImageRole OutputRole(ColorMode mode) { return static_cast<ImageRole>(IndexOf(mode)); }
+static_assert(OutputRole(ColorMode::kGray16) == kGray16 && OutputRole(ColorMode::kColor64) == kColor64);
+
 // Acquisition states.
 enum AcquisitionState : int32_t { kIdle = 0, kPreviewing = 1, kCapturing = 2, kTriggered = 3 };
 
 class CKorvex {
  public:
   CKorvex();
-  virtual ~CKorvex();
+  ~CKorvex();
   CKorvex(const CKorvex&) = delete;
   CKorvex& operator=(const CKorvex&) = delete;
 
@@ -120,7 +130,7 @@ class CKorvex {
   int SetAnalogDlg(platform::WindowHandle owner);
   int SetImageDlg(platform::WindowHandle owner);
 
-  // ---- unsupported operations: post code 11 without recording it
+  // ---- unsupported operations: post KORVEX_ERR_UNSUPPORTED without recording it
   void NotifyUnsupported() { errors_.NotifyError(KORVEX_ERR_UNSUPPORTED); }
 
   // ---- state shared with the other parts of the camera
@@ -135,7 +145,6 @@ class CKorvex {
   CErrorReport& Errors() { return errors_; }
   int32_t State() const { return state_.load(std::memory_order_acquire); }
   int DeviceNumber() const { return deviceNumber_; }
-  const KORVEX_FRAME_INFO& FrameInfo() const { return frameInfo_; }
   std::vector<std::pair<int32_t, int32_t>> ConfigList();
 
   // Runs the per-frame pipeline on the raw frame buffer, under the frame lock.
@@ -150,14 +159,9 @@ class CKorvex {
   bool DialogOpenOnThisThread() { return dialogLink_.OpenOnThisThread(); }
 
  private:
-  // Fails an operation that needs the device: code 1, result 0.
-  int NoDevice() {
-    errors_.ReportError(KORVEX_ERR_NOT_POSSIBLE);
-    return 0;
-  }
-  // Refuses an operation that is not possible now (wrong acquisition state,
-  // failed preparation, or not part of this build: image files, recording
-  // and the dialogs): code 1, result 0.
+  // Refuses an operation that is not possible now (no device, wrong
+  // acquisition state, failed preparation): KORVEX_ERR_NOT_POSSIBLE,
+  // result 0.
   int NotPossible() {
     errors_.ReportError(KORVEX_ERR_NOT_POSSIBLE);
     return 0;
@@ -167,19 +171,19 @@ class CKorvex {
   int TakeSnapShot(void* buffer, int size, int rowOrder);
   bool PrepareAcquisition();
   // The colour mode the image buffers were last prepared for; until the
-  // first preparation, the stored mode.
-  int FrameMode() const;
+  // first preparation, the stored mode (none when that is not a mode).
+  std::optional<ColorMode> FrameMode() const;
   // The output image of the frame mode, or null.
   CDibImage* OutputImage();
   // Copies an image into the application's buffer in stored (rowOrder != 0)
-  // or reversed row order; code 5 when the buffer is too small.
+  // or reversed row order; KORVEX_ERR_MEMORY when the buffer is too small.
   bool CopyImage(CDibImage& image, int rowOrder, void* buffer, int size);
   // Fetches the raw frame from the single-frame buffer; false when it failed.
   bool TakeSingleFrame();
   void StoreFrameTarget(platform::WindowHandle window, void* buffer, int size, int rowOrder);
-  void FillFrameInfo(int32_t frameRate);
+  void FillFrameInfo(int32_t frameRate) KORVEX_REQUIRES(frameLock_);
   void PostFrameError(uint32_t code);
-  bool StartWorker();
+  bool StartWorker() KORVEX_REQUIRES(acquisitionLock_);
   // Preview and CallBackPreview after storing their frame target.
   int StartPreviewWithWindow();
   void WorkerMain();
@@ -190,16 +194,12 @@ class CKorvex {
   void StopWorkerRun();
   void PreviewWorker();
   void TriggerWorker();
-  // True when the preview rectangle or parent asks for a display window.
-  bool NeedsDisplayWindow() const;
-  // Registers a fresh window class and opens the display window with its
-  // device context; false when either is missing (the caller reports 4).
-  bool CreateDisplayWindow();
-  // Draws the current output image into the display window; frame lock held.
-  void DrawFrame();
-  // Releases the device context, destroys the display window and
-  // unregisters its class.
-  void DestroyDisplayWindow();
+  // Opens the display window when the placement asks for one; false when
+  // it cannot be had (the caller reports KORVEX_ERR_WINDOW).
+  bool OpenDisplayIfWanted();
+  // Draws the frame mode's output image into the display window; frame
+  // lock held.
+  void DrawFrame() KORVEX_REQUIRES(frameLock_);
 
   // Checks a device-name request and formats the name; reports and returns
   // false when it cannot be served.
@@ -217,33 +217,28 @@ class CKorvex {
   std::array<std::unique_ptr<CDibImage>, kImageRoleCount> images_;
   std::atomic<bool> hasDevice_{false};
 
-  // Preview window geometry.
-  platform::WindowHandle previewParent_ = nullptr;
-  int32_t previewRect_[4] = {0, 0, 2560, 1920};
-  // The display window, its device context and the name of its class (""
-  // when none is registered). Written by the starting and closing threads
-  // under the frame lock, read by the workers under it.
-  platform::WindowHandle displayWindow_ = nullptr;
-  platform::DeviceContext displayDc_ = nullptr;
-  char className_[256] = "";
-
   // Capture control. The acquisition lock serialises the operations that
-  // start and stop acquisition; the frame target (window, buffer, size, row
-  // order) and the frame information are guarded by the frame lock, which
-  // the workers hold while they use them.
-  std::recursive_mutex acquisitionLock_;
+  // start and stop acquisition and guards the worker threads' objects; the
+  // frame lock serialises the frame buffers among workers, snapshots and
+  // readers and guards the frame target (window, buffer, size, row order)
+  // and the frame information, which the workers use while they hold it.
+  RecursiveMutex acquisitionLock_;
+  platform::CriticalSection frameLock_;
   std::atomic<int32_t> state_{kIdle};
-  platform::WindowHandle frameWindow_ = nullptr;
-  void* frameBuffer_ = nullptr;
-  int32_t frameBufferSize_ = 0;
-  int32_t rowOrder_ = 0;
-  KORVEX_FRAME_INFO frameInfo_{32, 0, 0, 0, 0, 0, {nullptr}};
+  platform::WindowHandle frameWindow_ KORVEX_GUARDED_BY(frameLock_) = nullptr;
+  void* frameBuffer_ KORVEX_GUARDED_BY(frameLock_) = nullptr;
+  int32_t frameBufferSize_ KORVEX_GUARDED_BY(frameLock_) = 0;
+  int32_t rowOrder_ KORVEX_GUARDED_BY(frameLock_) = 0;
+  KORVEX_FRAME_INFO frameInfo_ KORVEX_GUARDED_BY(frameLock_){32, 0, 0, 0, 0, 0, {nullptr}};
   std::atomic<int32_t> imageReady_{0};
   std::atomic<int32_t> newFrame_{0};
-  int32_t transferTimeout_ = 3000;
+  int32_t transferTimeout_ KORVEX_GUARDED_BY(acquisitionLock_) = 3000;
   int32_t deviceNumber_ = 0;
-  std::atomic<int32_t> workerRun_{0};
-  std::thread worker_;
+  // The acquisition worker's run flag. A triggered worker is paused while
+  // the camera dialog is open; a previewing one is stopped instead.
+  enum class WorkerRun : int32_t { kStop, kRun, kPause };
+  std::atomic<WorkerRun> workerRun_{WorkerRun::kStop};
+  std::thread worker_ KORVEX_GUARDED_BY(acquisitionLock_);
   // The colour mode fixed when the buffers were prepared (-1: none yet).
   // A mode set during acquisition waits for the next start.
   std::atomic<int32_t> frameMode_{-1};
@@ -258,14 +253,9 @@ class CKorvex {
   double clockFactor_ = 1.0;
   int32_t realExposure_ = 0;
 
-  // Frame-rate measurement (the preview worker's).
-  int32_t measuredRate_ = 0;
-  uint32_t frameCounter_ = 0;
-  uint32_t rateWindowStart_ = 0;
-
   // Configuration list with its own lock.
   platform::CriticalSection configLock_;
-  std::vector<std::pair<int32_t, int32_t>> configList_;
+  std::vector<std::pair<int32_t, int32_t>> configList_ KORVEX_GUARDED_BY(configLock_);
 
   // Recording. The recorder is set up by Record while no recording thread
   // runs; from then on only the recording thread uses it (appending under
@@ -277,13 +267,16 @@ class CKorvex {
   // Writes the index and the measured timing and closes the file.
   void FinishRecording(uint32_t now, uint32_t firstFrameTick);
   image::avi::CAviRecorder recorder_;
-  std::atomic<int32_t> recorderRun_{0};
-  std::thread recorderThread_;
+  std::atomic<bool> recorderRun_{false};
+  std::thread recorderThread_ KORVEX_GUARDED_BY(acquisitionLock_);
   uint32_t recordDuration_ = 0;
 
-  // Serialises the frame buffers among workers, snapshots and readers.
-  platform::CriticalSection frameLock_;
-  image::PipelineHooks pipelineHooks_;
+  // The library's own preview window, whose window and device context the
+  // frame lock guards.
+  DisplayWindow display_{frameLock_};
+  // The preview worker's frame-rate measurement.
+  FrameRateMeter frameRate_ KORVEX_GUARDED_BY(frameLock_);
+  image::PipelineHooks pipelineHooks_ KORVEX_GUARDED_BY(frameLock_);
   // The pipeline's stripe pool and tables: created with the camera (none if
   // that failed), used under the frame lock, its threads ended with the
   // camera.
@@ -296,7 +289,7 @@ class CKorvex {
   // worker delivers: it gives up once its run flag is cleared.
   void DeliverDialogNotices(bool worker);
   DialogLink dialogLink_;
-  DialogNotices dialogNotices_;  // guarded by frameLock_
+  DialogNotices dialogNotices_ KORVEX_GUARDED_BY(frameLock_);
 };
 
 }  // namespace korvex

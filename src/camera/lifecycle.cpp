@@ -28,8 +28,8 @@ void FormatDeviceName(char (&out)[32], int number) {
 
 }  // namespace
 
-CKorvex::CKorvex() : ownership_(std::make_unique<OwnershipTable>()) {
-  rateWindowStart_ = platform::TimeGetTime();
+CKorvex::CKorvex()
+    : ownership_(std::make_unique<OwnershipTable>()), frameRate_(platform::TimeGetTime()) {
   // The pipeline's threads live as long as the camera, so starting and
   // stopping acquisition never creates or ends one.
   try {
@@ -101,7 +101,7 @@ void CKorvex::ApplyWindow() {
 
 int CKorvex::Initialize(platform::WindowHandle notifyWindow) {
   if (!ownership_->Open()) {
-    errors_.Record(5);  // the window is not stored yet: recorded, not posted
+    errors_.Record(KORVEX_ERR_MEMORY);  // the window is not stored yet: recorded, not posted
     return 0;
   }
   try {
@@ -124,18 +124,15 @@ int CKorvex::Initialize(platform::WindowHandle notifyWindow) {
     ResetGeometry();
   }
   ApplyWindow();
-  previewRect_[0] = 0;
-  previewRect_[1] = 0;
-  previewRect_[2] = settings_.size.EH;
-  previewRect_[3] = settings_.size.EV;
+  display_.Place(nullptr, 0, 0, settings_.size.EH, settings_.size.EV);
   LoadAndApplyAnalogSettings();
   LoadVideoFormat(settings_, deviceNumber_);
   return 1;
 }
 
 int CKorvex::SetDeviceNumber(int number) {
-  std::lock_guard<std::recursive_mutex> control(acquisitionLock_);
-  if (!HasDevice()) return NoDevice();
+  LockGuard<RecursiveMutex> control(acquisitionLock_);
+  if (!HasDevice()) return NotPossible();
   // Selecting a device resets the driver's frame buffers and capture handle,
   // which a running acquisition is using: stop it first.
   if (State() != kIdle) return NotPossible();
@@ -152,8 +149,8 @@ int CKorvex::SetDeviceNumber(int number) {
 
 int CKorvex::EnumDevice(char* names) {
   // Probing rewrites the presence table that selection and starts read.
-  std::lock_guard<std::recursive_mutex> control(acquisitionLock_);
-  if (!HasDevice()) return NoDevice();
+  LockGuard<RecursiveMutex> control(acquisitionLock_);
+  if (!HasDevice()) return NotPossible();
   if (names == nullptr) {
     errors_.ReportError(KORVEX_ERR_ARGUMENT);
     return 0;
@@ -172,8 +169,8 @@ int CKorvex::EnumDevice(char* names) {
 }
 
 int CKorvex::EnumDeviceW(KORVEX_WCHAR* names) {
-  std::lock_guard<std::recursive_mutex> control(acquisitionLock_);
-  if (!HasDevice()) return NoDevice();
+  LockGuard<RecursiveMutex> control(acquisitionLock_);
+  if (!HasDevice()) return NotPossible();
   if (names == nullptr) {
     errors_.ReportError(KORVEX_ERR_ARGUMENT);
     return 0;
@@ -194,7 +191,7 @@ int CKorvex::EnumDeviceW(KORVEX_WCHAR* names) {
 
 bool CKorvex::DeviceNameFor(int number, bool haveBuffer, int size, char (&text)[32]) {
   if (!HasDevice()) {
-    NoDevice();
+    NotPossible();
     return false;
   }
   // A name takes 19 bytes (or characters) with its terminator; smaller
@@ -212,7 +209,7 @@ bool CKorvex::DeviceNameFor(int number, bool haveBuffer, int size, char (&text)[
 }
 
 int CKorvex::GetDeviceName(int number, char* name, int size) {
-  std::lock_guard<std::recursive_mutex> control(acquisitionLock_);
+  LockGuard<RecursiveMutex> control(acquisitionLock_);
   char text[32];
   if (!DeviceNameFor(number, name != nullptr, size, text)) return 0;
   std::memcpy(name, text, std::strlen(text) + 1);
@@ -220,7 +217,7 @@ int CKorvex::GetDeviceName(int number, char* name, int size) {
 }
 
 int CKorvex::GetDeviceNameW(int number, KORVEX_WCHAR* name, int size) {
-  std::lock_guard<std::recursive_mutex> control(acquisitionLock_);
+  LockGuard<RecursiveMutex> control(acquisitionLock_);
   char text[32];
   if (!DeviceNameFor(number, name != nullptr, size, text)) return 0;
   if (platform::AnsiToWide(text, name, size) <= 0) {
@@ -231,7 +228,7 @@ int CKorvex::GetDeviceNameW(int number, KORVEX_WCHAR* name, int size) {
 }
 
 int CKorvex::GetCameraInfo(KORVEX_CAMERA_INFO* info) {
-  if (!HasDevice()) return NoDevice();
+  if (!HasDevice()) return NotPossible();
   if (info == nullptr) {
     errors_.ReportError(KORVEX_ERR_ARGUMENT);
     return 0;
@@ -254,11 +251,11 @@ int CKorvex::GetCameraInfo(KORVEX_CAMERA_INFO* info) {
 int CKorvex::Close() {
   // Serialised with the other starts and stops, so two closing threads do
   // not both close the capture handle.
-  std::lock_guard<std::recursive_mutex> control(acquisitionLock_);
-  StopPreview();  // without a device this records code 1; Close goes on
+  LockGuard<RecursiveMutex> control(acquisitionLock_);
+  StopPreview();  // without a device this records KORVEX_ERR_NOT_POSSIBLE; Close goes on
   imageReady_.store(0, std::memory_order_release);
   if (HasDevice()) device_->CloseCaptureHandle();
-  DestroyDisplayWindow();
+  display_.Close();
   return 1;
 }
 

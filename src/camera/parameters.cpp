@@ -2,6 +2,8 @@
 // sub-sampling, wait time, mirrors, auto iris, I/O port and real exposure.
 #include "camera/korvex.h"
 
+#include "common/color_mode.h"
+#include "common/filter_ids.h"
 #include "device/korvex740k3xln_sdk.h"
 
 #include <cstdint>
@@ -10,20 +12,14 @@ namespace korvex {
 
 namespace {
 
-enum FilterId : int {
-  kBrightness = 1, kContrast, kHue, kSaturation, kSharpness, kBayerGainRGB, kBayerGainRed,
-  kBayerGainGreen, kBayerGainBlue, kBayerGainAuto, kGamma, kBayerMode, kGlobalGain,
-  kColorGainRed, kColorGainGreen1, kColorGainGreen2, kColorGainBlue, kExposureTime, kGrayMode,
-  kGrayGainR, kGrayGainG1, kGrayGainG2, kGrayGainB, kGrayOffsetR, kGrayOffsetG1, kGrayOffsetG2,
-  kGrayOffsetB, kGrayCalibrate
-};
+using enum FilterId;
 
 struct Range {
   int32_t min, max;
 };
 
 // Accepted values of the identifiers that store into one field.
-Range RangeOf(int id) {
+Range RangeOf(FilterId id) {
   switch (id) {
     case kBrightness: case kSaturation: return {-255, 255};
     case kContrast: return {-127, 127};
@@ -45,8 +41,9 @@ Range RangeOf(int id) {
   }
 }
 
-// The field an identifier stores into (ids 6 and 13 touch several).
-Setting& FieldOf(CameraSettings& s, int id) {
+// The field an identifier stores into (the packed gains and the global
+// gain touch several).
+Setting& FieldOf(CameraSettings& s, FilterId id) {
   FilterGroup& f = s.filter;
   AnalogGroup& a = s.analog;
   switch (id) {
@@ -83,18 +80,19 @@ Setting& FieldOf(CameraSettings& s, int id) {
 }  // namespace
 
 int CKorvex::SetFilterValue(int id, int value) {
-  if (!HasDevice()) return NoDevice();
-  if (id < 1 || id > 28) {
+  if (!HasDevice()) return NotPossible();
+  if (id < kFirstFilterId || id > kLastFilterId) {
     errors_.ReportError(KORVEX_ERR_ARGUMENT);
     return 0;
   }
-  const Range range = RangeOf(id);
+  const FilterId filter = static_cast<FilterId>(id);
+  const Range range = RangeOf(filter);
   if (value < range.min || value > range.max) {
     errors_.ReportError(KORVEX_ERR_ARGUMENT);
     return 0;
   }
   FilterGroup& f = settings_.filter;
-  switch (id) {
+  switch (filter) {
     case kBayerGainRGB:
       f.R_Gain = value & 0xFF;
       f.G_Gain = (value >> 8) & 0xFF;
@@ -112,7 +110,7 @@ int CKorvex::SetFilterValue(int id, int value) {
       device_->SetExposure(static_cast<uint16_t>(value));
       return 1;
     default:
-      FieldOf(settings_, id) = value;
+      FieldOf(settings_, filter) = value;
       return 1;
   }
 }
@@ -120,23 +118,24 @@ int CKorvex::SetFilterValue(int id, int value) {
 int CKorvex::GetFilterValue(int id, int* ok) {
   if (!HasDevice()) {
     if (ok) *ok = 0;
-    return NoDevice();
+    return NotPossible();
   }
   if (ok) *ok = 1;
-  if (id < 1 || id > 28) {
+  if (id < kFirstFilterId || id > kLastFilterId) {
     if (ok) *ok = 0;
     errors_.ReportError(KORVEX_ERR_ARGUMENT);
     return 0;
   }
+  const FilterId filter = static_cast<FilterId>(id);
   const FilterGroup& f = settings_.filter;
-  switch (id) {
+  switch (filter) {
     case kBayerGainRGB:
       return (f.R_Gain & 0xFF) | (f.G_Gain & 0xFF) << 8 | (f.B_Gain & 0xFF) << 16;
     case kGlobalGain: return device_->GetGlobalGain();
     case kExposureTime: return device_->GetExposure();
     case kColorGainRed: case kColorGainGreen1: case kColorGainGreen2: case kColorGainBlue:
       return 0;
-    default: return FieldOf(settings_, id);
+    default: return FieldOf(settings_, filter);
   }
 }
 
@@ -150,26 +149,18 @@ void CKorvex::SetGainField(int32_t gain) {
 }
 
 int CKorvex::SetColorMode(int bitsPerPixel) {
-  int index;
-  switch (bitsPerPixel) {
-    case 8: index = 0; break;
-    case 16: index = 1; break;
-    case 24: index = 2; break;
-    case 32: index = 3; break;
-    case 48: index = 4; break;
-    case 64: index = 5; break;
-    default:
-      errors_.ReportError(KORVEX_ERR_ARGUMENT);
-      return 0;
+  const std::optional<ColorMode> mode = ColorModeOfBits(bitsPerPixel);
+  if (!mode) {
+    errors_.ReportError(KORVEX_ERR_ARGUMENT);
+    return 0;
   }
-  settings_.video.Color = index;
+  settings_.video.Color = IndexOf(*mode);
   return 1;
 }
 
 int CKorvex::GetColorMode() const {
-  static constexpr int kReported[6] = {8, 10, 24, 32, 42, 58};
-  const int index = settings_.video.Color;
-  return (index >= 0 && index < 6) ? kReported[index] : -1;
+  const std::optional<ColorMode> mode = ColorModeOf(settings_.video.Color);
+  return mode ? ReportedBits(*mode) : -1;
 }
 
 int CKorvex::SetSubSample(int mode) {
@@ -185,7 +176,7 @@ int CKorvex::SetWaitTime(int milliseconds) {
 }
 
 int CKorvex::SetMirrorH(int flag) {
-  if (!HasDevice()) return NoDevice();
+  if (!HasDevice()) return NotPossible();
   const int32_t on = flag != 0 ? 1 : 0;
   settings_.analog.H_Mirror = on;
   device_->SetMirrorH(on);
@@ -193,7 +184,7 @@ int CKorvex::SetMirrorH(int flag) {
 }
 
 int CKorvex::GetMirrorH() {
-  if (!HasDevice()) return NoDevice();
+  if (!HasDevice()) return NotPossible();
   return settings_.analog.H_Mirror;
 }
 
@@ -269,7 +260,7 @@ int CKorvex::GetConfigFilter() {
 int CKorvex::GetRealExposureTime(int* ok) {
   if (!HasDevice()) {
     if (ok) *ok = 0;
-    return NoDevice();
+    return NotPossible();
   }
   lineLength_ = kLinePeriodClocks;
   lineOffset_ = kFixedOffsetClocks;
@@ -283,7 +274,7 @@ int CKorvex::GetRealExposureTime(int* ok) {
 }
 
 int CKorvex::SetRealExposureTime(int microseconds) {
-  if (!HasDevice()) return NoDevice();
+  if (!HasDevice()) return NotPossible();
   int32_t lines = static_cast<int32_t>(static_cast<double>(microseconds) / 1000.0 / kLineTimeMs);
   // 1014 stands for a 2028-line exposure, so a time that converts to exactly
   // 1014 lines is out of range like every longer one.

@@ -25,22 +25,22 @@ constexpr uint32_t kNominalRateHundredths = image::avi::kNominalRate * 100;
 }  // namespace
 
 int CKorvex::Record(const char* fileName, int milliseconds, int showWindow) {
-  std::lock_guard<std::recursive_mutex> control(acquisitionLock_);
+  LockGuard<RecursiveMutex> control(acquisitionLock_);
   // A negative duration is refused rather than read as an unsigned count of
   // milliseconds, which would record for weeks.
   if (fileName == nullptr || fileName[0] == '\0' || milliseconds < 0) {
     errors_.ReportError(KORVEX_ERR_ARGUMENT);
     return 0;
   }
-  if (!HasDevice()) return NoDevice();
+  if (!HasDevice()) return NotPossible();
   // One recording at a time: the running one owns the file and the recorder.
-  if (recorderRun_.load() != 0) return NotPossible();
+  if (recorderRun_.load()) return NotPossible();
   // A recording that ended by itself has left its thread to be joined.
   if (recorderThread_.joinable()) recorderThread_.join();
 
   // Recording delivers no frame messages or copies.
   StoreFrameTarget(nullptr, nullptr, 0, 0);
-  if (showWindow != 0 && NeedsDisplayWindow() && !CreateDisplayWindow()) {
+  if (showWindow != 0 && !OpenDisplayIfWanted()) {
     errors_.ReportError(KORVEX_ERR_WINDOW);
     return 0;
   }
@@ -50,7 +50,7 @@ int CKorvex::Record(const char* fileName, int milliseconds, int showWindow) {
     return 0;
   }
   {
-    std::lock_guard<platform::CriticalSection> frame(frameLock_);
+    LockGuard<platform::CriticalSection> frame(frameLock_);
     const CDibImage* output = OutputImage();
     if (output != nullptr && !output->IsEmpty()) {
       recorder_.SetFrameFormat(output->Width(), output->Height(),
@@ -66,11 +66,11 @@ int CKorvex::Record(const char* fileName, int milliseconds, int showWindow) {
   }
   recordDuration_ = static_cast<uint32_t>(milliseconds);
   newFrame_.store(0);
-  recorderRun_.store(1);  // the thread tests it from its first step
+  recorderRun_.store(true);  // the thread tests it from its first step
   try {
     recorderThread_ = std::thread(&CKorvex::RecorderWorker, this);
   } catch (const std::system_error&) {
-    recorderRun_.store(0);
+    recorderRun_.store(false);
     recorder_.FinishAviFile(kNominalRateHundredths);  // no frames: nothing to report
     Close();
     errors_.ReportError(KORVEX_ERR_WORKER);
@@ -96,12 +96,12 @@ void CKorvex::RecorderWorker() {
   image::avi::AviFrameImages work;
   bool haveImages;
   {
-    std::lock_guard<platform::CriticalSection> frame(frameLock_);
+    LockGuard<platform::CriticalSection> frame(frameLock_);
     haveImages = work.Create(recorder_.Width(), recorder_.Height());
   }
   bool started = false;
   uint32_t firstFrame = 0;
-  while (haveImages && recorderRun_.load() != 0) {
+  while (haveImages && recorderRun_.load()) {
     platform::Sleep(kPollMilliseconds);
     // A frame produced between two polls replaces the one before it.
     if (newFrame_.exchange(0) == 0) continue;
@@ -112,7 +112,7 @@ void CKorvex::RecorderWorker() {
     }
     bool full = false;
     {
-      std::lock_guard<platform::CriticalSection> frame(frameLock_);
+      LockGuard<platform::CriticalSection> frame(frameLock_);
       CDibImage* output = OutputImage();
       // Null when the colour mode changed to an image of another size or
       // none: that frame is left out.
@@ -122,7 +122,7 @@ void CKorvex::RecorderWorker() {
     // Compared as elapsed time, which stays right across the timer's wrap.
     if (now - firstFrame > recordDuration_ || full) {
       FinishRecording(now, firstFrame);
-      recorderRun_.store(0);
+      recorderRun_.store(false);
     }
   }
   // Stopped before the time was over: the file is finished all the same.

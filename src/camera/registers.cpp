@@ -9,7 +9,7 @@ namespace korvex {
 int CKorvex::ReadRegister(int reg, int* ok) {
   if (!HasDevice()) {
     if (ok) *ok = 0;
-    return NoDevice();
+    return NotPossible();
   }
   int32_t value = 0;
   if (!device_->ReadSensorRegister(static_cast<uint16_t>(reg & 0xFF), value)) {
@@ -22,7 +22,7 @@ int CKorvex::ReadRegister(int reg, int* ok) {
 }
 
 int CKorvex::WriteRegister(int reg, int value) {
-  if (!HasDevice()) return NoDevice();
+  if (!HasDevice()) return NotPossible();
   if (!device_->WriteSensorRegister(static_cast<uint16_t>(reg & 0xFF), value)) {
     errors_.ReportError(KORVEX_ERR_REFUSED);
     return 0;

@@ -44,17 +44,17 @@ class CKVXSdkLib {
   CKVXSdkLib(const CKVXSdkLib&) = delete;
   CKVXSdkLib& operator=(const CKVXSdkLib&) = delete;
 
-  // Virtual slots, in order.
   // Copies the region of interest of a raw frame buffer into out.
-  virtual int CopyRawFrame(uint8_t* out, const uint8_t* src);
+  int CopyRawFrame(uint8_t* out, const uint8_t* src);
   // Conversions for other frame formats; this camera never needs them.
-  virtual int ConvertFrameRegion(uint8_t* out, const uint8_t* src, int x, int y, int width,
-                                 int height, int flags);
-  virtual int ConvertFrame(uint8_t* out, const uint8_t* src, int flags);
-  virtual int CopyFieldFrame(uint8_t* out, const uint8_t* src);
+  int ConvertFrameRegion(uint8_t* out, const uint8_t* src, int x, int y, int width, int height,
+                         int flags);
+  int ConvertFrame(uint8_t* out, const uint8_t* src, int flags);
+  int CopyFieldFrame(uint8_t* out, const uint8_t* src);
   // Stores v when 0, 1 or 2, else 1; returns 1.
-  virtual int SetVariant(int v);
-  // Stores the word-mode flag and sends the transfer width command.
+  int SetVariant(int v);
+  // Stores the word-mode flag and sends the transfer width command; the
+  // camera model adds its own register setting.
   virtual int SetWordMode(bool on);
 
   // ---- Device naming and probing ----
@@ -101,6 +101,12 @@ class CKVXSdkLib {
                            int height, int count);
 
   // ---- Single frames ----
+  // The arguments of GetSingleFrame and GetStreamFrame: conversion flags
+  // (none), the estimate (not used), and kCopyRaw to copy the raw region of
+  // interest rather than convert the frame.
+  static constexpr int kNoConversion = 0;
+  static constexpr int kNoEstimate = 0;
+  static constexpr int kCopyRaw = 1;
   int CaptureSingleFrame();
   void CloseCaptureHandle();
   int GetSingleFrame(uint8_t* out, int convert, int estimate, int raw);

@@ -121,8 +121,9 @@ int IndexOf(const int* buttons, int count, int id) {
 }  // namespace
 
 FilterEnables FilterEnables::ForColorMode(int32_t color) {
-  const bool colour = color >= 2 && color <= 5;
-  return FilterEnables{colour, colour, color == 0 || color == 1};
+  const std::optional<ColorMode> mode = ColorModeOf(color);
+  const bool colour = mode && !IsGray(*mode);
+  return FilterEnables{colour, colour, mode && IsGray(*mode)};
 }
 
 // ---- image filter page ----------------------------------------------------------

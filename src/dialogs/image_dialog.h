@@ -9,6 +9,7 @@
 #pragma once
 
 #include "common/camera_settings.h"
+#include "common/color_mode.h"
 #include "dialogs/modal_dialog.h"
 
 namespace korvex::dialogs {

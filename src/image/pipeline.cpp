@@ -12,8 +12,6 @@ namespace korvex::image {
 
 namespace {
 
-bool DeepMode(int mode) { return mode == 1 || mode == 4 || mode == 5; }
-
 int32_t AdjustedMode(const CameraSettings& s) {
   return AdjustBayerMode(s.filter.BayerMode, s.analog.V_Mirror != 0, s.analog.H_Mirror != 0);
 }
@@ -28,13 +26,9 @@ ScalingConverter FirstStage(bool deep, bool mirrorV, bool mirrorH) {
 
 // Converters of the finishing stages by colour mode: 8-bit gray, 16-bit
 // gray, 24/32-bit colour, 48/64-bit colour.
-int Family(int mode) {
-  switch (mode) {
-    case 0: return 0;
-    case 1: return 1;
-    case 2: case 3: return 2;
-    default: return 3;
-  }
+int Family(ColorMode mode) {
+  if (IsGray(mode)) return IsDeep(mode) ? 1 : 0;
+  return IsDeep(mode) ? 3 : 2;
 }
 
 int32_t InPlace(const ImageView& image, RegionConverter converter, int32_t* block) {
@@ -69,16 +63,16 @@ void GrayBayerConvert(const ImageView& gray, bool deep, CameraSettings& settings
 
 }  // namespace
 
-ImageView OutputImage(const FrameImages& images, int colorMode) {
-  switch (colorMode) {
-    case 0: return images.gray8;
-    case 1: return images.gray16;
-    case 2: return images.color24;
-    case 3: return images.color32;
-    case 4: return images.color48;
-    case 5: return images.color64;
-    default: return {};
+ImageView OutputImage(const FrameImages& images, ColorMode mode) {
+  switch (mode) {
+    case ColorMode::kGray8: return images.gray8;
+    case ColorMode::kGray16: return images.gray16;
+    case ColorMode::kColor24: return images.color24;
+    case ColorMode::kColor32: return images.color32;
+    case ColorMode::kColor48: return images.color48;
+    case ColorMode::kColor64: return images.color64;
   }
+  return {};
 }
 
 void AutoIrisRectangles(int32_t width, int32_t height, Rect (&out)[5]) {
@@ -176,15 +170,15 @@ void BalanceAndDemosaic(const ImageView& color, const ImageView& gray, CameraSet
 
 void ProcessFrame(const FrameImages& images, CameraSettings& settings, SensorControl* sensor,
                   const PipelineHooks& hooks, PipelineWorkers* workers) {
-  ProcessFrame(images, settings.video.Color, settings, sensor, hooks, workers);
+  const std::optional<ColorMode> mode = ColorModeOf(settings.video.Color);
+  if (mode) ProcessFrame(images, *mode, settings, sensor, hooks, workers);
 }
 
-void ProcessFrame(const FrameImages& images, int mode, CameraSettings& settings,
+void ProcessFrame(const FrameImages& images, ColorMode mode, CameraSettings& settings,
                   SensorControl* sensor, const PipelineHooks& hooks, PipelineWorkers* workers) {
-  if (mode < 0 || mode > 5) return;
   std::optional<PipelineWorkers> oneThread;
   PipelineWorkers& w = workers ? *workers : oneThread.emplace(1);
-  const bool deep = DeepMode(mode);
+  const bool deep = IsDeep(mode);
   // The raw frame's depth is the mode's: raw samples of another depth are
   // never read as this one's.
   if (!images.raw.Empty() && images.raw.bits != (deep ? 16 : 8)) return;
@@ -197,13 +191,13 @@ void ProcessFrame(const FrameImages& images, int mode, CameraSettings& settings,
   // 2. Automatic brightness.
   if (sensor) RunAutoIris(images.raw, settings, *sensor, hooks);
   // 3. Gray stages.
-  if (mode == 0 || mode == 1) {
+  if (IsGray(mode)) {
     switch (settings.filter.Mode.Get()) {
       case 1:
         GrayBayerConvert(gray, deep, settings, hooks);
         break;
       case 2:
-        if (mode == 0) {
+        if (mode == ColorMode::kGray8) {
           BalanceAndDemosaic(images.color24, images.gray8, settings, hooks, &w);
           ConvertRegion(images.gray8, ColorToGray, images.color24, nullptr, 0, 0, nullptr);
         }
@@ -213,12 +207,9 @@ void ProcessFrame(const FrameImages& images, int mode, CameraSettings& settings,
     }
   }
   // 4. Colour.
-  switch (mode) {
-    case 2: BalanceAndDemosaic(images.color24, images.gray8, settings, hooks, &w); break;
-    case 3: BalanceAndDemosaic(images.color32, images.gray8, settings, hooks, &w); break;
-    case 4: BalanceAndDemosaic(images.color48, images.gray16, settings, hooks, &w); break;
-    case 5: BalanceAndDemosaic(images.color64, images.gray16, settings, hooks, &w); break;
-    default: break;
+  if (!IsGray(mode)) {
+    BalanceAndDemosaic(OutputImage(images, mode), deep ? images.gray16 : images.gray8, settings,
+                       hooks, &w);
   }
   // 5. Finishing stages on the output image, each only when not neutral.
   const ImageView out = OutputImage(images, mode);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "common/camera_settings.h"
+#include "common/color_mode.h"
 #include "image/dispatch.h"
 
 #include <functional>
@@ -49,16 +50,17 @@ struct PipelineHooks {
   std::function<void(AnalogField field, int value)> analogChanged;
 };
 
-// The output image of a colour mode (index 0..5).
-ImageView OutputImage(const FrameImages& images, int colorMode);
+// The output image of a colour mode.
+ImageView OutputImage(const FrameImages& images, ColorMode mode);
 
-// Processes one frame in colour mode `colorMode` (the mode the images were
-// made for); the first form takes the mode from the settings. workers: the
+// Processes one frame in colour mode `mode` (the mode the images were made
+// for); the first form takes the mode from the settings and does nothing
+// when the stored index is not a mode. workers: the
 // camera's stripe pool and tables; without them the frame runs on the
 // calling thread alone, with the same result.
 void ProcessFrame(const FrameImages& images, CameraSettings& settings, SensorControl* sensor,
                   const PipelineHooks& hooks, PipelineWorkers* workers = nullptr);
-void ProcessFrame(const FrameImages& images, int colorMode, CameraSettings& settings,
+void ProcessFrame(const FrameImages& images, ColorMode mode, CameraSettings& settings,
                   SensorControl* sensor, const PipelineHooks& hooks,
                   PipelineWorkers* workers = nullptr);
 

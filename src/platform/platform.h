@@ -4,6 +4,7 @@
 #pragma once
 
 #include "KorvexSdk_740K3_XLN.h"
+#include "common/thread_annotations.h"
 
 #include <cstdint>
 #include <mutex>
@@ -25,13 +26,14 @@ void Sleep(uint32_t milliseconds);
 bool PostWindowMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
 
 // A critical section: recursive, like the operating system's.
-class CriticalSection {
+class KORVEX_CAPABILITY("mutex") CriticalSection {
  public:
-  void Enter() { mutex_.lock(); }
-  void Leave() { mutex_.unlock(); }
-  // Lockable, for std::lock_guard.
-  void lock() { Enter(); }
-  void unlock() { Leave(); }
+  void Enter() KORVEX_ACQUIRE() { mutex_.lock(); }
+  void Leave() KORVEX_RELEASE() { mutex_.unlock(); }
+  // Lockable, for std::lock_guard and the checked holders of
+  // common/lock_guard.h.
+  void lock() KORVEX_ACQUIRE() { Enter(); }
+  void unlock() KORVEX_RELEASE() { Leave(); }
 
  private:
   std::recursive_mutex mutex_;

@@ -1,5 +1,5 @@
 // The error history and the two kinds of error notification.
-#include "api/error_report.h"
+#include "errors/error_report.h"
 #include "camera/korvex.h"
 #include "KorvexSdk_740K3_XLN.h"
 #include "korvex/host.h"
@@ -23,12 +23,12 @@ TEST(ErrorHistory, KeepsTheLastTwentyNewestFirst) {
 TEST(ErrorHistory, ReadingIsDestructiveAndInterleavesWithRecording) {
   CErrorReport report;
   EXPECT_EQ(report.TakeLast(), 0u);
-  report.Record(7);
-  report.Record(1);
-  EXPECT_EQ(report.TakeLast(), 1u);
-  report.Record(9);
-  EXPECT_EQ(report.TakeLast(), 9u);
-  EXPECT_EQ(report.TakeLast(), 7u);
+  report.Record(KORVEX_ERR_GEOMETRY);
+  report.Record(KORVEX_ERR_NOT_POSSIBLE);
+  EXPECT_EQ(report.TakeLast(), KORVEX_ERR_NOT_POSSIBLE);
+  report.Record(KORVEX_ERR_ARGUMENT);
+  EXPECT_EQ(report.TakeLast(), KORVEX_ERR_ARGUMENT);
+  EXPECT_EQ(report.TakeLast(), KORVEX_ERR_GEOMETRY);
   EXPECT_EQ(report.TakeLast(), 0u);
 }
 
@@ -70,29 +70,29 @@ class ErrorNotification : public ::testing::Test {
 TEST_F(ErrorNotification, ReportedCodesArriveAtTheNotificationWindow) {
   CErrorReport report;
   report.SetNotifyWindow(reinterpret_cast<platform::WindowHandle>(window_));
-  report.ReportError(9);
-  report.ReportError(4);
+  report.ReportError(KORVEX_ERR_ARGUMENT);
+  report.ReportError(KORVEX_ERR_WINDOW);
   KorvexHostMessage message;
   ASSERT_EQ(KorvexHost_GetMessage(window_, &message, 1000), 1);
-  EXPECT_EQ(message.message, 32771u);
+  EXPECT_EQ(message.message, static_cast<uint32_t>(KORVEX_WM_ERROR));
   EXPECT_EQ(message.wParam, 0u);
-  EXPECT_EQ(message.lParam, 9);
+  EXPECT_EQ(message.lParam, KORVEX_ERR_ARGUMENT);
   ASSERT_EQ(KorvexHost_GetMessage(window_, &message, 1000), 1);
-  EXPECT_EQ(message.lParam, 4);
-  EXPECT_EQ(report.TakeLast(), 4u);
-  EXPECT_EQ(report.TakeLast(), 9u);
+  EXPECT_EQ(message.lParam, KORVEX_ERR_WINDOW);
+  EXPECT_EQ(report.TakeLast(), KORVEX_ERR_WINDOW);
+  EXPECT_EQ(report.TakeLast(), KORVEX_ERR_ARGUMENT);
 }
 
 TEST_F(ErrorNotification, NullWindowRecordsWithoutPostingButNotifyOnlyGoesToTheThreadQueue) {
   CErrorReport report;
-  report.ReportError(6);
+  report.ReportError(KORVEX_ERR_REFUSED);
   EXPECT_EQ(KorvexHost_PendingMessages(nullptr), 0);
-  report.NotifyError(11);
+  report.NotifyError(KORVEX_ERR_UNSUPPORTED);
   KorvexHostMessage message;
   ASSERT_EQ(KorvexHost_GetMessage(nullptr, &message, 0), 1);
-  EXPECT_EQ(message.message, 32771u);
-  EXPECT_EQ(message.lParam, 11);
-  EXPECT_EQ(report.TakeLast(), 6u);
+  EXPECT_EQ(message.message, static_cast<uint32_t>(KORVEX_WM_ERROR));
+  EXPECT_EQ(message.lParam, KORVEX_ERR_UNSUPPORTED);
+  EXPECT_EQ(report.TakeLast(), KORVEX_ERR_REFUSED);
   EXPECT_EQ(report.TakeLast(), 0u) << "notify-only codes are not recorded";
 }
 
@@ -108,11 +108,11 @@ TEST_F(ErrorNotification, ExportsPostNotifyOnlyCodesWithoutRecordingThem) {
   EXPECT_EQ(Korvex_SetCrossbar(h, 1), 0);
   KorvexHostMessage message;
   ASSERT_EQ(KorvexHost_GetMessage(nullptr, &message, 0), 1);
-  EXPECT_EQ(message.lParam, 9);
+  EXPECT_EQ(message.lParam, KORVEX_ERR_ARGUMENT);
   ASSERT_EQ(KorvexHost_GetMessage(nullptr, &message, 0), 1);
-  EXPECT_EQ(message.lParam, 11);
+  EXPECT_EQ(message.lParam, KORVEX_ERR_UNSUPPORTED);
   ASSERT_EQ(KorvexHost_GetMessage(nullptr, &message, 0), 1);
-  EXPECT_EQ(message.lParam, 11);
+  EXPECT_EQ(message.lParam, KORVEX_ERR_UNSUPPORTED);
   EXPECT_EQ(Korvex_GetLastError(h), 0u);
 
   int value = 5;
@@ -123,8 +123,8 @@ TEST_F(ErrorNotification, ExportsPostNotifyOnlyCodesWithoutRecordingThem) {
 
   EXPECT_EQ(Korvex_SetConfigFilter(h, 0), -1);
   EXPECT_EQ(Korvex_GetConfigFilter(h), -1);
-  EXPECT_EQ(Korvex_GetLastError(h), 11u);
-  EXPECT_EQ(Korvex_GetLastError(h), 11u);
+  EXPECT_EQ(Korvex_GetLastError(h), KORVEX_ERR_UNSUPPORTED);
+  EXPECT_EQ(Korvex_GetLastError(h), KORVEX_ERR_UNSUPPORTED);
   EXPECT_EQ(Korvex_Release(h), 1);
 }
 
@@ -139,9 +139,9 @@ TEST_F(ErrorNotification, InvalidArgumentsAreRecordedAndPosted) {
   EXPECT_EQ(Korvex_GetColorMode(h), 10);
   KorvexHostMessage message;
   ASSERT_EQ(KorvexHost_GetMessage(window_, &message, 1000), 1);
-  EXPECT_EQ(message.message, 32771u);
-  EXPECT_EQ(message.lParam, 9);
-  EXPECT_EQ(Korvex_GetLastError(h), 9u);
+  EXPECT_EQ(message.message, static_cast<uint32_t>(KORVEX_WM_ERROR));
+  EXPECT_EQ(message.lParam, KORVEX_ERR_ARGUMENT);
+  EXPECT_EQ(Korvex_GetLastError(h), KORVEX_ERR_ARGUMENT);
   EXPECT_EQ(Korvex_Release(h), 1);
 }
 

@@ -113,7 +113,7 @@ TEST_F(Capture, SnapshotFromIdleDeliversTheProcessedFrameInEitherRowOrder) {
   EXPECT_TRUE(Errors().empty());
 
   EXPECT_EQ(Korvex_SnapShot(handle_, image.data(), static_cast<int>(image.size()) - 1, 1), 0);
-  EXPECT_EQ(Errors(), (std::vector<uint8_t>{5, 5})) << "the copy's code, then the snapshot's";
+  EXPECT_EQ(Errors(), (std::vector<uint8_t>{KORVEX_ERR_MEMORY, KORVEX_ERR_MEMORY})) << "the copy's code, then the snapshot's";
 }
 
 TEST_F(Capture, CaptureModeKeepsTheChannelAndRefusesOtherStarts) {
@@ -126,7 +126,7 @@ TEST_F(Capture, CaptureModeKeepsTheChannelAndRefusesOtherStarts) {
   EXPECT_EQ(Korvex_SnapShot(handle_, image.data(), static_cast<int>(image.size()), 1), 1);
   EXPECT_EQ(KorvexHost_SimOpenHandles(0), 1u) << "capture mode keeps the channel open";
   EXPECT_EQ(Korvex_StartPreview(handle_), 0);
-  EXPECT_EQ(Errors(), (std::vector<uint8_t>{1}));
+  EXPECT_EQ(Errors(), (std::vector<uint8_t>{KORVEX_ERR_NOT_POSSIBLE}));
   EXPECT_EQ(Korvex_Trigger(handle_, nullptr, nullptr, 0, 1), 0);
   EXPECT_EQ(Korvex_StopPreview(handle_), 1);
   EXPECT_EQ(Korvex_Close(handle_), 1);
@@ -135,11 +135,11 @@ TEST_F(Capture, CaptureModeKeepsTheChannelAndRefusesOtherStarts) {
   EXPECT_EQ(Korvex_StopPreview(handle_), 1);
 }
 
-TEST_F(Capture, InvalidGeometryFailsThePreparationWithSevenThenOne) {
+TEST_F(Capture, InvalidGeometryFailsThePreparationWithGeometryThenNotPossible) {
   EXPECT_EQ(Korvex_SetCaptureWindowEx(handle_, 2560, 0, 2561, 2560, 0, 1920), 0);
-  EXPECT_EQ(Errors(), (std::vector<uint8_t>{7}));
+  EXPECT_EQ(Errors(), (std::vector<uint8_t>{KORVEX_ERR_GEOMETRY}));
   EXPECT_EQ(Korvex_Capture(handle_), 0);
-  EXPECT_EQ(Errors(), (std::vector<uint8_t>{1, 7}));
+  EXPECT_EQ(Errors(), (std::vector<uint8_t>{KORVEX_ERR_NOT_POSSIBLE, KORVEX_ERR_GEOMETRY}));
 }
 
 TEST_F(Capture, LivePreviewNotifiesEveryFrameAndCopiesIt) {
@@ -152,13 +152,13 @@ TEST_F(Capture, LivePreviewNotifiesEveryFrameAndCopiesIt) {
   KorvexHostMessage message;
   for (int i = 0; i < 5; ++i) {
     ASSERT_TRUE(NextFrameMessage(&message)) << "frame " << i;
-    EXPECT_EQ(message.message, 32770u);
+    EXPECT_EQ(message.message, static_cast<uint32_t>(KORVEX_WM_FRAME));
     EXPECT_NE(message.wParam, 0u);
   }
   std::vector<uint8_t> snapshot(buffer.size());
   EXPECT_EQ(Korvex_SnapShot(handle_, snapshot.data(), static_cast<int>(snapshot.size()), 1), 0)
       << "no snapshot during a preview";
-  EXPECT_EQ(Errors(), (std::vector<uint8_t>{1}));
+  EXPECT_EQ(Errors(), (std::vector<uint8_t>{KORVEX_ERR_NOT_POSSIBLE}));
   EXPECT_EQ(Korvex_StartPreview(handle_), 1) << "already previewing";
   ASSERT_TRUE(NextFrameMessage(&message)) << "the preview goes on";
   ASSERT_EQ(Korvex_StopPreview(handle_), 1);
@@ -183,15 +183,15 @@ TEST_F(Capture, TooSmallBufferLosesTheCopyAndNotificationButNotThePreview) {
   for (int i = 0; i < 3; ++i) {
     ASSERT_TRUE(NextFrameMessage(&message));
     EXPECT_EQ(message.wParam, 0u) << "a frame error, not a frame notification";
-    EXPECT_EQ(message.lParam, 5);
+    EXPECT_EQ(message.lParam, KORVEX_ERR_MEMORY);
   }
   ASSERT_EQ(Korvex_StopPreview(handle_), 1);
   const std::vector<uint8_t> errors = Errors();
   ASSERT_FALSE(errors.empty());
-  for (uint8_t code : errors) EXPECT_EQ(code, 5);
+  for (uint8_t code : errors) EXPECT_EQ(code, KORVEX_ERR_MEMORY);
 }
 
-TEST_F(Capture, UnpluggedCameraEndsThePreviewWithCodeThirteen) {
+TEST_F(Capture, UnpluggedCameraEndsThePreviewWithTheStreamEndCode) {
   ASSERT_EQ(Korvex_CallBackPreview(handle_, reinterpret_cast<KORVEX_HWND>(frames_), nullptr, 0, 1),
             1);
   KorvexHostMessage message;
@@ -200,16 +200,16 @@ TEST_F(Capture, UnpluggedCameraEndsThePreviewWithCodeThirteen) {
   bool ended = false;
   for (int i = 0; i < 1000 && !ended; ++i) {
     ASSERT_TRUE(NextFrameMessage(&message, 8000));
-    ended = message.wParam == 0 && message.lParam == 13;
+    ended = message.wParam == 0 && message.lParam == KORVEX_ERR_STREAM_ENDED;
   }
   EXPECT_TRUE(ended);
   // The error notification follows the frame error.
   KorvexHostMessage error;
   bool notified = false;
-  while (!notified && KorvexHost_GetMessage(window_, &error, 5000) == 1) notified = error.lParam == 13;
+  while (!notified && KorvexHost_GetMessage(window_, &error, 5000) == 1) notified = error.lParam == KORVEX_ERR_STREAM_ENDED;
   EXPECT_TRUE(notified) << "also an error notification";
   EXPECT_EQ(Korvex_StopPreview(handle_), 1);
-  EXPECT_EQ(Errors(), (std::vector<uint8_t>{13}));
+  EXPECT_EQ(Errors(), (std::vector<uint8_t>{KORVEX_ERR_STREAM_ENDED}));
 }
 
 TEST_F(Capture, TriggeredCaptureDeliversOneFramePerTrigger) {
@@ -231,7 +231,7 @@ TEST_F(Capture, TriggeredCaptureDeliversOneFramePerTrigger) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
   EXPECT_EQ(KorvexHost_SimReadControllerRegister(0, 11, &value), 1);
   EXPECT_EQ(value, 0u);
-  EXPECT_EQ(Errors(), (std::vector<uint8_t>{1}));
+  EXPECT_EQ(Errors(), (std::vector<uint8_t>{KORVEX_ERR_NOT_POSSIBLE}));
 }
 
 TEST_F(Capture, AStreamingCameraIsClaimedForOtherCameraObjects) {
@@ -240,8 +240,8 @@ TEST_F(Capture, AStreamingCameraIsClaimedForOtherCameraObjects) {
   ASSERT_EQ(Korvex_SetPreviewWindow(other, nullptr, 0, 0, 0, 0), 1);
   ASSERT_EQ(Korvex_StartPreview(handle_), 1);
   EXPECT_EQ(Korvex_StartPreview(other), 0);
-  EXPECT_EQ(Korvex_GetLastError(other), 1u);
-  EXPECT_EQ(Korvex_GetLastError(other), 2u) << "the device has an owner";
+  EXPECT_EQ(Korvex_GetLastError(other), KORVEX_ERR_NOT_POSSIBLE);
+  EXPECT_EQ(Korvex_GetLastError(other), KORVEX_ERR_DEVICE) << "the device has an owner";
   EXPECT_EQ(Korvex_StopPreview(handle_), 1);
   EXPECT_EQ(Korvex_StartPreview(other), 1);
   EXPECT_EQ(Korvex_Release(other), 1);
@@ -261,7 +261,7 @@ TEST_F(Capture, PreviewWithARectangleOpensAWindowOfItsOwn) {
 
 void ThrowingFrameSource(void*, uint32_t, int, uint8_t*, size_t) { throw std::bad_alloc(); }
 
-TEST_F(Capture, AnExceptionInsideAnOperationStopsAtTheExportWithCodeFive) {
+TEST_F(Capture, AnExceptionInsideAnOperationStopsAtTheExportAsAMemoryError) {
   // The camera's transfer runs this on the calling thread.
   ASSERT_EQ(KorvexHost_SimSetFrameCallback(0, ThrowingFrameSource, nullptr), 1);
   std::vector<uint8_t> image(static_cast<size_t>(kWidth) * kHeight);
@@ -296,7 +296,9 @@ TEST_F(Capture, ANegativeStoredPauseCountsAsNone) {
   ASSERT_EQ(Korvex_CallBackPreview(handle_, reinterpret_cast<KORVEX_HWND>(frames_), nullptr, 0, 1),
             1);
   KorvexHostMessage message;
-  for (int i = 0; i < 3; ++i) ASSERT_TRUE(NextFrameMessage(&message)) << "frame " << i;
+  // Frames come slowly under ThreadSanitizer on a busy machine; what is
+  // checked is that they come at all, and that the stop is prompt.
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(NextFrameMessage(&message, 30000)) << "frame " << i;
   const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(Korvex_StopPreview(handle_), 1);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
@@ -326,7 +328,7 @@ TEST_F(Capture, AColourModeSetDuringAcquisitionWaitsForTheNextStart) {
       << "an 8-bit buffer is too small for it";
 }
 
-TEST_F(Capture, ACameraGoneBeforeTheStartFailsItWithCodeTwo) {
+TEST_F(Capture, ACameraGoneBeforeTheStartFailsItWithTheDeviceCode) {
   KorvexHost_SimUnplug(0);
   const KORVEX_HWND frames = reinterpret_cast<KORVEX_HWND>(frames_);
   EXPECT_EQ(Korvex_CallBackPreview(handle_, frames, nullptr, 0, 1), 0);
@@ -523,7 +525,7 @@ TEST_F(Capture, CallBackPreviewWithRowOrderZeroCopiesTheBottomRowFirst) {
   EXPECT_TRUE(Errors().empty());
 }
 
-TEST_F(Capture, EachStateRefusesTheStartsOfTheOthersWithCodeOne) {
+TEST_F(Capture, EachStateRefusesTheStartsOfTheOthersAsNotPossible) {
   // Previewing: Capture is refused, the preview goes on.
   ASSERT_EQ(Korvex_CallBackPreview(handle_, reinterpret_cast<KORVEX_HWND>(frames_), nullptr, 0, 1), 1);
   ASSERT_NE(NextFrameInfo(), nullptr);
@@ -565,7 +567,7 @@ TEST_F(Capture, EachStateRefusesTheStartsOfTheOthersWithCodeOne) {
   EXPECT_TRUE(Errors().empty());
 }
 
-TEST_F(Capture, PreviewThatCannotStartClosesAndReportsEightAfterTheCause) {
+TEST_F(Capture, PreviewThatCannotStartClosesAndReportsTheFrameCodeAfterTheCause) {
   // Another camera object streams from the device, so this one's
   // preparation finds it owned (a claim names the owner's notification
   // window).
@@ -590,7 +592,7 @@ TEST_F(Capture, PreviewThatCannotStartClosesAndReportsEightAfterTheCause) {
   EXPECT_TRUE(Errors().empty());
 }
 
-TEST_F(Capture, FailedSnapshotTransferReportsEightAndKeepsTheState) {
+TEST_F(Capture, FailedSnapshotTransferReportsTheFrameCodeAndKeepsTheState) {
   std::vector<uint8_t> image(static_cast<size_t>(kWidth) * kHeight);
   const int size = static_cast<int>(image.size());
   // From idle: the channel is closed and the camera stays idle.
@@ -616,7 +618,7 @@ TEST_F(Capture, FailedSnapshotTransferReportsEightAndKeepsTheState) {
   EXPECT_TRUE(Errors().empty());
 }
 
-TEST(CaptureStart, StreamThatCannotStartStopsThePreviewWithCodeSix) {
+TEST(CaptureStart, StreamThatCannotStartStopsThePreviewAsRefused) {
   korvex::test::ScopedRegistryRoot registry;
   KorvexHost_SimReset();
   KorvexHost_SimSetFastPace(1);

@@ -61,7 +61,7 @@ TEST_F(ConfigFile, RecordsReplaceTheListAndTrailingBytesAreIgnored) {
   EXPECT_TRUE(camera_.ConfigList().empty());
 }
 
-TEST_F(ConfigFile, WideNamesAreConvertedOrRefusedWithCodeTwelve) {
+TEST_F(ConfigFile, WideNamesAreConvertedOrRefusedWithTheFileCode) {
   const std::string path = Write(Words({10, 20}));
   std::vector<KORVEX_WCHAR> wide(path.begin(), path.end());
   wide.push_back(0);
@@ -71,10 +71,10 @@ TEST_F(ConfigFile, WideNamesAreConvertedOrRefusedWithCodeTwelve) {
   std::vector<KORVEX_WCHAR> tooLong(1100, 'a');
   tooLong.push_back(0);
   EXPECT_EQ(camera_.LoadConfigFileW(tooLong.data()), 0);
-  EXPECT_EQ(camera_.GetLastError(), 12u);
+  EXPECT_EQ(camera_.GetLastError(), KORVEX_ERR_FILE);
   const KORVEX_WCHAR lone[] = {0xD800, 'x', 0};  // a lone surrogate converts to nothing
   EXPECT_EQ(camera_.LoadConfigFileW(lone), 0);
-  EXPECT_EQ(camera_.GetLastError(), 12u);
+  EXPECT_EQ(camera_.GetLastError(), KORVEX_ERR_FILE);
   EXPECT_EQ(camera_.ConfigList(), (Entries{{10, 20}}));
 }
 

@@ -78,12 +78,12 @@ TEST_F(Lifecycle, FirstRunStoresDefaultsAndCarriesThemToTheSensor) {
   EXPECT_EQ(Korvex_Release(again), 1);
 }
 
-TEST_F(Lifecycle, StoredInvalidGeometryIsResetWithCodeSeven) {
+TEST_F(Lifecycle, StoredInvalidGeometryIsResetWithTheGeometryCode) {
   WriteDword(kRoot + "\\Camera_00", "Size", 0);
   WriteDword(kRoot + "\\Camera_00\\Size_00", "EH", 2560);
   WriteDword(kRoot + "\\Camera_00\\Size_00", "EHS", 100);
   const KORVEX_HANDLE h = Open();
-  EXPECT_EQ(Korvex_GetLastError(h), 7u);
+  EXPECT_EQ(Korvex_GetLastError(h), KORVEX_ERR_GEOMETRY);
   int th, ehs, eh, tv, evs, ev;
   EXPECT_EQ(Korvex_GetCaptureWindowEx(h, &th, &ehs, &eh, &tv, &evs, &ev), 1);
   EXPECT_EQ(eh, 2560);
@@ -114,15 +114,15 @@ TEST_F(Lifecycle, EnumeratesAndNamesPresentDevices) {
   EXPECT_EQ(Korvex_GetDeviceName(h, 2, name, 19), 1);
   EXPECT_STREQ(name, "Korvex740K3-XLN_03") << "numbered by device index";
   EXPECT_EQ(Korvex_GetDeviceName(h, 2, name, 14), 0);
-  EXPECT_EQ(Korvex_GetLastError(h), 9u);
+  EXPECT_EQ(Korvex_GetLastError(h), KORVEX_ERR_ARGUMENT);
   std::memset(name, 'x', sizeof name);
   EXPECT_EQ(Korvex_GetDeviceName(h, 2, name, 15), 0) << "too small for the name: refused";
-  EXPECT_EQ(Korvex_GetLastError(h), 9u);
+  EXPECT_EQ(Korvex_GetLastError(h), KORVEX_ERR_ARGUMENT);
   EXPECT_EQ(name[15], 'x');
   EXPECT_EQ(Korvex_GetDeviceName(h, 1, name, 32), 0);
-  EXPECT_EQ(Korvex_GetLastError(h), 2u);
+  EXPECT_EQ(Korvex_GetLastError(h), KORVEX_ERR_DEVICE);
   EXPECT_EQ(Korvex_GetDeviceName(h, 32, name, 32), 0);
-  EXPECT_EQ(Korvex_GetLastError(h), 9u);
+  EXPECT_EQ(Korvex_GetLastError(h), KORVEX_ERR_ARGUMENT);
   KORVEX_WCHAR wname[32];
   EXPECT_EQ(Korvex_GetDeviceNameW(h, 0, wname, 19), 1);
   EXPECT_EQ(wname[16], '0');
@@ -142,9 +142,9 @@ TEST_F(Lifecycle, CameraInformation) {
   EXPECT_EQ(info.exposureMax, 1014u);
   info.size = 35;
   EXPECT_EQ(Korvex_GetCameraInfo(h, &info), 0);
-  EXPECT_EQ(Korvex_GetLastError(h), 5u);
+  EXPECT_EQ(Korvex_GetLastError(h), KORVEX_ERR_MEMORY);
   EXPECT_EQ(Korvex_GetCameraInfo(h, nullptr), 0);
-  EXPECT_EQ(Korvex_GetLastError(h), 9u);
+  EXPECT_EQ(Korvex_GetLastError(h), KORVEX_ERR_ARGUMENT);
   EXPECT_EQ(Korvex_Release(h), 1);
 }
 
@@ -158,7 +158,7 @@ TEST_F(Lifecycle, SwitchingDevicesSavesTheOldCameraBeforeLoadingTheNew) {
   EXPECT_EQ(Korvex_GetGlobalGain(h, nullptr), 700);
   EXPECT_EQ(Sensor(2, 2), 700u & 0xFF);
   EXPECT_EQ(Korvex_SetDeviceNumber(h, 1), 0) << "nothing at index 1";
-  EXPECT_EQ(Korvex_GetLastError(h), 2u);
+  EXPECT_EQ(Korvex_GetLastError(h), KORVEX_ERR_DEVICE);
   EXPECT_EQ(Korvex_SetSharpness(h, 7), 1);
   EXPECT_EQ(Korvex_Release(h), 1);
   EXPECT_EQ(ReadDword(kRoot + "\\Camera_02\\Filter", "Sharpness"), 7u)

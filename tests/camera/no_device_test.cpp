@@ -1,5 +1,5 @@
 // A camera object without a device refuses every operation that needs one
-// with code 1, and still answers the ones that only store or return values.
+// as not possible, and still answers the ones that only store or return values.
 #include "camera/korvex.h"
 #include "korvex/host.h"
 
@@ -19,7 +19,7 @@ struct Refusal {
   bool recorded;  // false: notify-only, posted to the thread queue instead
 };
 
-TEST(CameraWithoutDevice, RefusesDeviceOperationsWithCodeOne) {
+TEST(CameraWithoutDevice, RefusesDeviceOperationsAsNotPossible) {
   char names[256 * 10];
   KORVEX_WCHAR wnames[256 * 10];
   char buffer[64];
@@ -74,13 +74,13 @@ TEST(CameraWithoutDevice, RefusesDeviceOperationsWithCodeOne) {
     ok = 77;
     EXPECT_EQ(r.call(camera), r.result) << r.name;
     if (r.recorded) {
-      EXPECT_EQ(camera.GetLastError(), 1u) << r.name;
+      EXPECT_EQ(camera.GetLastError(), KORVEX_ERR_NOT_POSSIBLE) << r.name;
       EXPECT_EQ(KorvexHost_PendingMessages(nullptr), 0) << r.name << ": no window, nothing posted";
     } else {
       EXPECT_EQ(camera.GetLastError(), 0u) << r.name << " is notify-only";
       KorvexHostMessage message;
       ASSERT_EQ(KorvexHost_GetMessage(nullptr, &message, 0), 1) << r.name;
-      EXPECT_EQ(message.lParam, 1) << r.name;
+      EXPECT_EQ(message.lParam, KORVEX_ERR_NOT_POSSIBLE) << r.name;
     }
     EXPECT_EQ(camera.GetLastError(), 0u) << r.name << " recorded more than one code";
     EXPECT_NE(ok, 1) << r.name << " claimed success through its flag";
@@ -102,7 +102,7 @@ TEST(CameraWithoutDevice, StoresAndReturnsValuesThatNeedNoDevice) {
   }
   for (int refused : {10, 42, 58, 0, 12}) {
     EXPECT_EQ(camera.SetColorMode(refused), 0);
-    EXPECT_EQ(camera.GetLastError(), 9u);
+    EXPECT_EQ(camera.GetLastError(), KORVEX_ERR_ARGUMENT);
   }
   EXPECT_EQ(camera.GetColorMode(), 58) << "a refused mode changes nothing";
 

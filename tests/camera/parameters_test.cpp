@@ -58,7 +58,7 @@ TEST_F(Parameters, EveryIdentifierAcceptsItsRangeAndRefusesJustOutside) {
     }
     for (int value : {r.min - 1, r.max + 1}) {
       EXPECT_EQ(Korvex_SetFilterValue(handle_, r.id, value), 0) << "id " << r.id << " = " << value;
-      EXPECT_EQ(Korvex_GetLastError(handle_), 9u) << "id " << r.id;
+      EXPECT_EQ(Korvex_GetLastError(handle_), KORVEX_ERR_ARGUMENT) << "id " << r.id;
       EXPECT_EQ(Korvex_GetFilterValue(handle_, r.id, &ok), r.id >= 14 && r.id <= 17 ? 0 : r.max)
           << "a refused value leaves the field alone, id " << r.id;
     }
@@ -75,11 +75,11 @@ TEST_F(Parameters, UnknownIdentifiersAreRefused) {
   int ok = 1;
   for (int id : {0, 29, -1}) {
     EXPECT_EQ(Korvex_SetFilterValue(handle_, id, 0), 0);
-    EXPECT_EQ(Korvex_GetLastError(handle_), 9u);
+    EXPECT_EQ(Korvex_GetLastError(handle_), KORVEX_ERR_ARGUMENT);
     ok = 1;
     EXPECT_EQ(Korvex_GetFilterValue(handle_, id, &ok), 0);
     EXPECT_EQ(ok, 0);
-    EXPECT_EQ(Korvex_GetLastError(handle_), 9u);
+    EXPECT_EQ(Korvex_GetLastError(handle_), KORVEX_ERR_ARGUMENT);
   }
 }
 
@@ -127,7 +127,7 @@ TEST_F(Parameters, RealExposureTimeBothWays) {
   }
   for (int refused : {122272, 122393, 244604, 1000000}) {
     EXPECT_EQ(Korvex_SetRealExposureTime(handle_, refused), 0) << refused;
-    EXPECT_EQ(Korvex_GetLastError(handle_), 9u);
+    EXPECT_EQ(Korvex_GetLastError(handle_), KORVEX_ERR_ARGUMENT);
     EXPECT_EQ(Korvex_GetExposureTime(handle_, nullptr), 100) << "exposure unchanged";
   }
 }
@@ -148,7 +148,7 @@ TEST_F(Parameters, MirrorsAutoIrisAndPort) {
   EXPECT_EQ(Korvex_GetIOPort(handle_, nullptr, 0, 0), 0);
   KorvexHostMessage message;
   ASSERT_EQ(KorvexHost_GetMessage(nullptr, &message, 0), 1);
-  EXPECT_EQ(message.lParam, 9);
+  EXPECT_EQ(message.lParam, KORVEX_ERR_ARGUMENT);
   EXPECT_EQ(Korvex_GetLastError(handle_), 0u) << "notify-only";
 }
 
@@ -168,7 +168,7 @@ TEST_F(Parameters, RegistersAndSerialRom) {
   EXPECT_EQ(Korvex_WriteRegisterEx(handle_, 0xC5, 7), 1);
   EXPECT_EQ(Korvex_ReadRegister(handle_, 0xC5, &ok), 0);
   EXPECT_EQ(ok, 0);
-  EXPECT_EQ(Korvex_GetLastError(handle_), 6u);
+  EXPECT_EQ(Korvex_GetLastError(handle_), KORVEX_ERR_REFUSED);
 
   EXPECT_EQ(Korvex_WriteSromID(handle_, 300, 0x5A), 1);  // index taken modulo 256
   EXPECT_EQ(Korvex_ReadSromID(handle_, 44, &ok), 0x5A);
@@ -179,10 +179,10 @@ TEST_F(Parameters, RegistersAndSerialRom) {
   EXPECT_EQ(Korvex_ReadSromID(handle_, 44, &ok), 0);
   EXPECT_EQ(ok, 0);
   EXPECT_EQ(Korvex_WriteRegister(handle_, 0x05, 1), 0);
-  EXPECT_EQ(Korvex_GetLastError(handle_), 6u);
+  EXPECT_EQ(Korvex_GetLastError(handle_), KORVEX_ERR_REFUSED);
   KorvexHostMessage message;
   ASSERT_EQ(KorvexHost_GetMessage(nullptr, &message, 0), 1);
-  EXPECT_EQ(message.lParam, 1) << "a failed serial ROM read is notify-only code 1";
+  EXPECT_EQ(message.lParam, KORVEX_ERR_NOT_POSSIBLE) << "a failed serial ROM read is notify-only";
 }
 
 }  // namespace

@@ -274,24 +274,24 @@ TEST_F(PreviewWindow, TriggeredFramesAreDrawnOnlyWhileTheWindowIsVisible) {
   EXPECT_TRUE(Codes().empty());
 }
 
-TEST_F(PreviewWindow, AWindowOrContextThatCannotBeHadFailsTheStartWithCodeFour) {
+TEST_F(PreviewWindow, AWindowOrContextThatCannotBeHadFailsTheStartWithTheWindowCode) {
   SmallGeometry(8);
   const int before = CountPreviewWindows();
   KorvexHost_SetWindowFaults(KORVEX_HOST_WINDOW_FAIL_REGISTER);
   EXPECT_EQ(Korvex_Preview(handle_), 0);
-  EXPECT_EQ(Codes(), (std::vector<uint8_t>{4}));
+  EXPECT_EQ(Codes(), (std::vector<uint8_t>{KORVEX_ERR_WINDOW}));
   EXPECT_EQ(CountPreviewWindows(), before);
 
   // A window that cannot be updated is not left behind.
   KorvexHost_SetWindowFaults(KORVEX_HOST_WINDOW_FAIL_UPDATE);
   EXPECT_EQ(Korvex_Trigger(handle_, nullptr, nullptr, 0, 1), 0);
-  EXPECT_EQ(Codes(), (std::vector<uint8_t>{4}));
+  EXPECT_EQ(Codes(), (std::vector<uint8_t>{KORVEX_ERR_WINDOW}));
   EXPECT_EQ(CountPreviewWindows(), before);
 
   // Without a device context the window exists until Close.
   KorvexHost_SetWindowFaults(KORVEX_HOST_WINDOW_FAIL_GETDC);
   EXPECT_EQ(Korvex_Preview(handle_), 0);
-  EXPECT_EQ(Codes(), (std::vector<uint8_t>{4}));
+  EXPECT_EQ(Codes(), (std::vector<uint8_t>{KORVEX_ERR_WINDOW}));
   EXPECT_EQ(CountPreviewWindows(), before + 1);
   KorvexHost_SetWindowFaults(0);
   EXPECT_EQ(Korvex_Close(handle_), 1);
@@ -344,7 +344,7 @@ TEST_F(PreviewWindow, SetCaptureWindowTakesTheFirstStoredPresetOfThatSize) {
   std::vector<uint8_t> image(640u * 480u);
   EXPECT_EQ(Korvex_SnapShot(handle_, image.data(), static_cast<int>(image.size()), 1), 1);
 
-  // A preset that fails the geometry check is taken, reported with code 7
+  // A preset that fails the geometry check is taken, reported as a geometry error
   // and replaced by the whole sensor; the call still succeeds.
   EXPECT_EQ(Korvex_SetCaptureWindow(handle_, 2000, 480), 1);
   EXPECT_EQ(Korvex_GetLastError(handle_), static_cast<uint32_t>(KORVEX_ERR_GEOMETRY));

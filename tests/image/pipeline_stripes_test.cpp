@@ -77,12 +77,12 @@ Expected PlainPipeline(int mode, const OwnedImage& raw, const CameraSettings& s,
       e.rGain = std::min(result[kWbResultRed], 400);
       e.bGain = std::min(result[kWbResultBlue], 400);
     }
-    const ImageView colour = OutputImage(b.Views(), mode);
+    const ImageView colour = OutputImage(b.Views(), static_cast<ColorMode>(mode));
     int32_t block[kWbBlockSize] = {bayer, e.rGain, 100, e.bGain};
     Whole(deep ? ref::Demosaic16 : ref::Demosaic8, colour, gray, block);
     Whole(deep ? ref::Demosaic16Border : ref::Demosaic8Border, colour, gray, block);
   }
-  const ImageView out = OutputImage(b.Views(), mode);
+  const ImageView out = OutputImage(b.Views(), static_cast<ColorMode>(mode));
   const int family = mode <= 1 ? mode : (deep ? 3 : 2);
   if (family >= 2) {
     int32_t block[kHsBlockSize] = {f.Hue, 0, f.Saturation, 10};
@@ -158,7 +158,7 @@ TEST(PipelineStripes, EveryModeMatchesThePlainConvertersForAnyThreadsStripesAndV
           CameraSettings s;
           EveryStage(s, mode, variant);
           ProcessFrame(b.Views(), s, nullptr, {}, &workers);
-          const ImageView out = OutputImage(b.Views(), mode);
+          const ImageView out = OutputImage(b.Views(), static_cast<ColorMode>(mode));
           const std::vector<uint8_t> got(out.pixels,
                                          out.pixels + static_cast<size_t>(out.height) * out.stride);
           EXPECT_TRUE(got == expected[variant].output);
@@ -184,7 +184,7 @@ TEST(PipelineStripes, FullFramesOnTwoThreadsEqualOneThreadAndThePlainConverters)
       EveryStage(t, mode, 0);
       PipelineWorkers workers(threads);
       ProcessFrame(b.Views(), t, nullptr, {}, &workers);
-      const ImageView out = OutputImage(b.Views(), mode);
+      const ImageView out = OutputImage(b.Views(), static_cast<ColorMode>(mode));
       outputs[threads - 1].assign(out.pixels,
                                   out.pixels + static_cast<size_t>(out.height) * out.stride);
     }

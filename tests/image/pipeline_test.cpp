@@ -217,7 +217,7 @@ TEST(Pipeline, TheFramesModeNotTheStoredOneChoosesTheStages) {
   CameraSettings settings;
   NeutralSettings(settings, 4);
   settings.filter.BayerGainAuto = 1;
-  ProcessFrame(buffers.Views(), 0, settings, nullptr, {});
+  ProcessFrame(buffers.Views(), ColorMode::kGray8, settings, nullptr, {});
   Buffers expected(0, 64, 48);
   expected.raw.bytes = buffers.raw.bytes;
   ConvertScaled(expected.gray8.view, MergeFields8, expected.raw.view, nullptr, nullptr);
@@ -227,7 +227,7 @@ TEST(Pipeline, TheFramesModeNotTheStoredOneChoosesTheStages) {
   Buffers deep(1, 64, 48);
   Buffers shallow(0, 64, 48);
   deep.raw = shallow.raw;
-  ProcessFrame(deep.Views(), 1, settings, nullptr, {});
+  ProcessFrame(deep.Views(), ColorMode::kGray16, settings, nullptr, {});
   EXPECT_EQ(std::count(deep.gray16.bytes.begin(), deep.gray16.bytes.end(), 0),
             static_cast<long>(deep.gray16.bytes.size()));
 }
@@ -245,14 +245,14 @@ TEST(Pipeline, NeutralSettingsGiveTheFirstStagePlusDemosaic) {
     const bool deep = mode == 1 || mode == 4 || mode == 5;
     const ImageView gray = deep ? expected.gray16.view : expected.gray8.view;
     ConvertScaled(gray, deep ? MergeFields16 : MergeFields8, expected.raw.view, nullptr, nullptr);
-    const ImageView out = OutputImage(expected.Views(), mode);
+    const ImageView out = OutputImage(expected.Views(), static_cast<ColorMode>(mode));
     if (mode >= 2) {
       int32_t block[kWbBlockSize] = {1, 100, 100, 100};
       int32_t* p = block;
       ConvertRegion(out, deep ? Demosaic16 : Demosaic8, gray, nullptr, 0, 0, &p);
       ConvertRegion(out, deep ? Demosaic16Border : Demosaic8Border, gray, nullptr, 0, 0, &p);
     }
-    const ImageView got = OutputImage(buffers.Views(), mode);
+    const ImageView got = OutputImage(buffers.Views(), static_cast<ColorMode>(mode));
     ASSERT_EQ(std::memcmp(got.pixels, out.pixels, static_cast<size_t>(out.height) * out.stride), 0)
         << "mode " << mode;
   }
@@ -351,7 +351,7 @@ TEST(Pipeline, SmallerBuffersAreNeverWrittenPast) {
                                     &buffers.current}) {
       EXPECT_TRUE(GuardsIntact(*image)) << "written past an image of " << image->view.bits << " bits";
     }
-    const ImageView out = OutputImage(buffers.Views(), mode);
+    const ImageView out = OutputImage(buffers.Views(), static_cast<ColorMode>(mode));
     const uint8_t* pixels = out.pixels;
     const size_t bytes = static_cast<size_t>(out.height) * out.stride;
     EXPECT_NE(std::count(pixels, pixels + bytes, uint8_t{0}), static_cast<long>(bytes))

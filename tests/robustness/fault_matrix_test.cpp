@@ -27,7 +27,7 @@ using Clock = std::chrono::steady_clock;
 constexpr int kWidth = 64, kHeight = 48;
 constexpr size_t kImageBytes = static_cast<size_t>(kWidth) * kHeight;  // 8-bit gray
 constexpr uint32_t kFramePipe = 2;
-constexpr uint32_t kMessageFrame = 32770, kMessageError = 32771;
+constexpr uint32_t kMessageFrame = KORVEX_WM_FRAME, kMessageError = KORVEX_WM_ERROR;
 // A failing stream is reported within the transfer time-out (3 s) and the
 // frame wait (6 s); stopping within the transfer time-out. Both with room
 // for a loaded machine.
@@ -118,15 +118,15 @@ class FaultMatrixBase : public ::testing::Test {
     }
     return false;
   }
-  // Error notification 13, and frame error 13 where a frame window is set
+  // The stream-end code as an error notification, and as a frame error where a frame window is set
   // (a recording has none).
   void ExpectStreamEndReported(bool frameWindow) {
     if (frameWindow) {
       EXPECT_TRUE(AwaitCode(frames_, kMessageFrame, KORVEX_ERR_STREAM_ENDED))
-          << "frame error 13 on the frame window";
+          << "a frame error on the frame window";
     }
     EXPECT_TRUE(AwaitCode(notify_, kMessageError, KORVEX_ERR_STREAM_ENDED))
-        << "error notification 13";
+        << "an error notification";
   }
   // StopPreview, which must return within the bound.
   void StopWithinBound() {
@@ -292,10 +292,11 @@ TEST_P(FaultMatrix, DocumentedOutcome) {
         // Register writes are not part of taking a frame.
         EXPECT_EQ(result, 1);
       } else if (fault == Fault::kUnplug && kind == Kind::kSnapshot) {
-        // The preparation may see the camera gone (2, then 1) or the frame
-        // request fails (8).
+        // The preparation may see the camera gone (the device code, then
+        // not possible) or the frame request fails.
         EXPECT_EQ(result, 0);
-        EXPECT_TRUE(codes == (std::vector<uint32_t>{1, 2}) || codes == std::vector<uint32_t>{8})
+        EXPECT_TRUE(codes == (std::vector<uint32_t>{KORVEX_ERR_NOT_POSSIBLE, KORVEX_ERR_DEVICE}) ||
+                    codes == std::vector<uint32_t>{KORVEX_ERR_FRAME})
             << ::testing::PrintToString(codes);
       } else {
         EXPECT_EQ(result, 0);
@@ -380,7 +381,8 @@ TEST_P(FaultMatrixUnplugBeforeStart, DocumentedOutcome) {
       EXPECT_EQ(result, 0);
       // Either the preparation sees the camera gone, or the frame request
       // fails.
-      EXPECT_TRUE(codes == (std::vector<uint32_t>{1, 2}) || codes == std::vector<uint32_t>{8})
+      EXPECT_TRUE(codes == (std::vector<uint32_t>{KORVEX_ERR_NOT_POSSIBLE, KORVEX_ERR_DEVICE}) ||
+                  codes == std::vector<uint32_t>{KORVEX_ERR_FRAME})
           << ::testing::PrintToString(codes);
       break;
     }

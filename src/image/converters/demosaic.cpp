@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "image/converters/demosaic8_avx2.h"
 #include "image/converters/interleave_x86.h"
 #include "image/converters/vector_level.h"
 
@@ -215,63 +216,43 @@ void Interleave3(uint8_t* out, const uint8_t* pB, const uint8_t* pG, const uint8
 }
 #endif
 
-#if defined(__x86_64__) && defined(__GNUC__)
-#define KORVEX_AVX2_HELPER __attribute__((target("avx2"), always_inline)) inline
-KORVEX_AVX2_HELPER __m256i Load16(const uint16_t* p) {
-  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+// Rows y - 2 .. y + 1 around row y, rows outside the image folded four rows
+// inward as the general rule folds its taps.
+detail::MosaicRows8 FoldedRows(const Setup<uint8_t>& s, int32_t y) {
+  auto row = [&](int32_t cy) {
+    return s.Row(cy < 0 ? cy + 4 : (cy >= s.r.height ? cy - 4 : cy));
+  };
+  return {row(y - 2), row(y - 1), row(y), row(y + 1)};
 }
-// 16 bytes widened to 16 words.
-KORVEX_AVX2_HELPER __m256i Load8(const uint8_t* p) {
-  return _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
-}
-KORVEX_AVX2_HELPER __m256i Three(__m256i v) { return _mm256_add_epi16(_mm256_slli_epi16(v, 1), v); }
-// 16 words of at most 255 into 16 bytes.
-KORVEX_AVX2_HELPER __m128i ToBytes(__m256i v) {
-  const __m256i packed = _mm256_packus_epi16(v, v);
-  return _mm256_castsi256_si128(_mm256_permute4x64_epi64(packed, 0x08));
-}
-#undef KORVEX_AVX2_HELPER
 
-// One interior row of 3-byte pixels, 16 pixels at a time, from the row's
-// vertical red and blue sums (vr, vb): the same arithmetic as the plane loop
-// of Interior8Fast, with the column roles as lane masks and the three
-// channels interleaved by byte shuffles on the way out. Returns the first
-// column it did not write.
-__attribute__((target("avx2"))) int32_t Interior8Avx2Row(
-    uint8_t* out, const uint8_t* up, const uint8_t* cur, const uint16_t* vr,
-    const uint16_t* vb, int32_t begin, int32_t end, bool redEven, bool greenMainAtRed,
-    uint16_t gainR, uint16_t gainB) {
-  // Lane i is pixel begin + i; begin is even, so even lanes are even columns.
-  const __m256i evenLanes = _mm256_set1_epi32(0x0000FFFF);
-  const __m256i allLanes = _mm256_set1_epi32(-1);
-  const __m256i redLanes = redEven ? evenLanes : _mm256_xor_si256(evenLanes, allLanes);
-  const __m256i mainLanes = greenMainAtRed ? redLanes : _mm256_xor_si256(redLanes, allLanes);
-  const __m256i gr = _mm256_set1_epi16(static_cast<int16_t>(gainR));
-  const __m256i gb = _mm256_set1_epi16(static_cast<int16_t>(gainB));
-  const __m256i max = _mm256_set1_epi16(255);
-  int32_t x = begin;
-  for (; x + 16 <= end; x += 16) {
-    // Red: 3 v[x] + v[x - 2] on red columns, 3 v[x - 1] + v[x + 1] elsewhere;
-    // blue the other way round.
-    const __m256i hr = _mm256_add_epi16(Three(Load16(vr + x)), Load16(vr + x - 2));
-    const __m256i fr = _mm256_add_epi16(Three(Load16(vr + x - 1)), Load16(vr + x + 1));
-    const __m256i hb = _mm256_add_epi16(Three(Load16(vb + x)), Load16(vb + x - 2));
-    const __m256i fb = _mm256_add_epi16(Three(Load16(vb + x - 1)), Load16(vb + x + 1));
-    const __m256i sr = _mm256_blendv_epi8(fr, hr, redLanes);
-    const __m256i sb = _mm256_blendv_epi8(hb, fb, redLanes);
-    const __m256i red = _mm256_min_epu16(_mm256_mulhi_epu16(sr, gr), max);
-    const __m256i blue = _mm256_min_epu16(_mm256_mulhi_epu16(sb, gb), max);
-    const __m256i main = _mm256_add_epi16(Load8(cur + x), Load8(up + x - 1));
-    const __m256i anti = _mm256_add_epi16(Load8(up + x), Load8(cur + x - 1));
-    const __m256i green = _mm256_srli_epi16(_mm256_blendv_epi8(anti, main, mainLanes), 1);
-    const __m128i planes[3] = {ToBytes(blue), ToBytes(green), ToBytes(red)};
-    StoreInterleaved(out + 3 * x, planes);
+// The vector row kernel for 3-byte pixels, usable with AVX2, gains below
+// 2048 / 128 and rows of at least kDemosaic8Avx2MinWidth pixels; the few
+// pixels it leaves at a row's end go by the general rule.
+class FastRows8 {
+ public:
+  explicit FastRows8(const Setup<uint8_t>& s) : s_(s) {
+    usable_ = s.r.dstBpp == 3 && s.gainR < 2048 && s.gainB < 2048 &&
+              s.r.width >= detail::kDemosaic8Avx2MinWidth &&
+              ActiveVectorLevel() >= VectorLevel::kAvx2;
+    if (usable_) scratch_.resize(detail::Demosaic8Avx2Scratch(s.r.width));
   }
-  return x;
-}
+  bool Usable() const { return usable_; }
 
-bool HasAvx2() { return ActiveVectorLevel() >= VectorLevel::kAvx2; }
-#endif
+  // Pixels 2 .. width - 3 of row y.
+  void Row(int32_t y) {
+    const detail::Demosaic8RowRoles roles{((y ^ s_.m0) & 1) == 1, s_.m1 == 0,
+                                          static_cast<uint16_t>(s_.gainR << 5),
+                                          static_cast<uint16_t>(s_.gainB << 5)};
+    int32_t x = detail::Demosaic8RowAvx2(s_.r.DstRow(y), FoldedRows(s_, y), s_.r.width, roles,
+                                         scratch_.data());
+    for (; x <= s_.r.width - 3; ++x) s_.Pixel(x, y);
+  }
+
+ private:
+  const Setup<uint8_t>& s_;
+  bool usable_ = false;
+  std::vector<uint16_t> scratch_;
+};
 
 using Word32 = uint32_t __attribute__((may_alias));
 
@@ -319,14 +300,7 @@ KORVEX_VECTOR_CLONES void Interior8Fast(const Setup<uint8_t>& s) {
     const uint16_t* pr = vr.data();
     const uint16_t* pb = vb.data();
     uint8_t* out = s.r.DstRow(y);
-    int32_t begin = 2;
-#if defined(__x86_64__) && defined(__GNUC__)
-    if constexpr (kStep == 3) {
-      if (HasAvx2()) {
-        begin = Interior8Avx2Row(out, up, cur, pr, pb, begin, end, s.m1 == 0, !redRowIsY, gr, gb);
-      }
-    }
-#endif
+    const int32_t begin = 2;
     for (int32_t x = begin; x < end; ++x) {
       const uint16_t m = mr[x], gm = greenAtX[x];
       const uint16_t hr = static_cast<uint16_t>(3 * pr[x] + pr[x - 2]);
@@ -494,6 +468,11 @@ int32_t RunInterior(uint8_t* dst, const uint8_t* src, const Rect& rect, int32_t 
   const bool narrow = s.gainR < 4096 && s.gainB < 4096;
   const int step = dstBpp / static_cast<int>(sizeof(T));
   if constexpr (sizeof(T) == 1) {
+    FastRows8 fast(s);
+    if (fast.Usable()) {
+      for (int32_t y = 2; y <= s.r.height - 3; ++y) fast.Row(y);
+      return 1;
+    }
     if ((step == 3 || step == 4) && s.gainR < 2048 && s.gainB < 2048) {
       step == 3 ? Interior8Fast<3>(s) : Interior8Fast<4>(s);
       return 1;
@@ -518,14 +497,29 @@ int32_t RunInterior(uint8_t* dst, const uint8_t* src, const Rect& rect, int32_t 
   return 1;
 }
 
+// The border rows' columns 2 .. width - 3 by the vector row kernel, where it
+// applies; false otherwise.
+template <typename T>
+bool FastBorderRows(const Setup<T>&) {
+  return false;
+}
+bool FastBorderRows(const Setup<uint8_t>& s) {
+  FastRows8 fast(s);
+  if (!fast.Usable()) return false;
+  for (int32_t y : {0, 1, s.r.height - 2, s.r.height - 1}) fast.Row(y);
+  return true;
+}
+
 template <typename T>
 int32_t RunBorder(uint8_t* dst, const uint8_t* src, const Rect& rect, int32_t dstX, int32_t dstY,
                   uint16_t dstBpp, int32_t dstStride, int32_t srcStride, int32_t* const* params) {
   Setup<T> s;
   if (!MakeSetup(s, dst, src, rect, dstX, dstY, dstBpp, dstStride, srcStride, params)) return 1;
   const int32_t w = s.r.width, h = s.r.height;
-  for (int32_t y : {0, 1, h - 2, h - 1}) {
-    for (int32_t x = 0; x < w; ++x) s.Pixel(x, y);
+  if (!FastBorderRows(s)) {
+    for (int32_t y : {0, 1, h - 2, h - 1}) {
+      for (int32_t x = 2; x < w - 2; ++x) s.Pixel(x, y);
+    }
   }
   for (int32_t x : {0, 1, w - 2, w - 1}) {
     for (int32_t y = 0; y < h; ++y) s.Pixel(x, y);

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 
+#include "image/converters/hue_saturation_avx512.h"
 #include "image/converters/interleave_x86.h"
 #include "image/converters/per_value.h"
 #include "image/converters/vector_level.h"
@@ -198,7 +199,11 @@ __attribute__((target("avx2"))) int32_t HueChunkAvx2(const uint8_t* in, uint8_t*
 void HueChunk(const uint8_t* in, uint8_t* out, int32_t count, int32_t factor, int32_t shift) {
   int32_t done = 0;
 #if defined(__x86_64__) && defined(__GNUC__)
-  if (ActiveVectorLevel() >= VectorLevel::kAvx2) done = HueChunkAvx2(in, out, count, factor, shift);
+  const VectorLevel level = ActiveVectorLevel();
+  if (level >= VectorLevel::kAvx512) done = detail::HueChunkAvx512(in, out, count, factor, shift);
+  if (level >= VectorLevel::kAvx2) {
+    done += HueChunkAvx2(in + 3 * done, out + 3 * done, count - done, factor, shift);
+  }
 #endif
   HueChunkPortable(in + 3 * done, out + 3 * done, count - done, factor, shift);
 }
@@ -256,10 +261,21 @@ void Walk(const detail::Region& r, int32_t saturation, int32_t shift, int shiftB
   const int ss = r.srcBpp / static_cast<int>(sizeof(T));
   const int ds = r.dstBpp / static_cast<int>(sizeof(T));
   [[maybe_unused]] const SampleMoves moves;
+  // Packed deep rows go in one pass where words can be permuted 32 at a time.
+  [[maybe_unused]] const bool wordPermutes =
+      sizeof(T) == 2 && ss == 3 && ds == 3 && ActiveVectorLevel() >= VectorLevel::kAvx512;
   for (int32_t y = 0; y < r.height; ++y) {
     const T* srow = reinterpret_cast<const T*>(r.SrcRow(y));
     T* drow = reinterpret_cast<T*>(r.DstRow(y));
-    for (int32_t x0 = 0; x0 < r.width; x0 += kChunk) {
+    int32_t start = 0;
+    if constexpr (sizeof(T) == 2) {
+      if (wordPermutes) {
+        start = detail::HueChunk48Avx512(reinterpret_cast<const uint16_t*>(srow),
+                                         reinterpret_cast<uint16_t*>(drow), r.width, factor,
+                                         shift, shiftBits);
+      }
+    }
+    for (int32_t x0 = start; x0 < r.width; x0 += kChunk) {
       const int32_t count = std::min(kChunk, r.width - x0);
       if constexpr (sizeof(T) == 1) {
         if (ss == 3 && ds == 3) {  // packed rows: straight from source to destination

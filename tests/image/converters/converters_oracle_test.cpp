@@ -16,7 +16,10 @@ namespace {
 struct Dims {
   int32_t w, h;
 };
-const Dims kSmall[] = {{6, 6}, {8, 6}, {10, 14}, {9, 7}, {38, 26}};
+// From 36 columns the 8-bit rows go 32 pixels at a time: 38 and 36 take one
+// step and an overlapping last one, 67 (odd) leaves a last pixel to the
+// general rule, and 4 rows are border rows only.
+const Dims kSmall[] = {{6, 6}, {8, 6}, {10, 14}, {9, 7}, {38, 26}, {67, 9}, {36, 4}};
 constexpr Dims kFull{2560, 1920};
 
 // Runs both converters from equal inputs into equal (pre-filled) outputs and
@@ -194,7 +197,12 @@ TEST(ConverterOracle, HueSaturationEveryExtreme) {
       for (int32_t s : sats) {
         const std::vector<int32_t> block = {h, 0, s, 10};
         if (bpp > 4) {
-          ExpectSame(HueSaturation48, reference::HueSaturation48, img, bpp, block, true, rng);
+          // Deep words are reduced to 8 bits by the significant bits: none,
+          // two and eight bits shifted out.
+          for (int32_t bits : {8, 10, 16}) {
+            ExpectSame(HueSaturation48, reference::HueSaturation48, img, bpp, {h, 0, s, bits},
+                       true, rng);
+          }
         } else {
           ExpectSame(HueSaturation24, reference::HueSaturation24, img, bpp, block, true, rng);
         }

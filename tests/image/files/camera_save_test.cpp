@@ -49,10 +49,10 @@ class CameraSave : public ::testing::Test {
   KORVEX_HANDLE handle_ = 0;
 };
 
-TEST_F(CameraSave, BeforeAnyFrameTheNarrowSaveFailsWithCodeOne) {
+TEST_F(CameraSave, BeforeAnyFrameTheNarrowSaveIsNotPossible) {
   const std::string name = folder_.File("early.bmp");
   EXPECT_EQ(Korvex_SaveImage(handle_, name.c_str(), KORVEX_SAVE_BMP), 0);
-  EXPECT_EQ(Errors(), std::vector<uint32_t>{1});
+  EXPECT_EQ(Errors(), std::vector<uint32_t>{KORVEX_ERR_NOT_POSSIBLE});
   EXPECT_FALSE(std::filesystem::exists(name));
 }
 
@@ -134,12 +134,12 @@ TEST_F(CameraSave, BadFormatsAndNamesFailAsDocumented) {
   EXPECT_EQ(Korvex_SaveImage(handle_, nullptr, KORVEX_SAVE_RAW), 0);
   EXPECT_TRUE(Errors().empty());
 
-  // A wide name that does not fit 1023 bytes, or no name: code 1.
+  // A wide name that does not fit 1023 bytes, or no name: not possible.
   std::vector<KORVEX_WCHAR> longName(1100, 'a');
   longName.push_back(0);
   EXPECT_EQ(Korvex_SaveImageW(handle_, longName.data(), KORVEX_SAVE_RAW), 0);
   EXPECT_EQ(Korvex_SaveImageW(handle_, nullptr, KORVEX_SAVE_RAW), 0);
-  EXPECT_EQ(Errors(), (std::vector<uint32_t>{1, 1}));
+  EXPECT_EQ(Errors(), (std::vector<uint32_t>{KORVEX_ERR_NOT_POSSIBLE, KORVEX_ERR_NOT_POSSIBLE}));
 }
 
 }  // namespace

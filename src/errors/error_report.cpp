@@ -1,4 +1,4 @@
-#include "api/error_report.h"
+#include "errors/error_report.h"
 
 namespace korvex {
 
