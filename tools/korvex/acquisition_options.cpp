@@ -4,6 +4,7 @@
 #include "parameters.h"
 #include "session.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <regex>
 
@@ -38,21 +39,6 @@ bool ParseSize(const std::string& text, Geometry* out) {
 
 }  // namespace
 
-void AddCameraOption(CLI::App* command, CommonOptions* options) {
-  command->add_option("--camera", options->camera, "camera number, 0 to 31 (default 0)")
-      ->check(CLI::Range(0, 31));
-}
-
-void AddAcquisitionOptions(CLI::App* command, AcquisitionOptions* options) {
-  command->add_option("--color-mode", options->colorMode,
-                      "bits per pixel: 8 or 16 gray, 24, 32, 48 or 64 colour")
-      ->check(CLI::IsMember({8, 16, 24, 32, 48, 64}));
-  command->add_option("--size", options->size,
-                      "image size WxH, centred, or WxH+LEFT+TOP (sensor 2560x1920)");
-  command->add_option("--set", options->set,
-                      "NAME=VALUE: set a parameter first (repeatable; see 'korvex get')");
-}
-
 int SetParameter(Session& session, const std::string& name, const std::string& text,
                  bool report) {
   const Parameter* p = FindParameter(name);
@@ -83,6 +69,14 @@ int SetParameter(Session& session, const std::string& name, const std::string& t
   std::printf("%s = %d%s\n", p->name, applied,
               p->stored ? "" : "  (this run only: pass it with --set to snap, record or preview)");
   return kExitOk;
+}
+
+int OpenForAcquisition(Session& session, const CommonOptions& common,
+                       const AcquisitionOptions& options) {
+  if (!session.Open(common.camera)) return kExitFailed;
+  bool usage = false;
+  if (ApplyAcquisitionOptions(session, options, &usage)) return kExitOk;
+  return usage ? kExitUsage : kExitFailed;
 }
 
 bool ApplyAcquisitionOptions(Session& session, const AcquisitionOptions& options, bool* usage) {

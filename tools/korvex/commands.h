@@ -1,9 +1,8 @@
-// The tool's commands. Each Add function registers its subcommands on the
-// application; a command's result (an exit code of session.h) goes to
-// *exitCode when it runs.
+// The tool's commands: each one's options as the command line fills them in,
+// and the function that runs it and returns an exit code of session.h. The
+// command line itself (command_line.cpp) is the only part that knows the
+// argument parser.
 #pragma once
-
-#include <CLI/CLI.hpp>
 
 #include <string>
 #include <vector>
@@ -16,8 +15,6 @@ class Session;
 struct CommonOptions {
   int camera = 0;
 };
-// Adds --camera to a command.
-void AddCameraOption(CLI::App* command, CommonOptions* options);
 
 // Options of the commands that take pictures (snap, record, preview).
 struct AcquisitionOptions {
@@ -25,21 +22,75 @@ struct AcquisitionOptions {
   std::string size;              // "WxH" or "WxH+X+Y"; empty: keep the camera's
   std::vector<std::string> set;  // NAME=VALUE
 };
-void AddAcquisitionOptions(CLI::App* command, AcquisitionOptions* options);
 // Applies them to an open camera; false (after printing why) when one fails.
 // *usage is set when the failure is a mistake on the command line.
 bool ApplyAcquisitionOptions(Session& session, const AcquisitionOptions& options, bool* usage);
+// Opens the chosen camera and applies the acquisition options: kExitOk, or
+// the exit code of what failed (after printing why).
+int OpenForAcquisition(Session& session, const CommonOptions& common,
+                       const AcquisitionOptions& options);
 
 // Sets one parameter by name and reads back what was applied; returns an
 // exit code. Prints "name = value" when `report` is set.
 int SetParameter(Session& session, const std::string& name, const std::string& value,
                  bool report);
 
-void AddInfoCommands(CLI::App& app, int* exitCode);        // list, info
-void AddParameterCommands(CLI::App& app, int* exitCode);   // get, set
-void AddSnapCommand(CLI::App& app, int* exitCode);         // snap
-void AddRecordCommand(CLI::App& app, int* exitCode);       // record
-void AddPreviewCommand(CLI::App& app, int* exitCode);      // preview
-void AddDeviceCommands(CLI::App& app, int* exitCode);      // reg, io, srom, config
+// list, info
+int RunList(const CommonOptions& options);
+int RunInfo(const CommonOptions& options);
+
+// get NAME..., set NAME VALUE | NAME=VALUE ...
+struct ParameterOptions {
+  CommonOptions common;
+  std::vector<std::string> words;
+};
+int RunGet(const ParameterOptions& options);
+int RunSet(const ParameterOptions& options);
+// The parameters with their ranges, for the help of get and set.
+std::string ParameterList();
+
+// snap FILE
+struct SnapOptions {
+  CommonOptions common;
+  AcquisitionOptions acquisition;
+  std::string path;
+  std::string format;
+  int quality = 70;
+};
+int RunSnap(const SnapOptions& options);
+
+// record FILE
+struct RecordOptions {
+  CommonOptions common;
+  AcquisitionOptions acquisition;
+  std::string path;
+  double seconds = 5;
+};
+int RunRecord(const RecordOptions& options);
+
+// preview
+struct PreviewOptions {
+  CommonOptions common;
+  AcquisitionOptions acquisition;
+  double seconds = 5;
+  int autoBrightness = -1;  // -1: keep the camera's
+  bool autoWhiteBalance = false;
+};
+int RunPreview(const PreviewOptions& options);
+
+// reg, io, srom, config load
+struct DeviceOptions {
+  CommonOptions common;
+  std::string action;  // read or write
+  std::vector<std::string> numbers;
+  std::string path;
+};
+int RunRegister(const DeviceOptions& options);
+int RunIoPort(const DeviceOptions& options);
+int RunSrom(const DeviceOptions& options);
+int RunConfigLoad(const DeviceOptions& options);
+
+// Parses the command line and runs the command it names; the exit code.
+int RunCommandLine(int argc, char** argv);
 
 }  // namespace korvex::tool

@@ -11,13 +11,6 @@
 namespace korvex::tool {
 namespace {
 
-struct Options {
-  CommonOptions common;
-  std::string action;  // read or write
-  std::vector<std::string> numbers;
-  std::string path;
-};
-
 constexpr int kSromIdBytes = 256;
 
 // Parses the numbers of a command; false after printing what is wrong.
@@ -41,7 +34,9 @@ bool InRange(int value, int low, int high, const char* what) {
   return false;
 }
 
-int RunRegister(const Options& o) {
+}  // namespace
+
+int RunRegister(const DeviceOptions& o) {
   std::vector<int> n;
   if (!ParseNumbers(o.numbers, &n)) return kExitUsage;
   const bool write = o.action == "write";
@@ -74,7 +69,7 @@ int RunRegister(const Options& o) {
   return kExitOk;
 }
 
-int RunIoPort(const Options& o) {
+int RunIoPort(const DeviceOptions& o) {
   std::vector<int> n;
   if (!ParseNumbers(o.numbers, &n)) return kExitUsage;
   if (n.size() > 1) {
@@ -99,7 +94,7 @@ int RunIoPort(const Options& o) {
   return kExitOk;
 }
 
-int RunSrom(const Options& o) {
+int RunSrom(const DeviceOptions& o) {
   std::vector<int> n;
   if (!ParseNumbers(o.numbers, &n)) return kExitUsage;
   Session session;
@@ -147,7 +142,7 @@ int RunSrom(const Options& o) {
   return kExitOk;
 }
 
-int RunConfigLoad(const Options& o) {
+int RunConfigLoad(const DeviceOptions& o) {
   Session session;
   if (!session.Open(o.common.camera)) return kExitFailed;
   if (!session.Run("cannot read the configuration file '" + o.path + "'",
@@ -159,43 +154,6 @@ int RunConfigLoad(const Options& o) {
   std::printf("loaded %s: %llu records\n", o.path.c_str(),
               error ? 0ull : static_cast<unsigned long long>(bytes / 8));
   return kExitOk;
-}
-
-}  // namespace
-
-void AddDeviceCommands(CLI::App& app, int* exitCode) {
-  static Options reg, io, srom, config;
-  CLI::App* r = app.add_subcommand("reg", "read or write a sensor register: "
-                                          "reg read REG | reg write REG VALUE");
-  AddCameraOption(r, &reg.common);
-  r->add_option("action", reg.action, "read or write")
-      ->required()
-      ->check(CLI::IsMember({"read", "write"}));
-  r->add_option("numbers", reg.numbers, "register (0 to 255) and, to write, the value");
-  r->callback([exitCode] { *exitCode = RunRegister(reg); });
-
-  CLI::App* i = app.add_subcommand("io", "read the I/O port, or write it: io [VALUE]");
-  AddCameraOption(i, &io.common);
-  i->add_option("value", io.numbers, "byte to write");
-  i->callback([exitCode] { *exitCode = RunIoPort(io); });
-
-  CLI::App* s = app.add_subcommand(
-      "srom", "serial-ROM identification bytes: srom read [INDEX [COUNT]] | "
-              "srom write INDEX BYTE...");
-  AddCameraOption(s, &srom.common);
-  s->add_option("action", srom.action, "read or write")
-      ->required()
-      ->check(CLI::IsMember({"read", "write"}));
-  s->add_option("numbers", srom.numbers, "index, then a count to read or the bytes to write");
-  s->callback([exitCode] { *exitCode = RunSrom(srom); });
-
-  CLI::App* c = app.add_subcommand("config", "configuration files: config load FILE");
-  AddCameraOption(c, &config.common);
-  CLI::App* load = c->add_subcommand("load", "load a configuration file into the camera");
-  AddCameraOption(load, &config.common);
-  load->add_option("file", config.path, "the file")->required();
-  load->callback([exitCode] { *exitCode = RunConfigLoad(config); });
-  c->require_subcommand(1);
 }
 
 }  // namespace korvex::tool

@@ -19,6 +19,8 @@ std::string VersionText(uint32_t v) {
          std::to_string((v >> 8) & 0xFF) + "." + std::to_string(v & 0xFF);
 }
 
+}  // namespace
+
 int RunList(const CommonOptions& common) {
   Session session;
   if (!session.Open(common.camera)) return kExitFailed;
@@ -83,20 +85,6 @@ int RunInfo(const CommonOptions& common) {
   }
   session.ForgetErrors();
   return kExitOk;
-}
-
-}  // namespace
-
-void AddInfoCommands(CLI::App& app, int* exitCode) {
-  static CommonOptions common;
-  CLI::App* list = app.add_subcommand("list", "list the cameras present");
-  AddCameraOption(list, &common);
-  list->callback([exitCode] { *exitCode = RunList(common); });
-
-  CLI::App* info = app.add_subcommand(
-      "info", "camera information, serial-ROM identification, library version, settings");
-  AddCameraOption(info, &common);
-  info->callback([exitCode] { *exitCode = RunInfo(common); });
 }
 
 }  // namespace korvex::tool

@@ -6,12 +6,6 @@
 #include <cstdio>
 
 namespace korvex::tool {
-namespace {
-
-struct Options {
-  CommonOptions common;
-  std::vector<std::string> words;
-};
 
 std::string ParameterList() {
   std::string text = "parameters (* kept between runs):\n";
@@ -24,7 +18,7 @@ std::string ParameterList() {
   return text;
 }
 
-int RunGet(const Options& o) {
+int RunGet(const ParameterOptions& o) {
   std::vector<const Parameter*> wanted;
   for (const std::string& name : o.words) {
     const Parameter* p = FindParameter(name);
@@ -55,7 +49,7 @@ int RunGet(const Options& o) {
   return kExitOk;
 }
 
-int RunSet(const Options& o) {
+int RunSet(const ParameterOptions& o) {
   std::vector<Assignment> assignments;
   std::string error;
   if (!ParseAssignments(o.words, &assignments, &error)) {
@@ -78,25 +72,6 @@ int RunSet(const Options& o) {
     if (result != kExitOk) return result;
   }
   return kExitOk;
-}
-
-}  // namespace
-
-void AddParameterCommands(CLI::App& app, int* exitCode) {
-  static Options get, set;
-  CLI::App* getCommand = app.add_subcommand("get", "read parameters (all when none is named)");
-  getCommand->footer(ParameterList());
-  AddCameraOption(getCommand, &get.common);
-  getCommand->add_option("names", get.words, "parameter names");
-  getCommand->callback([exitCode] { *exitCode = RunGet(get); });
-
-  CLI::App* setCommand = app.add_subcommand(
-      "set", "write parameters and print the values applied: NAME VALUE or NAME=VALUE ...");
-  setCommand->footer(ParameterList());
-  AddCameraOption(setCommand, &set.common);
-  setCommand->add_option("assignments", set.words, "NAME VALUE or NAME=VALUE, one or more")
-      ->required();
-  setCommand->callback([exitCode] { *exitCode = RunSet(set); });
 }
 
 }  // namespace korvex::tool

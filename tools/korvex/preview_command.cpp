@@ -11,14 +11,6 @@
 namespace korvex::tool {
 namespace {
 
-struct Options {
-  CommonOptions common;
-  AcquisitionOptions acquisition;
-  double seconds = 5;
-  int autoBrightness = -1;  // -1: keep the camera's
-  bool autoWhiteBalance = false;
-};
-
 void PrintSecond(KORVEX_HANDLE camera, int second, int frames) {
   std::printf("%3d s  %2d fps  gain %4d  exposure %4d lines (%6d us)  white balance "
               "R %3d G %3d B %3d %%\n",
@@ -29,16 +21,16 @@ void PrintSecond(KORVEX_HANDLE camera, int second, int frames) {
   std::fflush(stdout);
 }
 
-int RunPreview(const Options& o) {
+}  // namespace
+
+int RunPreview(const PreviewOptions& o) {
   if (o.seconds <= 0 || o.seconds > 3600) {
     PrintError("--seconds must lie above 0 and up to 3600");
     return kExitUsage;
   }
   Session session;
-  if (!session.Open(o.common.camera)) return kExitFailed;
-  bool usage = false;
-  if (!ApplyAcquisitionOptions(session, o.acquisition, &usage))
-    return usage ? kExitUsage : kExitFailed;
+  if (const int opened = OpenForAcquisition(session, o.common, o.acquisition); opened != kExitOk)
+    return opened;
   const KORVEX_HANDLE camera = session.Camera();
   if (o.autoBrightness >= 0 &&
       !session.Run("cannot set the automatic brightness",
@@ -83,26 +75,6 @@ int RunPreview(const Options& o) {
     return kExitFailed;
   }
   return kExitOk;
-}
-
-}  // namespace
-
-void AddPreviewCommand(CLI::App& app, int* exitCode) {
-  static Options o;
-  CLI::App* preview = app.add_subcommand(
-      "preview", "run the live picture, printing frame rate, gain, exposure and white balance "
-                 "each second (Ctrl-C stops)");
-  AddCameraOption(preview, &o.common);
-  AddAcquisitionOptions(preview, &o.acquisition);
-  preview->add_option("--seconds", o.seconds, "how long to run (default 5)");
-  preview
-      ->add_option("--auto-brightness", o.autoBrightness,
-                   "automatic brightness: off, exposure or gain")
-      ->transform(CLI::CheckedTransformer(
-          std::map<std::string, int>{{"off", 0}, {"exposure", 1}, {"gain", 2}}, CLI::ignore_case));
-  preview->add_flag("--auto-white-balance", o.autoWhiteBalance,
-                    "balance white automatically on every frame");
-  preview->callback([exitCode] { *exitCode = RunPreview(o); });
 }
 
 }  // namespace korvex::tool

@@ -16,13 +16,6 @@
 namespace korvex::tool {
 namespace {
 
-struct Options {
-  CommonOptions common;
-  AcquisitionOptions acquisition;
-  std::string path;
-  double seconds = 5;
-};
-
 // The AVI layout: frame chunks start after a 232-byte header; the RIFF size
 // at offset 4 and the frame count at offset 48 are written when the file is
 // finished.
@@ -48,16 +41,16 @@ uint64_t FileBytes(const std::string& path) {
   return error ? 0 : static_cast<uint64_t>(size);
 }
 
-int RunRecord(const Options& o) {
+}  // namespace
+
+int RunRecord(const RecordOptions& o) {
   if (o.seconds < 0 || o.seconds > 3600) {
     PrintError("--seconds must lie between 0 and 3600");
     return kExitUsage;
   }
   Session session;
-  if (!session.Open(o.common.camera)) return kExitFailed;
-  bool usage = false;
-  if (!ApplyAcquisitionOptions(session, o.acquisition, &usage))
-    return usage ? kExitUsage : kExitFailed;
+  if (const int opened = OpenForAcquisition(session, o.common, o.acquisition); opened != kExitOk)
+    return opened;
   const KORVEX_HANDLE camera = session.Camera();
   const uint64_t frameBytes =
       3ull * Korvex_Width(camera) * Korvex_Height(camera) + kChunkHeaderBytes;
@@ -104,19 +97,6 @@ int RunRecord(const Options& o) {
               interrupted ? "stopped: recorded" : "recorded", progress.frames, progress.seconds,
               o.path.c_str(), progress.fileBytes / 1e6);
   return kExitOk;
-}
-
-}  // namespace
-
-void AddRecordCommand(CLI::App& app, int* exitCode) {
-  static Options o;
-  CLI::App* record =
-      app.add_subcommand("record", "record the live picture into an AVI file (Ctrl-C stops)");
-  AddCameraOption(record, &o.common);
-  AddAcquisitionOptions(record, &o.acquisition);
-  record->add_option("file", o.path, "the AVI file to write")->required();
-  record->add_option("--seconds", o.seconds, "how long to record (default 5)");
-  record->callback([exitCode] { *exitCode = RunRecord(o); });
 }
 
 }  // namespace korvex::tool

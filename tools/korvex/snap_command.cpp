@@ -9,17 +9,8 @@
 #include <system_error>
 
 namespace korvex::tool {
-namespace {
 
-struct Options {
-  CommonOptions common;
-  AcquisitionOptions acquisition;
-  std::string path;
-  std::string format;
-  int quality = 70;
-};
-
-int RunSnap(const Options& o) {
+int RunSnap(const SnapOptions& o) {
   SaveFormat format{};
   if (!o.format.empty()) {
     if (!FormatByName(o.format, o.quality, &format)) {
@@ -33,10 +24,8 @@ int RunSnap(const Options& o) {
   }
 
   Session session;
-  if (!session.Open(o.common.camera)) return kExitFailed;
-  bool usage = false;
-  if (!ApplyAcquisitionOptions(session, o.acquisition, &usage))
-    return usage ? kExitUsage : kExitFailed;
+  if (const int opened = OpenForAcquisition(session, o.common, o.acquisition); opened != kExitOk)
+    return opened;
   const KORVEX_HANDLE camera = session.Camera();
   // No buffer: the frame stays in the camera's output image, which the save
   // below writes.
@@ -58,21 +47,6 @@ int RunSnap(const Options& o) {
               bits,
               error ? 0ull : static_cast<unsigned long long>(bytes));
   return kExitOk;
-}
-
-}  // namespace
-
-void AddSnapCommand(CLI::App& app, int* exitCode) {
-  static Options o;
-  CLI::App* snap = app.add_subcommand(
-      "snap", "take one picture and save it (.bmp .raw .jpg .png .tif, or --format)");
-  AddCameraOption(snap, &o.common);
-  AddAcquisitionOptions(snap, &o.acquisition);
-  snap->add_option("file", o.path, "the file to write")->required();
-  snap->add_option("--format", o.format, "bmp, raw, jpeg, png or tiff (default: from the name)");
-  snap->add_option("--quality", o.quality, "JPEG quality: 20, 70 (default) or 100")
-      ->check(CLI::IsMember({20, 70, 100}));
-  snap->callback([exitCode] { *exitCode = RunSnap(o); });
 }
 
 }  // namespace korvex::tool
