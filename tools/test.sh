@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds and runs the whole test suite three times: a normal release build,
 # one under AddressSanitizer + UndefinedBehaviorSanitizer and one under
-# ThreadSanitizer; then runs the fuzz targets (tools/fuzz.sh). Fails on the
-# first failure. The Windows DLL is built and tested under Wine by
-# tools/build-windows.sh and tools/windows/run-tests.sh.
+# ThreadSanitizer; then builds the Windows DLL (tools/build-windows.sh) and
+# runs its suites under Wine (tools/windows/run-tests.sh), comparing its saved
+# files with the release build's; then runs the fuzz targets (tools/fuzz.sh).
+# Fails on the first failure.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/tools/setup.sh"
@@ -38,6 +39,11 @@ sanitized=(-DCMAKE_BUILD_TYPE=Sanitize "-DCMAKE_CXX_FLAGS_SANITIZE=-O1 -g1"
            "-DCMAKE_C_FLAGS_SANITIZE=-O1 -g1" -DKORVEX_BUILD_BENCH=OFF)
 run_suite asan "" "${sanitized[@]}" -DKORVEX_SANITIZE=address,undefined
 run_suite tsan "$threaded" "${sanitized[@]}" -DKORVEX_SANITIZE=thread
+# The Windows DLL, cross-built, and its suites under Wine.
+echo "== windows build =="
+"$root/tools/build-windows.sh"
+echo "== windows tests =="
+"$root/tools/windows/run-tests.sh" "$root/build/release"
 # The fuzz targets, a fixed short time each.
 "$root/tools/fuzz.sh" 30
 

@@ -206,7 +206,7 @@ TEST(Win32File, NoOtherOpenWhileTheFileIsWritten) {
 
 // Devices by their reserved names and the device namespace are no files.
 TEST(Win32File, DevicesAndPipeNamesAreNotFiles) {
-  for (const char* name : {"NUL", "CON", "\\\\.\\pipe\\korvex-none",
+  for (const char* name : {"NUL", "CON", "nul.txt", "C:\\data\\com1.avi", "\\\\.\\pipe\\korvex-none",
                            "//./pipe/korvex-none", "\\\\.\\COM1", "\\\\?\\GLOBALROOT\\Device\\Null"}) {
     EXPECT_EQ(KindOfFileName(name), FileNameKind::kOther) << name;
     EXPECT_EQ(OpenRegularFileForWriting(name), kNoFile) << name;

@@ -2,15 +2,17 @@
 // without sharing (share mode 0), so no other program opens them until they
 // are closed; writes go to 64-bit positions given in the OVERLAPPED offsets
 // of a synchronous handle. Only disk files are used: GetFileType and the
-// file's attributes refuse folders, devices ("CON", "NUL") and pipes, and
-// names in the device namespace ("\\.\pipe\...", "\\.\COM1") are refused
-// before anything is opened, since opening a pipe connects to it.
+// file's attributes refuse folders and whatever else opens; names of
+// devices ("CON", "NUL", "COM1.txt") and of the device namespace
+// ("\\.\pipe\...") are refused before anything is opened, since opening a
+// pipe connects to it and opening a device may wait for it.
 #include <windows.h>
 
 #include "platform/file.h"
 
 #include <atomic>
 #include <cctype>
+#include <string>
 
 namespace korvex::platform {
 namespace {
@@ -36,6 +38,29 @@ bool InDeviceNamespace(const char* path) {
            (rest[2] == 'C' || rest[2] == 'c') && IsSeparator(rest[3]));
 }
 
+// The reserved device names ("CON", "nul.txt", "C:\data\COM1.avi"): the
+// last part of the name before any extension, trailing spaces ignored.
+bool IsReservedDeviceName(const char* path) {
+  const char* base = path;
+  for (const char* p = path; *p != '\0'; ++p) {
+    if (IsSeparator(*p) || *p == ':') base = p + 1;
+  }
+  std::string stem;
+  for (const char* p = base; *p != '\0' && *p != '.' && *p != ':'; ++p) {
+    stem += static_cast<char>(std::toupper(static_cast<unsigned char>(*p)));
+  }
+  while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+  if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL" || stem == "CONIN$" ||
+      stem == "CONOUT$") {
+    return true;
+  }
+  return stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) &&
+         stem[3] >= '0' && stem[3] <= '9';
+}
+
+// Names whose open alone could reach a device or a pipe.
+bool IsDeviceName(const char* path) { return InDeviceNamespace(path) || IsReservedDeviceName(path); }
+
 // A disk file that is not a folder.
 bool IsRegular(HANDLE handle) {
   if (::GetFileType(handle) != FILE_TYPE_DISK) return false;
@@ -56,7 +81,7 @@ void SetFileSizeLimitForTesting(uint64_t bytes) { gWriteLimit.store(bytes); }
 
 FileNameKind KindOfFileName(const char* path) {
   if (path == nullptr || path[0] == '\0') return FileNameKind::kMissing;
-  if (InDeviceNamespace(path)) return FileNameKind::kOther;
+  if (IsDeviceName(path)) return FileNameKind::kOther;
   // Attributes only (no data access), every sharing allowed; folders open
   // only with backup semantics.
   const HANDLE handle =
@@ -77,7 +102,7 @@ FileNameKind KindOfFileName(const char* path) {
 std::string ResolvedFileName(const char* path) { return path != nullptr ? path : ""; }
 
 FileHandle OpenRegularFileForReading(const char* path, uint64_t* size) {
-  if (path == nullptr || size == nullptr || InDeviceNamespace(path)) return kNoFile;
+  if (path == nullptr || size == nullptr || IsDeviceName(path)) return kNoFile;
   const HANDLE handle = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return kNoFile;
@@ -99,7 +124,7 @@ int64_t ReadFromFile(FileHandle file, void* data, size_t size) {
 }
 
 FileHandle OpenRegularFileForWriting(const char* path) {
-  if (path == nullptr || InDeviceNamespace(path)) return kNoFile;
+  if (path == nullptr || IsDeviceName(path)) return kNoFile;
   // OPEN_ALWAYS keeps the content until the kind is known; emptied below.
   const HANDLE handle = ::CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -115,7 +140,7 @@ FileHandle OpenRegularFileForWriting(const char* path) {
 
 FileHandle CreateNewFile(const char* path, bool* alreadyExists) {
   if (alreadyExists != nullptr) *alreadyExists = false;
-  if (path == nullptr || InDeviceNamespace(path)) return kNoFile;
+  if (path == nullptr || IsDeviceName(path)) return kNoFile;
   const HANDLE handle =
       ::CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
