@@ -23,10 +23,11 @@ rm -rf "$WINEPREFIX"
 mkdir -p "$WINEPREFIX"
 wineboot -i >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
-# The session wineboot started (its desktop window included) runs on the
-# graphics driver of before; the test programs start a new one on the null
-# driver once it has ended.
-wineserver -w
+# The desktop process started by wineboot keeps the driver it started with
+# (none, without a display), and windows and dialogs would fail: end this
+# prefix's session so that the next one starts on the null driver.
+wineserver -k 2>/dev/null || true
+wineserver -w 2>/dev/null || true
 echo "Wine prefix ready in $((SECONDS - start)) s"
 
 status=0

@@ -14,7 +14,6 @@
 
 #include <condition_variable>
 #include <chrono>
-#include <cstdio>
 #include <memory>
 #include <mutex>
 #include <string>
