@@ -233,7 +233,9 @@ class CKorvex {
   std::atomic<int32_t> imageReady_{0};
   std::atomic<int32_t> newFrame_{0};
   int32_t transferTimeout_ KORVEX_GUARDED_BY(acquisitionLock_) = 3000;
-  int32_t deviceNumber_ = 0;
+  // Selected under the acquisition lock; read without it by the dialogs and
+  // the settings loads of other threads: last writer wins.
+  std::atomic<int32_t> deviceNumber_{0};
   // The acquisition worker's run flag. A triggered worker is paused while
   // the camera dialog is open; a previewing one is stopped instead.
   enum class WorkerRun : int32_t { kStop, kRun, kPause };
