@@ -6,14 +6,4 @@ packages=(cmake ninja-build g++ pkg-config binutils libgtest-dev libgmock-dev li
           clang libclang-rt-14-dev)  # the fuzz targets (tools/fuzz.sh)
 # The benchmarks' optional yardstick (OpenCV's Bayer conversion), on request.
 if [ "${KORVEX_BENCH_OPENCV:-0}" = 1 ]; then packages+=(libopencv-dev); fi
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "installing: ${missing[*]}"
-  sudo_cmd=()
-  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-  "${sudo_cmd[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
-fi
+"$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/install-packages.sh" "${packages[@]}"
