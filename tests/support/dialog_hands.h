@@ -43,12 +43,20 @@ class DialogThread {
   std::thread thread_;
 };
 
+#ifdef _WIN32
+// The system language cannot be changed by a program on Windows: true when
+// it is `language` already (the Windows suite runs once per language;
+// tests/windows/support/dialog_hands_win32.cpp implements these hands with
+// window messages).
+bool UseSystemLanguage(uint16_t language);
+#else
 // Makes `language` the system language (GetSystemDefaultLangID); true when
-// it is in effect. (The Windows helper can only say whether it already is.)
+// it is in effect.
 inline bool UseSystemLanguage(uint16_t language) {
   KorvexHost_SetSystemDefaultLangID(language);
   return true;
 }
+#endif
 
 inline KorvexHostWindow WaitForDialog() { return KorvexHost_WaitForDialog(nullptr, 30000); }
 

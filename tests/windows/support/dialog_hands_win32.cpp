@@ -8,6 +8,8 @@
 #include <commctrl.h>
 
 #include "support/dialog_hands.h"
+
+#include "korvex/host_messages.h"
 #include "support/dialog_resource.h"
 
 #include <gtest/gtest.h>
