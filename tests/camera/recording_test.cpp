@@ -127,6 +127,14 @@ class Recording : public ::testing::Test {
     ASSERT_TRUE(c.hasIndex) << error;
   }
 
+  // Waits until the running recording has written its first frame: the file
+  // then holds more than the headers it had when the recording started.
+  static void AwaitFirstFrame(const std::string& path) {
+    const size_t headers = ReadWholeFile(path).size(), frame = 8 + ((kWidth * 3 + 3) & ~3) * kHeight;
+    for (int i = 0; i < 1000 && ReadWholeFile(path).size() < headers + frame; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+
   ScopedRegistryRoot registry_;
   TempFolder folder_;
   KORVEX_HANDLE handle_ = 0;
@@ -176,7 +184,7 @@ TEST_F(Recording, StoppingEarlyLeavesACompleteFile) {
   // One recording at a time.
   EXPECT_EQ(Korvex_Record(handle_, at_once.c_str(), 100, 0), 0);
   EXPECT_EQ(Errors(), std::vector<uint32_t>{KORVEX_ERR_NOT_POSSIBLE});
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  AwaitFirstFrame(stopped);
   ASSERT_EQ(Korvex_StopPreview(handle_), 1);
   EXPECT_GE(Complete(stopped).frames.size(), 1u);
 
