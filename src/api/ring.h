@@ -1,8 +1,13 @@
 // CTRing: a circular, doubly linked ring of records with a current record,
 // `head`. Lookups rotate the ring so that the record found becomes `head`,
 // which makes repeated lookups of the same handle constant-time.
+//
+// The ring's `lock` guards `head` and `count`; every operation runs with it
+// held, and the owner takes it around each one. The destructor runs when no
+// other thread can reach the ring.
 #pragma once
 
+#include "common/thread_annotations.h"
 #include "platform/platform.h"
 
 #include <cstdint>
@@ -18,7 +23,7 @@ class CTRing {
   ~CTRing() { RemoveAll(); }  // not virtual: the ring is never deleted through a base
 
   // Links a copy of `record` in before `head` and makes it the new head.
-  void Add(const T& record) {
+  void Add(const T& record) KORVEX_REQUIRES(lock) {
     T* added = new T(record);
     if (head == nullptr) {
       added->prev = added;
@@ -35,7 +40,7 @@ class CTRing {
 
   // Rotates `head` forward until it holds `handle`. A failed search leaves
   // `head` on the record that was last before it started.
-  bool Find(uint32_t handle) {
+  bool Find(uint32_t handle) KORVEX_REQUIRES(lock) {
     if (head == nullptr) return false;
     const uint32_t stopKey = head->prev->handle;
     if (head->handle == handle) return true;
@@ -47,7 +52,7 @@ class CTRing {
   }
 
   // Unlinks and frees `head`; the record after it becomes `head`.
-  bool RemoveCurrent() {
+  bool RemoveCurrent() KORVEX_REQUIRES(lock) {
     if (head == nullptr) return false;
     T* removed = head;
     if (removed->next == removed) {
@@ -62,14 +67,14 @@ class CTRing {
     return true;
   }
 
-  void RemoveAll() {
+  void RemoveAll() KORVEX_REQUIRES(lock) {
     while (RemoveCurrent()) {
     }
   }
 
-  T* head = nullptr;
-  int32_t count = 0;
   platform::CriticalSection lock;
+  T* head KORVEX_GUARDED_BY(lock) = nullptr;
+  int32_t count KORVEX_GUARDED_BY(lock) = 0;
 };
 
 }  // namespace korvex

@@ -1,9 +1,9 @@
 #include "api/sdk_chain.h"
 
 #include "camera/korvex.h"
+#include "common/lock_guard.h"
 
 #include <chrono>
-#include <mutex>
 #include <new>
 #include <thread>
 
@@ -13,7 +13,7 @@ CSdkChain::~CSdkChain() {
   // An application must release its handles before unloading the library;
   // objects still registered are left alone (their threads may be running),
   // only the records go.
-  std::lock_guard<platform::CriticalSection> guard(lock);
+  LockGuard<platform::CriticalSection> guard(lock);
   for (CSDKDATA* record = head; record != nullptr && count > 0; record = record->next) {
     if (record->camera) new std::shared_ptr<CKorvex>(std::move(record->camera));
     if (record->next == head) break;
@@ -47,7 +47,7 @@ uint32_t CSdkChain::CreateCamera() {
   } catch (const std::bad_alloc&) {
     return 0;
   }
-  std::lock_guard<platform::CriticalSection> guard(lock);
+  LockGuard<platform::CriticalSection> guard(lock);
   CSDKDATA record;
   record.handle = NewHandle();
   record.camera = std::move(camera);
@@ -56,7 +56,7 @@ uint32_t CSdkChain::CreateCamera() {
 }
 
 std::shared_ptr<CKorvex> CSdkChain::Lookup(uint32_t handle) {
-  std::lock_guard<platform::CriticalSection> guard(lock);
+  LockGuard<platform::CriticalSection> guard(lock);
   if (!Find(handle) || head->releasing) return nullptr;
   return head->camera;
 }
@@ -70,7 +70,7 @@ int CSdkChain::Release(uint32_t handle) {
   CSDKDATA* record = nullptr;
   std::shared_ptr<CKorvex> camera;
   {
-    std::lock_guard<platform::CriticalSection> guard(lock);
+    LockGuard<platform::CriticalSection> guard(lock);
     if (!Find(handle) || head->releasing) return 0;
     record = head;
     record->releasing = true;  // later lookups and releases see it as gone
@@ -92,19 +92,19 @@ int CSdkChain::Release(uint32_t handle) {
   {
     // Other threads may have rotated `head` meanwhile; remove this record,
     // whatever its position.
-    std::lock_guard<platform::CriticalSection> guard(lock);
+    LockGuard<platform::CriticalSection> guard(lock);
     Unlink(record);
   }
   return 1;
 }
 
 void CSdkChain::Remove(uint32_t handle) {
-  std::lock_guard<platform::CriticalSection> guard(lock);
+  LockGuard<platform::CriticalSection> guard(lock);
   if (Find(handle)) RemoveCurrent();
 }
 
 int32_t CSdkChain::Count() {
-  std::lock_guard<platform::CriticalSection> guard(lock);
+  LockGuard<platform::CriticalSection> guard(lock);
   return count;
 }
 

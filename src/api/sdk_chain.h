@@ -2,6 +2,7 @@
 #pragma once
 
 #include "api/ring.h"
+#include "common/thread_annotations.h"
 
 #include <cstdint>
 #include <memory>
@@ -43,9 +44,9 @@ class CSdkChain : public CTRing<CSDKDATA> {
   int32_t Count();
 
  private:
-  uint32_t NewHandle();
-  bool InUse(uint32_t handle) const;
-  void Unlink(CSDKDATA* record);
+  uint32_t NewHandle() KORVEX_REQUIRES(lock);
+  bool InUse(uint32_t handle) const KORVEX_REQUIRES(lock);
+  void Unlink(CSDKDATA* record) KORVEX_REQUIRES(lock);
 };
 
 // The one registry of this module.

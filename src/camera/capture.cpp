@@ -167,7 +167,7 @@ void CKorvex::StopWorkerRun() {
   {
     // Under the pause's mutex, so the worker cannot miss the wake between
     // testing the flag and starting to wait.
-    std::lock_guard<std::mutex> guard(pauseMutex_);
+    LockGuard<Mutex> guard(pauseMutex_);
     workerRun_.store(WorkerRun::kStop);
   }
   pauseWake_.notify_all();
@@ -176,7 +176,7 @@ void CKorvex::StopWorkerRun() {
 bool CKorvex::PauseWorker(int32_t milliseconds) {
   // A negative stored pause counts as none.
   const auto pause = std::chrono::milliseconds(milliseconds > 0 ? milliseconds : 0);
-  std::unique_lock<std::mutex> guard(pauseMutex_);
+  UniqueLock<Mutex> guard(pauseMutex_);
   pauseWake_.wait_until(guard, std::chrono::steady_clock::now() + pause,
                         [this] { return workerRun_.load() == WorkerRun::kStop; });
   return workerRun_.load() != WorkerRun::kStop;

@@ -29,19 +29,19 @@ void RefreshImage(void* context) {
 }  // namespace
 
 bool DialogLink::Attach(Kind kind, dialogs::ModalDialog* dialog) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  LockGuard<Mutex> lock(mutex_);
   if (closed_ || slots_[kind].dialog != nullptr) return false;
   slots_[kind] = Slot{dialog, std::this_thread::get_id()};
   return true;
 }
 
 void DialogLink::Detach(Kind kind) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  LockGuard<Mutex> lock(mutex_);
   slots_[kind] = Slot{};
 }
 
 void DialogLink::CloseAll() {
-  std::lock_guard<std::mutex> lock(mutex_);
+  LockGuard<Mutex> lock(mutex_);
   closed_ = true;
   for (Slot& slot : slots_) {
     if (slot.dialog) slot.dialog->RequestCancel();
@@ -49,7 +49,7 @@ void DialogLink::CloseAll() {
 }
 
 bool DialogLink::OpenOnThisThread() {
-  std::lock_guard<std::mutex> lock(mutex_);
+  LockGuard<Mutex> lock(mutex_);
   for (const Slot& slot : slots_) {
     if (slot.dialog && slot.thread == std::this_thread::get_id()) return true;
   }
@@ -74,7 +74,7 @@ void DialogLink::Deliver(const DialogNotices& notices, const std::function<bool(
   void* analogWindow = nullptr;
   void* imageWindow = nullptr;
   {
-    std::lock_guard<std::mutex> lock(mutex_);
+    LockGuard<Mutex> lock(mutex_);
     analog = slots_[kAnalog].dialog;
     image = slots_[kImage].dialog;
     if (analog) analogWindow = analog->Window();

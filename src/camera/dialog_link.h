@@ -12,12 +12,13 @@
 // never held while waiting for a dialog.
 #pragma once
 
+#include "common/lock_guard.h"
+#include "common/thread_annotations.h"
 #include "dialogs/modal_dialog.h"
 #include "image/pipeline.h"
 
 #include <cstdint>
 #include <functional>
-#include <mutex>
 #include <thread>
 
 namespace korvex {
@@ -61,11 +62,13 @@ class DialogLink {
     std::thread::id thread;
   };
   // Sends fn(context) to the dialog of `window`.
-  void Send(void* window, void (*fn)(void*), void* context, const std::function<bool()>& abort);
+  // Waits for the dialog's thread, so never with the lock held.
+  void Send(void* window, void (*fn)(void*), void* context, const std::function<bool()>& abort)
+      KORVEX_EXCLUDES(mutex_);
 
-  std::mutex mutex_;
-  Slot slots_[kKinds];
-  bool closed_ = false;
+  Mutex mutex_;
+  Slot slots_[kKinds] KORVEX_GUARDED_BY(mutex_);
+  bool closed_ KORVEX_GUARDED_BY(mutex_) = false;
 };
 
 }  // namespace korvex

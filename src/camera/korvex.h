@@ -22,7 +22,6 @@
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <thread>
 #include <utility>
@@ -244,9 +243,12 @@ class CKorvex {
   // The colour mode fixed when the buffers were prepared (-1: none yet).
   // A mode set during acquisition waits for the next start.
   std::atomic<int32_t> frameMode_{-1};
-  // Wakes the worker's pause when the run flag is cleared.
-  std::mutex pauseMutex_;
-  std::condition_variable pauseWake_;
+  // Wakes the worker's pause when the run flag is cleared. The mutex guards
+  // no field (the run flag is atomic): held while the flag is cleared and
+  // while the worker tests it and starts to wait, it keeps the wake from
+  // falling between the two.
+  Mutex pauseMutex_;
+  std::condition_variable_any pauseWake_;
 
   // Exposure timing read-out.
   int32_t lineLength_ = 0;
@@ -259,12 +261,15 @@ class CKorvex {
   platform::CriticalSection configLock_;
   std::vector<std::pair<int32_t, int32_t>> configList_ KORVEX_GUARDED_BY(configLock_);
 
-  // Recording. The recorder is set up by Record while no recording thread
-  // runs; from then on only the recording thread uses it (appending under
-  // the frame lock) until StopPreview has joined that thread. The run flag
-  // is set by Record and cleared by StopPreview or by the thread itself when
-  // the recording time is over; the start of the recording time and its
-  // length are written before the thread starts.
+  // Recording. No lock guards the recorder: it has one user at a time. Record
+  // sets it up, under the acquisition lock, only when no recording thread
+  // runs (the run flag is clear and the last thread has been joined); from
+  // the thread's start until its join (by StopPreview, or by the next Record
+  // once the thread has ended by itself) only the recording thread uses it,
+  // appending under the frame lock because the frame it converts is guarded
+  // by it. The run flag is set by Record and cleared by StopPreview or by
+  // the thread itself when the recording time is over; the length of the
+  // recording time is written before the thread starts.
   void RecorderWorker();
   // Writes the index and the measured timing and closes the file.
   void FinishRecording(uint32_t now, uint32_t firstFrameTick);

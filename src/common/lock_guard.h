@@ -1,6 +1,14 @@
 // Locks the thread-safety analysis can follow (common/thread_annotations.h):
-// a recursive mutex, and the scoped holders of any annotated lock. They do
-// what std::recursive_mutex, std::lock_guard and std::unique_lock do.
+// a mutex, a recursive mutex, and the scoped holders of any annotated lock.
+// They do what std::mutex, std::recursive_mutex, std::lock_guard and
+// std::unique_lock do.
+//
+// Waiting on a condition: a UniqueLock is BasicLockable, so a
+// std::condition_variable_any waits with it. The predicate reads fields the
+// lock guards, so it states that it runs with the lock held:
+//
+//   UniqueLock<Mutex> lock(mutex_);
+//   wake_.wait(lock, [this]() KORVEX_REQUIRES(mutex_) { return ready_; });
 #pragma once
 
 #include "common/thread_annotations.h"
@@ -8,6 +16,15 @@
 #include <mutex>
 
 namespace korvex {
+
+class KORVEX_CAPABILITY("mutex") Mutex {
+ public:
+  void lock() KORVEX_ACQUIRE() { mutex_.lock(); }
+  void unlock() KORVEX_RELEASE() { mutex_.unlock(); }
+
+ private:
+  std::mutex mutex_;
+};
 
 class KORVEX_CAPABILITY("mutex") RecursiveMutex {
  public:
@@ -31,7 +48,9 @@ class KORVEX_SCOPED_CAPABILITY LockGuard {
   Lock& lock_;
 };
 
-// Holds the lock from construction until unlock() or destruction.
+// Holds the lock from construction until unlock() or destruction; lock()
+// takes it again. A std::condition_variable_any releases and retakes it
+// through these two while it waits.
 template <typename Lock>
 class KORVEX_SCOPED_CAPABILITY UniqueLock {
  public:
@@ -42,6 +61,10 @@ class KORVEX_SCOPED_CAPABILITY UniqueLock {
   UniqueLock(const UniqueLock&) = delete;
   UniqueLock& operator=(const UniqueLock&) = delete;
 
+  void lock() KORVEX_ACQUIRE() {
+    lock_.lock();
+    held_ = true;
+  }
   void unlock() KORVEX_RELEASE() {
     lock_.unlock();
     held_ = false;

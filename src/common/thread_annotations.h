@@ -6,8 +6,9 @@
 //
 // The checked lock types are those declared KORVEX_CAPABILITY (the standard
 // mutexes are not annotated in libstdc++): platform::CriticalSection,
-// RecursiveMutex, and the scoped holders LockGuard and UniqueLock
-// (common/lock_guard.h).
+// Mutex, RecursiveMutex, and the scoped holders LockGuard and UniqueLock
+// (common/lock_guard.h). A std::lock_guard or std::unique_lock on one of
+// them holds it unseen by the analysis: use the holders.
 #pragma once
 
 #if defined(__clang__)

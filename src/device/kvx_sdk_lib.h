@@ -4,6 +4,8 @@
 // that fills a ring of raw frame buffers.
 #pragma once
 
+#include "common/lock_guard.h"
+#include "common/thread_annotations.h"
 #include "device/sync_event.h"
 #include "device/transport.h"
 
@@ -11,7 +13,6 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -184,7 +185,11 @@ class CKVXSdkLib {
   void SetWordModeFlag(bool on) { wordMode_ = on ? 1 : 0; }
 
  private:
-  // What the streaming thread shares with the application thread.
+  // What the streaming thread shares with the application thread. The
+  // transfer length, the slot list and the device path are written by
+  // StartStreaming before it starts the thread and stay unchanged until the
+  // thread has been joined: both sides read them without a lock. The run
+  // state and the ring indices are atomics.
   struct StreamBlock {
     uint32_t transferLength = 0;
     SyncEvent frameReady{false};   // auto reset: one per completed frame
@@ -202,13 +207,16 @@ class CKVXSdkLib {
     // the consumer (both under indexLock): the ring indices alone cannot tell
     // a new frame from one already taken once the producer has skipped the
     // consumer's slot.
-    uint32_t completed = 0;
-    uint32_t taken = 0;
+    uint32_t completed KORVEX_GUARDED_BY(indexLock) = 0;
+    uint32_t taken KORVEX_GUARDED_BY(indexLock) = 0;
     std::atomic<int32_t> largeTransfer{0};
     std::array<char, 128> devicePath{};
     // Makes each index hand-over (producer advancing, consumer choosing its
     // slot) one step, so that the consumer never picks the slot being filled.
-    std::mutex indexLock;
+    // The three ring indices are atomics that this lock cannot be checked
+    // on: each is written by one side only, always under the lock, and read
+    // without it only by the side that writes it.
+    Mutex indexLock;
   };
 
   static void StreamMain(StreamBlock* block);

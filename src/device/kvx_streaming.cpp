@@ -106,7 +106,7 @@ int CKVXSdkLib::StartStreaming() {
   s.readIndex.store(0);
   s.newestIndex.store(0);
   {
-    std::lock_guard<std::mutex> lock(s.indexLock);
+    LockGuard<Mutex> lock(s.indexLock);
     s.completed = 0;
     s.taken = 0;
   }
@@ -152,7 +152,7 @@ void CKVXSdkLib::StreamMain(StreamBlock* block) {
         status = kTransferFailed;
       }
       {
-        std::lock_guard<std::mutex> lock(s.indexLock);
+        LockGuard<Mutex> lock(s.indexLock);
         s.newestIndex.store(slot);
         ++s.completed;
         s.writeIndex.store(NextWriteIndex(slot, s.readIndex.load(), count));
@@ -193,7 +193,7 @@ int CKVXSdkLib::WaitForFrame() {
   if (s.failed.load() == 1) return kStreamEnded;
   if (s.finished.load() == 1) return kStreamIdle;
   {
-    std::lock_guard<std::mutex> lock(s.indexLock);
+    LockGuard<Mutex> lock(s.indexLock);
     const int count = static_cast<int>(s.ring.size());
     if (PendingFrames(s.writeIndex.load(), s.readIndex.load(), count) >= 1 &&
         s.completed != s.taken) {
@@ -211,7 +211,7 @@ int CKVXSdkLib::GetStreamFrame(uint8_t* out, int convert, int /*estimate*/, int 
   const int read = s.readIndex.load();
   const int copied = raw == 1 ? CopyRawFrame(out, ring_[read].get())
                               : ConvertFrame(out, ring_[read].get(), convert);
-  std::lock_guard<std::mutex> lock(s.indexLock);
+  LockGuard<Mutex> lock(s.indexLock);
   const int next = read + 1;
   s.readIndex.store(next >= static_cast<int>(ring_.size()) ? 0 : next);
   return copied;

@@ -2,10 +2,12 @@
 // per signal) or manual-reset (signalled until reset).
 #pragma once
 
+#include "common/lock_guard.h"
+#include "common/thread_annotations.h"
+
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
-#include <mutex>
 
 namespace korvex {
 
@@ -15,7 +17,7 @@ class SyncEvent {
 
   void Set() {
     {
-      std::lock_guard<std::mutex> lock(mutex_);
+      LockGuard<Mutex> lock(mutex_);
       signalled_ = true;
     }
     if (manualReset_) {
@@ -26,15 +28,15 @@ class SyncEvent {
   }
 
   void Reset() {
-    std::lock_guard<std::mutex> lock(mutex_);
+    LockGuard<Mutex> lock(mutex_);
     signalled_ = false;
   }
 
   // True when the event was signalled within timeoutMs.
   bool Wait(uint32_t timeoutMs) {
-    std::unique_lock<std::mutex> lock(mutex_);
+    UniqueLock<Mutex> lock(mutex_);
     if (!changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                           [this] { return signalled_; })) {
+                           [this]() KORVEX_REQUIRES(mutex_) { return signalled_; })) {
       return false;
     }
     if (!manualReset_) signalled_ = false;
@@ -43,16 +45,16 @@ class SyncEvent {
 
   // Waits without a time limit.
   void Wait() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [this] { return signalled_; });
+    UniqueLock<Mutex> lock(mutex_);
+    changed_.wait(lock, [this]() KORVEX_REQUIRES(mutex_) { return signalled_; });
     if (!manualReset_) signalled_ = false;
   }
 
  private:
   const bool manualReset_;
-  std::mutex mutex_;  // guards signalled_
-  std::condition_variable changed_;
-  bool signalled_ = false;
+  Mutex mutex_;
+  std::condition_variable_any changed_;
+  bool signalled_ KORVEX_GUARDED_BY(mutex_) = false;
 };
 
 }  // namespace korvex

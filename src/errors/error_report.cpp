@@ -3,7 +3,7 @@
 namespace korvex {
 
 void CErrorReport::Record(uint32_t code) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  LockGuard<Mutex> lock(mutex_);
   // Shift towards the old end, oldest first; the previous entry 19 is lost.
   for (int i = kDepth - 1; i > 0; --i) history_[i] = history_[i - 1];
   history_[0] = code;
@@ -20,7 +20,7 @@ void CErrorReport::NotifyError(uint32_t code) const {
 }
 
 uint32_t CErrorReport::TakeLast() {
-  std::lock_guard<std::mutex> lock(mutex_);
+  LockGuard<Mutex> lock(mutex_);
   const uint32_t newest = history_[0];
   for (int i = 0; i < kDepth - 1; ++i) history_[i] = history_[i + 1];
   history_[kDepth - 1] = 0;
@@ -28,7 +28,7 @@ uint32_t CErrorReport::TakeLast() {
 }
 
 std::array<uint32_t, CErrorReport::kDepth> CErrorReport::Snapshot() const {
-  std::lock_guard<std::mutex> lock(mutex_);
+  LockGuard<Mutex> lock(mutex_);
   return history_;
 }
 

@@ -3,12 +3,13 @@
 // to the application's notification window.
 #pragma once
 
+#include "common/lock_guard.h"
+#include "common/thread_annotations.h"
 #include "platform/platform.h"
 
 #include <array>
 #include <atomic>
 #include <cstdint>
-#include <mutex>
 
 namespace korvex {
 
@@ -37,8 +38,9 @@ class CErrorReport {
   std::array<uint32_t, kDepth> Snapshot() const;
 
  private:
-  mutable std::mutex mutex_;
-  std::array<uint32_t, kDepth> history_{};
+  mutable Mutex mutex_;
+  std::array<uint32_t, kDepth> history_ KORVEX_GUARDED_BY(mutex_){};
+  // Read by every reporting thread without the lock.
   std::atomic<platform::WindowHandle> window_{nullptr};
 };
 

@@ -9,9 +9,9 @@ namespace korvex::host {
 namespace {
 
 struct WindowTable {
-  std::mutex mutex;
-  uintptr_t nextId = 0x10;  // never 0, so a handle is never null
-  std::map<uintptr_t, std::shared_ptr<Window>> windows;
+  Mutex mutex;
+  uintptr_t nextId KORVEX_GUARDED_BY(mutex) = 0x10;  // never 0, so a handle is never null
+  std::map<uintptr_t, std::shared_ptr<Window>> windows KORVEX_GUARDED_BY(mutex);
 };
 
 WindowTable& Table() {
@@ -25,17 +25,17 @@ uintptr_t IdOf(KorvexHostWindow handle) { return reinterpret_cast<uintptr_t>(han
 
 void MessageQueue::Push(const KorvexHostMessage& message) {
   {
-    std::lock_guard<std::mutex> lock(mutex);
+    LockGuard<Mutex> lock(mutex);
     messages.push_back(message);
   }
   arrived.notify_all();
 }
 
 bool MessageQueue::Pop(KorvexHostMessage* out, uint32_t timeoutMs) {
-  std::unique_lock<std::mutex> lock(mutex);
+  UniqueLock<Mutex> lock(mutex);
   if (messages.empty() && timeoutMs != 0) {
     arrived.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                     [this] { return !messages.empty(); });
+                     [this]() KORVEX_REQUIRES(mutex) { return !messages.empty(); });
   }
   if (messages.empty()) return false;
   if (out) *out = messages.front();
@@ -44,18 +44,18 @@ bool MessageQueue::Pop(KorvexHostMessage* out, uint32_t timeoutMs) {
 }
 
 int MessageQueue::Size() {
-  std::lock_guard<std::mutex> lock(mutex);
+  LockGuard<Mutex> lock(mutex);
   return static_cast<int>(messages.size());
 }
 
 void MessageQueue::Clear() {
-  std::lock_guard<std::mutex> lock(mutex);
+  LockGuard<Mutex> lock(mutex);
   messages.clear();
 }
 
 KorvexHostWindow RegisterWindow(std::shared_ptr<Window> window) {
   WindowTable& table = Table();
-  std::lock_guard<std::mutex> lock(table.mutex);
+  LockGuard<Mutex> lock(table.mutex);
   window->id = table.nextId;
   table.nextId += 0x10;
   table.windows[window->id] = std::move(window);
@@ -64,14 +64,14 @@ KorvexHostWindow RegisterWindow(std::shared_ptr<Window> window) {
 
 std::shared_ptr<Window> FindWindow(KorvexHostWindow handle) {
   WindowTable& table = Table();
-  std::lock_guard<std::mutex> lock(table.mutex);
+  LockGuard<Mutex> lock(table.mutex);
   auto it = table.windows.find(IdOf(handle));
   return it == table.windows.end() ? nullptr : it->second;
 }
 
 bool UnregisterWindow(KorvexHostWindow handle) {
   WindowTable& table = Table();
-  std::lock_guard<std::mutex> lock(table.mutex);
+  LockGuard<Mutex> lock(table.mutex);
   return table.windows.erase(IdOf(handle)) != 0;
 }
 

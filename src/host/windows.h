@@ -3,6 +3,8 @@
 // being dereferenced.
 #pragma once
 
+#include "common/lock_guard.h"
+#include "common/thread_annotations.h"
 #include "korvex/host_base.h"
 #include "korvex/host_messages.h"
 
@@ -10,7 +12,6 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 
@@ -18,9 +19,9 @@ namespace korvex::host {
 
 // One queue of posted messages, owned by a window or by a thread.
 struct MessageQueue {
-  std::mutex mutex;
-  std::condition_variable arrived;
-  std::deque<KorvexHostMessage> messages;
+  Mutex mutex;
+  std::condition_variable_any arrived;
+  std::deque<KorvexHostMessage> messages KORVEX_GUARDED_BY(mutex);
 
   void Push(const KorvexHostMessage& message);
   bool Pop(KorvexHostMessage* out, uint32_t timeoutMs);

@@ -34,7 +34,7 @@ StripePool::StripePool(int threads) {
 
 StripePool::~StripePool() {
   {
-    std::lock_guard<std::mutex> lock(mutex_);
+    LockGuard<Mutex> lock(mutex_);
     stopping_ = true;
   }
   wake_.notify_all();
@@ -44,7 +44,7 @@ StripePool::~StripePool() {
 // Hands out pieces one at a time under the lock until none are left. The
 // lock is held only to take a number, never while a piece runs.
 void StripePool::TakePieces() {
-  std::unique_lock<std::mutex> lock(mutex_);
+  UniqueLock<Mutex> lock(mutex_);
   while (next_ < count_) {
     const int piece = next_++;
     const std::function<void(int)>* job = job_;
@@ -56,9 +56,9 @@ void StripePool::TakePieces() {
 
 void StripePool::WorkerLoop() {
   uint64_t seen = 0;
-  std::unique_lock<std::mutex> lock(mutex_);
+  UniqueLock<Mutex> lock(mutex_);
   for (;;) {
-    wake_.wait(lock, [&] { return stopping_ || generation_ != seen; });
+    wake_.wait(lock, [&]() KORVEX_REQUIRES(mutex_) { return stopping_ || generation_ != seen; });
     if (stopping_) return;
     seen = generation_;
     ++busy_;
@@ -76,7 +76,7 @@ void StripePool::Run(int count, const std::function<void(int)>& piece) {
     return;
   }
   {
-    std::lock_guard<std::mutex> lock(mutex_);
+    LockGuard<Mutex> lock(mutex_);
     job_ = &piece;
     count_ = count;
     next_ = 0;
@@ -85,8 +85,8 @@ void StripePool::Run(int count, const std::function<void(int)>& piece) {
   wake_.notify_all();
   TakePieces();
   // Every piece has been handed out; wait for the workers still running one.
-  std::unique_lock<std::mutex> lock(mutex_);
-  done_.wait(lock, [&] { return busy_ == 0; });
+  UniqueLock<Mutex> lock(mutex_);
+  done_.wait(lock, [this]() KORVEX_REQUIRES(mutex_) { return busy_ == 0; });
   job_ = nullptr;
   count_ = 0;
   next_ = 0;

@@ -9,10 +9,12 @@
 // at once, so each must touch memory of its own.
 #pragma once
 
+#include "common/lock_guard.h"
+#include "common/thread_annotations.h"
+
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
-#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -41,19 +43,20 @@ class StripePool {
   void Run(int count, const std::function<void(int)>& piece);
 
  private:
-  void WorkerLoop();
-  void TakePieces();
+  void WorkerLoop() KORVEX_EXCLUDES(mutex_);
+  void TakePieces() KORVEX_EXCLUDES(mutex_);
 
-  std::mutex mutex_;
-  std::condition_variable wake_;  // a job was posted, or the pool ends
-  std::condition_variable done_;  // the last piece of a job finished
-  // Guarded by mutex_:
-  uint64_t generation_ = 0;  // counts posted jobs
-  bool stopping_ = false;
-  int busy_ = 0;              // workers inside the current job
-  const std::function<void(int)>* job_ = nullptr;
-  int count_ = 0;
-  int next_ = 0;              // the next piece to hand out
+  Mutex mutex_;
+  std::condition_variable_any wake_;  // a job was posted, or the pool ends
+  std::condition_variable_any done_;  // the last piece of a job finished
+  uint64_t generation_ KORVEX_GUARDED_BY(mutex_) = 0;  // counts posted jobs
+  bool stopping_ KORVEX_GUARDED_BY(mutex_) = false;
+  int busy_ KORVEX_GUARDED_BY(mutex_) = 0;  // workers inside the current job
+  const std::function<void(int)>* job_ KORVEX_GUARDED_BY(mutex_) = nullptr;
+  int count_ KORVEX_GUARDED_BY(mutex_) = 0;
+  int next_ KORVEX_GUARDED_BY(mutex_) = 0;  // the next piece to hand out
+  // Filled by the constructor before any worker runs and unchanged until
+  // the destructor has joined them all: read without the lock.
   std::vector<std::thread> workers_;
 };
 

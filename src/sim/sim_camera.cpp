@@ -25,8 +25,7 @@ Camera::Camera(int index, const std::vector<uint8_t>& rom)
 Camera::~Camera() = default;
 
 template <class Predicate>
-bool Camera::WaitLocked(std::unique_lock<std::mutex>& lock, Clock::time_point deadline,
-                        Predicate ready) {
+bool Camera::WaitLocked(UniqueLock<Mutex>& lock, Clock::time_point deadline, Predicate ready) {
   for (;;) {
     if (unplugged_.load()) return false;
     if (ready()) return true;
@@ -146,7 +145,7 @@ bool Camera::PipeRequest(uint32_t pipe, bool large, uint8_t* buffer, uint32_t le
   if (unplugged_.load() || buffer == nullptr) return false;
   if (pipe == kFramePipe) return ReadFrame(large, buffer, length, returned);
   if (pipe != kCommandPipe && pipe != kReplyPipe) return false;
-  std::lock_guard<std::mutex> lock(mutex_);
+  LockGuard<Mutex> lock(mutex_);
   if (TakeFault(KORVEX_SIM_FAULT_FAIL_TRANSFER, static_cast<int>(pipe))) return false;
   const bool shortened = TakeFault(KORVEX_SIM_FAULT_SHORT_TRANSFER, static_cast<int>(pipe));
   uint32_t moved = 0;
@@ -163,7 +162,7 @@ bool Camera::PipeRequest(uint32_t pipe, bool large, uint8_t* buffer, uint32_t le
 
 bool Camera::ReadFrame(bool large, uint8_t* buffer, uint32_t length, uint32_t* returned) {
   if (!large && length > kMaxOrdinaryTransfer) return false;
-  std::unique_lock<std::mutex> lock(mutex_);
+  UniqueLock<Mutex> lock(mutex_);
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs_);
   auto never = [] { return false; };
   if (TakeFault(KORVEX_SIM_FAULT_FAIL_TRANSFER, kFramePipe)) return false;
@@ -171,10 +170,14 @@ bool Camera::ReadFrame(bool large, uint8_t* buffer, uint32_t length, uint32_t* r
     WaitLocked(lock, deadline, never);
     return false;
   }
-  if (!WaitLocked(lock, deadline, [this] { return pendingRequests_ > 0; })) return false;
+  if (!WaitLocked(lock, deadline, [this]() KORVEX_REQUIRES(mutex_) { return pendingRequests_ > 0; })) {
+    return false;
+  }
   if (controller_[11] == kTriggerEnable) {
     if (!WaitLocked(lock, deadline,
-                    [this] { return triggers_ > 0 || controller_[11] != kTriggerEnable; })) {
+                    [this]() KORVEX_REQUIRES(mutex_) {
+                      return triggers_ > 0 || controller_[11] != kTriggerEnable;
+                    })) {
       return false;
     }
     if (controller_[11] == kTriggerEnable) --triggers_;
@@ -225,7 +228,7 @@ void Camera::RenderScene(uint32_t frameNumber, uint8_t* buffer, size_t length) {
 
 bool Camera::SetTimeoutRecord(const uint8_t* record, uint32_t length) {
   if (unplugged_.load() || record == nullptr || length < 8) return false;
-  std::lock_guard<std::mutex> lock(mutex_);
+  LockGuard<Mutex> lock(mutex_);
   const uint32_t value = Le32(record + 4);
   timeoutMs_ = value != 0 ? value : kDefaultTimeoutMs;
   return true;
@@ -233,7 +236,7 @@ bool Camera::SetTimeoutRecord(const uint8_t* record, uint32_t length) {
 
 void Camera::Unplug() {
   {
-    std::lock_guard<std::mutex> lock(mutex_);
+    LockGuard<Mutex> lock(mutex_);
     unplugged_.store(true);
   }
   changed_.notify_all();
@@ -241,14 +244,14 @@ void Camera::Unplug() {
 
 void Camera::Trigger() {
   {
-    std::lock_guard<std::mutex> lock(mutex_);
+    LockGuard<Mutex> lock(mutex_);
     ++triggers_;
   }
   changed_.notify_all();
 }
 
 void Camera::SetFault(int fault, int pipe, int count) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  LockGuard<Mutex> lock(mutex_);
   if (fault == KORVEX_SIM_FAULT_FAIL_REGISTER_WRITE || fault == KORVEX_SIM_FAULT_STALL_STREAM) {
     pipe = -1;
   }
@@ -257,48 +260,48 @@ void Camera::SetFault(int fault, int pipe, int count) {
 }
 
 void Camera::ClearFaults() {
-  std::lock_guard<std::mutex> lock(mutex_);
+  LockGuard<Mutex> lock(mutex_);
   faults_.clear();
 }
 
 void Camera::SetRawFrame(std::shared_ptr<const std::vector<uint8_t>> frame) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  LockGuard<Mutex> lock(mutex_);
   rawFrame_ = std::move(frame);
 }
 
 void Camera::SetFrameCallback(KorvexSimFrameCallback callback, void* user) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  LockGuard<Mutex> lock(mutex_);
   callback_ = callback;
   callbackUser_ = user;
 }
 
 uint32_t Camera::SensorRegister(uint32_t reg) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  LockGuard<Mutex> lock(mutex_);
   return reg < 0x100 ? sensor8_[reg] : sensor16_[reg & 0xFFFF];
 }
 
 uint8_t Camera::ControllerRegister(uint32_t reg) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  LockGuard<Mutex> lock(mutex_);
   return controller_[reg & 0xFF];
 }
 
 uint8_t Camera::Srom(uint32_t address) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  LockGuard<Mutex> lock(mutex_);
   return rom_[address & 0xFFFF];
 }
 
 void Camera::WriteSrom(uint32_t address, uint8_t value) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  LockGuard<Mutex> lock(mutex_);
   rom_[address & 0xFFFF] = value;
 }
 
 uint32_t Camera::TimeoutMs() {
-  std::lock_guard<std::mutex> lock(mutex_);
+  LockGuard<Mutex> lock(mutex_);
   return timeoutMs_;
 }
 
 ReadoutParams Camera::CurrentParams() {
-  std::lock_guard<std::mutex> lock(mutex_);
+  LockGuard<Mutex> lock(mutex_);
   return ParamsLocked();
 }
 

@@ -3,6 +3,8 @@
 // trigger) and the frame pipe, behind the driver's pipe requests.
 #pragma once
 
+#include "common/lock_guard.h"
+#include "common/thread_annotations.h"
 #include "korvex/host_sim.h"
 #include "sim/sim_scene.h"
 
@@ -12,7 +14,6 @@
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <vector>
 
 namespace korvex::sim {
@@ -72,40 +73,48 @@ class Camera {
   };
   using Clock = std::chrono::steady_clock;
 
-  bool Command(const uint8_t* packet, uint32_t length);
-  bool ReadFrame(bool large, uint8_t* buffer, uint32_t length, uint32_t* returned);
-  // Takes one use of a matching fault; mutex_ held.
-  bool TakeFault(int kind, int pipe);
-  ReadoutParams ParamsLocked() const;
-  Clock::duration FramePeriodLocked() const;
+  bool Command(const uint8_t* packet, uint32_t length) KORVEX_REQUIRES(mutex_);
+  bool ReadFrame(bool large, uint8_t* buffer, uint32_t length, uint32_t* returned)
+      KORVEX_EXCLUDES(mutex_);
+  // Takes one use of a matching fault.
+  bool TakeFault(int kind, int pipe) KORVEX_REQUIRES(mutex_);
+  ReadoutParams ParamsLocked() const KORVEX_REQUIRES(mutex_);
+  Clock::duration FramePeriodLocked() const KORVEX_REQUIRES(mutex_);
   // Waits on changed_ until the predicate holds, the deadline passes or the
-  // camera is pulled out; true when the predicate holds.
+  // camera is pulled out; true when the predicate holds. The predicate runs
+  // with the lock held.
   template <class Predicate>
-  bool WaitLocked(std::unique_lock<std::mutex>& lock, Clock::time_point deadline,
-                  Predicate ready);
+  bool WaitLocked(UniqueLock<Mutex>& lock, Clock::time_point deadline, Predicate ready)
+      KORVEX_REQUIRES(mutex_);
 
   const int index_;
+  // Set under mutex_ so that a waiter cannot miss it between its test and
+  // its wait; read without it.
   std::atomic<bool> unplugged_{false};
-  SceneCache scene_;
+  SceneCache scene_;  // has its own lock
 
-  std::mutex mutex_;  // guards everything below
-  std::condition_variable changed_;
-  std::array<uint8_t, 256> controller_{};
-  std::array<uint8_t, 256> sensor8_{};
-  std::vector<uint32_t> sensor16_;
-  std::vector<uint8_t> rom_;
-  std::array<uint8_t, 64> reply_{};
-  uint8_t transferWidthCommand_ = 1;  // last command 0x0A operand
-  uint32_t announcedSize_ = 0;        // last command 0x09 operand
-  uint32_t pendingRequests_ = 0;      // frame requests (0x02) not yet served
-  uint32_t triggers_ = 0;             // trigger pulses not yet used
-  uint32_t timeoutMs_ = kDefaultTimeoutMs;
-  uint32_t nextFrameNumber_ = 0;
-  Clock::time_point nextFrameTime_{};
-  std::vector<Fault> faults_;
-  std::shared_ptr<const std::vector<uint8_t>> rawFrame_;
-  KorvexSimFrameCallback callback_ = nullptr;
-  void* callbackUser_ = nullptr;
+  Mutex mutex_;
+  std::condition_variable_any changed_;
+  std::array<uint8_t, 256> controller_ KORVEX_GUARDED_BY(mutex_){};
+  std::array<uint8_t, 256> sensor8_ KORVEX_GUARDED_BY(mutex_){};
+  std::vector<uint32_t> sensor16_ KORVEX_GUARDED_BY(mutex_);
+  std::vector<uint8_t> rom_ KORVEX_GUARDED_BY(mutex_);
+  std::array<uint8_t, 64> reply_ KORVEX_GUARDED_BY(mutex_){};
+  // The last command 0x0A operand.
+  uint8_t transferWidthCommand_ KORVEX_GUARDED_BY(mutex_) = 1;
+  // The last command 0x09 operand.
+  uint32_t announcedSize_ KORVEX_GUARDED_BY(mutex_) = 0;
+  // Frame requests (0x02) not yet served.
+  uint32_t pendingRequests_ KORVEX_GUARDED_BY(mutex_) = 0;
+  // Trigger pulses not yet used.
+  uint32_t triggers_ KORVEX_GUARDED_BY(mutex_) = 0;
+  uint32_t timeoutMs_ KORVEX_GUARDED_BY(mutex_) = kDefaultTimeoutMs;
+  uint32_t nextFrameNumber_ KORVEX_GUARDED_BY(mutex_) = 0;
+  Clock::time_point nextFrameTime_ KORVEX_GUARDED_BY(mutex_){};
+  std::vector<Fault> faults_ KORVEX_GUARDED_BY(mutex_);
+  std::shared_ptr<const std::vector<uint8_t>> rawFrame_ KORVEX_GUARDED_BY(mutex_);
+  KorvexSimFrameCallback callback_ KORVEX_GUARDED_BY(mutex_) = nullptr;
+  void* callbackUser_ KORVEX_GUARDED_BY(mutex_) = nullptr;
 };
 
 // The simulator as a whole: the 32 device slots, the pace, the traffic log.

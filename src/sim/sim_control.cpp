@@ -24,13 +24,13 @@ std::vector<uint8_t> DefaultRom(int index) {
 }
 
 struct Simulator {
-  std::mutex mutex;  // guards cameras and roms
-  std::array<std::shared_ptr<Camera>, KORVEX_SIM_MAX_CAMERAS> cameras;
-  std::array<std::vector<uint8_t>, KORVEX_SIM_MAX_CAMERAS> roms;
+  Mutex mutex;
+  std::array<std::shared_ptr<Camera>, KORVEX_SIM_MAX_CAMERAS> cameras KORVEX_GUARDED_BY(mutex);
+  std::array<std::vector<uint8_t>, KORVEX_SIM_MAX_CAMERAS> roms KORVEX_GUARDED_BY(mutex);
   std::atomic<bool> fastPace{false};
 
-  std::mutex trafficMutex;  // guards traffic
-  std::deque<KorvexSimTraffic> traffic;
+  Mutex trafficMutex;
+  std::deque<KorvexSimTraffic> traffic KORVEX_GUARDED_BY(trafficMutex);
 
   Simulator() {
     for (int i = 0; i < KORVEX_SIM_MAX_CAMERAS; ++i) roms[i] = DefaultRom(i);
@@ -65,7 +65,7 @@ bool ValidIndex(int index) { return index >= 0 && index < KORVEX_SIM_MAX_CAMERAS
 std::shared_ptr<Camera> CameraAt(int index) {
   if (!ValidIndex(index)) return nullptr;
   Simulator& sim = Sim();
-  std::lock_guard<std::mutex> lock(sim.mutex);
+  LockGuard<Mutex> lock(sim.mutex);
   return sim.cameras[index];
 }
 
@@ -73,7 +73,7 @@ bool FastPace() { return Sim().fastPace.load(std::memory_order_relaxed); }
 
 void LogTraffic(const KorvexSimTraffic& entry) {
   Simulator& sim = Sim();
-  std::lock_guard<std::mutex> lock(sim.trafficMutex);
+  LockGuard<Mutex> lock(sim.trafficMutex);
   if (sim.traffic.size() == kTrafficLimit) sim.traffic.pop_front();
   sim.traffic.push_back(entry);
 }
@@ -81,13 +81,15 @@ void LogTraffic(const KorvexSimTraffic& entry) {
 }  // namespace korvex::sim
 
 using namespace korvex::sim;
+using korvex::LockGuard;
+using korvex::Mutex;
 
 extern "C" {
 
 void KorvexHost_SimReset(void) {
   Simulator& sim = Sim();
   {
-    std::lock_guard<std::mutex> lock(sim.mutex);
+    LockGuard<Mutex> lock(sim.mutex);
     for (int i = 0; i < KORVEX_SIM_MAX_CAMERAS; ++i) {
       if (sim.cameras[i]) sim.cameras[i]->Unplug();
       sim.cameras[i].reset();
@@ -102,7 +104,7 @@ void KorvexHost_SimReset(void) {
 int KorvexHost_SimPlug(int index) {
   if (!ValidIndex(index)) return 0;
   Simulator& sim = Sim();
-  std::lock_guard<std::mutex> lock(sim.mutex);
+  LockGuard<Mutex> lock(sim.mutex);
   if (sim.cameras[index]) return 0;
   sim.cameras[index] = std::make_shared<Camera>(index, sim.roms[index]);
   return 1;
@@ -113,7 +115,7 @@ int KorvexHost_SimUnplug(int index) {
   Simulator& sim = Sim();
   std::shared_ptr<Camera> camera;
   {
-    std::lock_guard<std::mutex> lock(sim.mutex);
+    LockGuard<Mutex> lock(sim.mutex);
     camera = std::move(sim.cameras[index]);
     sim.cameras[index].reset();
   }
@@ -128,7 +130,7 @@ int KorvexHost_SimPresetSrom(int index, uint32_t address, const uint8_t* bytes, 
   if (!ValidIndex(index) || address > 0xFFFF || count > 0x10000 - address) return 0;
   if (count != 0 && bytes == nullptr) return 0;
   Simulator& sim = Sim();
-  std::lock_guard<std::mutex> lock(sim.mutex);
+  LockGuard<Mutex> lock(sim.mutex);
   for (uint32_t i = 0; i < count; ++i) {
     sim.roms[index][address + i] = bytes[i];
     if (sim.cameras[index]) sim.cameras[index]->WriteSrom(address + i, bytes[i]);
@@ -179,13 +181,13 @@ int KorvexHost_SimSetFrameCallback(int index, KorvexSimFrameCallback callback, v
 
 size_t KorvexHost_SimTrafficCount(void) {
   Simulator& sim = Sim();
-  std::lock_guard<std::mutex> lock(sim.trafficMutex);
+  LockGuard<Mutex> lock(sim.trafficMutex);
   return sim.traffic.size();
 }
 
 int KorvexHost_SimGetTraffic(size_t position, KorvexSimTraffic* out) {
   Simulator& sim = Sim();
-  std::lock_guard<std::mutex> lock(sim.trafficMutex);
+  LockGuard<Mutex> lock(sim.trafficMutex);
   if (out == nullptr || position >= sim.traffic.size()) return 0;
   *out = sim.traffic[position];
   return 1;
@@ -193,7 +195,7 @@ int KorvexHost_SimGetTraffic(size_t position, KorvexSimTraffic* out) {
 
 void KorvexHost_SimClearTraffic(void) {
   Simulator& sim = Sim();
-  std::lock_guard<std::mutex> lock(sim.trafficMutex);
+  LockGuard<Mutex> lock(sim.trafficMutex);
   sim.traffic.clear();
 }
 

@@ -155,7 +155,7 @@ void DrawMovingPart(const RenderedFrame& frame, uint32_t frameNumber, uint8_t* b
 }
 
 std::shared_ptr<const RenderedFrame> SceneCache::Get(const ReadoutParams& params) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  LockGuard<Mutex> lock(mutex_);
   if (!last_ || !(last_->params == params)) last_ = RenderStatic(params);
   return last_;
 }

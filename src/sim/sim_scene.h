@@ -9,10 +9,12 @@
 // gain and sample width and kept; only the disc is drawn per frame.
 #pragma once
 
+#include "common/lock_guard.h"
+#include "common/thread_annotations.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <vector>
 
 namespace korvex::sim {
@@ -59,8 +61,8 @@ class SceneCache {
   std::shared_ptr<const RenderedFrame> Get(const ReadoutParams& params);
 
  private:
-  std::mutex mutex_;
-  std::shared_ptr<const RenderedFrame> last_;
+  Mutex mutex_;
+  std::shared_ptr<const RenderedFrame> last_ KORVEX_GUARDED_BY(mutex_);
 };
 
 }  // namespace korvex::sim

@@ -1,6 +1,7 @@
 // The handle registry: ring rotation, removal and concurrent use.
 #include "api/sdk_chain.h"
 #include "camera/korvex.h"
+#include "common/lock_guard.h"
 #include "KorvexSdk_740K3_XLN.h"
 
 #include <gtest/gtest.h>
@@ -13,8 +14,15 @@
 namespace korvex {
 namespace {
 
+// The ring's current record, read under its lock.
+CSDKDATA* Head(CSdkChain& chain) {
+  LockGuard<platform::CriticalSection> guard(chain.lock);
+  return chain.head;
+}
+
 // Handles in ring order starting at head.
 std::vector<uint32_t> RingOrder(CSdkChain& chain) {
+  LockGuard<platform::CriticalSection> guard(chain.lock);
   std::vector<uint32_t> order;
   CSDKDATA* record = chain.head;
   for (int32_t i = 0; i < chain.count; ++i, record = record->next) order.push_back(record->handle);
@@ -22,6 +30,7 @@ std::vector<uint32_t> RingOrder(CSdkChain& chain) {
 }
 
 void ExpectConsistent(CSdkChain& chain) {
+  LockGuard<platform::CriticalSection> guard(chain.lock);
   if (chain.count == 0) {
     EXPECT_EQ(chain.head, nullptr);
     return;
@@ -39,7 +48,7 @@ TEST(HandleRegistry, AddPutsNewRecordBeforeHeadAndMakesItHead) {
   const uint32_t a = chain.CreateCamera();
   const uint32_t b = chain.CreateCamera();
   const uint32_t c = chain.CreateCamera();
-  EXPECT_EQ(chain.count, 3);
+  EXPECT_EQ(chain.Count(), 3);
   EXPECT_EQ(RingOrder(chain), (std::vector<uint32_t>{c, b, a}));
   ExpectConsistent(chain);
   for (uint32_t h : {a, b, c}) EXPECT_NE(h, 0u);
@@ -55,11 +64,11 @@ TEST(HandleRegistry, FailedLookupLeavesHeadOnTheLastRecord) {
   uint32_t unknown = a ^ b ^ c ^ 0x80000000u;
   while (unknown == a || unknown == b || unknown == c || unknown == 0) ++unknown;
   EXPECT_EQ(chain.Lookup(unknown), nullptr);
-  EXPECT_EQ(chain.head->handle, a);
+  EXPECT_EQ(Head(chain)->handle, a);
   EXPECT_NE(chain.Lookup(b), nullptr);
-  EXPECT_EQ(chain.head->handle, b);
+  EXPECT_EQ(Head(chain)->handle, b);
   EXPECT_NE(chain.Lookup(b), nullptr) << "a repeated lookup succeeds at once";
-  EXPECT_EQ(chain.head->handle, b);
+  EXPECT_EQ(Head(chain)->handle, b);
   ExpectConsistent(chain);
   for (uint32_t h : {a, b, c}) EXPECT_EQ(chain.Release(h), 1);
 }
@@ -69,13 +78,13 @@ TEST(HandleRegistry, ReleaseTwiceAndReleaseOfTheOnlyHandle) {
   const uint32_t only = chain.CreateCamera();
   EXPECT_EQ(chain.Release(only), 1);
   EXPECT_EQ(chain.Release(only), 0);
-  EXPECT_EQ(chain.head, nullptr);
-  EXPECT_EQ(chain.count, 0);
+  EXPECT_EQ(Head(chain), nullptr);
+  EXPECT_EQ(chain.Count(), 0);
   const uint32_t again = chain.CreateCamera();
   EXPECT_NE(again, 0u);
-  EXPECT_EQ(chain.count, 1);
-  EXPECT_EQ(chain.head->next, chain.head);
-  EXPECT_EQ(chain.head->prev, chain.head);
+  EXPECT_EQ(chain.Count(), 1);
+  EXPECT_EQ(Head(chain)->next, Head(chain));
+  EXPECT_EQ(Head(chain)->prev, Head(chain));
   EXPECT_EQ(chain.Release(again), 1);
 }
 
@@ -84,12 +93,12 @@ TEST(HandleRegistry, ReleaseRemovesItsOwnRecordWhereverHeadIs) {
   std::vector<uint32_t> handles;
   for (int i = 0; i < 5; ++i) handles.push_back(chain.CreateCamera());
   EXPECT_EQ(chain.Release(handles[2]), 1);
-  EXPECT_EQ(chain.count, 4);
+  EXPECT_EQ(chain.Count(), 4);
   ExpectConsistent(chain);
   for (int i : {0, 1, 3, 4}) EXPECT_NE(chain.Lookup(handles[i]), nullptr);
   EXPECT_EQ(chain.Lookup(handles[2]), nullptr);
   for (int i : {0, 1, 3, 4}) EXPECT_EQ(chain.Release(handles[i]), 1);
-  EXPECT_EQ(chain.count, 0);
+  EXPECT_EQ(chain.Count(), 0);
 }
 
 TEST(HandleRegistry, LookupsRacingWithReleasesNeverMisremove) {
@@ -123,8 +132,8 @@ TEST(HandleRegistry, LookupsRacingWithReleasesNeverMisremove) {
   stop = true;
   for (auto& l : lookers) l.join();
   EXPECT_EQ(released.load(), kCameras);
-  EXPECT_EQ(chain.count, 0);
-  EXPECT_EQ(chain.head, nullptr);
+  EXPECT_EQ(chain.Count(), 0);
+  EXPECT_EQ(Head(chain), nullptr);
 }
 
 TEST(HandleRegistry, ExportsUseTheModuleRegistry) {
