@@ -19,11 +19,14 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <utility>
 #include <vector>
+
+using korvex::LockGuard;
+using korvex::Mutex;
+using korvex::UniqueLock;
 
 namespace {
 
@@ -111,13 +114,17 @@ struct Dialog {
   std::vector<Control> controls;
 };
 
+// The host's lock guards the dialog table and, through it, every dialog's
+// record, its loop's task list and those tasks' states: they are reached
+// only with the lock held.
 struct Host {
-  std::mutex mutex;
-  std::condition_variable changed;  // any dialog, task or loop change
-  std::map<KorvexHostWindow, std::shared_ptr<Dialog>> dialogs;
-  std::map<KorvexHostWindow, KorvexHostWindow> controlOwner;  // control -> dialog
-  uint16_t language = 1033;
-  bool failCreate = false;
+  Mutex mutex;
+  std::condition_variable_any changed;  // any dialog, task or loop change
+  std::map<KorvexHostWindow, std::shared_ptr<Dialog>> dialogs KORVEX_GUARDED_BY(mutex);
+  // Control -> dialog.
+  std::map<KorvexHostWindow, KorvexHostWindow> controlOwner KORVEX_GUARDED_BY(mutex);
+  uint16_t language KORVEX_GUARDED_BY(mutex) = 1033;
+  bool failCreate KORVEX_GUARDED_BY(mutex) = false;
 };
 
 Host& TheHost() {
@@ -130,7 +137,7 @@ std::shared_ptr<Loop> ThreadLoop() {
   return loop;
 }
 
-Dialog* FindDialog(Host& host, KorvexHostWindow handle) {
+Dialog* FindDialog(Host& host, KorvexHostWindow handle) KORVEX_REQUIRES(host.mutex) {
   auto it = host.dialogs.find(handle);
   return it == host.dialogs.end() ? nullptr : it->second.get();
 }
@@ -149,14 +156,15 @@ KorvexHostWindow NewHandle() {
   return RegisterWindow(std::move(window));
 }
 
-bool DialogShown(Host& host, const Dialog* d) {
+bool DialogShown(Host& host, const Dialog* d) KORVEX_REQUIRES(host.mutex) {
   for (; d != nullptr; d = FindDialog(host, d->parent)) {
     if (!d->visible) return false;
   }
   return true;
 }
 
-std::shared_ptr<Dialog> Build(Host& host, const KorvexHostDialogTemplate* t) {
+std::shared_ptr<Dialog> Build(Host& host, const KorvexHostDialogTemplate* t)
+    KORVEX_REQUIRES(host.mutex) {
   if (t == nullptr || t->count < 0 || (t->count > 0 && t->items == nullptr) || host.failCreate)
     return nullptr;
   auto d = std::make_shared<Dialog>();
@@ -186,8 +194,8 @@ std::shared_ptr<Dialog> Build(Host& host, const KorvexHostDialogTemplate* t) {
 }
 
 // Removes a dialog, its pages and their controls; work still queued for them
-// is dropped. Lock held.
-void Remove(Host& host, KorvexHostWindow handle) {
+// is dropped.
+void Remove(Host& host, KorvexHostWindow handle) KORVEX_REQUIRES(host.mutex) {
   auto it = host.dialogs.find(handle);
   if (it == host.dialogs.end()) return;
   std::shared_ptr<Dialog> d = it->second;
@@ -213,7 +221,7 @@ intptr_t CallProc(KorvexHostWindow dialog, uint32_t message, uintptr_t wParam, i
   KorvexHostDialogProc proc = nullptr;
   {
     Host& host = TheHost();
-    std::lock_guard<std::mutex> lock(host.mutex);
+    LockGuard<Mutex> lock(host.mutex);
     if (Dialog* d = FindDialog(host, dialog)) proc = d->proc;
   }
   return proc ? proc(dialog, message, wParam, lParam) : 0;
@@ -224,8 +232,9 @@ uintptr_t CommandParam(int32_t id, int code) {
          static_cast<uint16_t>(id);
 }
 
-// Runs one task of the loop, if any; lock held on entry and exit.
-bool RunOne(Host& host, std::unique_lock<std::mutex>& lock, Loop& loop) {
+// Runs one task of the loop, if any; the lock is held on entry and exit and
+// left while the task runs.
+bool RunOne(Host& host, Loop& loop) KORVEX_REQUIRES(host.mutex) {
   if (loop.tasks.empty()) return false;
   std::shared_ptr<Task> task = loop.tasks.front();
   loop.tasks.pop_front();
@@ -236,14 +245,14 @@ bool RunOne(Host& host, std::unique_lock<std::mutex>& lock, Loop& loop) {
     return true;
   }
   task->state = Task::kRunning;
-  lock.unlock();
+  host.mutex.unlock();
   int result = 0;
   try {
     result = task->work();
   } catch (...) {
     result = 0;
   }
-  lock.lock();
+  host.mutex.lock();
   task->result = result;
   task->state = Task::kDone;
   host.changed.notify_all();
@@ -255,7 +264,7 @@ bool RunOne(Host& host, std::unique_lock<std::mutex>& lock, Loop& loop) {
 // then withdrawn).
 int RunOnDialogThread(KorvexHostWindow dialog, std::function<int()> work, uint32_t timeoutMs) {
   Host& host = TheHost();
-  std::unique_lock<std::mutex> lock(host.mutex);
+  UniqueLock<Mutex> lock(host.mutex);
   Dialog* d = FindDialog(host, dialog);
   if (d == nullptr || d->ended) return -1;
   if (d->owner == std::this_thread::get_id()) {
@@ -298,7 +307,8 @@ void CopyText(const std::string& text, char* out, size_t size) {
   out[n] = '\0';
 }
 
-void Describe(Host& host, const Dialog& d, const Control& c, KorvexHostDialogItemInfo* out) {
+void Describe(Host& host, const Dialog& d, const Control& c, KorvexHostDialogItemInfo* out)
+    KORVEX_REQUIRES(host.mutex) {
   *out = KorvexHostDialogItemInfo{};
   CopyText(c.className, out->className, sizeof out->className);
   CopyText(c.text, out->text, sizeof out->text);
@@ -317,8 +327,9 @@ void Describe(Host& host, const Dialog& d, const Control& c, KorvexHostDialogIte
   out->count = static_cast<int32_t>(c.items.size());
 }
 
-// A control a person can work: it exists, is enabled and visible. Lock held.
-Control* Workable(Host& host, KorvexHostWindow dialog, int32_t id, Kind kind) {
+// A control a person can work: it exists, is enabled and visible.
+Control* Workable(Host& host, KorvexHostWindow dialog, int32_t id, Kind kind)
+    KORVEX_REQUIRES(host.mutex) {
   Dialog* d = FindDialog(host, dialog);
   Control* c = FindControl(d, id);
   if (c == nullptr || c->kind != kind || !c->enabled || !c->visible || !DialogShown(host, d))
@@ -365,19 +376,19 @@ extern "C" {
 
 uint16_t KorvexHost_GetSystemDefaultLangID(void) {
   Host& host = TheHost();
-  std::lock_guard<std::mutex> lock(host.mutex);
+  LockGuard<Mutex> lock(host.mutex);
   return host.language;
 }
 
 void KorvexHost_SetSystemDefaultLangID(uint16_t language) {
   Host& host = TheHost();
-  std::lock_guard<std::mutex> lock(host.mutex);
+  LockGuard<Mutex> lock(host.mutex);
   host.language = language;
 }
 
 void KorvexHost_SetDialogFaults(int failCreate) {
   Host& host = TheHost();
-  std::lock_guard<std::mutex> lock(host.mutex);
+  LockGuard<Mutex> lock(host.mutex);
   host.failCreate = failCreate != 0;
 }
 
@@ -386,7 +397,7 @@ intptr_t KorvexHost_DialogBoxParam(const KorvexHostDialogTemplate* dialogTemplat
   Host& host = TheHost();
   std::shared_ptr<Dialog> d;
   {
-    std::lock_guard<std::mutex> lock(host.mutex);
+    LockGuard<Mutex> lock(host.mutex);
     d = Build(host, dialogTemplate);
     if (!d) return -1;
     d->proc = proc;
@@ -395,12 +406,12 @@ intptr_t KorvexHost_DialogBoxParam(const KorvexHostDialogTemplate* dialogTemplat
   }
   const KorvexHostWindow handle = d->handle;
   CallProc(handle, KORVEX_HOST_WM_INITDIALOG, 0, param);
-  std::unique_lock<std::mutex> lock(host.mutex);
+  UniqueLock<Mutex> lock(host.mutex);
   d->ready = true;
   host.changed.notify_all();
   Loop& loop = *d->loop;
   while (!d->ended) {
-    if (!RunOne(host, lock, loop)) host.changed.wait(lock);
+    if (!RunOne(host, loop)) host.changed.wait(lock);
   }
   const intptr_t result = d->result;
   Remove(host, handle);
@@ -413,7 +424,7 @@ KorvexHostWindow KorvexHost_CreateDialogParam(const KorvexHostDialogTemplate* di
   Host& host = TheHost();
   KorvexHostWindow handle = nullptr;
   {
-    std::lock_guard<std::mutex> lock(host.mutex);
+    LockGuard<Mutex> lock(host.mutex);
     // The parent may be a dialog or one of its controls (a page sits in a tab).
     auto owner = host.controlOwner.find(parent);
     if (owner != host.controlOwner.end()) parent = owner->second;
@@ -433,7 +444,7 @@ KorvexHostWindow KorvexHost_CreateDialogParam(const KorvexHostDialogTemplate* di
 
 int KorvexHost_EndDialog(KorvexHostWindow dialog, intptr_t result) {
   Host& host = TheHost();
-  std::lock_guard<std::mutex> lock(host.mutex);
+  LockGuard<Mutex> lock(host.mutex);
   Dialog* d = FindDialog(host, dialog);
   if (d == nullptr) return 0;
   if (!d->ended) {
@@ -446,7 +457,7 @@ int KorvexHost_EndDialog(KorvexHostWindow dialog, intptr_t result) {
 
 intptr_t KorvexHost_SetDialogData(KorvexHostWindow dialog, intptr_t data) {
   Host& host = TheHost();
-  std::lock_guard<std::mutex> lock(host.mutex);
+  LockGuard<Mutex> lock(host.mutex);
   Dialog* d = FindDialog(host, dialog);
   if (d == nullptr) return 0;
   return std::exchange(d->data, data);
@@ -454,14 +465,14 @@ intptr_t KorvexHost_SetDialogData(KorvexHostWindow dialog, intptr_t data) {
 
 intptr_t KorvexHost_GetDialogData(KorvexHostWindow dialog) {
   Host& host = TheHost();
-  std::lock_guard<std::mutex> lock(host.mutex);
+  LockGuard<Mutex> lock(host.mutex);
   Dialog* d = FindDialog(host, dialog);
   return d ? d->data : 0;
 }
 
 int KorvexHost_ShowDialog(KorvexHostWindow dialog, int show) {
   Host& host = TheHost();
-  std::lock_guard<std::mutex> lock(host.mutex);
+  LockGuard<Mutex> lock(host.mutex);
   Dialog* d = FindDialog(host, dialog);
   if (d == nullptr) return 0;
   const int was = d->visible ? 1 : 0;
@@ -471,7 +482,7 @@ int KorvexHost_ShowDialog(KorvexHostWindow dialog, int show) {
 
 int KorvexHost_SetDialogPosition(KorvexHostWindow dialog, int32_t x, int32_t y) {
   Host& host = TheHost();
-  std::lock_guard<std::mutex> lock(host.mutex);
+  LockGuard<Mutex> lock(host.mutex);
   Dialog* d = FindDialog(host, dialog);
   if (d == nullptr) return 0;
   d->x = static_cast<int16_t>(x);
@@ -481,14 +492,14 @@ int KorvexHost_SetDialogPosition(KorvexHostWindow dialog, int32_t x, int32_t y) 
 
 KorvexHostWindow KorvexHost_GetDlgItem(KorvexHostWindow dialog, int32_t id) {
   Host& host = TheHost();
-  std::lock_guard<std::mutex> lock(host.mutex);
+  LockGuard<Mutex> lock(host.mutex);
   Control* c = FindControl(FindDialog(host, dialog), id);
   return c ? c->handle : nullptr;
 }
 
 int32_t KorvexHost_GetDlgCtrlID(KorvexHostWindow control) {
   Host& host = TheHost();
-  std::lock_guard<std::mutex> lock(host.mutex);
+  LockGuard<Mutex> lock(host.mutex);
   auto owner = host.controlOwner.find(control);
   if (owner == host.controlOwner.end()) return 0;
   for (const Control& c : FindDialog(host, owner->second)->controls) {
@@ -502,7 +513,7 @@ int KorvexHost_SetDlgItemText(KorvexHostWindow dialog, int32_t id, const char* t
   bool notify = false;
   {
     Host& host = TheHost();
-    std::lock_guard<std::mutex> lock(host.mutex);
+    LockGuard<Mutex> lock(host.mutex);
     Control* c = FindControl(FindDialog(host, dialog), id);
     if (c == nullptr) return 0;
     c->text = text ? text : "";
@@ -517,7 +528,7 @@ int KorvexHost_SetDlgItemText(KorvexHostWindow dialog, int32_t id, const char* t
 
 int KorvexHost_GetDlgItemText(KorvexHostWindow dialog, int32_t id, char* text, int size) {
   Host& host = TheHost();
-  std::lock_guard<std::mutex> lock(host.mutex);
+  LockGuard<Mutex> lock(host.mutex);
   Control* c = FindControl(FindDialog(host, dialog), id);
   if (c == nullptr) {
     if (text && size > 0) text[0] = '\0';
@@ -541,7 +552,7 @@ uint32_t KorvexHost_GetDlgItemInt(KorvexHostWindow dialog, int32_t id, int* ok, 
   std::string text;
   {
     Host& host = TheHost();
-    std::lock_guard<std::mutex> lock(host.mutex);
+    LockGuard<Mutex> lock(host.mutex);
     Control* c = FindControl(FindDialog(host, dialog), id);
     if (c == nullptr) {
       if (ok) *ok = 0;
@@ -557,7 +568,7 @@ uint32_t KorvexHost_GetDlgItemInt(KorvexHostWindow dialog, int32_t id, int* ok, 
 
 int KorvexHost_CheckDlgButton(KorvexHostWindow dialog, int32_t id, int checked) {
   Host& host = TheHost();
-  std::lock_guard<std::mutex> lock(host.mutex);
+  LockGuard<Mutex> lock(host.mutex);
   Control* c = FindControl(FindDialog(host, dialog), id);
   if (c == nullptr || c->kind != Kind::kButton) return 0;
   c->checked = checked != 0;
@@ -566,14 +577,14 @@ int KorvexHost_CheckDlgButton(KorvexHostWindow dialog, int32_t id, int checked) 
 
 int KorvexHost_IsDlgButtonChecked(KorvexHostWindow dialog, int32_t id) {
   Host& host = TheHost();
-  std::lock_guard<std::mutex> lock(host.mutex);
+  LockGuard<Mutex> lock(host.mutex);
   Control* c = FindControl(FindDialog(host, dialog), id);
   return c != nullptr && c->checked ? 1 : 0;
 }
 
 int KorvexHost_EnableDlgItem(KorvexHostWindow dialog, int32_t id, int enable) {
   Host& host = TheHost();
-  std::lock_guard<std::mutex> lock(host.mutex);
+  LockGuard<Mutex> lock(host.mutex);
   Control* c = FindControl(FindDialog(host, dialog), id);
   if (c == nullptr) return 0;
   c->enabled = enable != 0;
@@ -588,7 +599,7 @@ int KorvexHost_EnableDlgItem(KorvexHostWindow dialog, int32_t id, int enable) {
 intptr_t KorvexHost_SendDlgItemMessage(KorvexHostWindow dialog, int32_t id, uint32_t message,
                                        uintptr_t wParam, intptr_t lParam) {
   Host& host = TheHost();
-  std::lock_guard<std::mutex> lock(host.mutex);
+  LockGuard<Mutex> lock(host.mutex);
   Dialog* d = FindDialog(host, dialog);
   Control* c = FindControl(d, id);
   if (c == nullptr) return -1;
@@ -683,7 +694,7 @@ int KorvexHost_SendDialogCall(KorvexHostWindow dialog, void (*fn)(void*), void* 
   if (fn == nullptr) return 0;
   {
     Host& host = TheHost();
-    std::lock_guard<std::mutex> lock(host.mutex);
+    LockGuard<Mutex> lock(host.mutex);
     Dialog* d = FindDialog(host, dialog);
     if (d == nullptr || d->ended) return 0;
   }
@@ -698,14 +709,14 @@ int KorvexHost_SendDialogCall(KorvexHostWindow dialog, void (*fn)(void*), void* 
   if (ran) return 1;
   // Not run: the dialog ended or went away (0), or the time ran out (-1).
   Host& host = TheHost();
-  std::lock_guard<std::mutex> lock(host.mutex);
+  LockGuard<Mutex> lock(host.mutex);
   Dialog* d = FindDialog(host, dialog);
   return result == -1 && d != nullptr && !d->ended ? -1 : 0;
 }
 
 int KorvexHost_PostDialogCommand(KorvexHostWindow dialog, int32_t id) {
   Host& host = TheHost();
-  std::lock_guard<std::mutex> lock(host.mutex);
+  LockGuard<Mutex> lock(host.mutex);
   Dialog* d = FindDialog(host, dialog);
   if (d == nullptr) return 0;
   auto task = std::make_shared<Task>();
@@ -721,9 +732,9 @@ int KorvexHost_PostDialogCommand(KorvexHostWindow dialog, int32_t id) {
 
 KorvexHostWindow KorvexHost_WaitForDialog(const char* title, uint32_t timeoutMs) {
   Host& host = TheHost();
-  std::unique_lock<std::mutex> lock(host.mutex);
+  UniqueLock<Mutex> lock(host.mutex);
   KorvexHostWindow found = nullptr;
-  const auto match = [&] {
+  const auto match = [&]() KORVEX_REQUIRES(host.mutex) {
     for (const auto& [handle, d] : host.dialogs) {
       if (d->modal && d->ready && !d->ended && (title == nullptr || d->title == title)) {
         found = handle;
@@ -738,7 +749,7 @@ KorvexHostWindow KorvexHost_WaitForDialog(const char* title, uint32_t timeoutMs)
 
 KorvexHostWindow KorvexHost_GetDialogPage(KorvexHostWindow dialog, int index) {
   Host& host = TheHost();
-  std::lock_guard<std::mutex> lock(host.mutex);
+  LockGuard<Mutex> lock(host.mutex);
   Dialog* d = FindDialog(host, dialog);
   if (d == nullptr || index < 0 || static_cast<size_t>(index) >= d->pages.size()) return nullptr;
   return d->pages[static_cast<size_t>(index)];
@@ -746,14 +757,14 @@ KorvexHostWindow KorvexHost_GetDialogPage(KorvexHostWindow dialog, int index) {
 
 int KorvexHost_IsDialog(KorvexHostWindow dialog) {
   Host& host = TheHost();
-  std::lock_guard<std::mutex> lock(host.mutex);
+  LockGuard<Mutex> lock(host.mutex);
   return FindDialog(host, dialog) != nullptr ? 1 : 0;
 }
 
 int KorvexHost_GetDialogInfo(KorvexHostWindow dialog, KorvexHostDialogInfo* out) {
   if (out == nullptr) return 0;
   Host& host = TheHost();
-  std::lock_guard<std::mutex> lock(host.mutex);
+  LockGuard<Mutex> lock(host.mutex);
   Dialog* d = FindDialog(host, dialog);
   if (d == nullptr) return 0;
   *out = KorvexHostDialogInfo{};
@@ -769,7 +780,7 @@ int KorvexHost_GetDialogItemInfo(KorvexHostWindow dialog, int index,
                                  KorvexHostDialogItemInfo* out) {
   if (out == nullptr) return 0;
   Host& host = TheHost();
-  std::lock_guard<std::mutex> lock(host.mutex);
+  LockGuard<Mutex> lock(host.mutex);
   Dialog* d = FindDialog(host, dialog);
   if (d == nullptr || index < 0 || static_cast<size_t>(index) >= d->controls.size()) return 0;
   Describe(host, *d, d->controls[static_cast<size_t>(index)], out);
@@ -779,7 +790,7 @@ int KorvexHost_GetDialogItemInfo(KorvexHostWindow dialog, int index,
 int KorvexHost_ReadDialogItem(KorvexHostWindow dialog, int32_t id, KorvexHostDialogItemInfo* out) {
   if (out == nullptr) return 0;
   Host& host = TheHost();
-  std::lock_guard<std::mutex> lock(host.mutex);
+  LockGuard<Mutex> lock(host.mutex);
   Dialog* d = FindDialog(host, dialog);
   Control* c = FindControl(d, id);
   if (c == nullptr) return 0;
@@ -790,7 +801,7 @@ int KorvexHost_ReadDialogItem(KorvexHostWindow dialog, int32_t id, KorvexHostDia
 int KorvexHost_GetDialogListText(KorvexHostWindow dialog, int32_t id, int index, char* text,
                                  int size) {
   Host& host = TheHost();
-  std::lock_guard<std::mutex> lock(host.mutex);
+  LockGuard<Mutex> lock(host.mutex);
   Control* c = FindControl(FindDialog(host, dialog), id);
   if (c == nullptr || index < 0 || static_cast<size_t>(index) >= c->items.size()) return -1;
   const std::string& item = c->items[static_cast<size_t>(index)];
@@ -802,7 +813,7 @@ int KorvexHost_HandType(KorvexHostWindow dialog, int32_t id, const char* text) {
   const std::string typed = text ? text : "";
   return Hand(dialog, [dialog, id, typed](Host& host) {
     {
-      std::lock_guard<std::mutex> lock(host.mutex);
+      LockGuard<Mutex> lock(host.mutex);
       Control* c = Workable(host, dialog, id, Kind::kEdit);
       if (c == nullptr || (c->style & 0x800u) != 0) return 0;  // read-only
     }
@@ -815,7 +826,7 @@ int KorvexHost_HandClick(KorvexHostWindow dialog, int32_t id) {
   return Hand(dialog, [dialog, id](Host& host) {
     KorvexHostWindow handle = nullptr;
     {
-      std::lock_guard<std::mutex> lock(host.mutex);
+      LockGuard<Mutex> lock(host.mutex);
       Control* c = Workable(host, dialog, id, Kind::kButton);
       if (c == nullptr) return 0;
       const uint32_t type = c->style & kBsTypeMask;
@@ -850,7 +861,7 @@ int KorvexHost_HandPick(KorvexHostWindow dialog, int32_t id, int index) {
     KorvexHostWindow handle = nullptr;
     bool tab = false;
     {
-      std::lock_guard<std::mutex> lock(host.mutex);
+      LockGuard<Mutex> lock(host.mutex);
       Dialog* d = FindDialog(host, dialog);
       Control* c = FindControl(d, id);
       if (c == nullptr || (c->kind != Kind::kComboBox && c->kind != Kind::kTab) ||
@@ -878,7 +889,7 @@ int KorvexHost_HandDrag(KorvexHostWindow dialog, int32_t id, int32_t position) {
     KorvexHostWindow handle = nullptr;
     int32_t at = 0;
     {
-      std::lock_guard<std::mutex> lock(host.mutex);
+      LockGuard<Mutex> lock(host.mutex);
       Control* c = Workable(host, dialog, id, Kind::kTrackbar);
       if (c == nullptr) return 0;
       c->position = ClampTo(position, c->rangeMin, c->rangeMax);

@@ -2,11 +2,12 @@
 // served by the simulated cameras. Every request is written to the traffic
 // log so that tests can check the host side byte for byte.
 #include "korvex/host_driver.h"
+#include "common/lock_guard.h"
+#include "common/thread_annotations.h"
 #include "sim/sim_camera.h"
 
 #include <cstring>
 #include <map>
-#include <mutex>
 
 namespace korvex::host {
 namespace {
@@ -26,9 +27,9 @@ struct Connection {
 };
 
 struct HandleTable {
-  std::mutex mutex;  // guards nextId and open
-  uintptr_t nextId = 0x1000;
-  std::map<uintptr_t, std::shared_ptr<Connection>> open;
+  Mutex mutex;
+  uintptr_t nextId KORVEX_GUARDED_BY(mutex) = 0x1000;
+  std::map<uintptr_t, std::shared_ptr<Connection>> open KORVEX_GUARDED_BY(mutex);
 };
 
 HandleTable& Handles() {
@@ -50,7 +51,7 @@ int IndexOfPath(const char* path) {
 
 std::shared_ptr<Connection> Find(KorvexHostDevice device) {
   HandleTable& table = Handles();
-  std::lock_guard<std::mutex> lock(table.mutex);
+  LockGuard<Mutex> lock(table.mutex);
   auto it = table.open.find(reinterpret_cast<uintptr_t>(device));
   return it == table.open.end() ? nullptr : it->second;
 }
@@ -65,6 +66,8 @@ void CopyPacket(KorvexSimTraffic& entry, const void* bytes, uint32_t length) {
 }  // namespace korvex::host
 
 using namespace korvex::host;
+using korvex::LockGuard;
+using korvex::Mutex;
 
 extern "C" {
 
@@ -79,7 +82,7 @@ KorvexHostDevice KorvexHost_OpenDevice(const char* path, uint32_t /*desiredAcces
   camera->openCount.fetch_add(1);
   camera->openHandles.fetch_add(1);
   HandleTable& table = Handles();
-  std::lock_guard<std::mutex> lock(table.mutex);
+  LockGuard<Mutex> lock(table.mutex);
   const uintptr_t id = table.nextId;
   table.nextId += 8;
   table.open[id] = std::move(connection);
@@ -90,7 +93,7 @@ int KorvexHost_CloseDevice(KorvexHostDevice device) {
   std::shared_ptr<Connection> connection;
   {
     HandleTable& table = Handles();
-    std::lock_guard<std::mutex> lock(table.mutex);
+    LockGuard<Mutex> lock(table.mutex);
     auto it = table.open.find(reinterpret_cast<uintptr_t>(device));
     if (it == table.open.end()) return 0;
     connection = std::move(it->second);

@@ -1,15 +1,20 @@
 // Bitmap sections, memory device contexts and the transfers between them.
 #include "korvex/host_gdi.h"
 
+#include "common/lock_guard.h"
+#include "common/thread_annotations.h"
+
 #include <array>
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <unordered_map>
 #include <vector>
+
+using korvex::LockGuard;
+using korvex::Mutex;
 
 namespace {
 
@@ -41,10 +46,10 @@ struct DeviceContext {
 constexpr uintptr_t kStockBitmap = 0x8;
 
 struct State {
-  std::mutex mutex;
-  uintptr_t nextId = 0x100;
-  std::map<uintptr_t, std::shared_ptr<Section>> sections;
-  std::map<uintptr_t, DeviceContext> dcs;
+  Mutex mutex;
+  uintptr_t nextId KORVEX_GUARDED_BY(mutex) = 0x100;
+  std::map<uintptr_t, std::shared_ptr<Section>> sections KORVEX_GUARDED_BY(mutex);
+  std::map<uintptr_t, DeviceContext> dcs KORVEX_GUARDED_BY(mutex);
 
   State() {
     auto stock = std::make_shared<Section>();
@@ -73,7 +78,7 @@ struct Surface {
   int colorCount = 0;
 };
 
-bool SurfaceOf(State& state, KorvexHostDC dc, Surface* out) {
+bool SurfaceOf(State& state, KorvexHostDC dc, Surface* out) KORVEX_REQUIRES(state.mutex) {
   auto d = state.dcs.find(Id(dc));
   if (d == state.dcs.end()) return false;
   auto s = state.sections.find(d->second.bitmap);
@@ -206,7 +211,7 @@ int Transfer(KorvexHostDC target, int x, int y, int width, int height, KorvexHos
   Surface dst, src;
   {
     State& state = TheState();
-    std::lock_guard<std::mutex> lock(state.mutex);
+    LockGuard<Mutex> lock(state.mutex);
     if (!SurfaceOf(state, target, &dst) || !SurfaceOf(state, source, &src)) return 0;
   }
   if (width == 0 || height == 0 || sw == 0 || sh == 0) return 1;
@@ -282,7 +287,7 @@ KorvexHostBitmap KorvexHost_CreateDIBSection(const void* bitmapInfo, void** bits
   }
   if (bits != nullptr) *bits = section->pixels;
   State& state = TheState();
-  std::lock_guard<std::mutex> lock(state.mutex);
+  LockGuard<Mutex> lock(state.mutex);
   const uintptr_t id = state.nextId;
   state.nextId += 0x10;
   state.sections[id] = std::move(section);
@@ -292,7 +297,7 @@ KorvexHostBitmap KorvexHost_CreateDIBSection(const void* bitmapInfo, void** bits
 KorvexHostDC KorvexHost_CreateCompatibleDC(KorvexHostDC dc) {
   if ((g_faults.load() & KORVEX_HOST_GDI_FAIL_DC) != 0) return nullptr;
   State& state = TheState();
-  std::lock_guard<std::mutex> lock(state.mutex);
+  LockGuard<Mutex> lock(state.mutex);
   if (dc != nullptr && state.dcs.count(Id(dc)) == 0) return nullptr;
   const uintptr_t id = state.nextId;
   state.nextId += 0x10;
@@ -303,7 +308,7 @@ KorvexHostDC KorvexHost_CreateCompatibleDC(KorvexHostDC dc) {
 KorvexHostBitmap KorvexHost_SelectObject(KorvexHostDC dc, KorvexHostBitmap bitmap) {
   if ((g_faults.load() & KORVEX_HOST_GDI_FAIL_SELECT) != 0) return nullptr;
   State& state = TheState();
-  std::lock_guard<std::mutex> lock(state.mutex);
+  LockGuard<Mutex> lock(state.mutex);
   auto d = state.dcs.find(Id(dc));
   auto s = state.sections.find(Id(bitmap));
   if (d == state.dcs.end() || s == state.sections.end()) return nullptr;
@@ -320,7 +325,7 @@ KorvexHostBitmap KorvexHost_SelectObject(KorvexHostDC dc, KorvexHostBitmap bitma
 
 int KorvexHost_DeleteDC(KorvexHostDC dc) {
   State& state = TheState();
-  std::lock_guard<std::mutex> lock(state.mutex);
+  LockGuard<Mutex> lock(state.mutex);
   auto d = state.dcs.find(Id(dc));
   if (d == state.dcs.end()) return 0;
   auto s = state.sections.find(d->second.bitmap);
@@ -331,7 +336,7 @@ int KorvexHost_DeleteDC(KorvexHostDC dc) {
 
 int KorvexHost_DeleteObject(KorvexHostBitmap bitmap) {
   State& state = TheState();
-  std::lock_guard<std::mutex> lock(state.mutex);
+  LockGuard<Mutex> lock(state.mutex);
   auto s = state.sections.find(Id(bitmap));
   if (s == state.sections.end()) return 0;
   if (s->second->stock) return 1;
@@ -342,7 +347,7 @@ int KorvexHost_DeleteObject(KorvexHostBitmap bitmap) {
 
 KorvexHostBitmap KorvexHost_GetCurrentBitmap(KorvexHostDC dc) {
   State& state = TheState();
-  std::lock_guard<std::mutex> lock(state.mutex);
+  LockGuard<Mutex> lock(state.mutex);
   auto d = state.dcs.find(Id(dc));
   return d == state.dcs.end() ? nullptr : reinterpret_cast<KorvexHostBitmap>(d->second.bitmap);
 }
@@ -350,7 +355,7 @@ KorvexHostBitmap KorvexHost_GetCurrentBitmap(KorvexHostDC dc) {
 int KorvexHost_GetBitmapDesc(KorvexHostBitmap bitmap, KorvexHostBitmapDesc* desc) {
   if (desc == nullptr) return 0;
   State& state = TheState();
-  std::lock_guard<std::mutex> lock(state.mutex);
+  LockGuard<Mutex> lock(state.mutex);
   auto s = state.sections.find(Id(bitmap));
   if (s == state.sections.end()) return 0;
   const Section& section = *s->second;
@@ -366,7 +371,7 @@ int KorvexHost_SetDIBColorTable(KorvexHostDC dc, int start, int count,
                                 const KorvexHostRgbQuad* colors) {
   if (colors == nullptr || start < 0 || count <= 0) return 0;
   State& state = TheState();
-  std::lock_guard<std::mutex> lock(state.mutex);
+  LockGuard<Mutex> lock(state.mutex);
   Surface surface;
   if (!SurfaceOf(state, dc, &surface)) return 0;
   Section& section = *surface.section;
@@ -379,7 +384,7 @@ int KorvexHost_SetDIBColorTable(KorvexHostDC dc, int start, int count,
 int KorvexHost_GetDIBColorTable(KorvexHostDC dc, int start, int count, KorvexHostRgbQuad* colors) {
   if (colors == nullptr || start < 0 || count <= 0) return 0;
   State& state = TheState();
-  std::lock_guard<std::mutex> lock(state.mutex);
+  LockGuard<Mutex> lock(state.mutex);
   Surface surface;
   if (!SurfaceOf(state, dc, &surface)) return 0;
   if (start >= surface.colorCount) return 0;

@@ -38,6 +38,8 @@ struct ScreenWindow {
 }  // namespace korvex::host
 
 using namespace korvex::host;
+using korvex::LockGuard;
+using korvex::Mutex;
 
 namespace {
 
@@ -54,15 +56,18 @@ struct ClassEntry {
   int windows = 0;
 };
 
-// Everything here is guarded by one lock. Lock order: this lock, then the
-// message window table, then the bitmap surfaces.
+// Everything here, and every ScreenWindow reached through it, is guarded by
+// one lock. Lock order: this lock, then the message window table, then the
+// bitmap surfaces.
 struct Screen {
-  std::mutex mutex;
-  std::map<std::string, ClassEntry> classes;
-  std::map<uintptr_t, std::shared_ptr<ScreenWindow>> windows;  // by handle: creation order
-  KorvexHostWindow focus = nullptr;
-  int32_t width = 1920, height = 1080;
-  uint16_t nextAtom = 0xC000;
+  Mutex mutex;
+  std::map<std::string, ClassEntry> classes KORVEX_GUARDED_BY(mutex);
+  // By handle: creation order.
+  std::map<uintptr_t, std::shared_ptr<ScreenWindow>> windows KORVEX_GUARDED_BY(mutex);
+  KorvexHostWindow focus KORVEX_GUARDED_BY(mutex) = nullptr;
+  int32_t width KORVEX_GUARDED_BY(mutex) = 1920;
+  int32_t height KORVEX_GUARDED_BY(mutex) = 1080;
+  uint16_t nextAtom KORVEX_GUARDED_BY(mutex) = 0xC000;
 };
 
 Screen& TheScreen() {
@@ -86,7 +91,7 @@ std::string ClassKey(const char* name, uint64_t instance) {
   return Lower(name) + '\n' + std::to_string(instance);
 }
 
-ScreenWindow* Find(Screen& screen, KorvexHostWindow handle) {
+ScreenWindow* Find(Screen& screen, KorvexHostWindow handle) KORVEX_REQUIRES(screen.mutex) {
   auto it = screen.windows.find(Id(handle));
   return it == screen.windows.end() ? nullptr : it->second.get();
 }
@@ -178,7 +183,8 @@ void ReleaseSurface(ScreenWindow& w) {
 }
 
 // The window and its descendants, children before their parents.
-void CollectTree(Screen& screen, KorvexHostWindow handle, std::vector<KorvexHostWindow>* out) {
+void CollectTree(Screen& screen, KorvexHostWindow handle, std::vector<KorvexHostWindow>* out)
+    KORVEX_REQUIRES(screen.mutex) {
   ScreenWindow* w = Find(screen, handle);
   if (w == nullptr) return;
   for (KorvexHostWindow child : w->children) CollectTree(screen, child, out);
@@ -191,7 +197,7 @@ namespace korvex::host {
 
 int DestroyScreenWindow(KorvexHostWindow handle) {
   Screen& screen = TheScreen();
-  std::lock_guard<std::mutex> lock(screen.mutex);
+  LockGuard<Mutex> lock(screen.mutex);
   std::vector<KorvexHostWindow> doomed;
   CollectTree(screen, handle, &doomed);
   if (doomed.empty()) return 0;
@@ -221,7 +227,7 @@ uint16_t KorvexHost_RegisterClass(const KorvexHostWindowClass* windowClass) {
       Faulty(KORVEX_HOST_WINDOW_FAIL_REGISTER))
     return 0;
   Screen& screen = TheScreen();
-  std::lock_guard<std::mutex> lock(screen.mutex);
+  LockGuard<Mutex> lock(screen.mutex);
   const std::string key = ClassKey(windowClass->name, windowClass->instance);
   if (screen.classes.count(key) != 0) return 0;
   ClassEntry& entry = screen.classes[key];
@@ -236,7 +242,7 @@ uint16_t KorvexHost_RegisterClass(const KorvexHostWindowClass* windowClass) {
 int KorvexHost_UnregisterClass(const char* name, uint64_t instance) {
   if (name == nullptr) return 0;
   Screen& screen = TheScreen();
-  std::lock_guard<std::mutex> lock(screen.mutex);
+  LockGuard<Mutex> lock(screen.mutex);
   auto it = screen.classes.find(ClassKey(name, instance));
   if (it == screen.classes.end() || it->second.windows != 0) return 0;
   screen.classes.erase(it);
@@ -246,7 +252,7 @@ int KorvexHost_UnregisterClass(const char* name, uint64_t instance) {
 int KorvexHost_GetClassInfo(const char* name, uint64_t instance, KorvexHostWindowClass* out) {
   if (name == nullptr || out == nullptr) return 0;
   Screen& screen = TheScreen();
-  std::lock_guard<std::mutex> lock(screen.mutex);
+  LockGuard<Mutex> lock(screen.mutex);
   auto it = screen.classes.find(ClassKey(name, instance));
   if (it == screen.classes.end()) return 0;
   *out = it->second.fields;
@@ -263,7 +269,7 @@ KorvexHostWindow KorvexHost_CreateWindow(uint32_t exStyle, const char* className
   const bool child = (style & KORVEX_HOST_WS_CHILD) != 0;
   if (child != (parent != nullptr)) return nullptr;
   Screen& screen = TheScreen();
-  std::lock_guard<std::mutex> lock(screen.mutex);
+  LockGuard<Mutex> lock(screen.mutex);
   const std::string key = ClassKey(className, instance);
   auto cls = screen.classes.find(key);
   if (cls == screen.classes.end()) return nullptr;
@@ -293,7 +299,7 @@ KorvexHostWindow KorvexHost_CreateWindow(uint32_t exStyle, const char* className
 int KorvexHost_GetWindowInfo(KorvexHostWindow window, KorvexHostWindowInfo* out) {
   if (out == nullptr) return 0;
   Screen& screen = TheScreen();
-  std::lock_guard<std::mutex> lock(screen.mutex);
+  LockGuard<Mutex> lock(screen.mutex);
   const ScreenWindow* w = Find(screen, window);
   if (w == nullptr) return 0;
   *out = KorvexHostWindowInfo{};
@@ -312,7 +318,7 @@ int KorvexHost_GetWindowInfo(KorvexHostWindow window, KorvexHostWindowInfo* out)
 int KorvexHost_GetClientRect(KorvexHostWindow window, KorvexHostRect* rect) {
   if (rect == nullptr) return 0;
   Screen& screen = TheScreen();
-  std::lock_guard<std::mutex> lock(screen.mutex);
+  LockGuard<Mutex> lock(screen.mutex);
   const ScreenWindow* w = Find(screen, window);
   if (w == nullptr) return 0;
   rect->left = rect->top = 0;
@@ -324,7 +330,7 @@ int KorvexHost_MoveWindow(KorvexHostWindow window, int32_t x, int32_t y, int32_t
                           int32_t height) {
   if (width < 0 || height < 0) return 0;
   Screen& screen = TheScreen();
-  std::lock_guard<std::mutex> lock(screen.mutex);
+  LockGuard<Mutex> lock(screen.mutex);
   ScreenWindow* w = Find(screen, window);
   if (w == nullptr) return 0;
   w->x = x, w->y = y, w->width = width, w->height = height;
@@ -334,7 +340,7 @@ int KorvexHost_MoveWindow(KorvexHostWindow window, int32_t x, int32_t y, int32_t
 
 int KorvexHost_ShowWindow(KorvexHostWindow window, int command) {
   Screen& screen = TheScreen();
-  std::lock_guard<std::mutex> lock(screen.mutex);
+  LockGuard<Mutex> lock(screen.mutex);
   ScreenWindow* w = Find(screen, window);
   if (w == nullptr) return 0;
   const int wasVisible = (w->style & KORVEX_HOST_WS_VISIBLE) != 0 ? 1 : 0;
@@ -362,7 +368,7 @@ int KorvexHost_ShowWindow(KorvexHostWindow window, int command) {
 
 int KorvexHost_IsWindowVisible(KorvexHostWindow window) {
   Screen& screen = TheScreen();
-  std::lock_guard<std::mutex> lock(screen.mutex);
+  LockGuard<Mutex> lock(screen.mutex);
   const ScreenWindow* w = Find(screen, window);
   if (w == nullptr) return 0;
   for (; w != nullptr; w = Find(screen, w->parent)) {
@@ -373,21 +379,21 @@ int KorvexHost_IsWindowVisible(KorvexHostWindow window) {
 
 KorvexHostWindow KorvexHost_SetFocus(KorvexHostWindow window) {
   Screen& screen = TheScreen();
-  std::lock_guard<std::mutex> lock(screen.mutex);
+  LockGuard<Mutex> lock(screen.mutex);
   if (window != nullptr && Find(screen, window) == nullptr) return nullptr;
   return std::exchange(screen.focus, window);
 }
 
 KorvexHostWindow KorvexHost_GetFocus(void) {
   Screen& screen = TheScreen();
-  std::lock_guard<std::mutex> lock(screen.mutex);
+  LockGuard<Mutex> lock(screen.mutex);
   return screen.focus;
 }
 
 int KorvexHost_UpdateWindow(KorvexHostWindow window) {
   if (Faulty(KORVEX_HOST_WINDOW_FAIL_UPDATE)) return 0;
   Screen& screen = TheScreen();
-  std::lock_guard<std::mutex> lock(screen.mutex);
+  LockGuard<Mutex> lock(screen.mutex);
   return Find(screen, window) != nullptr ? 1 : 0;
 }
 
@@ -404,7 +410,7 @@ int KorvexHost_AdjustWindowRectEx(KorvexHostRect* rect, uint32_t style, int hasM
 
 int KorvexHost_GetSystemMetrics(int index) {
   Screen& screen = TheScreen();
-  std::lock_guard<std::mutex> lock(screen.mutex);
+  LockGuard<Mutex> lock(screen.mutex);
   switch (index) {
     case KORVEX_HOST_SM_CXSCREEN: return screen.width;
     case KORVEX_HOST_SM_CYSCREEN: return screen.height;
@@ -415,7 +421,7 @@ int KorvexHost_GetSystemMetrics(int index) {
 void KorvexHost_SetScreenSize(int32_t width, int32_t height) {
   if (width <= 0 || height <= 0) return;
   Screen& screen = TheScreen();
-  std::lock_guard<std::mutex> lock(screen.mutex);
+  LockGuard<Mutex> lock(screen.mutex);
   screen.width = width;
   screen.height = height;
 }
@@ -423,7 +429,7 @@ void KorvexHost_SetScreenSize(int32_t width, int32_t height) {
 KorvexHostDC KorvexHost_GetDC(KorvexHostWindow window) {
   if (Faulty(KORVEX_HOST_WINDOW_FAIL_GETDC)) return nullptr;
   Screen& screen = TheScreen();
-  std::lock_guard<std::mutex> lock(screen.mutex);
+  LockGuard<Mutex> lock(screen.mutex);
   ScreenWindow* w = Find(screen, window);
   if (w == nullptr) return nullptr;
   if (w->dc == nullptr) {
@@ -439,14 +445,14 @@ KorvexHostDC KorvexHost_GetDC(KorvexHostWindow window) {
 
 int KorvexHost_ReleaseDC(KorvexHostWindow window, KorvexHostDC dc) {
   Screen& screen = TheScreen();
-  std::lock_guard<std::mutex> lock(screen.mutex);
+  LockGuard<Mutex> lock(screen.mutex);
   const ScreenWindow* w = Find(screen, window);
   return w != nullptr && dc != nullptr && w->dc == dc ? 1 : 0;
 }
 
 int KorvexHost_ReadClientPixels(KorvexHostWindow window, void* buffer, size_t size) {
   Screen& screen = TheScreen();
-  std::lock_guard<std::mutex> lock(screen.mutex);
+  LockGuard<Mutex> lock(screen.mutex);
   const ScreenWindow* w = Find(screen, window);
   if (w == nullptr) return 0;
   int32_t cw = 0, ch = 0;
@@ -473,7 +479,7 @@ int KorvexHost_ReadClientPixels(KorvexHostWindow window, void* buffer, size_t si
 KorvexHostWindow KorvexHost_FindWindowEx(KorvexHostWindow parent, KorvexHostWindow after,
                                          const char* className, const char* title) {
   Screen& screen = TheScreen();
-  std::lock_guard<std::mutex> lock(screen.mutex);
+  LockGuard<Mutex> lock(screen.mutex);
   const std::string wanted = className ? Lower(className) : std::string();
   auto it = after ? screen.windows.upper_bound(Id(after)) : screen.windows.begin();
   for (; it != screen.windows.end(); ++it) {

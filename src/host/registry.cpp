@@ -2,6 +2,8 @@
 // read-modify-replace cycle around the hive file.
 #include "korvex/host_registry.h"
 
+#include "common/lock_guard.h"
+#include "common/thread_annotations.h"
 #include "host/registry_hive.h"
 
 #include <cerrno>
@@ -10,7 +12,6 @@
 #include <fcntl.h>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <pwd.h>
 #include <string>
 #include <sys/file.h>
@@ -31,10 +32,10 @@ struct OpenKey {
 };
 
 struct State {
-  std::mutex mutex;
-  std::string folder;  // empty: the default folder
-  uintptr_t nextId = 0x1000;  // even, so never a predefined key
-  std::map<uintptr_t, std::shared_ptr<OpenKey>> keys;
+  Mutex mutex;
+  std::string folder KORVEX_GUARDED_BY(mutex);  // empty: the default folder
+  uintptr_t nextId KORVEX_GUARDED_BY(mutex) = 0x1000;  // even, so never a predefined key
+  std::map<uintptr_t, std::shared_ptr<OpenKey>> keys KORVEX_GUARDED_BY(mutex);
 };
 
 State& TheState() {
@@ -60,7 +61,7 @@ std::string DefaultFolder() {
 
 std::string CurrentFolder() {
   State& state = TheState();
-  std::lock_guard<std::mutex> lock(state.mutex);
+  LockGuard<Mutex> lock(state.mutex);
   return state.folder.empty() ? DefaultFolder() : state.folder;
 }
 
@@ -75,14 +76,14 @@ std::shared_ptr<OpenKey> Resolve(KorvexHostRegKey key) {
     return root;
   }
   State& state = TheState();
-  std::lock_guard<std::mutex> lock(state.mutex);
+  LockGuard<Mutex> lock(state.mutex);
   auto it = state.keys.find(reinterpret_cast<uintptr_t>(key));
   return it == state.keys.end() ? nullptr : it->second;
 }
 
 KorvexHostRegKey NewHandle(std::shared_ptr<OpenKey> key) {
   State& state = TheState();
-  std::lock_guard<std::mutex> lock(state.mutex);
+  LockGuard<Mutex> lock(state.mutex);
   uintptr_t id = state.nextId;
   state.nextId += 0x10;
   state.keys[id] = std::move(key);
@@ -166,12 +167,14 @@ int32_t Modify(const std::string& folder, Change change) {
 }  // namespace korvex::host::registry
 
 using namespace korvex::host::registry;
+using korvex::LockGuard;
+using korvex::Mutex;
 
 extern "C" {
 
 void KorvexHost_RegSetRoot(const char* folder) {
   State& state = TheState();
-  std::lock_guard<std::mutex> lock(state.mutex);
+  LockGuard<Mutex> lock(state.mutex);
   state.folder = folder != nullptr ? folder : "";
   while (state.folder.size() > 1 && state.folder.back() == '/') state.folder.pop_back();
 }
@@ -323,7 +326,7 @@ int32_t KorvexHost_RegDeleteKey(KorvexHostRegKey parent, const char* subKey) {
 int32_t KorvexHost_RegCloseKey(KorvexHostRegKey key) {
   if (IsCurrentUser(key)) return KORVEX_HOST_REG_OK;
   State& state = TheState();
-  std::lock_guard<std::mutex> lock(state.mutex);
+  LockGuard<Mutex> lock(state.mutex);
   return state.keys.erase(reinterpret_cast<uintptr_t>(key)) ? KORVEX_HOST_REG_OK
                                                              : KORVEX_HOST_REG_INVALID_HANDLE;
 }

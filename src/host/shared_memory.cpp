@@ -2,6 +2,9 @@
 // for tables kept in such memory.
 #include "korvex/host_shm.h"
 
+#include "common/lock_guard.h"
+#include "common/thread_annotations.h"
+
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -9,7 +12,6 @@
 #include <fcntl.h>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <signal.h>
 #include <cstdlib>
 #include <string>
@@ -17,6 +19,9 @@
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
+
+using korvex::LockGuard;
+using korvex::Mutex;
 
 namespace {
 
@@ -26,11 +31,11 @@ struct Block {
 };
 
 struct State {
-  std::mutex mutex;
-  std::string ns;  // empty: the default namespace
-  uintptr_t nextId = 0x10;
-  std::map<uintptr_t, std::shared_ptr<Block>> blocks;
-  std::map<void*, size_t> views;
+  Mutex mutex;
+  std::string ns KORVEX_GUARDED_BY(mutex);  // empty: the default namespace
+  uintptr_t nextId KORVEX_GUARDED_BY(mutex) = 0x10;
+  std::map<uintptr_t, std::shared_ptr<Block>> blocks KORVEX_GUARDED_BY(mutex);
+  std::map<void*, size_t> views KORVEX_GUARDED_BY(mutex);
 };
 
 State& TheState() {
@@ -42,7 +47,7 @@ std::string ObjectName(const char* name) {
   std::string ns;
   {
     State& state = TheState();
-    std::lock_guard<std::mutex> lock(state.mutex);
+    LockGuard<Mutex> lock(state.mutex);
     ns = state.ns;
   }
   // The default: KORVEX_SHM_NAMESPACE when the environment names one (so a
@@ -80,7 +85,7 @@ KorvexHostShm NewHandle(int fd, size_t size) {
   block->fd = fd;
   block->size = size;
   State& state = TheState();
-  std::lock_guard<std::mutex> lock(state.mutex);
+  LockGuard<Mutex> lock(state.mutex);
   uintptr_t id = state.nextId;
   state.nextId += 0x10;
   state.blocks[id] = std::move(block);
@@ -89,7 +94,7 @@ KorvexHostShm NewHandle(int fd, size_t size) {
 
 std::shared_ptr<Block> Find(KorvexHostShm shm) {
   State& state = TheState();
-  std::lock_guard<std::mutex> lock(state.mutex);
+  LockGuard<Mutex> lock(state.mutex);
   auto it = state.blocks.find(reinterpret_cast<uintptr_t>(shm));
   return it == state.blocks.end() ? nullptr : it->second;
 }
@@ -126,7 +131,7 @@ extern "C" {
 
 void KorvexHost_SetSharedMemoryNamespace(const char* ns) {
   State& state = TheState();
-  std::lock_guard<std::mutex> lock(state.mutex);
+  LockGuard<Mutex> lock(state.mutex);
   state.ns = ns != nullptr ? ns : "";
 }
 
@@ -188,7 +193,7 @@ void* KorvexHost_MapSharedMemory(KorvexHostShm shm) {
   void* view = ::mmap(nullptr, block->size, PROT_READ | PROT_WRITE, MAP_SHARED, block->fd, 0);
   if (view == MAP_FAILED) return nullptr;
   State& state = TheState();
-  std::lock_guard<std::mutex> lock(state.mutex);
+  LockGuard<Mutex> lock(state.mutex);
   state.views[view] = block->size;
   return view;
 }
@@ -197,7 +202,7 @@ int KorvexHost_UnmapSharedMemory(void* view) {
   size_t size = 0;
   {
     State& state = TheState();
-    std::lock_guard<std::mutex> lock(state.mutex);
+    LockGuard<Mutex> lock(state.mutex);
     auto it = state.views.find(view);
     if (it == state.views.end()) return 0;
     size = it->second;
@@ -210,7 +215,7 @@ int KorvexHost_CloseSharedMemory(KorvexHostShm shm) {
   std::shared_ptr<Block> block;
   {
     State& state = TheState();
-    std::lock_guard<std::mutex> lock(state.mutex);
+    LockGuard<Mutex> lock(state.mutex);
     auto it = state.blocks.find(reinterpret_cast<uintptr_t>(shm));
     if (it == state.blocks.end()) return 0;
     block = std::move(it->second);
