@@ -250,12 +250,16 @@ class CKorvex {
   Mutex pauseMutex_;
   std::condition_variable_any pauseWake_;
 
-  // Exposure timing read-out.
-  int32_t lineLength_ = 0;
-  int32_t lineOffset_ = 0;
-  int32_t effectiveLines_ = 1;
-  double clockFactor_ = 1.0;
-  int32_t realExposure_ = 0;
+  // Exposure timing read-out, refreshed by GetRealExposureTime on the
+  // application's threads and by every acquisition preparation. It has a
+  // lock of its own: the read-out works in every state, so it does not wait
+  // for the acquisition lock.
+  Mutex timingLock_;
+  int32_t lineLength_ KORVEX_GUARDED_BY(timingLock_) = 0;
+  int32_t lineOffset_ KORVEX_GUARDED_BY(timingLock_) = 0;
+  int32_t effectiveLines_ KORVEX_GUARDED_BY(timingLock_) = 1;
+  double clockFactor_ KORVEX_GUARDED_BY(timingLock_) = 1.0;
+  int32_t realExposure_ KORVEX_GUARDED_BY(timingLock_) = 0;
 
   // Configuration list with its own lock.
   platform::CriticalSection configLock_;

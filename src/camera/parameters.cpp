@@ -262,6 +262,7 @@ int CKorvex::GetRealExposureTime(int* ok) {
     if (ok) *ok = 0;
     return NotPossible();
   }
+  LockGuard<Mutex> timing(timingLock_);
   lineLength_ = kLinePeriodClocks;
   lineOffset_ = kFixedOffsetClocks;
   clockFactor_ = kClockPeriodMs;

@@ -365,6 +365,31 @@ TEST_F(Capture, EnumerationRacesNeitherSelectionNorStarts) {
   enumerate.join();
 }
 
+// The exposure timing read-out is refreshed by every acquisition start as
+// well as by the export; an application may ask for it from any thread
+// while another starts and stops the preview (ThreadSanitizer sees the two
+// writers if they share no lock).
+TEST_F(Capture, ExposureTimeReadOutRacesNeitherItselfNorStarts) {
+  ASSERT_EQ(Korvex_SetExposureTime(handle_, 100), 1);
+  std::atomic<bool> done{false};
+  std::atomic<int> wrong{0};
+  std::thread read([&] {
+    while (!done.load()) {
+      int ok = 0;
+      if (Korvex_GetRealExposureTime(handle_, &ok) != 12119 || ok != 1) wrong.fetch_add(1);
+    }
+  });
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(Korvex_StartPreview(handle_), 1);
+    int ok = 0;
+    EXPECT_EQ(Korvex_GetRealExposureTime(handle_, &ok), 12119);
+    EXPECT_EQ(Korvex_StopPreview(handle_), 1);
+  }
+  done.store(true);
+  read.join();
+  EXPECT_EQ(wrong.load(), 0);
+}
+
 TEST_F(Capture, TwoThreadsClosingACaptureModeCameraDoNotRace) {
   for (int round = 0; round < 3; ++round) {
     ASSERT_EQ(Korvex_Capture(handle_), 1);
