@@ -162,10 +162,16 @@ class CKVXSdkLib {
   int WindowHeight() const { return windowHeight_; }
 
   // Mirror flags (0/1), kept for the camera object.
-  int SetMirrorH(bool on) { mirrorH_ = on ? 1 : 0; return 0; }
-  int SetMirrorV(bool on) { mirrorV_ = on ? 1 : 0; return 0; }
-  int GetMirrorH() const { return mirrorH_; }
-  int GetMirrorV() const { return mirrorV_; }
+  int SetMirrorH(bool on) {
+    mirrorH_.store(on ? 1 : 0, std::memory_order_relaxed);
+    return 0;
+  }
+  int SetMirrorV(bool on) {
+    mirrorV_.store(on ? 1 : 0, std::memory_order_relaxed);
+    return 0;
+  }
+  int GetMirrorH() const { return mirrorH_.load(std::memory_order_relaxed); }
+  int GetMirrorV() const { return mirrorV_.load(std::memory_order_relaxed); }
 
  protected:
   // Opens the current path, sends one 64-byte packet, closes: the result of
@@ -247,7 +253,11 @@ class CKVXSdkLib {
   int32_t totalLines_ = 0, firstLine_ = 0, height_ = 0;
   int32_t rawFrameBytes_ = 0, transferSize_ = 0, exactTransferBytes_ = 0;
   int32_t frameFormat_ = 1;
-  int32_t mirrorH_ = 0, mirrorV_ = 0;
+  // Written by the mirror exports, the analog dialog's thread and every
+  // acquisition start, none of which shares a lock with the others: the last
+  // writer wins.
+  std::atomic<int32_t> mirrorH_{0};
+  std::atomic<int32_t> mirrorV_{0};
 
   // Buffers.
   std::unique_ptr<uint8_t[]> singleFrame_;

@@ -365,18 +365,22 @@ TEST_F(Capture, EnumerationRacesNeitherSelectionNorStarts) {
   enumerate.join();
 }
 
-// The exposure timing read-out is refreshed by every acquisition start as
-// well as by the export; an application may ask for it from any thread
-// while another starts and stops the preview (ThreadSanitizer sees the two
-// writers if they share no lock).
-TEST_F(Capture, ExposureTimeReadOutRacesNeitherItselfNorStarts) {
+// The exposure timing read-out and the device's mirror flags are written by
+// every acquisition start as well as by the exports; an application may call
+// those from any thread while another starts and stops the preview
+// (ThreadSanitizer sees two writers that share no lock).
+TEST_F(Capture, ParameterExportsOnOneThreadRaceNoAcquisitionStartOnAnother) {
   ASSERT_EQ(Korvex_SetExposureTime(handle_, 100), 1);
+  ASSERT_EQ(Korvex_SetMirrorH(handle_, 1), 1);
   std::atomic<bool> done{false};
   std::atomic<int> wrong{0};
-  std::thread read([&] {
+  std::thread other([&] {
     while (!done.load()) {
       int ok = 0;
       if (Korvex_GetRealExposureTime(handle_, &ok) != 12119 || ok != 1) wrong.fetch_add(1);
+      if (Korvex_SetMirrorH(handle_, 1) != 1 || Korvex_SetMirrorV(handle_, 0) != 1) {
+        wrong.fetch_add(1);
+      }
     }
   });
   for (int i = 0; i < 5; ++i) {
@@ -386,8 +390,10 @@ TEST_F(Capture, ExposureTimeReadOutRacesNeitherItselfNorStarts) {
     EXPECT_EQ(Korvex_StopPreview(handle_), 1);
   }
   done.store(true);
-  read.join();
+  other.join();
   EXPECT_EQ(wrong.load(), 0);
+  EXPECT_EQ(Korvex_GetMirrorH(handle_), 1);
+  EXPECT_EQ(Korvex_GetMirrorV(handle_), 0);
 }
 
 TEST_F(Capture, TwoThreadsClosingACaptureModeCameraDoNotRace) {
