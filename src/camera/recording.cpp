@@ -9,7 +9,6 @@
 #include "image/dib_image.h"
 #include "platform/text.h"
 
-#include <mutex>
 #include <system_error>
 
 namespace korvex {

@@ -170,9 +170,8 @@ bool Camera::ReadFrame(bool large, uint8_t* buffer, uint32_t length, uint32_t* r
     WaitLocked(lock, deadline, never);
     return false;
   }
-  if (!WaitLocked(lock, deadline, [this]() KORVEX_REQUIRES(mutex_) { return pendingRequests_ > 0; })) {
-    return false;
-  }
+  const auto requested = [this]() KORVEX_REQUIRES(mutex_) { return pendingRequests_ > 0; };
+  if (!WaitLocked(lock, deadline, requested)) return false;
   if (controller_[11] == kTriggerEnable) {
     if (!WaitLocked(lock, deadline,
                     [this]() KORVEX_REQUIRES(mutex_) {
