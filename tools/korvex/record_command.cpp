@@ -1,6 +1,7 @@
 // record: the live picture into an AVI file for a number of seconds, with a
 // progress line; Ctrl-C stops early and still leaves a finished file.
 #include "commands.h"
+#include "host_seam.h"
 #include "progress_line.h"
 #include "session.h"
 #include "stop_signal.h"
@@ -11,7 +12,6 @@
 #include <fstream>
 #include <system_error>
 #include <thread>
-#include <unistd.h>
 
 namespace korvex::tool {
 namespace {
@@ -61,7 +61,7 @@ int RunRecord(const RecordOptions& o) {
                    [&] { return Korvex_Record(camera, o.path.c_str(), milliseconds, 0); }))
     return kExitFailed;
 
-  ProgressLine line(stdout, isatty(STDOUT_FILENO) != 0);
+  ProgressLine line(stdout, PrepareTerminalProgress());
   RecordingProgress progress;
   bool interrupted = false, streamEnded = false;
   for (;;) {

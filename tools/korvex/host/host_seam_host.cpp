@@ -1,8 +1,11 @@
+// The tool's operating-system seam on Linux: windows, messages and the
+// settings folder come from the host library.
 #include "host_seam.h"
 
 #include "korvex/host.h"
 
 #include <cstdlib>
+#include <unistd.h>
 #include <vector>
 
 namespace korvex::tool {
@@ -36,5 +39,9 @@ std::string SettingsLocation() {
   KorvexHost_RegGetRoot(folder.data(), folder.size());
   return std::string(folder.data()) + "/HKEY_CURRENT_USER.reg";
 }
+
+bool PrepareTerminalProgress() { return isatty(STDOUT_FILENO) != 0; }
+
+const char* PathSeparators() { return "/"; }
 
 }  // namespace korvex::tool
