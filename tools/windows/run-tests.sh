@@ -138,29 +138,50 @@ same_as_linux() {  # FILE: byte for byte the Linux program's file of that name
 # The settings the earlier suites stored would change the pictures.
 wine reg delete 'HKCU\Software\Quorel' /f >/dev/null 2>&1 || true
 wsmoke="$(winepath -w "$smoke")"
-shot=(--size 64x48 --color-mode 24)
+shot=(--size 640x480 --color-mode 24)
 
 run list 2 korvex.exe list &&
   { expect list '^2 cameras present'; expect list '^  camera 0: '; expect list '^  camera 1: '; }
-run snap-png 1 korvex.exe snap "$wsmoke\\shot.png" "${shot[@]}" && expect snap-png '64 x 48'
-run snap-bmp 1 korvex.exe snap "$wsmoke\\shot.bmp" "${shot[@]}" && expect snap-bmp '64 x 48'
-png_is "$smoke/shot.png" 64 48
+run snap-png 1 korvex.exe snap "$wsmoke\\shot.png" "${shot[@]}" && expect snap-png '640 x 480'
+run snap-bmp 1 korvex.exe snap "$wsmoke\\shot.bmp" "${shot[@]}" && expect snap-bmp '640 x 480'
+png_is "$smoke/shot.png" 640 480
 [ "$(od -An -c -N2 "$smoke/shot.bmp" 2>/dev/null | tr -d ' ')" = BM ] &&
-  [ "$(size_of "$smoke/shot.bmp")" -eq $((54 + 48 * 192)) ] ||
-  fail "shot.bmp is not a 64 x 48 24-bit BMP file ($(size_of "$smoke/shot.bmp") bytes)"
-if run record 1 korvex.exe record "$wsmoke\\clip.avi" --seconds 1 --size 320x240; then
+  [ "$(size_of "$smoke/shot.bmp")" -eq $((54 + 480 * 1920)) ] ||
+  fail "shot.bmp is not a 640 x 480 24-bit BMP file ($(size_of "$smoke/shot.bmp") bytes)"
+avi_is_finished() {  # NAME FILE: a finished 320 x 240 AVI file holding the frames the tool reported
   # RIFF header, 320 x 240, every frame chunk (8 + 320 * 240 * 3 bytes)
-  # followed by the index, and the frame count the tool reported.
-  avi="$smoke/clip.avi"
-  frames="$(le32 "$avi" 48)"
-  if [ "$(head -c 4 "$avi")" != RIFF ] || [ "$(dd if="$avi" bs=1 skip=8 count=4 2>/dev/null)" != "AVI " ] ||
+  # followed by the index.
+  local avi="$2" frames
+  frames="$(le32 "$2" 48)"
+  if [ "$(head -c 4 "$avi" 2>/dev/null)" != RIFF ] ||
+     [ "$(dd if="$avi" bs=1 skip=8 count=4 2>/dev/null)" != "AVI " ] ||
      [ "$(( $(le32 "$avi" 4) + 8 ))" -ne "$(size_of "$avi")" ]; then
-    fail "clip.avi is not a finished AVI file"
+    fail "$avi is not a finished AVI file"
   elif [ "$(le32 "$avi" 64)x$(le32 "$avi" 68)" != 320x240 ] || [ "$frames" -lt 1 ] ||
        [ "$(dd if="$avi" bs=1 skip=$((232 + frames * 230408)) count=4 2>/dev/null)" != idx1 ]; then
-    fail "clip.avi: $(le32 "$avi" 64)x$(le32 "$avi" 68), $frames frames, no index where expected"
+    fail "$avi: $(le32 "$avi" 64)x$(le32 "$avi" 68), $frames frames, no index where expected"
   fi
-  expect record "^recorded $frames frames in "
+  expect "$1" "recorded $frames frames in "
+}
+run record 1 korvex.exe record "$wsmoke\\clip.avi" --seconds 1 --size 320x240 &&
+  avi_is_finished record "$smoke/clip.avi"
+# Ctrl-C: Wine turns SIGINT into the console's Ctrl-C event; the recording
+# stops early and still leaves a finished file.
+(cd "$bin" && KORVEX_SIMULATED_CAMERAS=1 exec wine korvex.exe record "$wsmoke\\stopped.avi" \
+   --seconds 60 --size 320x240 >"$smoke/stopped.out" 2>&1) &
+recorder=$!
+for _ in $(seq 100); do
+  grep -q "recording: " "$smoke/stopped.out" 2>/dev/null && break
+  sleep 0.1
+done
+kill -INT "$recorder" 2>/dev/null || true
+if wait "$recorder"; then
+  tr -d '\r' <"$smoke/stopped.out" >"$smoke/stopped.txt"
+  expect stopped '^stopped: recorded '
+  avi_is_finished stopped "$smoke/stopped.avi"
+else
+  fail "Ctrl-C: the recording did not end cleanly:"
+  tr -d '\r' <"$smoke/stopped.out" | tail -15
 fi
 
 run example-snapshot 1 example_snapshot.exe "$wsmoke\\example.png" &&
@@ -173,10 +194,12 @@ run example-trigger 1 example_triggered_capture.exe && expect example-trigger '^
 if [ -n "$linux" ]; then
   # The same pictures from the Linux tool and example, each in a fresh
   # settings folder like the fresh Wine prefix.
+  linux_bin="$(cd "$linux/bin" && pwd)"
   (cd "$smoke/linux" && export XDG_CONFIG_HOME="$smoke/linux/config" KORVEX_SIMULATED_CAMERAS=1 \
      KORVEX_SHM_NAMESPACE="korvex-wine-smoke-$$" &&
-   "$linux/bin/korvex" snap shot.png "${shot[@]}" && "$linux/bin/korvex" snap shot.bmp "${shot[@]}" &&
-   "$linux/bin/example_snapshot" example.png) >/dev/null 2>&1 || fail "the Linux tool or example failed"
+   "$linux_bin/korvex" snap shot.png "${shot[@]}" && "$linux_bin/korvex" snap shot.bmp "${shot[@]}" &&
+   "$linux_bin/example_snapshot" example.png) >/dev/null 2>&1 || fail "the Linux tool or example failed"
+  rm -f "/dev/shm/korvex-wine-smoke-$$.QUOREL_USBCAMERA"
   same_as_linux shot.png
   same_as_linux shot.bmp
   same_as_linux example.png
