@@ -26,21 +26,9 @@ set_target_properties(korvexsim PROPERTIES PREFIX "")
 
 # ---------------------------------------------------------------------------
 # Core: the same sources as on Linux, with the Win32 backend of the seam.
-file(GLOB_RECURSE KORVEX_CORE_SOURCES CONFIGURE_DEPENDS
-     ${CMAKE_SOURCE_DIR}/src/api/*.cpp
-     ${CMAKE_SOURCE_DIR}/src/common/*.cpp
-     ${CMAKE_SOURCE_DIR}/src/errors/*.cpp
-     ${CMAKE_SOURCE_DIR}/src/camera/*.cpp
-     ${CMAKE_SOURCE_DIR}/src/device/*.cpp
-     ${CMAKE_SOURCE_DIR}/src/image/*.cpp
-     ${CMAKE_SOURCE_DIR}/src/settings/*.cpp
-     ${CMAKE_SOURCE_DIR}/src/dialogs/*.cpp)
-file(GLOB KORVEX_PLATFORM_SOURCES CONFIGURE_DEPENDS
-     ${CMAKE_SOURCE_DIR}/src/platform/*.cpp
-     ${CMAKE_SOURCE_DIR}/src/platform/win32/*.cpp)
-# The plain converters are the tests' oracle, never part of the DLL.
-list(FILTER KORVEX_CORE_SOURCES EXCLUDE REGEX "/src/image/converters/reference/")
-add_library(korvex_core_obj OBJECT ${KORVEX_CORE_SOURCES} ${KORVEX_PLATFORM_SOURCES})
+include(${CMAKE_SOURCE_DIR}/cmake/core_sources.cmake)
+korvex_core_sources(win32)
+add_library(korvex_core_obj OBJECT ${KORVEX_CORE_SOURCES})
 target_include_directories(korvex_core_obj PUBLIC ${CMAKE_SOURCE_DIR}/include ${CMAKE_SOURCE_DIR}/src
                            PRIVATE ${KORVEX_WINDOWS_DEPS}/include)
 # The SDK's own names only: <windows.h> is included by the Win32 backend
@@ -58,8 +46,6 @@ add_library(korvex_core STATIC $<TARGET_OBJECTS:korvex_core_obj>)
 target_include_directories(korvex_core PUBLIC ${CMAKE_SOURCE_DIR}/include ${CMAKE_SOURCE_DIR}/src)
 target_link_libraries(korvex_core PUBLIC ${KORVEX_IMAGE_FILE_LIBS} ${KORVEX_WIN32_LIBS})
 
-file(GLOB KORVEX_REFERENCE_SOURCES CONFIGURE_DEPENDS
-     ${CMAKE_SOURCE_DIR}/src/image/converters/reference/*.cpp)
 add_library(korvex_reference STATIC EXCLUDE_FROM_ALL ${KORVEX_REFERENCE_SOURCES})
 target_compile_definitions(korvex_reference PRIVATE NOMINMAX WIN32_LEAN_AND_MEAN)
 target_link_libraries(korvex_reference PUBLIC korvex_core)
