@@ -1,8 +1,8 @@
 # The Windows x64 build: KorvexSdk_740K3_XLN.dll over the Win32 backend of
 # the platform seam, the simulated cameras in the companion korvexsim.dll,
 # the korvex tool and the example programs, and the test programs that run
-# under Wine. The image file libraries are
-# static builds from tools/windows/build-deps.sh, found in KORVEX_WINDOWS_DEPS.
+# under Wine. The image file libraries are static builds from
+# tools/windows/build-deps.sh, found in KORVEX_WINDOWS_DEPS.
 set(KORVEX_WINDOWS_DEPS "" CACHE PATH "Prefix of the cross-built image file libraries")
 if(NOT EXISTS "${KORVEX_WINDOWS_DEPS}/lib/libz.a")
   message(FATAL_ERROR "KORVEX_WINDOWS_DEPS must name the output of tools/windows/build-deps.sh")

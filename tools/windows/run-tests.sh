@@ -10,8 +10,9 @@
 #     build and by the Linux build given as $1 (e.g. build/release), which
 #     must give the same bytes;
 #   - korvex.exe and the example programs on the simulated cameras: the
-#     files they write are checked, and their pictures compared with those
-#     of the Linux tool and examples when $1 is given.
+#     files they write are checked (a recording also when stopped by
+#     Ctrl-C), and their pictures compared with those of the Linux tool and
+#     examples when $1 is given.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 bin="$root/build/windows/bin"
