@@ -54,6 +54,10 @@ std::string SettingsLocation();
 // turns those sequences on for the console when it can.
 bool PrepareTerminalProgress();
 
+// The size of a file, its name read as the SDK reads file names (on
+// Windows in the ANSI code page); false when it cannot be read.
+bool FileSize(const std::string& path, uint64_t* bytes);
+
 // The characters that separate the folders of a path: "/" on Linux, both
 // slashes on Windows.
 const char* PathSeparators();

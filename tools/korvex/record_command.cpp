@@ -8,9 +8,7 @@
 
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
-#include <system_error>
 #include <thread>
 
 namespace korvex::tool {
@@ -36,9 +34,8 @@ uint32_t ReadLe32At(const std::string& path, std::streamoff offset) {
 }
 
 uint64_t FileBytes(const std::string& path) {
-  std::error_code error;
-  const auto size = std::filesystem::file_size(path, error);
-  return error ? 0 : static_cast<uint64_t>(size);
+  uint64_t bytes = 0;
+  return FileSize(path, &bytes) ? bytes : 0;
 }
 
 }  // namespace

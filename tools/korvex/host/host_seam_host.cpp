@@ -5,6 +5,8 @@
 #include "korvex/host.h"
 
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
 #include <unistd.h>
 #include <vector>
 
@@ -41,6 +43,14 @@ std::string SettingsLocation() {
 }
 
 bool PrepareTerminalProgress() { return isatty(STDOUT_FILENO) != 0; }
+
+bool FileSize(const std::string& path, uint64_t* bytes) {
+  std::error_code error;
+  const auto size = std::filesystem::file_size(path, error);
+  if (error) return false;
+  *bytes = static_cast<uint64_t>(size);
+  return true;
+}
 
 const char* PathSeparators() { return "/"; }
 

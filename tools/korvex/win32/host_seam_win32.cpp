@@ -108,6 +108,15 @@ bool PrepareTerminalProgress() {
   return true;
 }
 
+bool FileSize(const std::string& path, uint64_t* bytes) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+    return false;
+  *bytes = static_cast<uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
+  return true;
+}
+
 const char* PathSeparators() { return "/\\"; }
 
 }  // namespace korvex::tool
