@@ -171,8 +171,8 @@ run record 1 korvex.exe record "$wsmoke\\clip.avi" --seconds 1 --size 320x240 &&
 (cd "$bin" && KORVEX_SIMULATED_CAMERAS=1 exec wine korvex.exe record "$wsmoke\\stopped.avi" \
    --seconds 60 --size 320x240 >"$smoke/stopped.out" 2>&1) &
 recorder=$!
-for _ in $(seq 100); do
-  grep -q "recording: " "$smoke/stopped.out" 2>/dev/null && break
+for _ in $(seq 300); do  # until the first frames are in the file
+  grep -qE "recording: [1-9]" "$smoke/stopped.out" 2>/dev/null && break
   sleep 0.1
 done
 kill -INT "$recorder" 2>/dev/null || true
