@@ -1,7 +1,8 @@
 # The Windows x64 build: KorvexSdk_740K3_XLN.dll over the Win32 backend of
 # the platform seam, the simulated cameras in the companion korvexsim.dll,
-# and the test programs that run under Wine. The image file libraries are
-# static builds from tools/windows/build-deps.sh, found in KORVEX_WINDOWS_DEPS.
+# the korvex tool and the example programs, and the test programs that run
+# under Wine. The image file libraries are static builds from
+# tools/windows/build-deps.sh, found in KORVEX_WINDOWS_DEPS.
 set(KORVEX_WINDOWS_DEPS "" CACHE PATH "Prefix of the cross-built image file libraries")
 if(NOT EXISTS "${KORVEX_WINDOWS_DEPS}/lib/libz.a")
   message(FATAL_ERROR "KORVEX_WINDOWS_DEPS must name the output of tools/windows/build-deps.sh")
@@ -65,6 +66,10 @@ add_library(KorvexSdk_740K3_XLN SHARED
 target_link_libraries(KorvexSdk_740K3_XLN PRIVATE ${KORVEX_IMAGE_FILE_LIBS} ${KORVEX_WIN32_LIBS})
 set_target_properties(KorvexSdk_740K3_XLN PROPERTIES PREFIX "")
 target_link_options(KorvexSdk_740K3_XLN PRIVATE -Wl,--exclude-all-symbols)
+
+# The korvex tool and the example programs, as on Linux.
+add_subdirectory(${CMAKE_SOURCE_DIR}/tools ${CMAKE_BINARY_DIR}/tools)
+add_subdirectory(${CMAKE_SOURCE_DIR}/examples ${CMAKE_BINARY_DIR}/examples)
 
 if(KORVEX_BUILD_TESTS)
   enable_testing()

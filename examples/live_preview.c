@@ -12,13 +12,16 @@
 #include <stdlib.h>
 
 #include "KorvexSdk_740K3_XLN.h"
-#include "korvex/host.h" /* on Linux: the window the SDK notifies */
+#include "notify_window.h" /* the window the SDK notifies */
 
 int main(int argc, char** argv) {
   const int wanted = argc > 1 ? atoi(argv[1]) : 20;
-  KorvexHostWindow window = KorvexHost_CreateMessageWindow();
-  KORVEX_HANDLE camera = Korvex_Initialize((KORVEX_HWND)window);
-  if (camera == 0) return 1;
+  KORVEX_HWND window = OpenNotifyWindow();
+  KORVEX_HANDLE camera = Korvex_Initialize(window);
+  if (camera == 0) {
+    CloseNotifyWindow(window);
+    return 1;
+  }
   Korvex_SetColorMode(camera, 24);
 
   /* A 24-bit image: rows of 3 bytes per pixel, padded to a multiple of 4. */
@@ -30,19 +33,19 @@ int main(int argc, char** argv) {
   /* No display window (this program only counts); frame notifications go to
    * our window and the library copies nothing. */
   Korvex_SetPreviewWindow(camera, NULL, 0, 0, 0, 0);
-  if (image == NULL || !Korvex_CallBackPreview(camera, (KORVEX_HWND)window, NULL, 0, 1)) {
+  if (image == NULL || !Korvex_CallBackPreview(camera, window, NULL, 0, 1)) {
     fprintf(stderr, "cannot start the preview (error code %u)\n", Korvex_GetLastError(camera));
     free(image);
     Korvex_Release(camera);
-    KorvexHost_DestroyWindow(window);
+    CloseNotifyWindow(window);
     return 1;
   }
 
   int frames = 0, failed = 0;
   unsigned rate = 0;
   while (frames < wanted && !failed) {
-    KorvexHostMessage message;
-    if (!KorvexHost_GetMessage(window, &message, 6000)) {
+    Notification message;
+    if (!WaitNotification(window, &message, 6000)) {
       fprintf(stderr, "no frame for 6 seconds\n");
       failed = 1;
     } else if (message.message == KORVEX_WM_FRAME && message.wParam == 0) {
@@ -62,6 +65,6 @@ int main(int argc, char** argv) {
   printf("%d frames copied, %.1f frames per second\n", frames, rate / 10.0);
   free(image);
   Korvex_Release(camera);
-  KorvexHost_DestroyWindow(window);
+  CloseNotifyWindow(window);
   return failed ? 1 : 0;
 }

@@ -5,7 +5,7 @@
 #include <stdio.h>
 
 #include "KorvexSdk_740K3_XLN.h"
-#include "korvex/host.h" /* on Linux: the window the SDK notifies */
+#include "notify_window.h" /* the window the SDK notifies */
 
 /* Prints the reasons the camera recorded for a failure, newest first. */
 static void PrintErrors(KORVEX_HANDLE camera) {
@@ -15,10 +15,11 @@ static void PrintErrors(KORVEX_HANDLE camera) {
 
 int main(int argc, char** argv) {
   const char* path = argc > 1 ? argv[1] : "snapshot.png";
-  KorvexHostWindow window = KorvexHost_CreateMessageWindow();
-  KORVEX_HANDLE camera = Korvex_Initialize((KORVEX_HWND)window);
+  KORVEX_HWND window = OpenNotifyWindow();
+  KORVEX_HANDLE camera = Korvex_Initialize(window);
   if (camera == 0) {
     fprintf(stderr, "no camera object\n");
+    CloseNotifyWindow(window);
     return 1;
   }
   int result = 1;
@@ -38,6 +39,6 @@ int main(int argc, char** argv) {
     result = 0;
   }
   Korvex_Release(camera); /* stops everything and stores the settings */
-  KorvexHost_DestroyWindow(window);
+  CloseNotifyWindow(window);
   return result;
 }

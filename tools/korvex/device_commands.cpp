@@ -1,12 +1,11 @@
 // Direct access to the camera: sensor registers, the controller's I/O port,
 // the serial ROM's identification bytes, and loading a configuration file.
 #include "commands.h"
+#include "host_seam.h"
 #include "parameters.h"
 #include "session.h"
 
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
 
 namespace korvex::tool {
 namespace {
@@ -149,10 +148,10 @@ int RunConfigLoad(const DeviceOptions& o) {
                    [&] { return Korvex_LoadConfigFileA(session.Camera(), o.path.c_str()); },
                    "check that the file exists and that you may read it"))
     return kExitFailed;
-  std::error_code error;
-  const auto bytes = std::filesystem::file_size(o.path, error);
+  uint64_t bytes = 0;
+  FileSize(o.path, &bytes);
   std::printf("loaded %s: %llu records\n", o.path.c_str(),
-              error ? 0ull : static_cast<unsigned long long>(bytes / 8));
+              static_cast<unsigned long long>(bytes / 8));
   return kExitOk;
 }
 

@@ -1,7 +1,8 @@
 // What the tool needs from the operating system around the SDK: a window
-// that receives the SDK's notifications, and where the settings live. On
-// Linux both come from the host library; this is the only file of the tool
-// that knows it.
+// that receives the SDK's notifications, where the settings live, whether
+// the output is a terminal, and how paths are written. host/ implements it
+// on the Linux host library, win32/ on the Win32 API; the build picks one,
+// and no other file of the tool knows which.
 #pragma once
 
 #include "KorvexSdk_740K3_XLN.h"
@@ -11,10 +12,13 @@
 
 namespace korvex::tool {
 
-// Applies the tool's environment to the host: KORVEX_SHM_NAMESPACE, when set,
-// gives the camera ownership table a namespace of its own, so that several
-// simulated sessions (tests running side by side) do not see each other's
-// claims. Call once before the first camera is opened.
+// Applies the tool's environment to the host. On Linux
+// KORVEX_SHM_NAMESPACE, when set, gives the camera ownership table a
+// namespace of its own, so that several simulated sessions (tests running
+// side by side) do not see each other's claims. On Windows it keeps the
+// system from showing error boxes for unreadable drives: a failed file
+// becomes the command's error message. Call once before the first camera
+// is opened.
 void PrepareHost();
 
 struct Notification {
@@ -23,7 +27,8 @@ struct Notification {
   intptr_t lParam = 0;
 };
 
-// A message window owned by the thread that creates it.
+// A message window owned by the thread that creates it: the SDK posts its
+// notifications there, and only that thread may wait on it.
 class NotifyWindow {
  public:
   NotifyWindow();
@@ -43,5 +48,18 @@ class NotifyWindow {
 
 // A readable description of where the camera settings are stored.
 std::string SettingsLocation();
+
+// True when standard output is a terminal that can rewrite a line in place
+// (carriage return, then erase to the end of the line). On Windows this
+// turns those sequences on for the console when it can.
+bool PrepareTerminalProgress();
+
+// The size of a file, its name read as the SDK reads file names (on
+// Windows in the ANSI code page); false when it cannot be read.
+bool FileSize(const std::string& path, uint64_t* bytes);
+
+// The characters that separate the folders of a path: "/" on Linux, both
+// slashes on Windows.
+const char* PathSeparators();
 
 }  // namespace korvex::tool

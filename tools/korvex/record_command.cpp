@@ -1,17 +1,15 @@
 // record: the live picture into an AVI file for a number of seconds, with a
 // progress line; Ctrl-C stops early and still leaves a finished file.
 #include "commands.h"
+#include "host_seam.h"
 #include "progress_line.h"
 #include "session.h"
 #include "stop_signal.h"
 
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
-#include <system_error>
 #include <thread>
-#include <unistd.h>
 
 namespace korvex::tool {
 namespace {
@@ -36,9 +34,8 @@ uint32_t ReadLe32At(const std::string& path, std::streamoff offset) {
 }
 
 uint64_t FileBytes(const std::string& path) {
-  std::error_code error;
-  const auto size = std::filesystem::file_size(path, error);
-  return error ? 0 : static_cast<uint64_t>(size);
+  uint64_t bytes = 0;
+  return FileSize(path, &bytes) ? bytes : 0;
 }
 
 }  // namespace
@@ -61,7 +58,7 @@ int RunRecord(const RecordOptions& o) {
                    [&] { return Korvex_Record(camera, o.path.c_str(), milliseconds, 0); }))
     return kExitFailed;
 
-  ProgressLine line(stdout, isatty(STDOUT_FILENO) != 0);
+  ProgressLine line(stdout, PrepareTerminalProgress());
   RecordingProgress progress;
   bool interrupted = false, streamEnded = false;
   for (;;) {

@@ -1,5 +1,7 @@
 #include "save_formats.h"
 
+#include "host_seam.h"
+
 #include "KorvexSdk_740K3_XLN.h"
 
 #include <algorithm>
@@ -37,7 +39,7 @@ bool FormatByName(const std::string& name, int jpegQuality, SaveFormat* out) {
 }
 
 bool FormatByExtension(const std::string& path, int jpegQuality, SaveFormat* out) {
-  const size_t slash = path.find_last_of('/');
+  const size_t slash = path.find_last_of(PathSeparators());
   const size_t dot = path.find_last_of('.');
   if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return false;
   return FormatByName(path.substr(dot + 1), jpegQuality, out);

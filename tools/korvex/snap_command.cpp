@@ -1,12 +1,11 @@
 // snap: one frame, processed in the chosen colour mode, saved to a file.
 #include "commands.h"
+#include "host_seam.h"
 #include "parameters.h"
 #include "save_formats.h"
 #include "session.h"
 
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
 
 namespace korvex::tool {
 
@@ -40,12 +39,12 @@ int RunSnap(const SnapOptions& o) {
 
   int ok = 0;
   const int bits = FindParameter("color-mode")->get(camera, &ok);
-  std::error_code error;
-  const auto bytes = std::filesystem::file_size(o.path, error);
+  uint64_t bytes = 0;
+  const bool sized = FileSize(o.path, &bytes);
   std::printf("saved %s (%s, %d x %d, %d bits per pixel, %llu bytes)\n", o.path.c_str(),
               format.label, Korvex_Width(camera), Korvex_Height(camera),
               bits,
-              error ? 0ull : static_cast<unsigned long long>(bytes));
+              sized ? static_cast<unsigned long long>(bytes) : 0ull);
   return kExitOk;
 }
 

@@ -1,3 +1,4 @@
+// Stop requests on Linux: SIGINT (Ctrl-C) and SIGTERM.
 #include "stop_signal.h"
 
 #include <atomic>

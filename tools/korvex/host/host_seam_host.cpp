@@ -1,8 +1,13 @@
+// The tool's operating-system seam on Linux: windows, messages and the
+// settings folder come from the host library.
 #include "host_seam.h"
 
 #include "korvex/host.h"
 
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
+#include <unistd.h>
 #include <vector>
 
 namespace korvex::tool {
@@ -36,5 +41,17 @@ std::string SettingsLocation() {
   KorvexHost_RegGetRoot(folder.data(), folder.size());
   return std::string(folder.data()) + "/HKEY_CURRENT_USER.reg";
 }
+
+bool PrepareTerminalProgress() { return isatty(STDOUT_FILENO) != 0; }
+
+bool FileSize(const std::string& path, uint64_t* bytes) {
+  std::error_code error;
+  const auto size = std::filesystem::file_size(path, error);
+  if (error) return false;
+  *bytes = static_cast<uint64_t>(size);
+  return true;
+}
+
+const char* PathSeparators() { return "/"; }
 
 }  // namespace korvex::tool
