@@ -7,6 +7,7 @@ function(korvex_core_sources platform_dir)
        ${CMAKE_SOURCE_DIR}/src/api/*.cpp
        ${CMAKE_SOURCE_DIR}/src/common/*.cpp
        ${CMAKE_SOURCE_DIR}/src/errors/*.cpp
+       ${CMAKE_SOURCE_DIR}/src/log/*.cpp
        ${CMAKE_SOURCE_DIR}/src/camera/*.cpp
        ${CMAKE_SOURCE_DIR}/src/device/*.cpp
        ${CMAKE_SOURCE_DIR}/src/image/*.cpp

@@ -50,6 +50,7 @@ uint32_t CSdkChain::CreateCamera() {
   LockGuard<platform::CriticalSection> guard(lock);
   CSDKDATA record;
   record.handle = NewHandle();
+  camera->Errors().SetCameraHandle(record.handle);
   record.camera = std::move(camera);
   Add(record);
   return head->handle;

@@ -2,6 +2,7 @@
 // preview with its worker, capture mode with snapshots, triggered capture,
 // and the copy of an image into the application's buffer.
 #include "camera/korvex.h"
+#include "log/log.h"
 
 #include "camera/ownership_table.h"
 #include "device/korvex740k3xln_sdk.h"
@@ -160,6 +161,7 @@ int CKorvex::StartPreview() {
   }
   state_.store(kPreviewing);
   ClaimDevice(deviceNumber_);
+  KORVEX_LOG(kInfo, kCamera, errors_.CameraHandle(), "preview started on device %d", deviceNumber_.load());
   return 1;
 }
 
@@ -187,6 +189,7 @@ int CKorvex::StopPreview() {
   if (!HasDevice()) return NotPossible();
   StopWorkerRun();
   if (State() != kIdle) {
+    KORVEX_LOG(kInfo, kCamera, errors_.CameraHandle(), "acquisition stopped (state %d)", State());
     state_.store(kIdle);
     device_->SetTriggerMode(false);
     device_->StopStreaming();
@@ -237,6 +240,7 @@ int CKorvex::Capture() {
   if (state != kIdle) return NotPossible();
   if (!PrepareAcquisition()) return NotPossible();
   state_.store(kCapturing);
+  KORVEX_LOG(kInfo, kCamera, errors_.CameraHandle(), "capture mode on device %d", deviceNumber_.load());
   return 1;
 }
 
@@ -327,6 +331,7 @@ int CKorvex::Trigger(platform::WindowHandle frameWindow, void* buffer, int size,
     errors_.ReportError(KORVEX_ERR_WORKER);
     return 0;
   }
+  KORVEX_LOG(kInfo, kCamera, errors_.CameraHandle(), "trigger mode on device %d", deviceNumber_.load());
   return 1;
 }
 

@@ -7,6 +7,7 @@
 
 #include "image/avi/avi_frame.h"
 #include "image/dib_image.h"
+#include "log/log.h"
 #include "platform/text.h"
 
 #include <system_error>
@@ -134,7 +135,15 @@ void CKorvex::FinishRecording(uint32_t now, uint32_t firstFrameTick) {
       recorder_.FinishAviFile(image::avi::MeasuredRate(recorder_.FrameCount(), now - firstFrameTick));
   // A write that failed (a full disk) ended the recording early or left the
   // file without its index: the application learns of it.
-  if (!finished || recorder_.WriteFailed()) errors_.ReportError(KORVEX_ERR_FILE);
+  if (!finished || recorder_.WriteFailed()) {
+    KORVEX_LOG(kError, kFiles, errors_.CameraHandle(),
+               "the recording could not be written in full (%d frames); the disk may be full",
+               recorder_.FrameCount());
+    errors_.ReportError(KORVEX_ERR_FILE);
+  } else {
+    KORVEX_LOG(kInfo, kFiles, errors_.CameraHandle(), "recording finished: %d frames",
+               recorder_.FrameCount());
+  }
 }
 
 }  // namespace korvex

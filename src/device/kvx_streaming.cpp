@@ -2,6 +2,7 @@
 // ring of raw frame buffers.
 #include "device/kvx_sdk_lib.h"
 
+#include "log/log.h"
 #include "platform/platform.h"
 #include "platform/thread_priority.h"
 
@@ -130,8 +131,10 @@ void CKVXSdkLib::StreamMain(StreamBlock* block) {
   int32_t elapsed = 0;
   DeviceHandle handle = nullptr;
   if (!OpenDevice(handle, s.devicePath.data())) {
+    KORVEX_LOG(kError, kDevice, 0, "%s: the camera cannot be opened for streaming", s.devicePath.data());
     status = kOpenFailed;
   } else {
+    KORVEX_LOG(kInfo, kDevice, 0, "%s: streaming %u-byte frames", s.devicePath.data(), s.transferLength);
     const uint32_t start = platform::TickCount();
     const int count = static_cast<int>(s.ring.size());
     bool shortForgiven = false;
@@ -162,6 +165,13 @@ void CKVXSdkLib::StreamMain(StreamBlock* block) {
     }
     elapsed = static_cast<int32_t>(platform::TickCount() - start);
     CloseDevice(handle);
+    if (status == kTransferFailed) {
+      KORVEX_LOG(kError, kDevice, 0, "%s: a frame transfer failed after %d frames: the camera is gone",
+                 s.devicePath.data(), frames);
+    } else {
+      KORVEX_LOG(kInfo, kDevice, 0, "%s: streaming stopped after %d frames in %d ms", s.devicePath.data(),
+                 frames, elapsed);
+    }
   }
   s.elapsed.store(elapsed);
   s.frameCount.store(frames);
@@ -197,12 +207,17 @@ int CKVXSdkLib::WaitForFrame() {
     const int count = static_cast<int>(s.ring.size());
     if (PendingFrames(s.writeIndex.load(), s.readIndex.load(), count) >= 1 &&
         s.completed != s.taken) {
+      if (s.completed - s.taken > 1)
+        KORVEX_LOG(kDebug, kDevice, 0, "%d frames dropped: the pipeline was slower than the camera",
+                   static_cast<int>(s.completed - s.taken - 1));
       s.readIndex.store(s.newestIndex.load());
       s.taken = s.completed;
       return kFrameReady;
     }
   }
-  return s.frameReady.Wait(kFrameWaitMs) ? kPollAgain : kStreamEnded;
+  if (s.frameReady.Wait(kFrameWaitMs)) return kPollAgain;
+  KORVEX_LOG(kWarning, kDevice, 0, "no frame for %d ms: the stream has stalled", kFrameWaitMs);
+  return kStreamEnded;
 }
 
 int CKVXSdkLib::GetStreamFrame(uint8_t* out, int convert, int /*estimate*/, int raw) {

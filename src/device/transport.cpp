@@ -1,6 +1,8 @@
 // The driver transport on top of the driver seam.
 #include "device/transport.h"
 
+#include "log/log.h"
+
 #include <cstdio>
 
 namespace korvex {
@@ -14,6 +16,7 @@ int OpenDevice(DeviceHandle& out, const char* path) {
   if (path == nullptr) return 0;
   DeviceHandle handle = platform::OpenDriver(path);
   if (handle == platform::InvalidDriverHandle() || handle == nullptr) {
+    KORVEX_LOG(kDebug, kDevice, 0, "%s: no camera answers", path);
     out = nullptr;
     return 0;
   }
@@ -39,6 +42,8 @@ int Transfer(uint32_t code, DeviceHandle handle, uint32_t pipe, uint32_t length,
   const int result =
       platform::DriverIoControl(handle, code, &pipe32, sizeof pipe32, buffer, length, &returned);
   transferred = returned;
+  KORVEX_LOG(kDebug, kDevice, 0, "control code 0x%06X pipe %u: %u of %u bytes%s", code, pipe, returned,
+             length, result == 1 ? "" : ", failed");
   return result == 1 ? 0 : -1;
 }
 

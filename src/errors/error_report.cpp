@@ -1,12 +1,33 @@
 #include "errors/error_report.h"
 
+#include "errors/error_names.h"
+#include "log/log.h"
+
 namespace korvex {
+namespace {
+thread_local ErrorScope* t_scope = nullptr;
+}  // namespace
+
+ErrorScope::ErrorScope() : outer_(t_scope) { t_scope = this; }
+ErrorScope::~ErrorScope() { t_scope = outer_; }
+ErrorScope* ErrorScope::Current() { return t_scope; }
+
+void CErrorReport::Trace(uint32_t code) const {
+  if (ErrorScope* scope = ErrorScope::Current()) {
+    scope->Note(code);
+    return;
+  }
+  KORVEX_LOG(kError, kCamera, CameraHandle(), "%s (%u)", ErrorCodeName(code), code);
+}
 
 void CErrorReport::Record(uint32_t code) {
-  LockGuard<Mutex> lock(mutex_);
-  // Shift towards the old end, oldest first; the previous entry 19 is lost.
-  for (int i = kDepth - 1; i > 0; --i) history_[i] = history_[i - 1];
-  history_[0] = code;
+  {
+    LockGuard<Mutex> lock(mutex_);
+    // Shift towards the old end, oldest first; the previous entry 19 is lost.
+    for (int i = kDepth - 1; i > 0; --i) history_[i] = history_[i - 1];
+    history_[0] = code;
+  }
+  Trace(code);
 }
 
 void CErrorReport::ReportError(uint32_t code) {
@@ -16,6 +37,7 @@ void CErrorReport::ReportError(uint32_t code) {
 }
 
 void CErrorReport::NotifyError(uint32_t code) const {
+  Trace(code);
   platform::PostWindowMessage(NotifyWindow(), kMessageError, 0, static_cast<intptr_t>(code));
 }
 

@@ -3,11 +3,13 @@
 // picture first in blue-green-red order; libpng reorders the channels and,
 // for 16-bit samples, writes the little-endian words big-endian.
 //
-// libpng reports errors through the error function below, which prints the
+// libpng reports errors through the error function below, which logs the
 // message and jumps back to the routine that started the write. That routine
 // holds only plain C data, so no C++ object is skipped by the jump. All state
 // of a write lives in its own call, so saves may run at the same time.
 #include "image/files/image_files.h"
+
+#include "log/log.h"
 
 #include <csetjmp>
 #include <cstdio>
@@ -26,7 +28,10 @@ struct PngErrorFrame {
 };
 
 extern "C" void PngErrorExit(png_structp png, png_const_charp message) {
-  std::fprintf(stderr, "libpng error: %s\n", message);
+  try {
+    KORVEX_LOG(kError, kFiles, 0, "libpng: %s", message);
+  } catch (...) {
+  }
   auto* frame = static_cast<PngErrorFrame*>(png_get_error_ptr(png));
   frame->message = message;
   std::longjmp(frame->jump, 1);
@@ -110,7 +115,7 @@ int WritePngFile(OutputFile& file, const uint8_t* pixels, int width, int height,
   try {
     rows.resize(static_cast<size_t>(height));
   } catch (const std::bad_alloc&) {
-    std::fprintf(stderr, "libpng error: %s\n", "out of memory");
+    KORVEX_LOG(kError, kFiles, 0, "libpng: out of memory for %d row pointers", height);
     return 0;
   }
   // libpng copies every row before transforming it, so the image's own
