@@ -14,6 +14,7 @@ add_custom_command(
   DEPENDS ${CMAKE_SOURCE_DIR}/tools/windows/dialog_rc.cpp
           ${CMAKE_SOURCE_DIR}/src/dialogs/template_table.h
           ${CMAKE_SOURCE_DIR}/src/dialogs/templates.h
+          ${CMAKE_SOURCE_DIR}/src/platform/dialog_vocabulary.h
           ${CMAKE_SOURCE_DIR}/src/dialogs/control_ids.h
   COMMENT "Building the dialog resource generator for the build machine"
   VERBATIM)

@@ -9,13 +9,11 @@
 // handles them like the user typing the value.
 #pragma once
 
+#include "common/analog_field.h"
 #include "common/camera_settings.h"
 #include "dialogs/modal_dialog.h"
-#include "image/pipeline.h"
 
 namespace korvex::dialogs {
-
-using image::AnalogField;
 
 // The model driver as the page sees it. Called on the dialog's thread.
 class AnalogSensor {

@@ -3,6 +3,7 @@
 // their results back into the settings.
 #pragma once
 
+#include "common/analog_field.h"
 #include "common/camera_settings.h"
 #include "common/color_mode.h"
 #include "image/dispatch.h"
@@ -36,8 +37,7 @@ class SensorControl {
   virtual void SetExposure(int exposure) = 0;
 };
 
-// The analog settings the automatic brightness loop changes.
-enum class AnalogField { kGain, kExposure };
+using korvex::AnalogField;
 
 // What the pipeline reports after it wrote settings back, so that an open
 // dialog can show the new values; either may be empty. Called on the thread

@@ -2,8 +2,7 @@
 // other threads.
 #pragma once
 
-#include "dialogs/dialog_surface.h"
-#include "dialogs/templates.h"
+#include "platform/dialog_vocabulary.h"
 #include "platform/platform.h"
 
 #include <cstdint>
@@ -16,8 +15,8 @@ uint16_t SystemLanguage();
 // Runs a dialog modally on the calling thread, with `handler` receiving its
 // events, until the handler ends it. Returns the end result, or -1 when the
 // dialog could not be shown.
-int RunModalDialog(const dialogs::DialogTemplate& dialog, WindowHandle owner,
-                   dialogs::DialogHandler& handler);
+int RunModalDialog(const dialog::DialogTemplate& dialog, WindowHandle owner,
+                   dialog::DialogHandler& handler);
 
 // The result of a call sent to a dialog's thread.
 enum class SendResult { kHandled, kNoDialog, kTimedOut };

@@ -10,10 +10,10 @@
 namespace korvex::platform {
 namespace {
 
-using dialogs::DialogHandler;
-using dialogs::DialogSurface;
-using dialogs::DialogTemplate;
-using dialogs::Notice;
+using dialog::DialogHandler;
+using dialog::DialogSurface;
+using dialog::DialogTemplate;
+using dialog::Notice;
 
 // The host's form of a template; lives while the dialog is being created.
 class HostTemplate {
@@ -21,10 +21,10 @@ class HostTemplate {
   explicit HostTemplate(const DialogTemplate& t) {
     items_.reserve(static_cast<size_t>(t.controlCount));
     for (int i = 0; i < t.controlCount; ++i) {
-      const dialogs::ControlTemplate& c = t.controls[i];
-      items_.push_back(KorvexHostDialogItem{dialogs::ClassName(c.cls), t.Caption(c), c.id,
-                                            c.style | dialogs::style::kChild |
-                                                dialogs::style::kVisible,
+      const dialog::ControlTemplate& c = t.controls[i];
+      items_.push_back(KorvexHostDialogItem{dialog::ClassName(c.cls), t.Caption(c), c.id,
+                                            c.style | dialog::style::kChild |
+                                                dialog::style::kVisible,
                                             c.x, c.y, c.cx, c.cy});
     }
     host_ = KorvexHostDialogTemplate{t.id, t.title, t.style, t.cx, t.cy, items_.data(),
@@ -187,8 +187,8 @@ class HostSurface final : public DialogSurface {
 
 uint16_t SystemLanguage() { return KorvexHost_GetSystemDefaultLangID(); }
 
-int RunModalDialog(const dialogs::DialogTemplate& dialog, WindowHandle owner,
-                   dialogs::DialogHandler& handler) {
+int RunModalDialog(const dialog::DialogTemplate& dialog, WindowHandle owner,
+                   dialog::DialogHandler& handler) {
   HostSurface surface(handler);
   HostTemplate t(dialog);
   return static_cast<int>(KorvexHost_DialogBoxParam(t.get(), owner, HostSurface::Proc,

@@ -23,11 +23,11 @@
 namespace korvex::platform {
 namespace {
 
-using dialogs::DialogHandler;
-using dialogs::DialogSurface;
-using dialogs::DialogTemplate;
-using dialogs::ItemRect;
-using dialogs::Notice;
+using dialog::DialogHandler;
+using dialog::DialogSurface;
+using dialog::DialogTemplate;
+using dialog::ItemRect;
+using dialog::Notice;
 
 // A call handed to a dialog's thread (SendToDialog); the posted message
 // carries the call's number.
@@ -149,7 +149,7 @@ class Win32Surface;
 
 INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-class Win32TabPainter final : public dialogs::TabPainter {
+class Win32TabPainter final : public dialog::TabPainter {
  public:
   Win32TabPainter(HDC dc, HWND tab) : dc_(dc), tab_(tab) {}
   void FillWithButtonFace(const ItemRect& r) override {
@@ -364,8 +364,8 @@ INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 uint16_t SystemLanguage() { return ::GetSystemDefaultLangID(); }
 
-int RunModalDialog(const dialogs::DialogTemplate& dialog, WindowHandle owner,
-                   dialogs::DialogHandler& handler) {
+int RunModalDialog(const dialog::DialogTemplate& dialog, WindowHandle owner,
+                   dialog::DialogHandler& handler) {
   RegisterControlClasses();
   Win32Surface surface(handler);
   const INT_PTR result =

@@ -1,6 +1,6 @@
-#include "dialogs/dialog_surface.h"
+#include "platform/dialog_vocabulary.h"
 
-namespace korvex::dialogs {
+namespace korvex::platform::dialog {
 
 void DrawOwnerTab(TabPainter& painter, int index, const ItemRect& rect) {
   painter.FillWithButtonFace(rect);
@@ -8,4 +8,4 @@ void DrawOwnerTab(TabPainter& painter, int index, const ItemRect& rect) {
   painter.DrawCentred(painter.Caption(index, 255), rect);
 }
 
-}  // namespace korvex::dialogs
+}  // namespace korvex::platform::dialog
