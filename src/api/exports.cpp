@@ -106,8 +106,8 @@ Result Forward(const ExportCall<Arguments>& call, Result failure, Operation&& op
   if (scope.LastCode() != 0 && korvex::log::Enabled(korvex::log::Level::kError)) {
     try {
       const std::string arguments = call.arguments();
-      KORVEX_LOG(kError, kApi, call.handle, "%s(0x%08X%s%s) failed: %s (%u)", call.name, call.handle,
-                 arguments.empty() ? "" : ", ", arguments.c_str(),
+      KORVEX_LOG(kError, kApi, call.handle, "%s(0x%08X%s%s) failed: %s (%u)", call.name,
+                 call.handle, arguments.empty() ? "" : ", ", arguments.c_str(),
                  korvex::ErrorCodeName(scope.LastCode()), scope.LastCode());
     } catch (...) {
     }
@@ -144,7 +144,8 @@ KORVEX_API KORVEX_HANDLE KORVEX_CALL Korvex_Initialize(KORVEX_HWND notifyWindow)
   if (handle == 0) return 0;
   // The handle is returned even when initialisation fails: the failure is in
   // the handle's error history.
-  Forward(KORVEX_EXPORT_CALL(handle, notifyWindow), 0, [notifyWindow](CKorvex& c) { return c.Initialize(notifyWindow); });
+  Forward(KORVEX_EXPORT_CALL(handle, notifyWindow), 0,
+          [notifyWindow](CKorvex& c) { return c.Initialize(notifyWindow); });
   return handle;
 }
 
@@ -153,7 +154,8 @@ KORVEX_API int KORVEX_CALL Korvex_Release(KORVEX_HANDLE h) {
 }
 
 KORVEX_API int KORVEX_CALL Korvex_SetDeviceNumber(KORVEX_HANDLE h, int number) {
-  return Forward(KORVEX_EXPORT_CALL(h, number), 0, [&](CKorvex& c) { return c.SetDeviceNumber(number); });
+  return Forward(KORVEX_EXPORT_CALL(h, number), 0,
+                 [&](CKorvex& c) { return c.SetDeviceNumber(number); });
 }
 KORVEX_API int KORVEX_CALL Korvex_EnumDevice(KORVEX_HANDLE h, char* names) {
   return Forward(KORVEX_EXPORT_CALL(h, names), 0, [&](CKorvex& c) { return c.EnumDevice(names); });
@@ -162,11 +164,13 @@ KORVEX_API int KORVEX_CALL Korvex_EnumDeviceW(KORVEX_HANDLE h, KORVEX_WCHAR* nam
   return Forward(KORVEX_EXPORT_CALL(h, names), 0, [&](CKorvex& c) { return c.EnumDeviceW(names); });
 }
 KORVEX_API int KORVEX_CALL Korvex_GetDeviceName(KORVEX_HANDLE h, int number, char* name, int size) {
-  return Forward(KORVEX_EXPORT_CALL(h, number, name, size), 0, [&](CKorvex& c) { return c.GetDeviceName(number, name, size); });
+  return Forward(KORVEX_EXPORT_CALL(h, number, name, size), 0,
+                 [&](CKorvex& c) { return c.GetDeviceName(number, name, size); });
 }
 KORVEX_API int KORVEX_CALL Korvex_GetDeviceNameW(KORVEX_HANDLE h, int number, KORVEX_WCHAR* name,
                                                  int size) {
-  return Forward(KORVEX_EXPORT_CALL(h, number, name, size), 0, [&](CKorvex& c) { return c.GetDeviceNameW(number, name, size); });
+  return Forward(KORVEX_EXPORT_CALL(h, number, name, size), 0,
+                 [&](CKorvex& c) { return c.GetDeviceNameW(number, name, size); });
 }
 KORVEX_API int KORVEX_CALL Korvex_GetCameraInfo(KORVEX_HANDLE h, KORVEX_CAMERA_INFO* info) {
   return Forward(KORVEX_EXPORT_CALL(h, info), 0, [&](CKorvex& c) { return c.GetCameraInfo(info); });
@@ -186,8 +190,9 @@ KORVEX_API int KORVEX_CALL Korvex_Preview(KORVEX_HANDLE h) {
 }
 KORVEX_API int KORVEX_CALL Korvex_CallBackPreview(KORVEX_HANDLE h, KORVEX_HWND frameWindow,
                                                   void* buffer, int size, int rowOrder) {
-  return Forward(KORVEX_EXPORT_CALL(h, frameWindow, buffer, size, rowOrder), 0,
-                 [&](CKorvex& c) { return c.CallBackPreview(frameWindow, buffer, size, rowOrder); });
+  return Forward(KORVEX_EXPORT_CALL(h, frameWindow, buffer, size, rowOrder), 0, [&](CKorvex& c) {
+    return c.CallBackPreview(frameWindow, buffer, size, rowOrder);
+  });
 }
 KORVEX_API int KORVEX_CALL Korvex_StartPreview(KORVEX_HANDLE h) {
   return Forward(KORVEX_EXPORT_CALL(h), 0, [](CKorvex& c) { return c.StartPreview(); });
@@ -199,18 +204,22 @@ KORVEX_API int KORVEX_CALL Korvex_Capture(KORVEX_HANDLE h) {
   return Forward(KORVEX_EXPORT_CALL(h), 0, [](CKorvex& c) { return c.Capture(); });
 }
 KORVEX_API int KORVEX_CALL Korvex_SnapShot(KORVEX_HANDLE h, void* buffer, int size, int rowOrder) {
-  return Forward(KORVEX_EXPORT_CALL(h, buffer, size, rowOrder), 0, [&](CKorvex& c) { return c.SnapShot(buffer, size, rowOrder); });
+  return Forward(KORVEX_EXPORT_CALL(h, buffer, size, rowOrder), 0,
+                 [&](CKorvex& c) { return c.SnapShot(buffer, size, rowOrder); });
 }
 KORVEX_API int KORVEX_CALL Korvex_GetImage(KORVEX_HANDLE h, void* buffer, int size, int rowOrder) {
-  return Forward(KORVEX_EXPORT_CALL(h, buffer, size, rowOrder), 0, [&](CKorvex& c) { return c.GetImage(buffer, size, rowOrder); });
+  return Forward(KORVEX_EXPORT_CALL(h, buffer, size, rowOrder), 0,
+                 [&](CKorvex& c) { return c.GetImage(buffer, size, rowOrder); });
 }
 KORVEX_API int KORVEX_CALL Korvex_Trigger(KORVEX_HANDLE h, KORVEX_HWND frameWindow, void* buffer,
                                           int size, int rowOrder) {
-  return Forward(KORVEX_EXPORT_CALL(h, frameWindow, buffer, size, rowOrder), 0, [&](CKorvex& c) { return c.Trigger(frameWindow, buffer, size, rowOrder); });
+  return Forward(KORVEX_EXPORT_CALL(h, frameWindow, buffer, size, rowOrder), 0,
+                 [&](CKorvex& c) { return c.Trigger(frameWindow, buffer, size, rowOrder); });
 }
 KORVEX_API int KORVEX_CALL Korvex_GetStatus(KORVEX_HANDLE, int) { return 0; }
 KORVEX_API int KORVEX_CALL Korvex_GetRealExposureTime(KORVEX_HANDLE h, int* ok) {
-  return Forward(KORVEX_EXPORT_CALL(h, ok), 0, [&](CKorvex& c) { return c.GetRealExposureTime(ok); });
+  return Forward(KORVEX_EXPORT_CALL(h, ok), 0,
+                 [&](CKorvex& c) { return c.GetRealExposureTime(ok); });
 }
 
 // ---- Window geometry ---------------------------------------------------------
@@ -221,33 +230,38 @@ KORVEX_API int KORVEX_CALL Korvex_SetPreviewWindow(KORVEX_HANDLE h, KORVEX_HWND 
                  [&](CKorvex& c) { return c.SetPreviewWindow(parent, left, top, right, bottom); });
 }
 KORVEX_API int KORVEX_CALL Korvex_SetCaptureWindow(KORVEX_HANDLE h, int width, int height) {
-  return Forward(KORVEX_EXPORT_CALL(h, width, height), 0, [&](CKorvex& c) { return c.SetCaptureWindow(width, height); });
+  return Forward(KORVEX_EXPORT_CALL(h, width, height), 0,
+                 [&](CKorvex& c) { return c.SetCaptureWindow(width, height); });
 }
 KORVEX_API int KORVEX_CALL Korvex_SetCaptureWindowEx(KORVEX_HANDLE h, int TH, int EHS, int EH,
                                                      int TV, int EVS, int EV) {
-  return Forward(KORVEX_EXPORT_CALL(h, TH, EHS, EH, TV, EVS, EV), 0, [&](CKorvex& c) { return c.SetCaptureWindowEx(TH, EHS, EH, TV, EVS, EV); });
+  return Forward(KORVEX_EXPORT_CALL(h, TH, EHS, EH, TV, EVS, EV), 0,
+                 [&](CKorvex& c) { return c.SetCaptureWindowEx(TH, EHS, EH, TV, EVS, EV); });
 }
 KORVEX_API int KORVEX_CALL Korvex_GetCaptureWindowEx(KORVEX_HANDLE h, int* TH, int* EHS, int* EH,
                                                      int* TV, int* EVS, int* EV) {
-  return Forward(KORVEX_EXPORT_CALL(h, TH, EHS, EH, TV, EVS, EV), 0, [&](CKorvex& c) { return c.GetCaptureWindowEx(TH, EHS, EH, TV, EVS, EV); });
+  return Forward(KORVEX_EXPORT_CALL(h, TH, EHS, EH, TV, EVS, EV), 0,
+                 [&](CKorvex& c) { return c.GetCaptureWindowEx(TH, EHS, EH, TV, EVS, EV); });
 }
 
 // ---- Image parameters ---------------------------------------------------------
 
 KORVEX_API int KORVEX_CALL Korvex_SetFilterValue(KORVEX_HANDLE h, int id, int value) {
-  return Forward(KORVEX_EXPORT_CALL(h, id, value), 0, [&](CKorvex& c) { return c.SetFilterValue(id, value); });
+  return Forward(KORVEX_EXPORT_CALL(h, id, value), 0,
+                 [&](CKorvex& c) { return c.SetFilterValue(id, value); });
 }
 KORVEX_API int KORVEX_CALL Korvex_GetFilterValue(KORVEX_HANDLE h, int id, int* ok) {
-  return Forward(KORVEX_EXPORT_CALL(h, id, ok), 0, [&](CKorvex& c) { return c.GetFilterValue(id, ok); });
+  return Forward(KORVEX_EXPORT_CALL(h, id, ok), 0,
+                 [&](CKorvex& c) { return c.GetFilterValue(id, ok); });
 }
 
 // The named parameters fix the identifier and call the two functions above.
-#define KORVEX_NAMED_PARAMETER(Name)                                                 \
-  KORVEX_API int KORVEX_CALL Korvex_Set##Name(KORVEX_HANDLE h, int value) {          \
-    return Korvex_SetFilterValue(h, static_cast<int>(FilterId::k##Name), value);      \
-  }                                                                                   \
-  KORVEX_API int KORVEX_CALL Korvex_Get##Name(KORVEX_HANDLE h, int* ok) {            \
-    return Korvex_GetFilterValue(h, static_cast<int>(FilterId::k##Name), ok);         \
+#define KORVEX_NAMED_PARAMETER(Name)                                             \
+  KORVEX_API int KORVEX_CALL Korvex_Set##Name(KORVEX_HANDLE h, int value) {      \
+    return Korvex_SetFilterValue(h, static_cast<int>(FilterId::k##Name), value); \
+  }                                                                              \
+  KORVEX_API int KORVEX_CALL Korvex_Get##Name(KORVEX_HANDLE h, int* ok) {        \
+    return Korvex_GetFilterValue(h, static_cast<int>(FilterId::k##Name), ok);    \
   }
 KORVEX_NAMED_PARAMETER(Brightness)
 KORVEX_NAMED_PARAMETER(Contrast)
@@ -285,7 +299,8 @@ KORVEX_API int KORVEX_CALL Korvex_Height(KORVEX_HANDLE h) {
   return Forward(KORVEX_EXPORT_CALL(h), 0, [](CKorvex& c) { return c.Height(); });
 }
 KORVEX_API int KORVEX_CALL Korvex_SetColorMode(KORVEX_HANDLE h, int bitsPerPixel) {
-  return Forward(KORVEX_EXPORT_CALL(h, bitsPerPixel), 0, [&](CKorvex& c) { return c.SetColorMode(bitsPerPixel); });
+  return Forward(KORVEX_EXPORT_CALL(h, bitsPerPixel), 0,
+                 [&](CKorvex& c) { return c.SetColorMode(bitsPerPixel); });
 }
 KORVEX_API int KORVEX_CALL Korvex_GetColorMode(KORVEX_HANDLE h) {
   return Forward(KORVEX_EXPORT_CALL(h), -1, [](CKorvex& c) { return c.GetColorMode(); });
@@ -297,7 +312,8 @@ KORVEX_API int KORVEX_CALL Korvex_GetSubSample(KORVEX_HANDLE h) {
   return Forward(KORVEX_EXPORT_CALL(h), -1, [](CKorvex& c) { return c.GetSubSample(); });
 }
 KORVEX_API int KORVEX_CALL Korvex_SetWaitTime(KORVEX_HANDLE h, int milliseconds) {
-  return Forward(KORVEX_EXPORT_CALL(h, milliseconds), 0, [&](CKorvex& c) { return c.SetWaitTime(milliseconds); });
+  return Forward(KORVEX_EXPORT_CALL(h, milliseconds), 0,
+                 [&](CKorvex& c) { return c.SetWaitTime(milliseconds); });
 }
 KORVEX_API int KORVEX_CALL Korvex_GetWaitTime(KORVEX_HANDLE h) {
   return Forward(KORVEX_EXPORT_CALL(h), -1, [](CKorvex& c) { return c.GetWaitTime(); });
@@ -333,59 +349,74 @@ KORVEX_API int KORVEX_CALL Korvex_GetConfigFilter(KORVEX_HANDLE h) {
   return Forward(KORVEX_EXPORT_CALL(h), 0, [](CKorvex& c) { return c.GetConfigFilter(); });
 }
 KORVEX_API int KORVEX_CALL Korvex_SetRealExposureTime(KORVEX_HANDLE h, int microseconds) {
-  return Forward(KORVEX_EXPORT_CALL(h, microseconds), 0, [&](CKorvex& c) { return c.SetRealExposureTime(microseconds); });
+  return Forward(KORVEX_EXPORT_CALL(h, microseconds), 0,
+                 [&](CKorvex& c) { return c.SetRealExposureTime(microseconds); });
 }
 
 // ---- Device registers and serial ROM --------------------------------------------
 
 KORVEX_API int KORVEX_CALL Korvex_ReadRegister(KORVEX_HANDLE h, unsigned char reg, int* ok) {
-  return Forward(KORVEX_EXPORT_CALL(h, reg, ok), 0, [&](CKorvex& c) { return c.ReadRegister(reg, ok); });
+  return Forward(KORVEX_EXPORT_CALL(h, reg, ok), 0,
+                 [&](CKorvex& c) { return c.ReadRegister(reg, ok); });
 }
 KORVEX_API int KORVEX_CALL Korvex_ReadRegisterEx(KORVEX_HANDLE h, int reg, int* ok) {
-  return Forward(KORVEX_EXPORT_CALL(h, reg, ok), 0, [&](CKorvex& c) { return c.ReadRegister(reg & 0xFF, ok); });
+  return Forward(KORVEX_EXPORT_CALL(h, reg, ok), 0,
+                 [&](CKorvex& c) { return c.ReadRegister(reg & 0xFF, ok); });
 }
 KORVEX_API int KORVEX_CALL Korvex_WriteRegister(KORVEX_HANDLE h, unsigned char reg,
                                                 unsigned short value) {
-  return Forward(KORVEX_EXPORT_CALL(h, reg, value), 0, [&](CKorvex& c) { return c.WriteRegister(reg, value); });
+  return Forward(KORVEX_EXPORT_CALL(h, reg, value), 0,
+                 [&](CKorvex& c) { return c.WriteRegister(reg, value); });
 }
 KORVEX_API int KORVEX_CALL Korvex_WriteRegisterEx(KORVEX_HANDLE h, int reg, int value) {
-  return Forward(KORVEX_EXPORT_CALL(h, reg, value), 0, [&](CKorvex& c) { return c.WriteRegister(reg & 0xFF, value); });
+  return Forward(KORVEX_EXPORT_CALL(h, reg, value), 0,
+                 [&](CKorvex& c) { return c.WriteRegister(reg & 0xFF, value); });
 }
 KORVEX_API int KORVEX_CALL Korvex_ReadSromID(KORVEX_HANDLE h, int index, int* ok) {
-  return Forward(KORVEX_EXPORT_CALL(h, index, ok), 0, [&](CKorvex& c) { return c.ReadSromID(index, ok); });
+  return Forward(KORVEX_EXPORT_CALL(h, index, ok), 0,
+                 [&](CKorvex& c) { return c.ReadSromID(index, ok); });
 }
 KORVEX_API int KORVEX_CALL Korvex_WriteSromID(KORVEX_HANDLE h, int index, int value) {
-  return Forward(KORVEX_EXPORT_CALL(h, index, value), 0, [&](CKorvex& c) { return c.WriteSromID(index, value); });
+  return Forward(KORVEX_EXPORT_CALL(h, index, value), 0,
+                 [&](CKorvex& c) { return c.WriteSromID(index, value); });
 }
 
 // ---- Files and dialogs --------------------------------------------------------------
 
 KORVEX_API int KORVEX_CALL Korvex_SaveImage(KORVEX_HANDLE h, const char* fileName, int format) {
-  return Forward(KORVEX_EXPORT_CALL(h, fileName, format), 0, [&](CKorvex& c) { return c.SaveImage(fileName, format); });
+  return Forward(KORVEX_EXPORT_CALL(h, fileName, format), 0,
+                 [&](CKorvex& c) { return c.SaveImage(fileName, format); });
 }
 KORVEX_API int KORVEX_CALL Korvex_SaveImageW(KORVEX_HANDLE h, const KORVEX_WCHAR* fileName,
                                              int format) {
-  return Forward(KORVEX_EXPORT_CALL(h, fileName, format), 0, [&](CKorvex& c) { return c.SaveImageW(fileName, format); });
+  return Forward(KORVEX_EXPORT_CALL(h, fileName, format), 0,
+                 [&](CKorvex& c) { return c.SaveImageW(fileName, format); });
 }
 KORVEX_API int KORVEX_CALL Korvex_Record(KORVEX_HANDLE h, const char* fileName, int milliseconds,
                                          int showWindow) {
-  return Forward(KORVEX_EXPORT_CALL(h, fileName, milliseconds, showWindow), 0, [&](CKorvex& c) { return c.Record(fileName, milliseconds, showWindow); });
+  return Forward(KORVEX_EXPORT_CALL(h, fileName, milliseconds, showWindow), 0,
+                 [&](CKorvex& c) { return c.Record(fileName, milliseconds, showWindow); });
 }
 KORVEX_API int KORVEX_CALL Korvex_RecordW(KORVEX_HANDLE h, const KORVEX_WCHAR* fileName,
                                           int milliseconds, int showWindow) {
-  return Forward(KORVEX_EXPORT_CALL(h, fileName, milliseconds, showWindow), 0, [&](CKorvex& c) { return c.RecordW(fileName, milliseconds, showWindow); });
+  return Forward(KORVEX_EXPORT_CALL(h, fileName, milliseconds, showWindow), 0,
+                 [&](CKorvex& c) { return c.RecordW(fileName, milliseconds, showWindow); });
 }
 KORVEX_API int KORVEX_CALL Korvex_LoadConfigFileA(KORVEX_HANDLE h, const char* fileName) {
-  return Forward(KORVEX_EXPORT_CALL(h, fileName), 0, [&](CKorvex& c) { return c.LoadConfigFile(fileName); });
+  return Forward(KORVEX_EXPORT_CALL(h, fileName), 0,
+                 [&](CKorvex& c) { return c.LoadConfigFile(fileName); });
 }
 KORVEX_API int KORVEX_CALL Korvex_LoadConfigFileW(KORVEX_HANDLE h, const KORVEX_WCHAR* fileName) {
-  return Forward(KORVEX_EXPORT_CALL(h, fileName), 0, [&](CKorvex& c) { return c.LoadConfigFileW(fileName); });
+  return Forward(KORVEX_EXPORT_CALL(h, fileName), 0,
+                 [&](CKorvex& c) { return c.LoadConfigFileW(fileName); });
 }
 KORVEX_API int KORVEX_CALL Korvex_SetCameraDlg(KORVEX_HANDLE h, KORVEX_HWND owner) {
-  return Forward(KORVEX_EXPORT_CALL(h, owner), 0, [&](CKorvex& c) { return c.SetCameraDlg(owner); });
+  return Forward(KORVEX_EXPORT_CALL(h, owner), 0,
+                 [&](CKorvex& c) { return c.SetCameraDlg(owner); });
 }
 KORVEX_API int KORVEX_CALL Korvex_SetAnalogDlg(KORVEX_HANDLE h, KORVEX_HWND owner) {
-  return Forward(KORVEX_EXPORT_CALL(h, owner), 0, [&](CKorvex& c) { return c.SetAnalogDlg(owner); });
+  return Forward(KORVEX_EXPORT_CALL(h, owner), 0,
+                 [&](CKorvex& c) { return c.SetAnalogDlg(owner); });
 }
 KORVEX_API int KORVEX_CALL Korvex_SetImageDlg(KORVEX_HANDLE h, KORVEX_HWND owner) {
   return Forward(KORVEX_EXPORT_CALL(h, owner), 0, [&](CKorvex& c) { return c.SetImageDlg(owner); });
@@ -393,13 +424,27 @@ KORVEX_API int KORVEX_CALL Korvex_SetImageDlg(KORVEX_HANDLE h, KORVEX_HWND owner
 
 // ---- Not supported by this camera ------------------------------------------------------
 
-KORVEX_API int KORVEX_CALL Korvex_Fpga_ReadRegister(KORVEX_HANDLE h, int, int*) { return Unsupported(KORVEX_EXPORT_CALL(h)); }
-KORVEX_API int KORVEX_CALL Korvex_Fpga_WriteRegister(KORVEX_HANDLE h, int, int) { return Unsupported(KORVEX_EXPORT_CALL(h)); }
-KORVEX_API int KORVEX_CALL Korvex_Fps(KORVEX_HANDLE h, int) { return Unsupported(KORVEX_EXPORT_CALL(h)); }
-KORVEX_API int KORVEX_CALL Korvex_GetHalfClock(KORVEX_HANDLE h, int*) { return Unsupported(KORVEX_EXPORT_CALL(h)); }
-KORVEX_API int KORVEX_CALL Korvex_SetCrossbar(KORVEX_HANDLE h, int) { return Unsupported(KORVEX_EXPORT_CALL(h)); }
-KORVEX_API int KORVEX_CALL Korvex_SetHalfClock(KORVEX_HANDLE h, int) { return Unsupported(KORVEX_EXPORT_CALL(h)); }
-KORVEX_API int KORVEX_CALL Korvex_SetSamplingRate(KORVEX_HANDLE h, int) { return Unsupported(KORVEX_EXPORT_CALL(h)); }
+KORVEX_API int KORVEX_CALL Korvex_Fpga_ReadRegister(KORVEX_HANDLE h, int, int*) {
+  return Unsupported(KORVEX_EXPORT_CALL(h));
+}
+KORVEX_API int KORVEX_CALL Korvex_Fpga_WriteRegister(KORVEX_HANDLE h, int, int) {
+  return Unsupported(KORVEX_EXPORT_CALL(h));
+}
+KORVEX_API int KORVEX_CALL Korvex_Fps(KORVEX_HANDLE h, int) {
+  return Unsupported(KORVEX_EXPORT_CALL(h));
+}
+KORVEX_API int KORVEX_CALL Korvex_GetHalfClock(KORVEX_HANDLE h, int*) {
+  return Unsupported(KORVEX_EXPORT_CALL(h));
+}
+KORVEX_API int KORVEX_CALL Korvex_SetCrossbar(KORVEX_HANDLE h, int) {
+  return Unsupported(KORVEX_EXPORT_CALL(h));
+}
+KORVEX_API int KORVEX_CALL Korvex_SetHalfClock(KORVEX_HANDLE h, int) {
+  return Unsupported(KORVEX_EXPORT_CALL(h));
+}
+KORVEX_API int KORVEX_CALL Korvex_SetSamplingRate(KORVEX_HANDLE h, int) {
+  return Unsupported(KORVEX_EXPORT_CALL(h));
+}
 KORVEX_API int KORVEX_CALL Korvex_GetSamplingRate(KORVEX_HANDLE h, int* value) {
   return UnsupportedQuery(KORVEX_EXPORT_CALL(h, value), value);
 }

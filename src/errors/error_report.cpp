@@ -33,7 +33,8 @@ void CErrorReport::Record(uint32_t code) {
 void CErrorReport::ReportError(uint32_t code) {
   Record(code);
   platform::WindowHandle window = NotifyWindow();
-  if (window != nullptr) platform::PostWindowMessage(window, kMessageError, 0, static_cast<intptr_t>(code));
+  if (window != nullptr)
+    platform::PostWindowMessage(window, kMessageError, 0, static_cast<intptr_t>(code));
 }
 
 void CErrorReport::NotifyError(uint32_t code) const {

@@ -118,10 +118,11 @@ std::string TimeStamp() {
   const year_month_day date{day};
   const hh_mm_ss<milliseconds> time{now - day};
   char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02d.%03dZ", static_cast<int>(date.year()),
-                static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
-                static_cast<int>(time.hours().count()), static_cast<int>(time.minutes().count()),
-                static_cast<int>(time.seconds().count()), static_cast<int>(time.subseconds().count()));
+  std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02d.%03dZ",
+                static_cast<int>(date.year()), static_cast<unsigned>(date.month()),
+                static_cast<unsigned>(date.day()), static_cast<int>(time.hours().count()),
+                static_cast<int>(time.minutes().count()), static_cast<int>(time.seconds().count()),
+                static_cast<int>(time.subseconds().count()));
   return text;
 }
 
@@ -200,8 +201,8 @@ std::string Format(const char* format, ...) {
 void Write(Level level, Subsystem subsystem, uint32_t camera, const std::string& message) {
   if (!Enabled(level)) return;
   char head[96];
-  std::snprintf(head, sizeof head, " T%u camera=0x%08X %s %s: ", ThreadNumber(), camera, LevelName(level),
-                SubsystemName(subsystem));
+  std::snprintf(head, sizeof head, " T%u camera=0x%08X %s %s: ", ThreadNumber(), camera,
+                LevelName(level), SubsystemName(subsystem));
   std::string line = TimeStamp();
   line += head;
   line += message;

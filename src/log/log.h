@@ -67,9 +67,9 @@ bool ParseLevel(const char* text, Level* level);
 }  // namespace korvex::log
 
 // Logs when the level is on; the arguments are not evaluated otherwise.
-#define KORVEX_LOG(level, subsystem, camera, ...)                                          \
-  do {                                                                                     \
-    if (::korvex::log::Enabled(::korvex::log::Level::level))                               \
+#define KORVEX_LOG(level, subsystem, camera, ...)                                            \
+  do {                                                                                       \
+    if (::korvex::log::Enabled(::korvex::log::Level::level))                                 \
       ::korvex::log::Write(::korvex::log::Level::level, ::korvex::log::Subsystem::subsystem, \
-                           (camera), ::korvex::log::Format(__VA_ARGS__));                  \
+                           (camera), ::korvex::log::Format(__VA_ARGS__));                    \
   } while (0)

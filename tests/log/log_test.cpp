@@ -1,12 +1,12 @@
 // The diagnostic log: what a failed export and a lost camera write, the
 // level filter, the size cap with its one older file, and a log switched on
 // that has nothing to say creating no file.
+#include "log/log.h"
 #include "KorvexSdk_740K3_XLN.h"
 #include "image/files/file_readers.h"
 #include "korvex/host.h"
 #include "korvex/host_messages.h"
 #include "korvex/host_sim.h"
-#include "log/log.h"
 
 #include <gtest/gtest.h>
 
@@ -57,13 +57,15 @@ TEST_F(LogTest, AFailedExportIsLoggedWithItsArgumentsAndTheCodeByName) {
   const std::string text = Slurp(path_);
   char handle[16];
   std::snprintf(handle, sizeof handle, "0x%08X", camera);
-  EXPECT_NE(text.find(std::string("Korvex_SetColorMode(") + handle + ", 12) failed: KORVEX_ERR_ARGUMENT (9)"),
+  EXPECT_NE(text.find(std::string("Korvex_SetColorMode(") + handle +
+                      ", 12) failed: KORVEX_ERR_ARGUMENT (9)"),
             std::string::npos)
       << text;
   EXPECT_NE(text.find(std::string("Korvex_SaveImage(") + handle + ", null, 0) failed: KORVEX_ERR_"),
             std::string::npos)
       << text;
-  EXPECT_EQ(text.find("Korvex_SetColorMode(" + std::string(handle) + ", 24)"), std::string::npos) << text;
+  EXPECT_EQ(text.find("Korvex_SetColorMode(" + std::string(handle) + ", 24)"), std::string::npos)
+      << text;
   EXPECT_NE(text.find(std::string("camera=") + handle + " error api:"), std::string::npos) << text;
 }
 
@@ -95,7 +97,8 @@ TEST_F(LogTest, ACameraPulledOutWhileStreamingIsLoggedWithTheStreamEndCode) {
   KorvexHost_DestroyWindow(frames);
   KorvexHost_SimPlug(0);
   EXPECT_NE(text.find("error camera: KORVEX_ERR_STREAM_ENDED (13)"), std::string::npos) << text;
-  EXPECT_NE(text.find("error device: \\\\.\\Kvrx740K3XLN-0: a frame transfer failed"), std::string::npos)
+  EXPECT_NE(text.find("error device: \\\\.\\Kvrx740K3XLN-0: a frame transfer failed"),
+            std::string::npos)
       << text;
   // Info lines (the start and the stop) are below the level.
   EXPECT_EQ(text.find("preview started"), std::string::npos) << text;
