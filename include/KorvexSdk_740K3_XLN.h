@@ -308,6 +308,39 @@ KORVEX_API int KORVEX_CALL Korvex_GetCaptureWindowEx(KORVEX_HANDLE h, int* TH, i
 
 /* ---- Image parameters by identifier ------------------------------------ */
 
+/** @name Image parameter identifiers for Korvex_SetFilterValue() and Korvex_GetFilterValue()
+ *  Each named parameter function below fixes one of them.
+ *  @{ */
+#define KORVEX_FILTER_BRIGHTNESS          1
+#define KORVEX_FILTER_CONTRAST            2
+#define KORVEX_FILTER_HUE                 3
+#define KORVEX_FILTER_SATURATION          4
+#define KORVEX_FILTER_SHARPNESS           5
+#define KORVEX_FILTER_BAYER_GAIN_RGB      6
+#define KORVEX_FILTER_BAYER_GAIN_RED      7
+#define KORVEX_FILTER_BAYER_GAIN_GREEN    8
+#define KORVEX_FILTER_BAYER_GAIN_BLUE     9
+#define KORVEX_FILTER_BAYER_GAIN_AUTO    10
+#define KORVEX_FILTER_GAMMA              11
+#define KORVEX_FILTER_BAYER_MODE         12
+#define KORVEX_FILTER_GLOBAL_GAIN        13
+#define KORVEX_FILTER_COLOR_GAIN_RED     14
+#define KORVEX_FILTER_COLOR_GAIN_GREEN1  15
+#define KORVEX_FILTER_COLOR_GAIN_GREEN2  16
+#define KORVEX_FILTER_COLOR_GAIN_BLUE    17
+#define KORVEX_FILTER_EXPOSURE_TIME      18
+#define KORVEX_FILTER_GRAY_MODE          19
+#define KORVEX_FILTER_GRAY_GAIN_R        20
+#define KORVEX_FILTER_GRAY_GAIN_G1       21
+#define KORVEX_FILTER_GRAY_GAIN_G2       22
+#define KORVEX_FILTER_GRAY_GAIN_B        23
+#define KORVEX_FILTER_GRAY_OFFSET_R      24
+#define KORVEX_FILTER_GRAY_OFFSET_G1     25
+#define KORVEX_FILTER_GRAY_OFFSET_G2     26
+#define KORVEX_FILTER_GRAY_OFFSET_B      27
+#define KORVEX_FILTER_GRAY_CALIBRATE     28
+/** @} */
+
 /** Sets image parameter @p id (1 to 28; the named functions below fix the
  *  id) to @p value after a range check. Gain (13) and exposure (18) are
  *  written to the sensor at once; the others apply from the next frame.
