@@ -86,7 +86,7 @@ int CKorvex740K3XLNSdk::SetWindow(int x, int y, int width, int height, int subsa
 
 int CKorvex740K3XLNSdk::SetWordMode(bool on) {
   SetWordModeFlag(on);
-  const uint8_t packet[kPacketSize] = {0x0A, 0x01};
+  const uint8_t packet[kPacketSize] = {Byte(Command::kTransferWidth), 0x01};
   SendCommand(packet);
   WriteControllerRegister(kControllerWidth, on ? 1 : 0);
   return 1;

@@ -34,7 +34,7 @@ int CKVXSdkLib::SendCommand(const uint8_t* packet) {
 }
 
 int CKVXSdkLib::WriteSensorRegister(uint16_t reg, int32_t value) {
-  uint8_t packet[kPacketSize] = {0x04, 0x20, 0xFE, static_cast<uint8_t>(reg)};
+  uint8_t packet[kPacketSize] = {Byte(Command::kWriteSensorRegister), 0x20, 0xFE, static_cast<uint8_t>(reg)};
   if (reg < 0x100) {
     packet[5] = static_cast<uint8_t>(value);
   } else {
@@ -57,14 +57,14 @@ int CKVXSdkLib::ReadSensorRegister(uint16_t reg, int32_t& value) const {
 }
 
 int CKVXSdkLib::WriteControllerRegister(uint8_t reg, uint8_t value) {
-  const uint8_t packet[kPacketSize] = {0x25, reg, value};
+  const uint8_t packet[kPacketSize] = {Byte(Command::kWriteControllerRegister), reg, value};
   return SendCommand(packet) == 0 ? 1 : 0;
 }
 
 int CKVXSdkLib::ReadControllerRegister(uint8_t reg, uint8_t& value) {
   DeviceHandle handle = nullptr;
   if (!OpenDevice(handle, devicePath_)) return 0;
-  uint8_t packet[kPacketSize] = {0x26, reg};
+  uint8_t packet[kPacketSize] = {Byte(Command::kReadControllerRegister), reg};
   int result = 0;
   if (SendPacket(handle, kCommandPipe, kPacketSize, packet) != 0) {
     value = 0;
@@ -82,7 +82,7 @@ int CKVXSdkLib::ReadSromByte(uint16_t address, uint8_t& value) {
   if (address < kSromIdBase) return 0;
   DeviceHandle handle = nullptr;
   if (!OpenDevice(handle, devicePath_)) return 0;
-  uint8_t packet[kPacketSize] = {0x41,
+  uint8_t packet[kPacketSize] = {Byte(Command::kReadSerialBus),
                                  kSromBusAddress,
                                  0x02,
                                  0x01,
@@ -106,7 +106,7 @@ int CKVXSdkLib::ReadSromId(int index, uint8_t& value) {
 int CKVXSdkLib::WriteSromId(int index, int value) {
   DeviceHandle handle = nullptr;
   if (!OpenDevice(handle, devicePath_)) return 0;
-  uint8_t packet[kPacketSize] = {0x40,
+  uint8_t packet[kPacketSize] = {Byte(Command::kWriteSerialBus),
                                  kSromBusAddress,
                                  0x03,
                                  static_cast<uint8_t>(kSromIdBase >> 8),

@@ -71,7 +71,7 @@ int CKVXSdkLib::SetVariant(int v) {
 
 int CKVXSdkLib::SetWordMode(bool on) {
   wordMode_ = on ? 1 : 0;
-  uint8_t packet[kPacketSize] = {0x0A, static_cast<uint8_t>(on ? 1 : 0)};
+  uint8_t packet[kPacketSize] = {Byte(Command::kTransferWidth), static_cast<uint8_t>(on ? 1 : 0)};
   SendCommand(packet);
   return 1;
 }
@@ -221,7 +221,7 @@ int CKVXSdkLib::AllocateFrameBuffers(int pitch, int firstColumn, int width, int 
 }
 
 void CKVXSdkLib::SendTransferSize() {
-  uint8_t packet[kPacketSize] = {0x09};
+  uint8_t packet[kPacketSize] = {Byte(Command::kAnnounceTransferSize)};
   const uint32_t size = static_cast<uint32_t>(transferSize_);
   packet[1] = static_cast<uint8_t>(size);
   packet[2] = static_cast<uint8_t>(size >> 8);

@@ -55,9 +55,9 @@ int CKVXSdkLib::CaptureSingleFrame() {
       return kOpenFailed;
     }
   }
-  const uint8_t prepare[kPacketSize] = {0x01};
+  const uint8_t prepare[kPacketSize] = {Byte(Command::kPrepareTransfer)};
   SendCommand(prepare);
-  uint8_t request[kPacketSize] = {0x02};
+  uint8_t request[kPacketSize] = {Byte(Command::kRequestFrame)};
   SendPacket(captureHandle_, kCommandPipe, kPacketSize, request);
   uint32_t transferred = 0;
   const int result =
@@ -93,7 +93,7 @@ int CKVXSdkLib::StartStreaming() {
 
   StreamBlock& s = stream_;
   s.transferLength = static_cast<uint32_t>(transferSize_) * (wordMode_ ? 2 : 1);
-  const uint8_t prepare[kPacketSize] = {0x01};
+  const uint8_t prepare[kPacketSize] = {Byte(Command::kPrepareTransfer)};
   SendCommand(prepare);
   s.threadEnded.Reset();
   s.frameReady.Reset();
@@ -139,7 +139,7 @@ void CKVXSdkLib::StreamMain(StreamBlock* block) {
     const int count = static_cast<int>(s.ring.size());
     bool shortForgiven = false;
     while (s.finished.load() != 1 && status != kTransferFailed) {
-      uint8_t request[kPacketSize] = {0x02};
+      uint8_t request[kPacketSize] = {Byte(Command::kRequestFrame)};
       uint32_t transferred = 0;
       PipeTransfer(handle, kCommandPipe, kPacketSize, request, transferred, false);
       const int slot = s.writeIndex.load();

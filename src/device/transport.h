@@ -2,6 +2,7 @@
 // 64-byte command and reply packets every camera command is built on.
 #pragma once
 
+#include "common/driver_protocol.h"
 #include "platform/driver.h"
 
 #include <cstdint>
@@ -10,24 +11,23 @@ namespace korvex {
 
 using DeviceHandle = platform::DriverHandle;
 
-// I/O control codes of the camera driver (device type 0x22, any access).
-constexpr uint32_t IOCTL_PIPE_OUT_DIRECT = 0x22204E;
-constexpr uint32_t IOCTL_PIPE_IN_DIRECT = 0x222051;
-constexpr uint32_t IOCTL_LARGE_PIPE_OUT_DIRECT = 0x2220A6;
-constexpr uint32_t IOCTL_LARGE_PIPE_IN_DIRECT = 0x2220A9;
-constexpr uint32_t IOCTL_SET_TIMEOUT = 0x2220A0;
+// The driver's I/O control codes under the names the driver's interface
+// gives them, and the rest of the protocol's words.
+constexpr uint32_t IOCTL_PIPE_OUT_DIRECT = protocol::kPipeOutDirect;
+constexpr uint32_t IOCTL_PIPE_IN_DIRECT = protocol::kPipeInDirect;
+constexpr uint32_t IOCTL_LARGE_PIPE_OUT_DIRECT = protocol::kLargePipeOutDirect;
+constexpr uint32_t IOCTL_LARGE_PIPE_IN_DIRECT = protocol::kLargePipeInDirect;
+constexpr uint32_t IOCTL_SET_TIMEOUT = protocol::kSetTimeout;
+using protocol::Byte;
+using protocol::Command;
+using protocol::kCommandPipe;
+using protocol::kDeviceIndexAlphabet;
+using protocol::kFramePipe;
+using protocol::kPacketSize;
+using protocol::kReplyPipe;
+using protocol::kTimeoutRecordSize;
 
-// Pipes: commands to the camera, replies from it, frame data from it.
-constexpr uint32_t kCommandPipe = 0;
-constexpr uint32_t kReplyPipe = 1;
-constexpr uint32_t kFramePipe = 2;
-
-constexpr uint32_t kPacketSize = 64;
-constexpr uint32_t kTimeoutRecordSize = 44;
 constexpr int kMaxDevices = 32;
-
-// Characters that name device indices in paths; N comes before M.
-constexpr char kDeviceIndexAlphabet[] = "0123456789ABCDEFGHIJKLNMOPQRSTUVWXYZ";
 
 // Formats "\\.\<model>-<index character>" into out (size bytes). The index
 // must be 0..35.

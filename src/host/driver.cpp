@@ -2,6 +2,7 @@
 // served by the simulated cameras. Every request is written to the traffic
 // log so that tests can check the host side byte for byte.
 #include "korvex/host_driver.h"
+#include "common/driver_protocol.h"
 #include "common/lock_guard.h"
 #include "common/thread_annotations.h"
 #include "sim/sim_camera.h"
@@ -13,13 +14,13 @@ namespace korvex::host {
 namespace {
 
 constexpr char kPathPrefix[] = "\\\\.\\Kvrx740K3XLN-";
-constexpr char kIndexAlphabet[] = "0123456789ABCDEFGHIJKLNMOPQRSTUVWXYZ";
+using protocol::kDeviceIndexAlphabet;
 
-constexpr uint32_t kPipeOutDirect = 0x22204E;
-constexpr uint32_t kPipeInDirect = 0x222051;
-constexpr uint32_t kLargePipeOutDirect = 0x2220A6;
-constexpr uint32_t kLargePipeInDirect = 0x2220A9;
-constexpr uint32_t kSetTimeout = 0x2220A0;
+using protocol::kLargePipeInDirect;
+using protocol::kLargePipeOutDirect;
+using protocol::kPipeInDirect;
+using protocol::kPipeOutDirect;
+using protocol::kSetTimeout;
 constexpr uint32_t kNoPipe = 0xFFFFFFFFu;
 
 struct Connection {
@@ -43,9 +44,9 @@ int IndexOfPath(const char* path) {
   if (path == nullptr || std::strncmp(path, kPathPrefix, prefix) != 0) return -1;
   const char c = path[prefix];
   if (c == '\0' || path[prefix + 1] != '\0') return -1;
-  const char* at = std::strchr(kIndexAlphabet, c);
+  const char* at = std::strchr(kDeviceIndexAlphabet, c);
   if (at == nullptr) return -1;
-  const int index = static_cast<int>(at - kIndexAlphabet);
+  const int index = static_cast<int>(at - kDeviceIndexAlphabet);
   return index < KORVEX_SIM_MAX_CAMERAS ? index : -1;
 }
 

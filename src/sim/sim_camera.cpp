@@ -74,15 +74,15 @@ bool Camera::Command(const uint8_t* data, uint32_t length) {
   if (length == 0) return false;
   uint8_t p[64] = {};
   std::memcpy(p, data, std::min<uint32_t>(length, 64));
-  switch (p[0]) {
-    case 0x01:  // prepare for a transfer: forget requests not served
+  switch (static_cast<protocol::Command>(p[0])) {
+    case protocol::Command::kPrepareTransfer:  // forget requests not served
       pendingRequests_ = 0;
       return true;
-    case 0x02:  // request one frame
+    case protocol::Command::kRequestFrame:
       if (pendingRequests_ < 8) ++pendingRequests_;
       changed_.notify_all();
       return true;
-    case 0x04: {  // sensor register write
+    case protocol::Command::kWriteSensorRegister: {
       if (TakeFault(KORVEX_SIM_FAULT_FAIL_REGISTER_WRITE, -1)) return false;
       if (p[1] == 0x30) {
         const uint32_t reg = p[3] | (p[4] << 8);
@@ -97,13 +97,13 @@ bool Camera::Command(const uint8_t* data, uint32_t length) {
       }
       return true;
     }
-    case 0x09:  // announced transfer size
+    case protocol::Command::kAnnounceTransferSize:
       announcedSize_ = Le32(p + 1);
       return true;
-    case 0x0A:  // transfer width
+    case protocol::Command::kTransferWidth:
       transferWidthCommand_ = p[1];
       return true;
-    case 0x25: {  // controller register write
+    case protocol::Command::kWriteControllerRegister: {
       if (TakeFault(KORVEX_SIM_FAULT_FAIL_REGISTER_WRITE, -1)) return false;
       controller_[p[1]] = p[2];
       if (p[1] == 6 && p[2] == 0x11) {  // sensor reset: registers to power-on zeros
@@ -113,11 +113,11 @@ bool Camera::Command(const uint8_t* data, uint32_t length) {
       changed_.notify_all();  // trigger mode may have changed
       return true;
     }
-    case 0x26:  // controller register read
+    case protocol::Command::kReadControllerRegister:
       reply_.fill(0);
       reply_[0] = controller_[p[1]];
       return true;
-    case 0x40: {  // serial bus write: address high, low, then data bytes
+    case protocol::Command::kWriteSerialBus: {  // address high, low, then data bytes
       if (TakeFault(KORVEX_SIM_FAULT_FAIL_REGISTER_WRITE, -1)) return false;
       if (p[1] != kSromBusAddress || p[2] < 2) return true;  // nobody acknowledges
       const uint32_t address = p[3] << 8 | p[4];
@@ -125,7 +125,7 @@ bool Camera::Command(const uint8_t* data, uint32_t length) {
       for (int i = 0; i < count; ++i) rom_[(address + i) & 0xFFFF] = p[5 + i];
       return true;
     }
-    case 0x41: {  // serial bus write (address) then read
+    case protocol::Command::kReadSerialBus: {  // write the address, then read
       reply_.fill(0);
       if (p[1] != kSromBusAddress) {
         reply_[0] = 0xFF;  // no device answers: the bus floats high

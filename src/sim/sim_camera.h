@@ -3,6 +3,7 @@
 // trigger) and the frame pipe, behind the driver's pipe requests.
 #pragma once
 
+#include "common/driver_protocol.h"
 #include "common/lock_guard.h"
 #include "common/thread_annotations.h"
 #include "korvex/host_sim.h"
@@ -18,14 +19,10 @@
 
 namespace korvex::sim {
 
-// Pipes of the driver.
-constexpr uint32_t kCommandPipe = 0;
-constexpr uint32_t kReplyPipe = 1;
-constexpr uint32_t kFramePipe = 2;
-
-// The longest frame transfer the ordinary pipe requests carry; longer ones
-// need the large-transfer requests.
-constexpr uint32_t kMaxOrdinaryTransfer = 3071999;
+using protocol::kCommandPipe;
+using protocol::kFramePipe;
+using protocol::kMaxOrdinaryTransfer;
+using protocol::kReplyPipe;
 constexpr uint32_t kDefaultTimeoutMs = 3000;
 
 class Camera {
