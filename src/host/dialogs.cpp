@@ -5,6 +5,7 @@
 // without it, on the dialog's thread, so they may call back in.
 #include "korvex/host_dialogs.h"
 
+#include "common/dialog_number.h"
 #include "host/windows.h"
 
 #include <algorithm>
@@ -344,31 +345,6 @@ int Hand(KorvexHostWindow dialog, std::function<int(Host&)> act) {
                            kActionTimeoutMs);
 }
 
-bool ParseNumber(const std::string& text, bool isSigned, uint32_t* value) {
-  size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-  bool negative = false;
-  if (isSigned && i < text.size() && text[i] == '-') {
-    negative = true;
-    ++i;
-  }
-  const size_t first = i;
-  uint64_t n = 0;
-  while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
-    n = n * 10 + static_cast<uint64_t>(text[i] - '0');
-    if (n > 0xFFFFFFFFull) return false;
-    ++i;
-  }
-  if (i == first) return false;
-  if (isSigned) {
-    if (negative ? n > 0x80000000ull : n > 0x7FFFFFFFull) return false;
-    const int64_t v = negative ? -static_cast<int64_t>(n) : static_cast<int64_t>(n);
-    *value = static_cast<uint32_t>(static_cast<int32_t>(v));
-  } else {
-    *value = static_cast<uint32_t>(n);
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -561,7 +537,7 @@ uint32_t KorvexHost_GetDlgItemInt(KorvexHostWindow dialog, int32_t id, int* ok, 
     text = c->text;
   }
   uint32_t value = 0;
-  const bool parsed = ParseNumber(text, isSigned != 0, &value);
+  const bool parsed = korvex::ParseDialogNumber(text, isSigned != 0, &value);
   if (ok) *ok = parsed ? 1 : 0;
   return parsed ? value : 0;
 }

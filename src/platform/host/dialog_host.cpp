@@ -2,6 +2,7 @@
 #include "platform/dialog.h"
 
 #include "korvex/host_dialogs.h"
+#include "korvex/host_messages.h"
 
 #include <memory>
 #include <string>
@@ -22,13 +23,12 @@ class HostTemplate {
     items_.reserve(static_cast<size_t>(t.controlCount));
     for (int i = 0; i < t.controlCount; ++i) {
       const dialog::ControlTemplate& c = t.controls[i];
-      items_.push_back(KorvexHostDialogItem{dialog::ClassName(c.cls), t.Caption(c), c.id,
-                                            c.style | dialog::style::kChild |
-                                                dialog::style::kVisible,
-                                            c.x, c.y, c.cx, c.cy});
+      items_.push_back(KorvexHostDialogItem{
+          dialog::ClassName(c.cls), t.Caption(c), c.id,
+          c.style | dialog::style::kChild | dialog::style::kVisible, c.x, c.y, c.cx, c.cy});
     }
-    host_ = KorvexHostDialogTemplate{t.id, t.title, t.style, t.cx, t.cy, items_.data(),
-                                     static_cast<int32_t>(items_.size())};
+    host_ = KorvexHostDialogTemplate{
+        t.id, t.title, t.style, t.cx, t.cy, items_.data(), static_cast<int32_t>(items_.size())};
   }
   const KorvexHostDialogTemplate* get() const { return &host_; }
 
@@ -41,17 +41,31 @@ class HostSurface final : public DialogSurface {
  public:
   explicit HostSurface(DialogHandler& handler) : handler_(handler) {}
 
+  // The dialog procedure. The handlers run inside the dialog's message
+  // handling: nothing they throw may leave through it (as on Windows).
   static intptr_t Proc(KorvexHostWindow dialog, uint32_t message, uintptr_t wParam,
                        intptr_t lParam) {
     if (message == KORVEX_HOST_WM_INITDIALOG) {
       auto* self = reinterpret_cast<HostSurface*>(lParam);
       KorvexHost_SetDialogData(dialog, lParam);
       self->dialog_ = dialog;
-      self->handler_.OnInit(*self);
+      try {
+        self->handler_.OnInit(*self);
+      } catch (...) {
+      }
       return 1;
     }
     auto* self = reinterpret_cast<HostSurface*>(KorvexHost_GetDialogData(dialog));
     if (self == nullptr) return 0;
+    try {
+      return self->Handle(message, wParam, lParam);
+    } catch (...) {
+      return 1;
+    }
+  }
+
+  intptr_t Handle(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    HostSurface* self = this;
     switch (message) {
       case KORVEX_HOST_WM_COMMAND: {
         const int id = static_cast<int>(static_cast<int16_t>(wParam & 0xFFFF));
@@ -64,8 +78,10 @@ class HostSurface final : public DialogSurface {
         return 1;
       }
       case KORVEX_HOST_WM_HSCROLL:
-        self->handler_.OnScroll(*self,
-                                KorvexHost_GetDlgCtrlID(reinterpret_cast<KorvexHostWindow>(lParam)));
+        // A scroll message without a sending control is not a slider's.
+        if (lParam == 0) return 0;
+        self->handler_.OnScroll(
+            *self, KorvexHost_GetDlgCtrlID(reinterpret_cast<KorvexHostWindow>(lParam)));
         return 1;
       case KORVEX_HOST_WM_NOTIFY: {
         const auto* notify = reinterpret_cast<const KorvexHostNotify*>(lParam);
@@ -73,8 +89,7 @@ class HostSurface final : public DialogSurface {
           self->handler_.OnTabChanged(*self, static_cast<int>(notify->id));
         return 1;
       }
-      default:
-        return 0;
+      default: return 0;
     }
   }
 
@@ -82,10 +97,18 @@ class HostSurface final : public DialogSurface {
   void SetText(int id, std::string_view text) override {
     KorvexHost_SetDlgItemText(dialog_, id, std::string(text).c_str());
   }
+  // The whole text, however long: the buffer grows until the text fits.
   std::string Text(int id) override {
-    char text[1024];
-    KorvexHost_GetDlgItemText(dialog_, id, text, sizeof text);
-    return text;
+    std::string text(256, '\0');
+    for (;;) {
+      const int copied =
+          KorvexHost_GetDlgItemText(dialog_, id, text.data(), static_cast<int>(text.size()));
+      if (copied < static_cast<int>(text.size()) - 1) {
+        text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+        return text;
+      }
+      text.resize(text.size() * 2);
+    }
   }
   void SetNumber(int id, int32_t value, bool isSigned) override {
     KorvexHost_SetDlgItemInt(dialog_, id, static_cast<uint32_t>(value), isSigned ? 1 : 0);
@@ -138,8 +161,7 @@ class HostSurface final : public DialogSurface {
                                  reinterpret_cast<intptr_t>(copy.c_str())));
   }
   void DeleteListItem(int id, int index) override {
-    Send(id, KORVEX_HOST_CB_DELETESTRING, static_cast<uintptr_t>(static_cast<intptr_t>(index)),
-         0);
+    Send(id, KORVEX_HOST_CB_DELETESTRING, static_cast<uintptr_t>(static_cast<intptr_t>(index)), 0);
   }
   void SelectListItem(int id, int index) override {
     Send(id, KORVEX_HOST_CB_SETCURSEL, static_cast<uintptr_t>(static_cast<intptr_t>(index)), 0);
@@ -189,6 +211,9 @@ uint16_t SystemLanguage() { return KorvexHost_GetSystemDefaultLangID(); }
 
 int RunModalDialog(const dialog::DialogTemplate& dialog, WindowHandle owner,
                    dialog::DialogHandler& handler) {
+  // An owner that is not a window shows nothing, as on Windows.
+  if (owner != nullptr && KorvexHost_IsWindow(reinterpret_cast<KorvexHostWindow>(owner)) == 0)
+    return -1;
   HostSurface surface(handler);
   HostTemplate t(dialog);
   return static_cast<int>(KorvexHost_DialogBoxParam(t.get(), owner, HostSurface::Proc,
@@ -196,8 +221,8 @@ int RunModalDialog(const dialog::DialogTemplate& dialog, WindowHandle owner,
 }
 
 SendResult SendToDialog(void* window, void (*fn)(void*), void* context, uint32_t timeoutMs) {
-  switch (KorvexHost_SendDialogCall(static_cast<KorvexHostWindow>(window), fn, context,
-                                    timeoutMs)) {
+  switch (
+      KorvexHost_SendDialogCall(static_cast<KorvexHostWindow>(window), fn, context, timeoutMs)) {
     case 1: return SendResult::kHandled;
     case -1: return SendResult::kTimedOut;
     default: return SendResult::kNoDialog;

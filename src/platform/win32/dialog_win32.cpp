@@ -10,7 +10,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "common/dialog_number.h"
 #include "platform/dialog.h"
+#include "platform/win32/own_module.h"
 
 #include <condition_variable>
 #include <chrono>
@@ -51,17 +53,6 @@ std::string Utf8(const wchar_t* wide, int length) {
   return text;
 }
 
-// The module that holds the templates: the one this code is linked into.
-HINSTANCE OwnModule() {
-  static const HINSTANCE module = [] {
-    HMODULE handle = nullptr;
-    ::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                             GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                         reinterpret_cast<LPCSTR>(&OwnModule), &handle);
-    return handle;
-  }();
-  return module;
-}
 
 // The tab, trackbar and up-down classes live in the common controls.
 void RegisterControlClasses() {
@@ -73,34 +64,6 @@ void RegisterControlClasses() {
   (void)registered;
 }
 
-// Reads a number as the surface promises (and as GetDlgItemInt documents
-// it): leading blanks, a '-' when signed, decimal digits up to the first
-// other character; no digits, or a number that does not fit, fails.
-bool ParseNumber(const std::string& text, bool isSigned, uint32_t* value) {
-  size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-  bool negative = false;
-  if (isSigned && i < text.size() && text[i] == '-') {
-    negative = true;
-    ++i;
-  }
-  const size_t first = i;
-  uint64_t n = 0;
-  while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
-    n = n * 10 + static_cast<uint64_t>(text[i] - '0');
-    if (n > 0xFFFFFFFFull) return false;
-    ++i;
-  }
-  if (i == first) return false;
-  if (isSigned) {
-    if (negative ? n > 0x80000000ull : n > 0x7FFFFFFFull) return false;
-    const int64_t v = negative ? -static_cast<int64_t>(n) : static_cast<int64_t>(n);
-    *value = static_cast<uint32_t>(static_cast<int32_t>(v));
-  } else {
-    *value = static_cast<uint32_t>(n);
-  }
-  return true;
-}
 
 // ---- calls handed to a dialog's thread -------------------------------------------
 //
@@ -245,7 +208,7 @@ class Win32Surface final : public DialogSurface {
   }
   int32_t Number(int id, bool isSigned, bool* ok) override {
     uint32_t value = 0;
-    const bool parsed = ParseNumber(Text(id), isSigned, &value);
+    const bool parsed = ParseDialogNumber(Text(id), isSigned, &value);
     if (ok) *ok = parsed;
     return parsed ? static_cast<int32_t>(value) : 0;
   }

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "platform/driver.h"
+#include "platform/win32/own_module.h"
 #include "platform/simulated_cameras.h"
 
 #include <cstring>
@@ -29,32 +30,13 @@ struct Simulator {
 // open, outside the loader's lock.
 const int gSimulatedCameras = SimulatedCamerasRequested();
 
-// This module's folder, with a trailing separator; empty when unknown.
-void ModuleFolder(char* folder, size_t size) {
-  folder[0] = '\0';
-  HMODULE self = nullptr;
-  if (!::GetModuleHandleExA(
-          GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-          reinterpret_cast<LPCSTR>(&ModuleFolder), &self)) {
-    return;
-  }
-  const DWORD n = ::GetModuleFileNameA(self, folder, static_cast<DWORD>(size));
-  if (n == 0 || n >= size) {
-    folder[0] = '\0';
-    return;
-  }
-  char* slash = std::strrchr(folder, '\\');
-  if (slash == nullptr) slash = std::strrchr(folder, '/');
-  if (slash != nullptr) slash[1] = '\0';
-  else folder[0] = '\0';
-}
 
 const Simulator* LoadSimulator() {
   static Simulator simulator;
   static std::once_flag once;
   std::call_once(once, [] {
     char path[MAX_PATH + 16];
-    ModuleFolder(path, MAX_PATH);
+    OwnModuleFolder(path, MAX_PATH);
     std::strcat(path, kSimulatorLibrary);
     HMODULE library = ::LoadLibraryA(path);
     if (library == nullptr) library = ::LoadLibraryA(kSimulatorLibrary);
