@@ -200,6 +200,9 @@ class CKorvex {
   // lock held.
   void DrawFrame() KORVEX_REQUIRES(frameLock_);
 
+  // The enumeration both EnumDevice and EnumDeviceW are.
+  template <class Char, class Write>
+  int EnumerateDevices(Char* names, int slotSize, Write write);
   // Checks a device-name request and formats the name; reports and returns
   // false when it cannot be served.
   bool DeviceNameFor(int number, bool haveBuffer, int size, char (&text)[32]);

@@ -147,7 +147,12 @@ int CKorvex::SetDeviceNumber(int number) {
   return 1;
 }
 
-int CKorvex::EnumDevice(char* names) {
+// The body both enumerations share: probes the device paths once, then
+// names the present cameras by their position (01, 02, ...) into slots of
+// `Char` of `slotSize` units, and empties the slots up to the tenth. A slot
+// whose name does not convert is left empty.
+template <class Char, class Write>
+int CKorvex::EnumerateDevices(Char* names, int slotSize, Write write) {
   // Probing rewrites the presence table that selection and starts read.
   LockGuard<RecursiveMutex> control(acquisitionLock_);
   if (!HasDevice()) return NotPossible();
@@ -155,38 +160,31 @@ int CKorvex::EnumDevice(char* names) {
     errors_.ReportError(KORVEX_ERR_ARGUMENT);
     return 0;
   }
+  device_->ProbeDevices();
   int found = 0;
-  for (int index = 0; index < CKVXSdkLib::MaxDeviceCount(); ++index) {
-    device_->ProbeDevices();
+  for (int index = 0; index < kMaxDevices; ++index) {
     if (!device_->IsDevicePresent(index)) continue;
     char name[32];
     FormatDeviceName(name, found + 1);
-    std::memcpy(names + found * kNameSlot, name, std::strlen(name) + 1);
+    Char* slot = names + found * slotSize;
+    if (!write(name, slot)) slot[0] = 0;
     ++found;
   }
-  for (int slot = found; slot < kMinimumSlots; ++slot) names[slot * kNameSlot] = '\0';
+  for (int slot = found; slot < kMinimumSlots; ++slot) names[slot * slotSize] = 0;
   return found;
 }
 
+int CKorvex::EnumDevice(char* names) {
+  return EnumerateDevices(names, kNameSlot, [](const char* name, char* slot) {
+    std::memcpy(slot, name, std::strlen(name) + 1);
+    return true;
+  });
+}
+
 int CKorvex::EnumDeviceW(KORVEX_WCHAR* names) {
-  LockGuard<RecursiveMutex> control(acquisitionLock_);
-  if (!HasDevice()) return NotPossible();
-  if (names == nullptr) {
-    errors_.ReportError(KORVEX_ERR_ARGUMENT);
-    return 0;
-  }
-  // Uses the presence table of the last probe.
-  int found = 0;
-  for (int index = 0; index < CKVXSdkLib::MaxDeviceCount(); ++index) {
-    if (!device_->IsDevicePresent(index)) continue;
-    char name[32];
-    FormatDeviceName(name, found + 1);
-    KORVEX_WCHAR* slot = names + found * kWideNameSlot;
-    if (platform::AnsiToWide(name, slot, kWideNameSlot) <= 0) slot[0] = 0;
-    ++found;
-  }
-  for (int slot = found; slot < kMinimumSlots; ++slot) names[slot * kWideNameSlot] = 0;
-  return found;
+  return EnumerateDevices(names, kWideNameSlot, [](const char* name, KORVEX_WCHAR* slot) {
+    return platform::AnsiToWide(name, slot, kWideNameSlot) > 0;
+  });
 }
 
 bool CKorvex::DeviceNameFor(int number, bool haveBuffer, int size, char (&text)[32]) {

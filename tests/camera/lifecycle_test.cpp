@@ -108,6 +108,11 @@ TEST_F(Lifecycle, EnumeratesAndNamesPresentDevices) {
   const char* expected = "Korvex740K3-XLN_02";
   for (size_t i = 0; i <= std::strlen(expected); ++i) EXPECT_EQ(wide[256 + i], expected[i]);
   EXPECT_EQ(wide[2 * 256], 0);
+  // Both enumerations look at the cameras present now.
+  KorvexHost_SimPlug(5);
+  EXPECT_EQ(Korvex_EnumDeviceW(h, wide), 3);
+  KorvexHost_SimUnplug(5);
+  EXPECT_EQ(Korvex_EnumDevice(h, names), 2);
 
   char name[32];
   std::memset(name, 'x', sizeof name);
