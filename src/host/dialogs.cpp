@@ -6,7 +6,7 @@
 #include "korvex/host_dialogs.h"
 
 #include "common/dialog_number.h"
-#include "host/windows.h"
+#include "host/window_table.h"
 
 #include <algorithm>
 #include <atomic>

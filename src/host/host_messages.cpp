@@ -1,6 +1,6 @@
 // Message windows and posted messages: the stand-in for PostMessage and the
 // application's message loop.
-#include "host/windows.h"
+#include "host/window_table.h"
 
 #include <chrono>
 #include <map>

@@ -3,7 +3,7 @@
 // client area's size.
 #include "korvex/host_windows.h"
 
-#include "host/windows.h"
+#include "host/window_table.h"
 
 #include <algorithm>
 #include <atomic>
