@@ -311,34 +311,34 @@ KORVEX_API int KORVEX_CALL Korvex_GetCaptureWindowEx(KORVEX_HANDLE h, int* TH, i
 /** @name Image parameter identifiers for Korvex_SetFilterValue() and Korvex_GetFilterValue()
  *  Each named parameter function below fixes one of them.
  *  @{ */
-#define KORVEX_FILTER_BRIGHTNESS          1
-#define KORVEX_FILTER_CONTRAST            2
-#define KORVEX_FILTER_HUE                 3
-#define KORVEX_FILTER_SATURATION          4
-#define KORVEX_FILTER_SHARPNESS           5
-#define KORVEX_FILTER_BAYER_GAIN_RGB      6
-#define KORVEX_FILTER_BAYER_GAIN_RED      7
-#define KORVEX_FILTER_BAYER_GAIN_GREEN    8
-#define KORVEX_FILTER_BAYER_GAIN_BLUE     9
-#define KORVEX_FILTER_BAYER_GAIN_AUTO    10
-#define KORVEX_FILTER_GAMMA              11
-#define KORVEX_FILTER_BAYER_MODE         12
-#define KORVEX_FILTER_GLOBAL_GAIN        13
-#define KORVEX_FILTER_COLOR_GAIN_RED     14
-#define KORVEX_FILTER_COLOR_GAIN_GREEN1  15
-#define KORVEX_FILTER_COLOR_GAIN_GREEN2  16
-#define KORVEX_FILTER_COLOR_GAIN_BLUE    17
-#define KORVEX_FILTER_EXPOSURE_TIME      18
-#define KORVEX_FILTER_GRAY_MODE          19
-#define KORVEX_FILTER_GRAY_GAIN_R        20
-#define KORVEX_FILTER_GRAY_GAIN_G1       21
-#define KORVEX_FILTER_GRAY_GAIN_G2       22
-#define KORVEX_FILTER_GRAY_GAIN_B        23
-#define KORVEX_FILTER_GRAY_OFFSET_R      24
-#define KORVEX_FILTER_GRAY_OFFSET_G1     25
-#define KORVEX_FILTER_GRAY_OFFSET_G2     26
-#define KORVEX_FILTER_GRAY_OFFSET_B      27
-#define KORVEX_FILTER_GRAY_CALIBRATE     28
+#define KORVEX_FILTER_BRIGHTNESS          1  /**< brightness offset */
+#define KORVEX_FILTER_CONTRAST            2  /**< contrast */
+#define KORVEX_FILTER_HUE                 3  /**< hue rotation in degrees */
+#define KORVEX_FILTER_SATURATION          4  /**< saturation */
+#define KORVEX_FILTER_SHARPNESS           5  /**< sharpness */
+#define KORVEX_FILTER_BAYER_GAIN_RGB      6  /**< the three white-balance gains packed */
+#define KORVEX_FILTER_BAYER_GAIN_RED      7  /**< white-balance gain of red */
+#define KORVEX_FILTER_BAYER_GAIN_GREEN    8  /**< white-balance gain of green */
+#define KORVEX_FILTER_BAYER_GAIN_BLUE     9  /**< white-balance gain of blue */
+#define KORVEX_FILTER_BAYER_GAIN_AUTO    10  /**< automatic white balance */
+#define KORVEX_FILTER_GAMMA              11  /**< gamma in hundredths */
+#define KORVEX_FILTER_BAYER_MODE         12  /**< phase of the colour mosaic */
+#define KORVEX_FILTER_GLOBAL_GAIN        13  /**< global analog gain */
+#define KORVEX_FILTER_COLOR_GAIN_RED     14  /**< colour gain of red */
+#define KORVEX_FILTER_COLOR_GAIN_GREEN1  15  /**< colour gain of the first green */
+#define KORVEX_FILTER_COLOR_GAIN_GREEN2  16  /**< colour gain of the second green */
+#define KORVEX_FILTER_COLOR_GAIN_BLUE    17  /**< colour gain of blue */
+#define KORVEX_FILTER_EXPOSURE_TIME      18  /**< exposure in sensor lines */
+#define KORVEX_FILTER_GRAY_MODE          19  /**< gray mode */
+#define KORVEX_FILTER_GRAY_GAIN_R        20  /**< gray gain of the red site */
+#define KORVEX_FILTER_GRAY_GAIN_G1       21  /**< gray gain of the first green site */
+#define KORVEX_FILTER_GRAY_GAIN_G2       22  /**< gray gain of the second green site */
+#define KORVEX_FILTER_GRAY_GAIN_B        23  /**< gray gain of the blue site */
+#define KORVEX_FILTER_GRAY_OFFSET_R      24  /**< gray offset of the red site */
+#define KORVEX_FILTER_GRAY_OFFSET_G1     25  /**< gray offset of the first green site */
+#define KORVEX_FILTER_GRAY_OFFSET_G2     26  /**< gray offset of the second green site */
+#define KORVEX_FILTER_GRAY_OFFSET_B      27  /**< gray offset of the blue site */
+#define KORVEX_FILTER_GRAY_CALIBRATE     28  /**< gray calibration */
 /** @} */
 
 /** Sets image parameter @p id (1 to 28; the named functions below fix the
