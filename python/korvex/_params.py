@@ -64,10 +64,15 @@ class FilterParam:
 
 
 def check_bool(name: str, value: Any) -> bool:
-    """``value`` as a bool (True, False, 1 or 0), or TypeError."""
-    if isinstance(value, bool) or (isinstance(value, int) and value in (0, 1)):
-        return bool(value)
-    raise TypeError(f"{name} must be a bool, not {value!r}")
+    """``value`` as a bool (True, False, 1 or 0); TypeError for a non-int,
+    ValueError for another int."""
+    if isinstance(value, bool):
+        return value
+    if not isinstance(value, int):
+        raise TypeError(f"{name} must be a bool, not {type(value).__name__}")
+    if value not in (0, 1):
+        raise ValueError(f"{name} must be True or False, not {value}")
+    return bool(value)
 
 
 class FlagParam:
