@@ -12,6 +12,7 @@ case "$kind" in
   windows) platform=win_amd64 files=(KorvexSdk_740K3_XLN.dll korvexsim.dll) ;;
   *) echo "build-wheel.sh: linux or windows, not $kind" >&2; exit 2 ;;
 esac
+"$here/../tools/install-packages.sh" python3-build python3-wheel python3-setuptools
 mkdir -p "$out"
 out="$(cd "$out" && pwd)"
 stage="$(mktemp -d)"

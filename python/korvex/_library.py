@@ -2,9 +2,9 @@
 
 The library is looked for in this order, and the first one that loads wins:
 
-1. next to the package (the wheels carry it in the package folder; an
-   installation by ``cmake --install`` keeps it in the prefix's ``lib``
-   folder, three levels above the package);
+1. next to the package: in the package folder (the wheels carry it there)
+   or, for an installation by ``cmake --install``, in the prefix's ``lib``
+   folder three levels above it;
 2. the path in the environment variable ``KORVEX_SDK_LIBRARY``;
 3. the system's search path (``LD_LIBRARY_PATH`` and the loader's cache on
    Linux, ``PATH`` and the system folders on Windows).
@@ -168,8 +168,8 @@ def _declare(library: ctypes.CDLL, exports: dict) -> None:
 
 def _candidates() -> List[str]:
     places = [str(_PACKAGE_DIR / SDK_NAME)]
-    installed_lib = _PACKAGE_DIR.parents[2] / ("bin" if WINDOWS else "lib") / SDK_NAME
-    places.append(str(installed_lib))
+    if not WINDOWS:  # <prefix>/lib/python3/dist-packages/korvex -> <prefix>/lib
+        places.append(str(_PACKAGE_DIR.parents[2] / SDK_NAME))
     env = os.environ.get("KORVEX_SDK_LIBRARY")
     if env:
         places.append(env)
