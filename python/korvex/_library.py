@@ -166,6 +166,9 @@ def _declare(library: ctypes.CDLL, exports: dict) -> None:
         function.argtypes = argtypes
 
 
+_dll_folders: list = []
+
+
 def _candidates() -> List[str]:
     places = [str(_PACKAGE_DIR / SDK_NAME)]
     if not WINDOWS:  # <prefix>/lib/python3/dist-packages/korvex -> <prefix>/lib
@@ -187,8 +190,10 @@ def _load_sdk() -> "tuple[ctypes.CDLL, str]":
         try:
             if WINDOWS and not bare:
                 # The SDK loads korvexsim.dll from its own folder; other DLLs
-                # it needs are system DLLs.
-                os.add_dll_directory(os.path.dirname(os.path.abspath(place)))  # type: ignore[attr-defined]
+                # it needs are system DLLs. The folder stays added while the
+                # returned object lives.
+                _dll_folders.append(os.add_dll_directory(  # type: ignore[attr-defined]
+                    os.path.dirname(os.path.abspath(place))))
             library = _Loader(place)
         except OSError as error:
             tried.append(f"{place} ({error})")

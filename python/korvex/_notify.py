@@ -44,11 +44,16 @@ if lib.WINDOWS:
     _kernel32.GetTickCount64.restype = ctypes.c_uint64
 
     class NotifyWindow:
-        """A message-only window ("Message" is the system's class for them)."""
+        """A message-only window of a class the system registers ("Message",
+        or the static control's where that is missing)."""
 
         def __init__(self) -> None:
-            self.handle = _user32.CreateWindowExW(0, "Message", "", 0, 0, 0, 0, 0, _HWND_MESSAGE,
-                                                  None, None, None)
+            self.handle = None
+            for window_class in ("Message", "STATIC"):
+                self.handle = _user32.CreateWindowExW(0, window_class, "", 0, 0, 0, 0, 0,
+                                                      _HWND_MESSAGE, None, None, None)
+                if self.handle:
+                    break
             if not self.handle:
                 raise OSError(ctypes.get_last_error(), "cannot create the notification window")
 
