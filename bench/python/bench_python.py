@@ -12,6 +12,7 @@ at the fast pace:
 Usage: bench_python.py [build folder, default build/release]
 """
 
+import ctypes
 import os
 import statistics
 import subprocess
@@ -28,9 +29,7 @@ os.environ["XDG_CONFIG_HOME"] = scratch
 os.environ["KORVEX_SHM_NAMESPACE"] = "korvex-bench-%d" % os.getpid()
 sys.path.insert(0, str(root / "python"))
 
-import ctypes  # noqa: E402
 
-import numpy as np  # noqa: E402
 
 import korvex  # noqa: E402
 

@@ -58,6 +58,7 @@ if lib.WINDOWS:
                 raise OSError(ctypes.get_last_error(), "cannot create the notification window")
 
         def wait(self, timeout_ms: int) -> Optional[Notification]:
+            """The next notification, waiting up to timeout_ms; None when none came."""
             deadline = _kernel32.GetTickCount64() + timeout_ms
             message = wintypes.MSG()
             while True:
@@ -74,6 +75,7 @@ if lib.WINDOWS:
                                                     _MWMO_INPUTAVAILABLE)
 
         def close(self) -> None:
+            """Destroys the window; messages still queued for it are discarded."""
             if self.handle:
                 _user32.DestroyWindow(self.handle)
                 self.handle = None
@@ -92,12 +94,14 @@ else:
             self._message = lib.HostMessage()
 
         def wait(self, timeout_ms: int) -> Optional[Notification]:
+            """The next notification, waiting up to timeout_ms; None when none came."""
             m = self._message
             if not self._host.KorvexHost_GetMessage(self.handle, ctypes.byref(m), timeout_ms):
                 return None
             return (m.message, m.wParam, m.lParam)
 
         def close(self) -> None:
+            """Destroys the window; messages still queued for it are discarded."""
             if self.handle:
                 self._host.KorvexHost_DestroyWindow(self.handle)
                 self.handle = None

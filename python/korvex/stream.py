@@ -17,7 +17,6 @@ queued frame when a new one comes to a full queue (counted in ``dropped``);
 from __future__ import annotations
 
 import collections
-import ctypes
 import threading
 import time
 from dataclasses import dataclass
