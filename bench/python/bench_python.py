@@ -14,6 +14,7 @@ Usage: bench_python.py [build folder, default build/release]
 
 import ctypes
 import os
+import shutil
 import statistics
 import subprocess
 import sys
@@ -28,8 +29,6 @@ scratch = tempfile.mkdtemp(prefix="korvex-bench-")
 os.environ["XDG_CONFIG_HOME"] = scratch
 os.environ["KORVEX_SHM_NAMESPACE"] = "korvex-bench-%d" % os.getpid()
 sys.path.insert(0, str(root / "python"))
-
-
 
 import korvex  # noqa: E402
 
@@ -104,5 +103,8 @@ py_snap, c_snap = snap_times()
 print("streaming 24-bit, fast pace: korvex %s fps, C live-preview example %s fps" % (
     " / ".join("%.1f" % r for r in py_rates), " / ".join("%.1f" % r for r in c_rates)))
 print(f"  medians: korvex {py_fps:.1f} fps, C {c_fps:.1f} fps: {100 * py_fps / c_fps:.1f} %")
+shutil.rmtree(scratch, ignore_errors=True)
+for leftover in Path("/dev/shm").glob(os.environ["KORVEX_SHM_NAMESPACE"] + ".*"):
+    leftover.unlink()
 print(f"snapshot 24-bit: korvex snap() {1000 * py_snap:.2f} ms, Korvex_SnapShot "
       f"{1000 * c_snap:.2f} ms (medians of {SNAPS}): ratio {py_snap / c_snap:.3f}")
