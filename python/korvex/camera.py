@@ -96,6 +96,7 @@ class Camera:
     def __init__(self, index: int = 0) -> None:
         self._handle = 0
         self._stream: Optional[Stream] = None
+        self._late_snapshot: Optional[threading.Thread] = None
         self._lock = threading.Lock()
         self.index = check_int("index", index, 0, 31)
         handle = _probe_handle()
@@ -125,6 +126,10 @@ class Camera:
                 return
             if self._stream is not None:
                 self._stream.stop()
+            # The handle must not be released under a snapshot that timed out
+            # and still runs; the driver's transfer time-out bounds it.
+            if self._late_snapshot is not None:
+                self._late_snapshot.join()
             handle, self._handle = self._handle, 0
         lib.sdk.Korvex_Release(handle)
         _open_cameras.discard(self)
@@ -353,6 +358,7 @@ class Camera:
         helper.start()
         helper.join(timeout)
         if helper.is_alive():
+            self._late_snapshot = helper
             raise TimeoutError(f"no frame within {timeout} s")
         if not result[0]:
             self._fail("Korvex_SnapShot")

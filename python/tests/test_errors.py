@@ -1,5 +1,7 @@
 """Failed calls raise the exception of the code the camera recorded, by name."""
 
+import threading
+
 import pytest
 
 import korvex
@@ -34,3 +36,11 @@ def test_each_failure_maps_to_its_own_class(cam):
         cam.sensor_register[0x20] = 1
     korvex.sim.clear_faults(0)
     cam.sensor_register[0x20] = 1
+
+
+def test_a_snapshot_that_times_out_raises_and_close_waits_for_it(cam):
+    korvex.sim.set_fault(0, korvex.sim.Fault.STALL_STREAM, count=1)
+    with pytest.raises(TimeoutError):
+        cam.snap(timeout=0.2)
+    cam.close()  # the handle is released only after the late snapshot ended
+    assert [t for t in threading.enumerate() if t.name == "korvex-snap"] == []
