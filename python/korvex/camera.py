@@ -25,7 +25,8 @@ from ._params import (BAYER_MODE, BRIGHTNESS, CONTRAST, EXPOSURE, GAMMA, GLOBAL_
                       SATURATION, SHARPNESS, WB_AUTO, WB_BLUE, WB_GREEN, WB_RED, EnumParam,
                       FilterParam, FlagParam, check_int)
 from .errors import CameraClosedError, drain, make_error, raise_for
-from .modes import (AutoBrightness, ColorMode, GrayMode, buffer_size, check_layout, new_image)
+from .modes import (AutoBrightness, ColorMode, GrayMode, buffer_size, check_layout, new_image,
+                    shape_of)
 from .registers import SensorRegisters, SerialRom
 from .stream import Stream
 
@@ -195,7 +196,6 @@ class Camera:
     @property
     def shape(self) -> Tuple[int, ...]:
         """The shape :meth:`snap` returns for the current mode and size."""
-        from .modes import shape_of
         return shape_of(self.color_mode, self.width, self.height)
 
     @property
