@@ -21,5 +21,6 @@ export KORVEX_SHM_NAMESPACE="korvex-python-$$"
 export PYTHONDONTWRITEBYTECODE=1
 cd "$here"
 start=$SECONDS
-"$python" -m pytest -q -p no:cacheprovider tests "$@"
+# A hang would otherwise hold the whole test command; the suite takes well under a minute.
+timeout -k 10 600 "$python" -m pytest -q -p no:cacheprovider tests "$@"
 echo "python tests: $((SECONDS - start)) s"
