@@ -20,3 +20,4 @@ cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w6
   -DCMAKE_BUILD_TYPE=Release -DKORVEX_WINDOWS_DEPS="$deps" -DKORVEX_BUILD_BENCH=OFF >/dev/null
 ninja -C "$dir" -j"$(nproc)" >/dev/null
 echo "built $dir/bin/KorvexSdk_740K3_XLN.dll ($(stat -c %s "$dir/bin/KorvexSdk_740K3_XLN.dll") bytes) in $((SECONDS - start)) s"
+echo "python wheel: $("$root/python/build-wheel.sh" windows "$dir/bin" "$dir/python")"

@@ -44,6 +44,7 @@ export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
 threaded='^(HandleRegistry|ErrorHistory|ErrorNotification|FrameEngineTest|SimCameraTest|TransportTest|RegistersTest|ModelTest|Capture|CaptureStart|Endurance|PreviewWindow|Recording|TornFrames|FaultMatrix|FaultMatrixUnplugBeforeStart|FullDisk|HostWindows|HostRegistry|SettingsRegistry|HostSharedMemory|HostProcess|OwnershipTable|ConverterHueSaturation|StripePool|PipelineStripes|PipelineThreads|HostDialogs|AnalogDialog|ImageDialog|CameraDialog|LogTest|DialogSeam)\.'
 
 run_suite release "" -DCMAKE_BUILD_TYPE=Release
+"$root/python/run-tests.sh" "$root/build/release"  # the Python package and its Linux wheel
 # The sanitizer builds optimise lightly: they compile faster and still run
 # the suite in seconds.
 sanitized=(-DCMAKE_BUILD_TYPE=Sanitize "-DCMAKE_CXX_FLAGS_SANITIZE=-O1 -g1"
