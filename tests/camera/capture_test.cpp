@@ -247,6 +247,27 @@ TEST_F(Capture, AStreamingCameraIsClaimedForOtherCameraObjects) {
   EXPECT_EQ(Korvex_Release(other), 1);
 }
 
+TEST_F(Capture, ACameraStreamingWithoutANotificationWindowIsClaimedToo) {
+  const KORVEX_HANDLE owner = Korvex_Initialize(nullptr);
+  const KORVEX_HANDLE other = Korvex_Initialize(nullptr);
+  ASSERT_NE(owner, 0u);
+  ASSERT_NE(other, 0u);
+  ASSERT_EQ(Korvex_SetPreviewWindow(owner, nullptr, 0, 0, 0, 0), 1);
+  ASSERT_EQ(Korvex_SetPreviewWindow(other, nullptr, 0, 0, 0, 0), 1);
+  ASSERT_EQ(Korvex_StartPreview(owner), 1);
+  EXPECT_EQ(Korvex_StartPreview(other), 0);
+  EXPECT_EQ(Korvex_GetLastError(other), KORVEX_ERR_NOT_POSSIBLE);
+  EXPECT_EQ(Korvex_GetLastError(other), KORVEX_ERR_DEVICE) << "the device has an owner";
+  EXPECT_EQ(Korvex_StartPreview(handle_), 0) << "whatever window the contender has";
+  EXPECT_EQ(Korvex_StopPreview(owner), 1);
+  EXPECT_EQ(Korvex_StartPreview(other), 1) << "the stop released the claim";
+  EXPECT_EQ(Korvex_Release(other), 1) << "and so does the release";
+  EXPECT_EQ(Korvex_StartPreview(owner), 1);
+  EXPECT_EQ(Korvex_Release(owner), 1);
+  EXPECT_EQ(Korvex_StartPreview(handle_), 1);
+  EXPECT_EQ(Korvex_StopPreview(handle_), 1);
+}
+
 TEST_F(Capture, PreviewWithARectangleOpensAWindowOfItsOwn) {
   ASSERT_EQ(Korvex_SetPreviewWindow(handle_, nullptr, 0, 0, 640, 480), 1);
   EXPECT_EQ(Korvex_Preview(handle_), 1);
