@@ -259,6 +259,16 @@ TEST_F(Capture, ACameraStreamingWithoutANotificationWindowIsClaimedToo) {
   EXPECT_EQ(Korvex_GetLastError(other), KORVEX_ERR_NOT_POSSIBLE);
   EXPECT_EQ(Korvex_GetLastError(other), KORVEX_ERR_DEVICE) << "the device has an owner";
   EXPECT_EQ(Korvex_StartPreview(handle_), 0) << "whatever window the contender has";
+  // Another camera object of the process, on the same device with the same
+  // (null) window, ends without having streamed: the claim is not its own.
+  const KORVEX_HANDLE idle = Korvex_Initialize(nullptr);
+  ASSERT_NE(idle, 0u);
+  EXPECT_EQ(Korvex_Release(idle), 1);
+  EXPECT_EQ(Korvex_StartPreview(other), 0) << "the idle object's release cleared the claim";
+  while (Korvex_GetLastError(other) != 0) {
+  }
+  while (Korvex_GetLastError(handle_) != 0) {
+  }
   EXPECT_EQ(Korvex_StopPreview(owner), 1);
   EXPECT_EQ(Korvex_StartPreview(other), 1) << "the stop released the claim";
   EXPECT_EQ(Korvex_Release(other), 1) << "and so does the release";
