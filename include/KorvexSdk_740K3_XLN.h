@@ -589,14 +589,19 @@ KORVEX_API int KORVEX_CALL Korvex_LoadConfigFileA(KORVEX_HANDLE h, const char* f
  *  cannot be converted). */
 KORVEX_API int KORVEX_CALL Korvex_LoadConfigFileW(KORVEX_HANDLE h, const KORVEX_WCHAR* fileName);
 /** Shows the modal camera dialog (size presets, colour mode, wait time),
- *  owned by @p owner. @return 1 after the dialog has closed (OK or Cancel);
- *  0 with #KORVEX_ERR_NOT_POSSIBLE without a device. */
+ *  owned by @p owner. A wait time typed past 2147483647 ms is stored as
+ *  2147483647. @return 1 after the dialog has closed (OK or Cancel);
+ *  0 with #KORVEX_ERR_NOT_POSSIBLE without a device, or when the dialog
+ *  cannot be shown (one of its kind is open for the camera already); such a
+ *  launch stops no acquisition and writes nothing to the sensor. */
 KORVEX_API int KORVEX_CALL Korvex_SetCameraDlg(KORVEX_HANDLE h, KORVEX_HWND owner);
 /** Shows the modal analog gain dialog (gain, exposure, mirrors, automatic
- *  brightness). @return as Korvex_SetCameraDlg(). */
+ *  brightness). Numbers typed past a control's range take its nearest end.
+ *  @return as Korvex_SetCameraDlg(). */
 KORVEX_API int KORVEX_CALL Korvex_SetAnalogDlg(KORVEX_HANDLE h, KORVEX_HWND owner);
 /** Shows the modal image filter dialog (brightness ... white balance, gray
- *  gains). @return as Korvex_SetCameraDlg(). */
+ *  gains). Numbers typed past a control's range take its nearest end.
+ *  @return as Korvex_SetCameraDlg(). */
 KORVEX_API int KORVEX_CALL Korvex_SetImageDlg(KORVEX_HANDLE h, KORVEX_HWND owner);
 
 /* ---- Not supported by this camera model -------------------------------- */

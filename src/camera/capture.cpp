@@ -193,7 +193,7 @@ int CKorvex::StopPreview() {
     state_.store(kIdle);
     device_->SetTriggerMode(false);
     device_->StopStreaming();
-    ReleaseDevice(deviceNumber_);
+    ReleaseDevice();
   }
   // Every worker reaches its run-flag test at once from its pause, and
   // within the frame wait (ended by the stream's stop) or the transfer

@@ -11,6 +11,7 @@
 #include "settings/registry_persistence.h"
 
 #include <array>
+#include <optional>
 
 namespace korvex {
 namespace {
@@ -81,19 +82,24 @@ class Attachment {
 
 int CKorvex::SetCameraDlg(platform::WindowHandle owner) {
   if (!HasDevice()) return NotPossible();
-  // The acquisition must not read the settings the OK path reloads: stop a
-  // preview or capture, pause a triggered worker.
-  const int32_t state = State();
-  if (state == kPreviewing || state == kCapturing) {
-    StopPreview();
-  } else if (state == kTriggered) {
-    // Only a running worker is paused: one a stop has ended stays ended.
-    WorkerRun running = WorkerRun::kRun;
-    workerRun_.compare_exchange_strong(running, WorkerRun::kPause);
-  }
   const dialogs::Language language = CurrentLanguage();
   RegistryPresetStore store(deviceNumber_);
   dialogs::CameraDialog dialog(store, language);
+  // The acquisition must not read the settings the OK path reloads: once
+  // the dialog is shown (not before: a launch that shows nothing leaves a
+  // running acquisition alone), stop a preview or capture, pause a
+  // triggered worker.
+  int32_t state = kIdle;
+  dialog.whenShown = [this, &state] {
+    state = State();
+    if (state == kPreviewing || state == kCapturing) {
+      StopPreview();
+    } else if (state == kTriggered) {
+      // Only a running worker is paused: one a stop has ended stays ended.
+      WorkerRun running = WorkerRun::kRun;
+      workerRun_.compare_exchange_strong(running, WorkerRun::kPause);
+    }
+  };
   int result = -1;
   {
     Attachment attached(dialogLink_, DialogLink::kCamera, &dialog);
@@ -129,20 +135,26 @@ int CKorvex::SetCameraDlg(platform::WindowHandle owner) {
 int CKorvex::SetAnalogDlg(platform::WindowHandle owner) {
   if (!HasDevice()) return NotPossible();
   AnalogGroup& a = settings_.analog;
-  a.Global = device_->GetGlobalGain();
-  a.ColorG1 = 0;
-  a.ColorR = 0;
-  a.ColorB = 0;
-  a.ColorG2 = 0;
-  a.Exposure = device_->GetExposure();
-  a.V_Mirror = device_->GetMirrorV();
-  a.H_Mirror = device_->GetMirrorH();
-  const GroupCopy<AnalogGroup> saved(a);
-  const int32_t savedBayerMode = settings_.filter.BayerMode;
-
   const dialogs::Language language = CurrentLanguage();
   DriverAnalogSensor sensor(*device_);
   dialogs::AnalogSheet sheet(a, sensor, language);
+  // Only a dialog that is shown reads the sensor into the group, and only
+  // one that was shown puts the sensor back: a launch that shows nothing
+  // (another analog dialog is open) leaves the open one's live values alone.
+  std::optional<GroupCopy<AnalogGroup>> saved;
+  int32_t savedBayerMode = 0;
+  sheet.whenShown = [&] {
+    a.Global = device_->GetGlobalGain();
+    a.ColorG1 = 0;
+    a.ColorR = 0;
+    a.ColorB = 0;
+    a.ColorG2 = 0;
+    a.Exposure = device_->GetExposure();
+    a.V_Mirror = device_->GetMirrorV();
+    a.H_Mirror = device_->GetMirrorH();
+    saved.emplace(a);
+    savedBayerMode = settings_.filter.BayerMode;
+  };
   int result = -1;
   {
     Attachment attached(dialogLink_, DialogLink::kAnalog, &sheet);
@@ -151,13 +163,13 @@ int CKorvex::SetAnalogDlg(platform::WindowHandle owner) {
           dialogs::TemplateFor(dialogs::DialogRole::kAnalogSheet, language), owner, sheet);
     }
   }
-  if (result != dialogs::kIdOk) {
+  if (result != dialogs::kIdOk && saved) {
     // Sensor first, then the settings, as they were when the dialog opened.
-    device_->SetGlobalGain(saved[0]);
-    device_->SetExposure(saved[5]);
-    device_->SetMirrorV(saved[6] != 0);
-    device_->SetMirrorH(saved[7] != 0);
-    saved.RestoreInto(a);
+    device_->SetGlobalGain((*saved)[0]);
+    device_->SetExposure((*saved)[5]);
+    device_->SetMirrorV((*saved)[6] != 0);
+    device_->SetMirrorH((*saved)[7] != 0);
+    saved->RestoreInto(a);
     settings_.filter.BayerMode = savedBayerMode;
   }
   if (result < 0) {
@@ -172,10 +184,14 @@ int CKorvex::SetAnalogDlg(platform::WindowHandle owner) {
 int CKorvex::SetImageDlg(platform::WindowHandle owner) {
   if (!HasDevice()) return NotPossible();
   FilterGroup& f = settings_.filter;
-  const GroupCopy<FilterGroup> saved(f);
   const dialogs::Language language = CurrentLanguage();
   dialogs::ImageSheet sheet(f, dialogs::FilterEnables::ForColorMode(settings_.video.Color),
                             language);
+  // The group is saved as the dialog is shown, and restored only if it was:
+  // a launch that shows nothing must not put back a copy over what another
+  // image dialog, or the pipeline, changed meanwhile.
+  std::optional<GroupCopy<FilterGroup>> saved;
+  sheet.whenShown = [&] { saved.emplace(f); };
   int result = -1;
   {
     Attachment attached(dialogLink_, DialogLink::kImage, &sheet);
@@ -184,7 +200,7 @@ int CKorvex::SetImageDlg(platform::WindowHandle owner) {
           dialogs::TemplateFor(dialogs::DialogRole::kImageSheet, language), owner, sheet);
     }
   }
-  if (result != dialogs::kIdOk) saved.RestoreInto(f);
+  if (result != dialogs::kIdOk && saved) saved->RestoreInto(f);
   if (result < 0) {
     // Another dialog of this kind is open for the camera, the camera is being
     // released, or the dialog could not be shown.

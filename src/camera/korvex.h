@@ -138,8 +138,12 @@ class CKorvex {
   CDibImage* Image(ImageRole role) { return images_[role].get(); }
   OwnershipTable& Ownership() { return *ownership_; }
   bool CheckGeometry() const;
+  // Marks device `number` as streamed by this camera object in the
+  // cross-process table. Release clears only the claim this object made,
+  // so that another camera object of the process (which may share its
+  // notification window, null included) cannot clear it.
   void ClaimDevice(int number);
-  void ReleaseDevice(int number);
+  void ReleaseDevice();
   CameraSettings& Settings() { return settings_; }
   CErrorReport& Errors() { return errors_; }
   int32_t State() const { return state_.load(std::memory_order_acquire); }
@@ -238,6 +242,8 @@ class CKorvex {
   // Selected under the acquisition lock; read without it by the dialogs and
   // the settings loads of other threads: last writer wins.
   std::atomic<int32_t> deviceNumber_{0};
+  // The device this object has claimed in the ownership table; -1 for none.
+  std::atomic<int32_t> claimedDevice_{-1};
   // The acquisition worker's run flag. A triggered worker is paused while
   // the camera dialog is open; a previewing one is stopped instead.
   enum class WorkerRun : int32_t { kStop, kRun, kPause };

@@ -44,7 +44,7 @@ CKorvex::~CKorvex() {
   // saving its constructor defaults would overwrite what the user stored.
   if (HasDevice()) SaveSettings();
   Close();
-  ReleaseDevice(deviceNumber_);
+  ReleaseDevice();
   device_.reset();
   for (auto& image : images_) image.reset();
   pipelineWorkers_.reset();  // waits for the pipeline's threads
@@ -257,8 +257,14 @@ int CKorvex::Close() {
   return 1;
 }
 
-void CKorvex::ClaimDevice(int number) { ownership_->Claim(number, errors_.NotifyWindow()); }
+void CKorvex::ClaimDevice(int number) {
+  ownership_->Claim(number, errors_.NotifyWindow());
+  claimedDevice_.store(number);
+}
 
-void CKorvex::ReleaseDevice(int number) { ownership_->Release(number, errors_.NotifyWindow()); }
+void CKorvex::ReleaseDevice() {
+  const int32_t number = claimedDevice_.exchange(-1);
+  if (number >= 0) ownership_->Release(number, errors_.NotifyWindow());
+}
 
 }  // namespace korvex

@@ -60,11 +60,14 @@ void OwnershipTable::Release(int n, platform::WindowHandle owner) {
 
 bool OwnershipTable::IsClaimed(int n) const {
   const Entry* entry = EntryAt(n);
-  if (!entry || entry->ownerWindow == 0) return false;
-  // An owner that ended without releasing (a crash) leaves its identity
-  // behind; such an entry is free again.
-  if (entry->reserved != 0 && !platform::ProcessAlive(entry->reserved)) return false;
-  return true;
+  if (!entry) return false;
+  // Our claims carry the owner's identity, whatever window it gave (null
+  // included, which many applications pass). An owner that ended without
+  // releasing (a crash) leaves its identity behind; such an entry is free
+  // again.
+  if (entry->reserved != 0) return platform::ProcessAlive(entry->reserved);
+  // A claim without an identity can only be told by its window.
+  return entry->ownerWindow != 0;
 }
 
 }  // namespace korvex

@@ -25,7 +25,7 @@ class OwnershipTable {
 
   // Entry layout, little-endian.
   struct Entry {
-    uint64_t ownerWindow;  // notification window of the owner; 0 when free
+    uint64_t ownerWindow;  // notification window of the owner (may be 0); 0 when free
     uint64_t ownerModule;  // the owning process's executable module
     uint64_t reserved;     // the owning process's identity while claimed; 0 when free
     char ownerName[128];
@@ -43,8 +43,9 @@ class OwnershipTable {
   void Claim(int n, platform::WindowHandle owner);
   // Clears entry n when this process with this window owns it.
   void Release(int n, platform::WindowHandle owner);
-  // True when entry n names an owner window and its process still runs. An
-  // entry left behind by a process that ended without releasing is free.
+  // True when entry n is claimed by a process that still runs, whatever
+  // window (null included) it claimed with. An entry left behind by a
+  // process that ended without releasing is free.
   bool IsClaimed(int n) const;
 
   // The raw entry (for diagnostics and tests); null without a view.

@@ -25,6 +25,12 @@ class Setting {
     Set(v);
     return *this;
   }
+  // Stores `desired` only while the value still is `expected`; true when it
+  // did. For a thread that writes back a value it computed from an earlier
+  // read, so that another thread's write in between is not overwritten.
+  bool CompareExchange(int32_t expected, int32_t desired) {
+    return value_.compare_exchange_strong(expected, desired, std::memory_order_relaxed);
+  }
 
  private:
   std::atomic<int32_t> value_;

@@ -2,6 +2,7 @@
 
 #include "dialogs/control_ids.h"
 #include "dialogs/template_table.h"
+#include "dialogs/typed_number.h"
 
 #include <cstdio>
 
@@ -22,6 +23,13 @@ constexpr Row kRows[] = {
     {ids::kColorG2Track, ids::kColorG2Edit, ids::kColorG2Spin, &AnalogGroup::ColorG2, false},
     {ids::kExposureTrack, ids::kExposureEdit, ids::kExposureSpin, &AnalogGroup::Exposure, true},
 };
+
+// The row's range is 0 up to this.
+int32_t Maximum(const Row& r, AnalogSensor& sensor) {
+  return r.field == &AnalogGroup::Global     ? sensor.GainMaximum()
+         : r.field == &AnalogGroup::Exposure ? sensor.ExposureMaximum()
+                                             : 0;
+}
 
 const Row* RowOfEdit(int id) {
   for (const Row& r : kRows) {
@@ -52,9 +60,7 @@ std::string ExposureTimeText(int32_t exposure) {
 void AnalogPage::OnInit(DialogSurface& s) {
   initialised_ = false;
   for (const Row& r : kRows) {
-    const int32_t maximum = r.field == &AnalogGroup::Global     ? sensor_.GainMaximum()
-                            : r.field == &AnalogGroup::Exposure ? sensor_.ExposureMaximum()
-                                                                : 0;
+    const int32_t maximum = Maximum(r, sensor_);
     const int32_t value = (group_.*r.field).Get();
     s.SetTrackRange(r.track, 0, maximum);
     s.SetTrackPosition(r.track, value);
@@ -97,9 +103,12 @@ void AnalogPage::OnCommand(DialogSurface& s, int id, Notice notice) {
       break;
   }
   const Row* row = RowOfEdit(id);
-  if (row == nullptr || notice != Notice::kEditChanged || !initialised_) return;
-  // Typed numbers are taken as they are; the sensor keeps the bits it uses.
-  const int32_t value = s.Number(id, true, nullptr);
+  // An edit that clamping rewrites is handled by the change that clamped it.
+  if (row == nullptr || notice != Notice::kEditChanged || !initialised_ || rewriting_) return;
+  // A number typed past the row's ends means that end: it reaches the sensor
+  // whole instead of being cut to the bits its register keeps.
+  const int32_t value =
+      ReadTyped(s, id, true, 0, Maximum(*row, sensor_), (group_.*row->field).Get(), rewriting_);
   (group_.*row->field) = value;
   s.SetTrackPosition(row->track, value);
   if (row->field == &AnalogGroup::Global) sensor_.SetGain(value);
@@ -118,7 +127,10 @@ void AnalogPage::ShowValue(DialogSurface& s, AnalogField field, int32_t value) {
 }
 
 void AnalogPage::Commit(DialogSurface& s) {
-  for (const Row& r : kRows) (group_.*r.field) = s.Number(r.edit, true, nullptr);
+  for (const Row& r : kRows) {
+    (group_.*r.field) =
+        ReadTyped(s, r.edit, true, 0, Maximum(r, sensor_), (group_.*r.field).Get(), rewriting_);
+  }
 }
 
 void AnalogPage::Default(DialogSurface& s) {

@@ -6,7 +6,8 @@
 //
 // The page knows its controls only by id. The automatic brightness loop's
 // results arrive through ShowAutomatic on the dialog's thread, and the page
-// handles them like the user typing the value.
+// handles them like the user typing the value. Numbers typed past a row's
+// range are clamped to it (typed_number.h).
 #pragma once
 
 #include "common/analog_field.h"
@@ -51,6 +52,7 @@ class AnalogPage final : public DialogHandler {
   AnalogGroup& group_;
   AnalogSensor& sensor_;
   bool initialised_ = false;
+  bool rewriting_ = false;  // an edit is being set to its clamped number
 };
 
 class AnalogSheet final : public ModalDialog {

@@ -2,6 +2,7 @@
 
 #include "dialogs/control_ids.h"
 #include "dialogs/template_table.h"
+#include "dialogs/typed_number.h"
 
 #include <iterator>
 
@@ -14,6 +15,15 @@ constexpr int kPresetEdits[] = {ids::kTotalH,     ids::kTotalV, ids::kEffectiveH
 constexpr int32_t SizePreset::*kPresetFields[] = {&SizePreset::TH, &SizePreset::TV,
                                                   &SizePreset::EH, &SizePreset::EV,
                                                   &SizePreset::EHS, &SizePreset::EVS};
+
+// A list's selection, or, when it has none (the stored value names no
+// entry), the stored value if it is one of the `count` entries' values, else
+// the dialog's default.
+int32_t Selected(DialogSurface& s, int id, int32_t stored, int count, int32_t fallback) {
+  const int selection = s.ListSelection(id);
+  if (selection >= 0) return selection;
+  return stored >= 0 && stored < count ? stored : fallback;
+}
 
 std::string SizeText(const SizePreset& p) { return Format(table::kSizeFormat, p.EH, p.EV); }
 
@@ -84,14 +94,20 @@ void CameraDialog::OnInit(DialogSurface& s) {
 }
 
 void CameraDialog::ReadControls(DialogSurface& s) {
-  list_.color = s.ListSelection(ids::kColorList);
+  const PresetList defaults;
+  list_.color = Selected(s, ids::kColorList, list_.color,
+                         static_cast<int>(std::size(table::kColorModeTexts)), defaults.color);
   list_.size = s.ListSelection(ids::kSizeList);
   const int subSample = s.ListSelection(ids::kSubSampleList);
   list_.subSample = subSample >= 0 && subSample < static_cast<int>(std::size(table::kSubSampleValues))
                         ? table::kSubSampleValues[subSample]
                         : 0;
-  list_.clock = s.ListSelection(ids::kClockList);
-  list_.waitTime = s.Number(ids::kWaitTime, false, nullptr);
+  list_.clock = Selected(s, ids::kClockList, list_.clock,
+                         static_cast<int>(std::size(table::kClockTexts)), defaults.clock);
+  // A wait time past what the interface holds (INT32_MAX) means the
+  // longest; stored as typed it would read back as a negative number.
+  bool rewriting = false;
+  list_.waitTime = ReadTyped(s, ids::kWaitTime, false, 0, INT32_MAX, list_.waitTime, rewriting);
 
   SizePreset edited = SizePreset{};
   for (size_t i = 0; i < std::size(kPresetEdits); ++i)

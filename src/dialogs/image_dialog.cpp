@@ -2,6 +2,7 @@
 
 #include "dialogs/control_ids.h"
 #include "dialogs/template_table.h"
+#include "dialogs/typed_number.h"
 
 namespace korvex::dialogs {
 namespace {
@@ -77,16 +78,22 @@ void ShowRows(DialogSurface& s, const Row (&rows)[N], FilterGroup& group) {
   }
 }
 
-// An edit changed or a trackbar moved; true when it was one of the rows.
+// The row's value as its edit holds it, typed numbers clamped to the row's
+// range.
+int32_t RowValue(DialogSurface& s, const Row& row, FilterGroup& group, bool& rewriting) {
+  return ReadTyped(s, row.edit, true, row.minimum, row.maximum, (group.*row.field).Get(),
+                   rewriting);
+}
+
+// An edit changed; true when it was one of the rows.
 template <size_t N>
 bool RowCommand(DialogSurface& s, const Row (&rows)[N], FilterGroup& group, int id,
-                Notice notice, bool initialised) {
+                Notice notice, bool initialised, bool& rewriting) {
   const Row* row = Find(rows, id, &Row::edit);
   if (row == nullptr) return false;
-  if (notice == Notice::kEditChanged && initialised) {
-    // Typed values are stored as typed; the pipeline keeps its tables in
-    // range whatever it is given.
-    const int32_t value = s.Number(id, true, nullptr);
+  // An edit that clamping rewrites is stored by the change being handled.
+  if (notice == Notice::kEditChanged && initialised && !rewriting) {
+    const int32_t value = RowValue(s, *row, group, rewriting);
     (group.*row->field) = value;
     s.SetTrackPosition(row->track, value);
   }
@@ -103,8 +110,8 @@ void RowScroll(DialogSurface& s, const Row (&rows)[N], FilterGroup& group, int i
 }
 
 template <size_t N>
-void CommitRows(DialogSurface& s, const Row (&rows)[N], FilterGroup& group) {
-  for (const Row& r : rows) (group.*r.field) = s.Number(r.edit, true, nullptr);
+void CommitRows(DialogSurface& s, const Row (&rows)[N], FilterGroup& group, bool& rewriting) {
+  for (const Row& r : rows) (group.*r.field) = RowValue(s, r, group, rewriting);
 }
 
 void TickOne(DialogSurface& s, const int* buttons, int count, int32_t value) {
@@ -134,15 +141,16 @@ void ImageFilterPage::OnInit(DialogSurface& s) {
   s.Enable(ids::kOnce, enables_.whiteBalance);
   s.Enable(ids::kAllFrames, enables_.whiteBalance);
   for (int id : kBayerButtons) s.Enable(id, enables_.whiteBalance);
-  TickOne(s, kBayerButtons, 4, group_.BayerMode);
+  ShowBayerMode(s);
   initialised_ = true;
 }
 
 void ImageFilterPage::OnCommand(DialogSurface& s, int id, Notice notice) {
-  if (RowCommand(s, kFilterRows, group_, id, notice, initialised_)) return;
+  if (RowCommand(s, kFilterRows, group_, id, notice, initialised_, rewriting_)) return;
   if (notice != Notice::kClicked) return;
   if (const int mode = IndexOf(kBayerButtons, 4, id); mode >= 0) {
     group_.BayerMode = mode;
+    if (bayerModePicked) bayerModePicked();
   } else if (id == ids::kAllFrames) {
     // Continuous white balance, or none.
     group_.BayerGainAuto = s.Checked(id) ? 1 : 0;
@@ -160,15 +168,17 @@ void ImageFilterPage::OnScroll(DialogSurface& s, int id) { RowScroll(s, kFilterR
 
 void ImageFilterPage::Show(DialogSurface& s) {
   ShowRows(s, kFilterRows, group_);
+  ShowBayerMode(s);
+}
+
+void ImageFilterPage::ShowBayerMode(DialogSurface& s) {
   TickOne(s, kBayerButtons, 4, group_.BayerMode);
 }
 
-void ImageFilterPage::Commit(DialogSurface& s) {
-  CommitRows(s, kFilterRows, group_);
-  for (int i = 0; i < 4; ++i) {
-    if (s.Checked(kBayerButtons[i])) group_.BayerMode = i;
-  }
-}
+// The Bayer mode is not read from this page's buttons: every click on them,
+// or on the gray page's, has stored it already, and in the monochrome modes
+// only the gray page's can be clicked.
+void ImageFilterPage::Commit(DialogSurface& s) { CommitRows(s, kFilterRows, group_, rewriting_); }
 
 // ---- gray page ------------------------------------------------------------------
 
@@ -176,15 +186,16 @@ void GrayPage::OnInit(DialogSurface& s) {
   initialised_ = false;
   InitRows(s, kGrayRows, group_, true);
   TickOne(s, kGrayModeButtons, 3, group_.Mode);
-  TickOne(s, kBayerButtons, 4, group_.BayerMode);
+  ShowBayerMode(s);
   initialised_ = true;
 }
 
 void GrayPage::OnCommand(DialogSurface& s, int id, Notice notice) {
-  if (RowCommand(s, kGrayRows, group_, id, notice, initialised_)) return;
+  if (RowCommand(s, kGrayRows, group_, id, notice, initialised_, rewriting_)) return;
   if (notice != Notice::kClicked) return;
   if (const int mode = IndexOf(kBayerButtons, 4, id); mode >= 0) {
     group_.BayerMode = mode;
+    if (bayerModePicked) bayerModePicked();
   } else if (const int gray = IndexOf(kGrayModeButtons, 3, id); gray >= 0) {
     group_.Mode = gray;
   } else if (id == ids::kAllFrames) {
@@ -197,11 +208,28 @@ void GrayPage::OnCommand(DialogSurface& s, int id, Notice notice) {
 
 void GrayPage::OnScroll(DialogSurface& s, int id) { RowScroll(s, kGrayRows, group_, id); }
 
-void GrayPage::Show(DialogSurface& s) { ShowRows(s, kGrayRows, group_); }
+void GrayPage::Show(DialogSurface& s) {
+  ShowRows(s, kGrayRows, group_);
+  ShowBayerMode(s);
+}
 
-void GrayPage::Commit(DialogSurface& s) { CommitRows(s, kGrayRows, group_); }
+void GrayPage::ShowBayerMode(DialogSurface& s) { TickOne(s, kBayerButtons, 4, group_.BayerMode); }
+
+void GrayPage::Commit(DialogSurface& s) { CommitRows(s, kGrayRows, group_, rewriting_); }
 
 // ---- sheet ----------------------------------------------------------------------
+
+ImageSheet::ImageSheet(FilterGroup& group, FilterEnables enables, Language language)
+    : group_(group), enables_(enables), language_(language), filterPage_(group, enables),
+      grayPage_(group) {
+  // Both pages have Bayer mode buttons: a pick on either shows on both.
+  auto showBoth = [this] {
+    if (filterSurface_) filterPage_.ShowBayerMode(*filterSurface_);
+    if (graySurface_) grayPage_.ShowBayerMode(*graySurface_);
+  };
+  filterPage_.bayerModePicked = showBoth;
+  grayPage_.bayerModePicked = showBoth;
+}
 
 void ImageSheet::OnInit(DialogSurface& s) {
   Opened(s);

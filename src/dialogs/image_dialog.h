@@ -3,7 +3,9 @@
 // camera's filter group at once, so the next processed frame shows it; the
 // launcher restores the whole group when the sheet does not end with OK.
 //
-// The pages know their controls only by id. After the pipeline's white
+// The pages know their controls only by id. Numbers typed past a row's
+// range are clamped to it (typed_number.h); the Bayer mode buttons of both
+// pages always show the same mode. After the pipeline's white
 // balance or gray calibration changed gains, Refresh (show mode) moves every
 // control to the current values on the dialog's thread.
 #pragma once
@@ -11,6 +13,8 @@
 #include "common/camera_settings.h"
 #include "common/color_mode.h"
 #include "dialogs/modal_dialog.h"
+
+#include <functional>
 
 namespace korvex::dialogs {
 
@@ -29,12 +33,17 @@ class ImageFilterPage final : public DialogHandler {
   void OnCommand(DialogSurface& surface, int id, Notice notice) override;
   void OnScroll(DialogSurface& surface, int id) override;
   void Show(DialogSurface& surface);    // controls from the group
-  void Commit(DialogSurface& surface);  // edits and Bayer mode into the group
+  void ShowBayerMode(DialogSurface& surface);
+  void Commit(DialogSurface& surface);  // edits into the group
+
+  // Called after a click on a Bayer mode button stored the mode.
+  std::function<void()> bayerModePicked;
 
  private:
   FilterGroup& group_;
   FilterEnables enables_;
   bool initialised_ = false;
+  bool rewriting_ = false;  // an edit is being set to its clamped number
 };
 
 class GrayPage final : public DialogHandler {
@@ -44,18 +53,21 @@ class GrayPage final : public DialogHandler {
   void OnCommand(DialogSurface& surface, int id, Notice notice) override;
   void OnScroll(DialogSurface& surface, int id) override;
   void Show(DialogSurface& surface);
+  void ShowBayerMode(DialogSurface& surface);
   void Commit(DialogSurface& surface);
+
+  // Called after a click on a Bayer mode button stored the mode.
+  std::function<void()> bayerModePicked;
 
  private:
   FilterGroup& group_;
   bool initialised_ = false;
+  bool rewriting_ = false;  // an edit is being set to its clamped number
 };
 
 class ImageSheet final : public ModalDialog {
  public:
-  ImageSheet(FilterGroup& group, FilterEnables enables, Language language)
-      : group_(group), enables_(enables), language_(language), filterPage_(group, enables),
-        grayPage_(group) {}
+  ImageSheet(FilterGroup& group, FilterEnables enables, Language language);
 
   void OnInit(DialogSurface& surface) override;
   void OnCommand(DialogSurface& surface, int id, Notice notice) override;

@@ -12,6 +12,8 @@ void ModalDialog::RequestCancel() {
 }
 
 void ModalDialog::Opened(DialogSurface& surface) {
+  shown_.store(true);
+  if (whenShown) whenShown();
   window_.store(surface.Window());
   // A cancel asked for before the window existed could not be posted.
   if (cancelRequested_.load()) platform::PostDialogCommand(surface.Window(), kIdCancel);

@@ -6,6 +6,7 @@
 #include "dialogs/dialog_surface.h"
 
 #include <atomic>
+#include <functional>
 
 namespace korvex::dialogs {
 
@@ -16,6 +17,13 @@ class ModalDialog : public DialogHandler {
   // Closes the dialog with Cancel as soon as its thread gets to it, now or
   // when it opens. Any thread.
   void RequestCancel();
+  // True once the dialog has been shown (its initialisation ran), so that a
+  // launcher undoes only what a shown dialog can have done. Any thread.
+  bool WasShown() const { return shown_.load(); }
+  // Runs on the dialog's thread as the dialog opens, before its controls
+  // are filled: the launcher's preparations that only a dialog that is
+  // actually shown may make. Set before the dialog runs.
+  std::function<void()> whenShown;
 
  protected:
   // Call first in OnInit.
@@ -24,6 +32,7 @@ class ModalDialog : public DialogHandler {
  private:
   std::atomic<void*> window_{nullptr};
   std::atomic<bool> cancelRequested_{false};
+  std::atomic<bool> shown_{false};
 };
 
 // Formats with one int argument ("%d x %d" takes two).

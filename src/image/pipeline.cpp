@@ -5,6 +5,7 @@
 #include "image/striped_stages.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <optional>
 
@@ -41,7 +42,8 @@ void GrayBayerConvert(const ImageView& gray, bool deep, CameraSettings& settings
   int32_t block[kGrayBlockSize] = {AdjustedMode(settings), f.GainR1, f.GainG1, f.GainG2,
                                    f.GainB1, f.OffsetR1, f.OffsetG1, f.OffsetG2, f.OffsetB1,
                                    deep ? 10 : 8};
-  if (f.GrayCalibrate != 0) {
+  const int32_t request = f.GrayCalibrate;
+  if (request != 0) {
     InPlace(gray, MeasureGrayGains, block);
     f.GainR1 = block[kGrayGainR1];
     f.GainG1 = block[kGrayGainG1];
@@ -52,7 +54,11 @@ void GrayBayerConvert(const ImageView& gray, bool deep, CameraSettings& settings
     f.OffsetG2 = block[kGrayOffsetG2];
     f.OffsetB1 = block[kGrayOffsetB1];
     if (hooks.filterChanged) hooks.filterChanged();
-    f.GrayCalibrate = f.GrayCalibrate - 1;
+    // The request seen before the measurement is counted down only if it is
+    // still there: the dialog's thread may have switched calibration off (0)
+    // or asked for one frame (1) meanwhile, and that choice stands.
+    // Continuous calibration (negative) stops counting at the lowest value.
+    if (request != INT32_MIN) f.GrayCalibrate.CompareExchange(request, request - 1);
   }
   // Offsets alone do not start the stage: with four unity gains nothing runs.
   if (block[kGrayGainR1] == 128 && block[kGrayGainG1] == 128 && block[kGrayGainG2] == 128 &&

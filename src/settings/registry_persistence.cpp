@@ -4,6 +4,7 @@
 #include "platform/registry.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 
 namespace korvex {
@@ -119,6 +120,24 @@ void ReadInto(RegKey key, const char* name, int32_t& field) {
   if (ReadDword(key, name, &value)) field = static_cast<int32_t>(value);
 }
 
+// The wait time is a count of milliseconds that the interface keeps within
+// 0..INT32_MAX; a larger DWORD (the camera dialog once stored what was typed,
+// 4294967295 for instance) means the longest wait, never a negative one, which
+// would read back as -1, the answer for a handle that is not open.
+int32_t WaitTimeOf(uint32_t stored) {
+  return stored > static_cast<uint32_t>(INT32_MAX) ? INT32_MAX : static_cast<int32_t>(stored);
+}
+
+void ReadWaitTime(RegKey key, Setting& field) {
+  uint32_t value = static_cast<uint32_t>(field.Get());
+  if (ReadDword(key, "WaitTime", &value)) field.Set(WaitTimeOf(value));
+}
+
+void ReadWaitTime(RegKey key, int32_t& field) {
+  uint32_t value = static_cast<uint32_t>(field);
+  if (ReadDword(key, "WaitTime", &value)) field = WaitTimeOf(value);
+}
+
 bool WriteDword(RegKey key, const char* name, int32_t value) {
   const uint32_t stored = static_cast<uint32_t>(value);
   return platform::SetRegistryValue(key, name, platform::kRegDword, &stored, sizeof stored) ==
@@ -212,7 +231,13 @@ int LoadVideoFormat(CameraSettings& settings, int cameraNumber) {
   if (!Open(platform::CurrentUserKey(), kSettingsRootKey, root) ||
       !Open(root.get(), CameraKey(cameraNumber).text, camera))
     return 0;
-  for (const VideoValue& v : kVideoValues) ReadInto(camera.get(), v.name, settings.video.*v.field);
+  for (const VideoValue& v : kVideoValues) {
+    if (v.field == &VideoFormatGroup::WaitTime) {
+      ReadWaitTime(camera.get(), settings.video.WaitTime);
+    } else {
+      ReadInto(camera.get(), v.name, settings.video.*v.field);
+    }
+  }
   return 1;
 }
 
@@ -298,7 +323,7 @@ int LoadPresetList(PresetList& list, int cameraNumber) {
   ReadInto(camera.get(), "Size", list.size);
   ReadInto(camera.get(), "Color", list.color);
   ReadInto(camera.get(), "SubSample", list.subSample);
-  ReadInto(camera.get(), "WaitTime", list.waitTime);
+  ReadWaitTime(camera.get(), list.waitTime);
   ReadInto(camera.get(), "Clock", list.clock);
   return 1;
 }

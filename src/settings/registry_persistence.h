@@ -4,7 +4,8 @@
 //
 // Every value is a REG_DWORD holding the 32-bit field unchanged (negative
 // numbers in two's complement). Loads read whatever is stored as four bytes
-// and do not check ranges. Registry failures are silent: loads leave fields
+// and do not check ranges, except that a stored "WaitTime" above INT32_MAX
+// loads as INT32_MAX. Registry failures are silent: loads leave fields
 // alone or apply their group's defaults, saves return 0.
 #pragma once
 

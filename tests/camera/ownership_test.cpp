@@ -36,12 +36,19 @@ TEST(OwnershipTable, EntriesSitWhereEveryProcessExpectsThem) {
   EXPECT_EQ(entry->reserved, 0u);
   EXPECT_STREQ(entry->ownerName, "");
 
+  // A null owner window is a claim like any other, released by its owner.
   table.Claim(4, nullptr);
-  EXPECT_FALSE(table.IsClaimed(4)) << "a null owner window leaves the device free";
+  EXPECT_TRUE(table.IsClaimed(4)) << "claimed by an owner without a window";
+  table.Release(4, FakeWindow(0x1234));
+  EXPECT_TRUE(table.IsClaimed(4)) << "only the owner's window releases";
   table.Release(4, nullptr);
+  EXPECT_FALSE(table.IsClaimed(4));
 }
 
-TEST(OwnershipTable, ClaimOfALivingChildBlocksAndADeadOnesDoesNot) {
+// A child claims device `n` with `window`, reports, and dies holding the
+// claim when told to. While it lives the device is claimed; once it is dead
+// the entry it left behind is free.
+void ExpectClaimHeldUntilTheOwnerDies(int n, uintptr_t window) {
   int toParent[2], toChild[2];
   ASSERT_EQ(pipe(toParent), 0);
   ASSERT_EQ(pipe(toChild), 0);
@@ -50,7 +57,7 @@ TEST(OwnershipTable, ClaimOfALivingChildBlocksAndADeadOnesDoesNot) {
   if (child == 0) {
     OwnershipTable table;
     const bool opened = table.Open();
-    if (opened) table.Claim(0, FakeWindow(0xBEEF));
+    if (opened) table.Claim(n, FakeWindow(window));
     const char done = opened ? 'y' : 'n';
     (void)!write(toParent[1], &done, 1);
     char go;
@@ -64,16 +71,25 @@ TEST(OwnershipTable, ClaimOfALivingChildBlocksAndADeadOnesDoesNot) {
 
   OwnershipTable table;
   ASSERT_TRUE(table.Open());
-  EXPECT_TRUE(table.IsClaimed(0)) << "the running child owns device 0";
+  EXPECT_TRUE(table.IsClaimed(n)) << "the running child owns the device";
 
   const char go = 'g';
   ASSERT_EQ(write(toChild[1], &go, 1), 1);
   int status = 0;
   ASSERT_EQ(waitpid(child, &status, 0), child);
   EXPECT_TRUE(WIFSIGNALED(status));
-  EXPECT_EQ(table.At(0)->ownerWindow, 0xBEEFu) << "the crash left the entry behind";
-  EXPECT_FALSE(table.IsClaimed(0)) << "but its owner is gone, so the device is free";
+  EXPECT_EQ(table.At(n)->ownerWindow, window) << "the crash left the entry behind";
+  EXPECT_NE(table.At(n)->reserved, 0u);
+  EXPECT_FALSE(table.IsClaimed(n)) << "but its owner is gone, so the device is free";
   for (int fd : {toParent[0], toParent[1], toChild[0], toChild[1]}) close(fd);
+}
+
+TEST(OwnershipTable, ClaimOfALivingChildBlocksAndADeadOnesDoesNot) {
+  ExpectClaimHeldUntilTheOwnerDies(0, 0xBEEF);
+}
+
+TEST(OwnershipTable, ClaimWithoutAWindowBlocksAsLongAsItsOwnerLives) {
+  ExpectClaimHeldUntilTheOwnerDies(1, 0);
 }
 
 }  // namespace

@@ -91,6 +91,59 @@ TEST_F(AnalogDialog, ExposureReadOutFollowsTypedValues) {
   dialog.Join();
 }
 
+// A number typed past a row's ends means that end, on the sensor and in the
+// edit; it is never cut to the bits the sensor register keeps.
+TEST_F(AnalogDialog, TypedGainsAndExposuresStopAtTheRowsEnds) {
+  DialogThread dialog = Open();
+  KorvexHostWindow sheet = korvex::test::WaitForDialog();
+  KorvexHostWindow page = PageOf(sheet);
+  ASSERT_NE(page, nullptr);
+  const std::pair<const char*, int> gains[] = {
+      {"5000", 1023}, {"-3", 0}, {"1024", 1023}, {"-1", 0}, {"99999999999", 1023}, {"700", 700}};
+  for (const auto& [typed, end] : gains) {
+    ASSERT_EQ(KorvexHost_HandType(page, kGainEdit, typed), 1);
+    EXPECT_EQ(SensorGain(), end) << typed;
+    EXPECT_EQ(Text(page, kGainEdit), std::to_string(end)) << typed;
+    EXPECT_EQ(Read(page, kGainTrack).position, end) << typed;
+  }
+  const std::pair<const char*, int> exposures[] = {{"2000", 1014}, {"-5", 0}, {"-99999999999", 0}};
+  for (const auto& [typed, end] : exposures) {
+    ASSERT_EQ(KorvexHost_HandType(page, kExposureEdit, typed), 1);
+    EXPECT_EQ(SensorExposure(), end) << typed;
+    EXPECT_EQ(Text(page, kExposureEdit), std::to_string(end)) << typed;
+  }
+  EXPECT_EQ(Text(page, kExposureTime), "=0.06ms");
+  ASSERT_EQ(KorvexHost_HandType(page, kExposureEdit, "1015"), 1);
+  EXPECT_EQ(Text(page, kExposureTime), "=244.60ms");
+  ASSERT_EQ(KorvexHost_HandClick(sheet, kOk), 1);
+  EXPECT_EQ(dialog.Join(), 1);
+  EXPECT_EQ(Korvex_GetGlobalGain(handle_, nullptr), 700);
+  EXPECT_EQ(Korvex_GetExposureTime(handle_, nullptr), 1014);
+}
+
+// A launch that cannot show its dialog (one is open already) neither reads
+// nor writes the sensor: the open dialog's live values stay.
+TEST_F(AnalogDialog, ARefusedSecondLaunchLeavesTheSensorAlone) {
+  ASSERT_EQ(Korvex_SetExposureTime(handle_, 200), 1);
+  DialogThread dialog = Open();
+  KorvexHostWindow sheet = korvex::test::WaitForDialog();
+  KorvexHostWindow page = PageOf(sheet);
+  ASSERT_EQ(KorvexHost_HandDrag(page, kExposureTrack, 700), 1);
+  ASSERT_EQ(KorvexHost_HandClick(page, kMirrorV), 1);
+  const uint32_t opens = KorvexHost_SimOpenCount(0);
+  while (Korvex_GetLastError(handle_) != 0) {
+  }
+  EXPECT_EQ(Korvex_SetAnalogDlg(handle_, nullptr), 0);
+  EXPECT_EQ(Korvex_GetLastError(handle_), static_cast<uint32_t>(KORVEX_ERR_NOT_POSSIBLE));
+  EXPECT_EQ(KorvexHost_SimOpenCount(0), opens) << "the refused launch spoke to the camera";
+  EXPECT_EQ(SensorExposure(), 700);
+  EXPECT_EQ(Korvex_GetMirrorV(handle_), 1);
+  ASSERT_EQ(KorvexHost_HandClick(sheet, kCancel), 1);
+  EXPECT_EQ(dialog.Join(), 1);
+  EXPECT_EQ(SensorExposure(), 200);
+  EXPECT_EQ(Korvex_GetMirrorV(handle_), 0);
+}
+
 TEST_F(AnalogDialog, DraggingTheExposureReachesTheSensorAtOnceAndCancelRestoresIt) {
   ASSERT_EQ(Korvex_SetExposureTime(handle_, 200), 1);
   ASSERT_EQ(Korvex_SetMirrorV(handle_, 0), 1);

@@ -7,8 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -88,6 +90,89 @@ TEST_F(CameraDialog, OkAfterColor32WritesTheRegistryAndTheCameraReloads) {
   EXPECT_EQ(ReadDword(kCamera, "WaitTime"), 0u);
   EXPECT_EQ(Korvex_GetColorMode(handle_), 32);
   EXPECT_EQ(Korvex_GetWaitTime(handle_), 0);
+}
+
+// The wait time is a non-negative 32-bit number: a larger one typed or
+// stored means the largest, never -1 (which reads as "handle not open").
+TEST_F(CameraDialog, AWaitTimePastTheLargestIsKeptAsTheLargest) {
+  DialogThread dialog = Open();
+  KorvexHostWindow box = korvex::test::WaitForDialog();
+  ASSERT_EQ(KorvexHost_HandType(box, kWaitTime, "4294967295"), 1);
+  ASSERT_EQ(KorvexHost_HandClick(box, kApply), 1);
+  EXPECT_EQ(Text(box, kWaitTime), "2147483647");
+  EXPECT_EQ(ReadDword(kCamera, "WaitTime"), 2147483647u);
+  ASSERT_EQ(KorvexHost_HandType(box, kWaitTime, "99999999999"), 1);
+  ASSERT_EQ(KorvexHost_HandClick(box, kOk), 1);
+  EXPECT_EQ(dialog.Join(), 1);
+  EXPECT_EQ(ReadDword(kCamera, "WaitTime"), 2147483647u);
+  EXPECT_EQ(Korvex_GetWaitTime(handle_), 2147483647);
+
+  // Stored by something else: the dialog shows, and the camera loads, the
+  // largest wait time.
+  WriteDword(kCamera, "WaitTime", 0xFFFFFFFFu);
+  DialogThread again = Open();
+  box = korvex::test::WaitForDialog();
+  EXPECT_EQ(Text(box, kWaitTime), "2147483647");
+  ASSERT_EQ(KorvexHost_HandClick(box, kCancel), 1);
+  EXPECT_EQ(again.Join(), 1);
+  const KORVEX_HANDLE other = Korvex_Initialize(nullptr);
+  ASSERT_NE(other, 0u);
+  EXPECT_EQ(Korvex_GetWaitTime(other), 2147483647);
+  EXPECT_EQ(Korvex_SetWaitTime(other, 2147483647), 1);
+  EXPECT_EQ(Korvex_SetWaitTime(other, -1), 0);
+  EXPECT_EQ(Korvex_GetWaitTime(other), 2147483647);
+  EXPECT_EQ(Korvex_Release(other), 1);
+}
+
+// A stored colour mode or clock that no list entry names leaves its list
+// without a selection; OK then stores the default, never -1.
+TEST_F(CameraDialog, AStoredColourOrClockOutsideItsListBecomesTheDefaultOnOk) {
+  WriteDword(kCamera, "Color", 9);
+  WriteDword(kCamera, "Clock", 3);
+  DialogThread dialog = Open();
+  KorvexHostWindow box = korvex::test::WaitForDialog();
+  EXPECT_EQ(Read(box, kColorList).selection, -1);
+  EXPECT_EQ(Read(box, kClockList).selection, -1);
+  ASSERT_EQ(KorvexHost_HandType(box, kWaitTime, "5"), 1);
+  ASSERT_EQ(KorvexHost_HandClick(box, kOk), 1);
+  EXPECT_EQ(dialog.Join(), 1);
+  EXPECT_EQ(ReadDword(kCamera, "Color"), 2u);
+  EXPECT_EQ(ReadDword(kCamera, "Clock"), 2u);
+  EXPECT_EQ(Korvex_GetColorMode(handle_), 24);
+
+  // A valid stored value is kept as it is.
+  WriteDword(kCamera, "Color", 4);
+  WriteDword(kCamera, "Clock", 1);
+  DialogThread again = Open();
+  box = korvex::test::WaitForDialog();
+  ASSERT_EQ(KorvexHost_HandClick(box, kOk), 1);
+  EXPECT_EQ(again.Join(), 1);
+  EXPECT_EQ(ReadDword(kCamera, "Color"), 4u);
+  EXPECT_EQ(ReadDword(kCamera, "Clock"), 1u);
+}
+
+// A launch refused because a camera dialog is open already leaves a running
+// preview alone: no stop, no restart.
+TEST_F(CameraDialog, ARefusedSecondLaunchDoesNotInterruptTheRunningPreview) {
+  DialogThread dialog = Open();
+  KorvexHostWindow box = korvex::test::WaitForDialog();
+  ASSERT_NE(box, nullptr);
+  ASSERT_EQ(Korvex_StartPreview(handle_), 1);
+  const uint32_t opens = KorvexHost_SimOpenCount(0);
+  while (Korvex_GetLastError(handle_) != 0) {
+  }
+  EXPECT_EQ(Korvex_SetCameraDlg(handle_, nullptr), 0);
+  EXPECT_EQ(Korvex_GetLastError(handle_), static_cast<uint32_t>(KORVEX_ERR_NOT_POSSIBLE));
+  EXPECT_EQ(KorvexHost_SimOpenCount(0), opens) << "the preview was stopped and started again";
+  ASSERT_EQ(KorvexHost_HandClick(box, kCancel), 1);
+  EXPECT_EQ(dialog.Join(), 1);
+  // The first dialog found the camera idle: the preview runs on.
+  const uint32_t served = KorvexHost_SimFramesServed(0);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (KorvexHost_SimFramesServed(0) == served && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  EXPECT_GT(KorvexHost_SimFramesServed(0), served);
+  EXPECT_EQ(Korvex_StopPreview(handle_), 1);
 }
 
 TEST_F(CameraDialog, ApplyThenCancelKeepsTheRegistryButNotTheCamera) {

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <random>
@@ -306,6 +307,33 @@ TEST(Pipeline, GrayCalibrationWritesGainsBackAndCountsDown) {
   ProcessFrame(buffers.Views(), settings, nullptr, hooks);
   ProcessFrame(buffers.Views(), settings, nullptr, hooks);
   EXPECT_EQ(refreshes, 3);
+}
+
+// A request changed while its frame is measured is not counted down: the
+// hook runs between the measurement and the count, where a click on the
+// dialog's thread can land.
+TEST(Pipeline, GrayCalibrationChangedDuringTheMeasurementIsLeftAsSet) {
+  Buffers buffers(0, 64, 48);
+  FillRandom(buffers.raw, 9);
+  CameraSettings settings;
+  NeutralSettings(settings, 0);
+  settings.filter.Mode = 1;
+  for (const int32_t changedTo : {0, 1, -1}) {
+    SCOPED_TRACE(changedTo);
+    settings.filter.GrayCalibrate = -5;
+    PipelineHooks hooks;
+    hooks.filterChanged = [&] { settings.filter.GrayCalibrate = changedTo; };
+    ProcessFrame(buffers.Views(), settings, nullptr, hooks);
+    EXPECT_EQ(settings.filter.GrayCalibrate, changedTo);
+  }
+  // Unchanged, it counts down as before, and continuous calibration never
+  // wraps round to a count of frames.
+  settings.filter.GrayCalibrate = -5;
+  ProcessFrame(buffers.Views(), settings, nullptr, {});
+  EXPECT_EQ(settings.filter.GrayCalibrate, -6);
+  settings.filter.GrayCalibrate = INT32_MIN;
+  ProcessFrame(buffers.Views(), settings, nullptr, {});
+  EXPECT_EQ(settings.filter.GrayCalibrate, INT32_MIN);
 }
 
 // Puts guard bytes after every image of the set and re-points the views.

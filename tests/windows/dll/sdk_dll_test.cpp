@@ -211,14 +211,15 @@ TEST_F(SimulatedDll, SettingsAreStoredInTheRegistryAndReadBack) {
   EXPECT_EQ(Korvex_Release(h), 1);
 }
 
-// The child side of the contention test: takes camera 0 with a window of
-// its own, says so through the event, then waits to be ended.
-int HoldCamera(const char* readyEvent) {
+// The child side of the contention test: takes camera 0, with a window of
+// its own or with none, says so through the event, then waits to be ended.
+int HoldCamera(const char* readyEvent, bool withWindow) {
   HANDLE ready = ::OpenEventA(EVENT_MODIFY_STATE, FALSE, readyEvent);
-  HWND window = ::CreateWindowExA(0, "STATIC", "holder", 0, 0, 0, 10, 10, nullptr, nullptr,
-                                  nullptr, nullptr);
+  HWND window = withWindow ? ::CreateWindowExA(0, "STATIC", "holder", 0, 0, 0, 10, 10, nullptr,
+                                               nullptr, nullptr, nullptr)
+                           : nullptr;
   KORVEX_HANDLE h = Korvex_Initialize(reinterpret_cast<KORVEX_HWND>(window));
-  if (ready == nullptr || window == nullptr || h == 0) return 3;
+  if (ready == nullptr || (withWindow && window == nullptr) || h == 0) return 3;
   KorvexHost_SimSetFastPace(1);
   if (!Korvex_SetPreviewWindow(h, nullptr, 0, 0, 0, 0) || !Korvex_StartPreview(h)) return 4;
   ::SetEvent(ready);
@@ -226,13 +227,16 @@ int HoldCamera(const char* readyEvent) {
   return 0;
 }
 
-TEST_F(SimulatedDll, ACameraPreviewingInAnotherProcessIsRefusedUntilThatProcessEnds) {
-  const std::string eventName = "KorvexHoldReady" + std::to_string(::GetCurrentProcessId());
+// Another process holds camera 0 (`how` is "window" or "none"): this one is
+// refused until the holder is killed, and then gets the camera.
+void ExpectRefusedUntilTheHolderEnds(const char* how) {
+  const std::string eventName =
+      std::string("KorvexHoldReady") + how + std::to_string(::GetCurrentProcessId());
   HANDLE ready = ::CreateEventA(nullptr, TRUE, FALSE, eventName.c_str());
   ASSERT_NE(ready, nullptr);
   char self[MAX_PATH] = {};
   ::GetModuleFileNameA(nullptr, self, MAX_PATH);
-  std::string command = std::string("\"") + self + "\" --hold-camera " + eventName;
+  std::string command = std::string("\"") + self + "\" --hold-camera " + eventName + " " + how;
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION child{};
@@ -262,6 +266,14 @@ TEST_F(SimulatedDll, ACameraPreviewingInAnotherProcessIsRefusedUntilThatProcessE
   ::CloseHandle(child.hThread);
   ::CloseHandle(child.hProcess);
   ::CloseHandle(ready);
+}
+
+TEST_F(SimulatedDll, ACameraPreviewingInAnotherProcessIsRefusedUntilThatProcessEnds) {
+  ExpectRefusedUntilTheHolderEnds("window");
+}
+
+TEST_F(SimulatedDll, ACameraPreviewingInAnotherProcessWithoutAWindowIsRefusedToo) {
+  ExpectRefusedUntilTheHolderEnds("none");
 }
 
 // Without the variable and without the driver there is no camera; nothing
@@ -297,8 +309,8 @@ TEST_F(NoDriver, InitializeSucceedsButNoCameraIsFoundAndCaptureFails) {
 }  // namespace korvex::test
 
 int main(int argc, char** argv) {
-  if (argc == 3 && std::strcmp(argv[1], "--hold-camera") == 0)
-    return korvex::test::HoldCamera(argv[2]);
+  if (argc == 4 && std::strcmp(argv[1], "--hold-camera") == 0)
+    return korvex::test::HoldCamera(argv[2], std::strcmp(argv[3], "none") != 0);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }
