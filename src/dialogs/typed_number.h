@@ -8,12 +8,12 @@
 // Threads: the dialog's thread, like the surface it reads.
 #pragma once
 
+#include "dialogs/dialog_surface.h"
+
 #include <cstdint>
 #include <string_view>
 
 namespace korvex::dialogs {
-
-class DialogSurface;
 
 struct TypedNumber {
   bool isNumber = false;  // false when the text holds no digits where a number starts
