@@ -47,12 +47,16 @@ fi
 
 mkdir -p "$WINEPREFIX"
 : >"$log"
-# The server is started anew, persistent; one left running in the prefix is
-# ended first.
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  # A new prefix, on Wine's null graphics driver as the Windows suites use.
+  quiet wineboot -i
+  quiet wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f
+fi
+# The server is started anew, persistent (which also gives the desktop the
+# null driver); one left running in the prefix is ended first.
 quiet wineserver -k || true
 quiet wineserver -w || true
 quiet wineserver -p
-[ -f "$WINEPREFIX/system.reg" ] || quiet wineboot -i
 drivers="$WINEPREFIX/drive_c/windows/system32/drivers"
 # A running copy is stopped first, so that the new image and count apply.
 quiet timeout 60 wine net stop "$service" || true

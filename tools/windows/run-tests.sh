@@ -208,6 +208,9 @@ fi
 [ "$smoke_failed" -eq 0 ] || { echo "korvex tool and examples FAILED"; status=1; }
 echo "korvex tool and examples: $((SECONDS - t)) s"
 
+# The DLL on its own driver path, against the test driver.
+"$root/tools/windows/run-driver-tests.sh" "$linux" || status=1
+
 wineserver -k 2>/dev/null || true
 echo "Windows tests under Wine: $((SECONDS - start)) s"
 exit $status
