@@ -9,7 +9,7 @@
 # skipped. Exit status 0 when the suite passed.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
-linux="${1:-}"
+linux="${1:+$(cd "$1" && pwd)}"
 prefix="$root/build/wine/prefix"
 drivers="$root/build/windows/test-driver"
 cameras=3
