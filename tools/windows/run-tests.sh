@@ -12,7 +12,9 @@
 #   - korvex.exe and the example programs on the simulated cameras: the
 #     files they write are checked (a recording also when stopped by
 #     Ctrl-C), and their pictures compared with those of the Linux tool and
-#     examples when $1 is given.
+#     examples when $1 is given;
+#   - the DLL on its own driver path, against the test driver
+#     (tools/windows/run-driver-tests.sh).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 bin="$root/build/windows/bin"
