@@ -11,7 +11,8 @@
 # the SDK's DLL among them, find cameras on the driver path. Wine unloads a
 # driver when its last program ends, so the prefix's wine server is kept
 # running (wineserver -p) until the matching stop, which stops the driver and
-# ends the server. A fresh prefix is created when PREFIX does not exist.
+# ends the server; a server already running in the prefix is ended first. A
+# fresh prefix is created when PREFIX does not exist.
 # Output of Wine's own programs goes to PREFIX/korvex-test-driver.log.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"

@@ -272,6 +272,7 @@ static NTSTATUS ControlRequest(PIRP irp) {
   const uint32_t index = ReadIndex(buffer, inLength);
   switch (code) {
     case KORVEX_TEST_SET_RAW_FRAME: {
+      if (inLength < sizeof(KorvexTestCamera)) return Complete(irp, STATUS_INVALID_PARAMETER, 0);
       const ULONG bytes = inLength - sizeof(KorvexTestCamera);
       const int ok = KorvexHost_SimSetRawFrame((int)index, bytes ? buffer + 4 : NULL, bytes);
       return Complete(irp, ok ? STATUS_SUCCESS : STATUS_NO_SUCH_DEVICE, 0);
