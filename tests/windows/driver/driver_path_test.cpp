@@ -261,6 +261,7 @@ TEST_F(DriverPath, ARecordingIsAFinishedAviFile) {
   ASSERT_EQ(Korvex_SetPreviewWindow(h, nullptr, 0, 0, 0, 0), 1);
   ASSERT_EQ(Korvex_SetColorMode(h, 24), 1);
   const std::string path = folder_.Path() + "\\short.avi";
+  ASSERT_TRUE(ClearTraffic());
   ASSERT_EQ(Korvex_Record(h, path.c_str(), 300, 0), 1);
   AviContents contents;
   std::string error;
@@ -278,6 +279,24 @@ TEST_F(DriverPath, ARecordingIsAFinishedAviFile) {
   EXPECT_EQ(contents.riffSize + 8, ReadFile(path).size());
   EXPECT_EQ(Korvex_GetLastError(h), 0u);
   EXPECT_EQ(Korvex_Release(h), 1);
+
+  // The streaming thread asks for each frame on the command pipe with the
+  // out-direct code, and takes it whole with the large-transfer code.
+  const auto log = Traffic();
+  ASSERT_TRUE(log.has_value());
+  size_t requests = 0, frames = 0;
+  for (const KorvexSimTraffic& e : *log) {
+    if (e.pipe == 0 && e.packetLength > 0 && e.packet[0] == 0x02 && e.code == kPipeOutDirect) {
+      ++requests;
+    }
+    if (e.pipe == 2) {
+      ++frames;
+      EXPECT_EQ(e.code, kLargePipeInDirect);
+      EXPECT_EQ(e.outLength, kByteFrame) << "24-bit colour is read out in bytes";
+    }
+  }
+  EXPECT_GE(frames, contents.frames.size());
+  EXPECT_GE(requests, frames);
 }
 
 TEST_F(DriverPath, AStalledTransferFailsAfterTheTimeOutSentWithSetTimeout) {
