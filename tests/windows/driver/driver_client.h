@@ -1,5 +1,7 @@
 // The test program's side of the test driver: its control device (the
 // simulated cameras' controls) and direct requests to a camera device.
+// Every function opens and closes a handle of its own, so any thread may
+// call them.
 #pragma once
 
 #include "korvex/host_sim.h"
@@ -21,7 +23,7 @@ constexpr uint32_t kLargePipeInDirect = 0x2220A9;
 constexpr uint32_t kSetTimeout = 0x2220A0;
 
 // One request to the control device; false when the driver refused it or
-// the device does not open. Each call opens and closes the device.
+// the device does not open.
 bool TestDriverControl(uint32_t code, const void* in, size_t inLength, void* out = nullptr,
                        size_t outLength = 0, uint32_t* returned = nullptr);
 
