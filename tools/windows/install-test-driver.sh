@@ -27,6 +27,9 @@ export WINEPREFIX="$(realpath -m "$1")"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 what="${2:-1}"
+# The driver host inherits this environment: the simulator behind the driver
+# must take its camera count from the service key alone.
+unset KORVEX_SIMULATED_CAMERAS
 log="$WINEPREFIX/korvex-test-driver.log"
 
 # Every Wine program gets its own descriptors: the server and the service
