@@ -12,7 +12,9 @@
 #   - korvex.exe and the example programs on the simulated cameras: the
 #     files they write are checked (a recording also when stopped by
 #     Ctrl-C), and their pictures compared with those of the Linux tool and
-#     examples when $1 is given.
+#     examples when $1 is given;
+#   - the DLL on its own driver path, against the test driver
+#     (tools/windows/run-driver-tests.sh).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 bin="$root/build/windows/bin"
@@ -207,6 +209,9 @@ if [ -n "$linux" ]; then
 fi
 [ "$smoke_failed" -eq 0 ] || { echo "korvex tool and examples FAILED"; status=1; }
 echo "korvex tool and examples: $((SECONDS - t)) s"
+
+# The DLL on its own driver path, against the test driver.
+"$root/tools/windows/run-driver-tests.sh" "$linux" || status=1
 
 wineserver -k 2>/dev/null || true
 echo "Windows tests under Wine: $((SECONDS - start)) s"
