@@ -20,10 +20,9 @@ int CKorvex::SaveImage(const char* fileName, int format) {
 int CKorvex::SaveImageW(const KORVEX_WCHAR* fileName, int format) {
   // The wide name is used as it is, whatever the ANSI code page holds (on
   // Linux converted to the locale's character set). A name that cannot be
-  // a file name at all is a file error; a null name fails as a null narrow
-  // one does.
-  std::optional<platform::FileName> name = platform::FileName();
-  if (fileName != nullptr) name = platform::FileName::FromWide(fileName);
+  // a file name at all is a file error; no name at all is not possible.
+  if (fileName == nullptr) return NotPossible();
+  const std::optional<platform::FileName> name = platform::FileName::FromWide(fileName);
   if (!name) {
     if (!HasDevice()) return NotPossible();
     errors_.ReportError(KORVEX_ERR_FILE);
