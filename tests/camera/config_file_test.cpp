@@ -68,9 +68,16 @@ TEST_F(ConfigFile, WideNamesAreConvertedOrRefusedWithTheFileCode) {
   EXPECT_EQ(camera_.LoadConfigFileW(wide.data()), 1);
   EXPECT_EQ(camera_.ConfigList(), (Entries{{10, 20}}));
 
-  const KORVEX_WCHAR lone[] = {0xD800, 'x', 0};  // a lone surrogate converts to nothing
+  // A lone surrogate: on Linux no character set holds it, so the name is
+  // refused with the file code; Windows takes any UTF-16 as a name, and
+  // there is no such file.
+  const KORVEX_WCHAR lone[] = {0xD800, 'x', 0};
   EXPECT_EQ(camera_.LoadConfigFileW(lone), 0);
+#ifdef _WIN32
+  EXPECT_EQ(camera_.GetLastError(), 0u);
+#else
   EXPECT_EQ(camera_.GetLastError(), KORVEX_ERR_FILE);
+#endif
   EXPECT_EQ(camera_.ConfigList(), (Entries{{10, 20}}));
 }
 
@@ -117,7 +124,7 @@ TEST_F(ConfigFile, FilesLargerThanAnyConfigurationAreRefusedUnread) {
 TEST_F(ConfigFile, AFourGibibyteFileIsRefusedFromItsSize) {
   const std::string path = Write({});
   // Sparse: no disk space, but a size of 4 GiB and a byte.
-  ASSERT_EQ(truncate(path.c_str(), (off_t{1} << 32) + 1), 0);
+  std::filesystem::resize_file(path, (uint64_t{1} << 32) + 1);
   ASSERT_EQ(camera_.LoadConfigFile(Write(Words({3, 4})).c_str()), 1);
   EXPECT_EQ(camera_.LoadConfigFile(path.c_str()), 0);
   EXPECT_EQ(camera_.GetLastError(), KORVEX_ERR_FILE);
