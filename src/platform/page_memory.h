@@ -18,11 +18,9 @@
 
 namespace korvex::platform {
 
-// Alignment every block has at least: the widest vector kernel's loads.
-inline constexpr size_t kPageBlockAlignment = 64;
-
-// A zero-filled block of at least `bytes` bytes (bytes > 0), page aligned;
-// null when the system has no memory for it.
+// A zero-filled block of at least `bytes` bytes (bytes > 0), starting on a
+// page boundary (4 KiB or more: beyond the 64 bytes the widest vector
+// kernel may want); null when the system has no memory for it.
 void* AllocatePages(size_t bytes);
 // Gives a block back; `bytes` is the size it was allocated with. Null is
 // ignored.
