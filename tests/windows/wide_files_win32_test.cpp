@@ -141,6 +141,25 @@ TEST_F(WideFiles, NamesLongerThan1023BytesAreUsedWhole) {
   EXPECT_TRUE(Errors().empty());
 }
 
+TEST_F(WideFiles, PathsJustUnderTheLengthLimitAreSavedAndReplaced) {
+  // 259 characters, the most a path without the "\\?\" form holds: the
+  // temporary file beside it must fit too.
+  char narrowFolder[MAX_PATH * 2] = {};
+  ASSERT_GT(::WideCharToMultiByte(CP_ACP, 0, folder_.Path().c_str(), -1, narrowFolder,
+                                  sizeof narrowFolder, nullptr, nullptr),
+            0);
+  const std::string folder = narrowFolder;
+  ASSERT_LT(folder.size(), 200u);
+  for (size_t length : {size_t{259}, size_t{250}}) {
+    SCOPED_TRACE(length);
+    const std::string path = folder + "\\" + std::string(length - folder.size() - 1, 'p');
+    ASSERT_EQ(path.size(), length);
+    EXPECT_EQ(Korvex_SaveImage(handle_, path.c_str(), KORVEX_SAVE_RAW), 1) << "a new file";
+    EXPECT_EQ(Korvex_SaveImage(handle_, path.c_str(), KORVEX_SAVE_RAW), 1) << "replaced";
+    EXPECT_EQ(SizeOf(folder_.File(std::wstring(length - folder.size() - 1, L'p'))), 32u * 3 * 16);
+  }
+}
+
 TEST_F(WideFiles, NarrowNamesAreOpenedAsTheAnsiFileFunctionsOpenThem) {
   // "caf\xE9": a character of the ANSI code page that is not ASCII.
   wchar_t wideName[64] = {};
