@@ -555,7 +555,12 @@ KORVEX_API int KORVEX_CALL Korvex_WriteSromID(KORVEX_HANDLE h, int index, int va
 
 /* ---- Files and dialogs ------------------------------------------------- */
 
-/** Saves the camera's current output image under the frame lock.
+/** Saves the camera's current output image under the frame lock. The file
+ *  is written under a short temporary name in the same folder and takes the
+ *  place of an existing file only when complete, keeping that file's
+ *  permissions (and its owner where the system allows); a file the user
+ *  may not write (on Windows also one with the read-only attribute) is not
+ *  replaced.
  *  @param fileName path in the system's narrow encoding.
  *  @param format a KORVEX_SAVE_* code.
  *  @return 1/0. Errors: #KORVEX_ERR_NOT_POSSIBLE before any frame was
@@ -563,8 +568,10 @@ KORVEX_API int KORVEX_CALL Korvex_WriteSromID(KORVEX_HANDLE h, int index, int va
  *  unknown format, gives 0 without an error code. States: any. Thread: PNG
  *  saves of different cameras must not run at the same time. */
 KORVEX_API int KORVEX_CALL Korvex_SaveImage(KORVEX_HANDLE h, const char* fileName, int format);
-/** As Korvex_SaveImage() with a UTF-16 name (at most 1023 bytes converted);
- *  saves the output image even before the first frame. */
+/** As Korvex_SaveImage() with a UTF-16 name, of any length and any
+ *  characters: Windows opens it as it is; Linux converts it with the calling
+ *  thread's character set. #KORVEX_ERR_FILE when the name cannot be a file
+ *  name (Linux: the character set cannot hold it). */
 KORVEX_API int KORVEX_CALL Korvex_SaveImageW(KORVEX_HANDLE h, const KORVEX_WCHAR* fileName, int format);
 /** Starts the preview and records its frames into an uncompressed 24-bit AVI
  *  file for @p milliseconds from the first frame; then the file is finished
@@ -577,16 +584,19 @@ KORVEX_API int KORVEX_CALL Korvex_SaveImageW(KORVEX_HANDLE h, const KORVEX_WCHAR
  *  #KORVEX_ERR_WORKER. No frame notifications are sent while recording.
  *  States: idle or previewing → previewing. */
 KORVEX_API int KORVEX_CALL Korvex_Record(KORVEX_HANDLE h, const char* fileName, int milliseconds, int showWindow);
-/** As Korvex_Record() with a UTF-16 name (#KORVEX_ERR_FILE when it cannot
- *  be converted). */
+/** As Korvex_Record() with a UTF-16 name, used as Korvex_SaveImageW() uses
+ *  it (#KORVEX_ERR_FILE when it cannot be a file name). */
 KORVEX_API int KORVEX_CALL Korvex_RecordW(KORVEX_HANDLE h, const KORVEX_WCHAR* fileName, int milliseconds, int showWindow);
 /** Reads a configuration file (a headerless array of 8-byte records) into
  *  the camera's configuration list, replacing an earlier one. This model
  *  uses no setting from it. @return 1 when the file was read (also when
- *  empty); 0, without an error code, when it cannot be opened. */
+ *  empty); 0, without an error code, when it cannot be opened; 0 with
+ *  #KORVEX_ERR_FILE, unread, when it is larger than 1 MiB (131,072 records),
+ *  more than any configuration of this camera. */
 KORVEX_API int KORVEX_CALL Korvex_LoadConfigFileA(KORVEX_HANDLE h, const char* fileName);
-/** As Korvex_LoadConfigFileA() with a UTF-16 name (#KORVEX_ERR_FILE when it
- *  cannot be converted). */
+/** As Korvex_LoadConfigFileA() with a UTF-16 name, used as
+ *  Korvex_SaveImageW() uses it (#KORVEX_ERR_FILE when it cannot be a file
+ *  name). */
 KORVEX_API int KORVEX_CALL Korvex_LoadConfigFileW(KORVEX_HANDLE h, const KORVEX_WCHAR* fileName);
 /** Shows the modal camera dialog (size presets, colour mode, wait time),
  *  owned by @p owner. A wait time typed past 2147483647 ms is stored as

@@ -2,21 +2,36 @@
 #include "camera/korvex.h"
 #include "image/dib_image.h"
 #include "image/files/image_files.h"
-#include "platform/text.h"
 
-#include <mutex>
+#include <optional>
 
 namespace korvex {
 namespace {
 
 // Deep samples of the output images carry 10 significant bits.
 constexpr int kOutputSignificantBits = 10;
-// Converted file names, terminator included, fit into this many bytes.
-constexpr int kNameBufferSize = 1024;
 
 }  // namespace
 
 int CKorvex::SaveImage(const char* fileName, int format) {
+  return SaveImageFile(platform::FileName(fileName), format);
+}
+
+int CKorvex::SaveImageW(const KORVEX_WCHAR* fileName, int format) {
+  // The wide name is used as it is, whatever the ANSI code page holds (on
+  // Linux converted to the locale's character set). A name that cannot be
+  // a file name at all is a file error; no name at all is not possible.
+  if (fileName == nullptr) return NotPossible();
+  const std::optional<platform::FileName> name = platform::FileName::FromWide(fileName);
+  if (!name) {
+    if (!HasDevice()) return NotPossible();
+    errors_.ReportError(KORVEX_ERR_FILE);
+    return 0;
+  }
+  return SaveImageFile(*name, format);
+}
+
+int CKorvex::SaveImageFile(const platform::FileName& fileName, int format) {
   if (!HasDevice()) return NotPossible();
   // Nothing has been processed into the output image yet.
   if (imageReady_.load(std::memory_order_acquire) == 0) return NotPossible();
@@ -26,19 +41,6 @@ int CKorvex::SaveImage(const char* fileName, int format) {
   if (output == nullptr) return NotPossible();
   // A failing save is not an error of the camera: result 0, nothing raised.
   return image::SaveImageFile(fileName, *output, format, kOutputSignificantBits);
-}
-
-int CKorvex::SaveImageW(const KORVEX_WCHAR* fileName, int format) {
-  if (!HasDevice()) return NotPossible();
-  // As for the narrow name: nothing has been processed into the image yet.
-  if (imageReady_.load(std::memory_order_acquire) == 0) return NotPossible();
-  LockGuard<platform::CriticalSection> frame(frameLock_);
-  CDibImage* output = OutputImage();
-  if (output == nullptr) return NotPossible();
-  char name[kNameBufferSize];
-  const int length = platform::WideToAnsi(fileName, name, kNameBufferSize);
-  if (length == 0 || length > kNameBufferSize - 1) return NotPossible();
-  return image::SaveImageFile(name, *output, format, kOutputSignificantBits);
 }
 
 }  // namespace korvex

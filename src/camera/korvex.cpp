@@ -82,25 +82,32 @@ int CKorvex::GetCaptureWindowEx(int* th, int* ehs, int* eh, int* tv, int* evs, i
 
 // ---- files, configuration and dialogs -------------------------------------
 
-int CKorvex::LoadConfigFile(const char* fileName) {
+int CKorvex::LoadConfigFile(const platform::FileName& fileName) {
   // The file is read before the list's lock is taken; a failed read keeps
   // the list of the previous load.
-  auto entries = ReadConfigFile(fileName);
-  if (!entries) return 0;
+  std::vector<ConfigEntry> entries;
+  switch (ReadConfigFile(fileName, &entries)) {
+    case ConfigRead::kRead: break;
+    case ConfigRead::kUnreadable: return 0;  // missing or unreadable: nothing raised
+    case ConfigRead::kTooLarge:
+      // Larger than any configuration: refused unread, and said so.
+      errors_.ReportError(KORVEX_ERR_FILE);
+      return 0;
+  }
   LockGuard<platform::CriticalSection> guard(configLock_);
-  configList_ = std::move(*entries);
+  configList_ = std::move(entries);
   return 1;
 }
 
 int CKorvex::LoadConfigFileW(const KORVEX_WCHAR* fileName) {
-  // The name is converted with the thread's ANSI code page into a buffer of
-  // 1024 bytes; a name that does not convert or does not fit is refused.
-  char narrow[1024];
-  if (fileName == nullptr || platform::WideToAnsi(fileName, narrow, sizeof narrow) <= 0) {
+  // The wide name is used as it is (converted on Linux to the locale's
+  // character set); a name that cannot be a file name is refused.
+  const std::optional<platform::FileName> name = platform::FileName::FromWide(fileName);
+  if (!name) {
     errors_.ReportError(KORVEX_ERR_FILE);
     return 0;
   }
-  return LoadConfigFile(narrow);
+  return LoadConfigFile(*name);
 }
 
 std::vector<std::pair<int32_t, int32_t>> CKorvex::ConfigList() {

@@ -14,6 +14,7 @@
 #include "image/avi/avi_recorder.h"
 #include "image/pipeline.h"
 #include "image/pipeline_workers.h"
+#include "platform/file_name.h"
 #include "platform/gdi.h"
 #include "platform/platform.h"
 
@@ -123,7 +124,7 @@ class CKorvex {
   int SaveImageW(const KORVEX_WCHAR* fileName, int format);
   int Record(const char* fileName, int milliseconds, int showWindow);
   int RecordW(const KORVEX_WCHAR* fileName, int milliseconds, int showWindow);
-  int LoadConfigFile(const char* fileName);
+  int LoadConfigFile(const platform::FileName& fileName);
   int LoadConfigFileW(const KORVEX_WCHAR* fileName);
   int SetCameraDlg(platform::WindowHandle owner);
   int SetAnalogDlg(platform::WindowHandle owner);
@@ -165,6 +166,10 @@ class CKorvex {
   // Refuses an operation that is not possible now (no device, wrong
   // acquisition state, failed preparation): KORVEX_ERR_NOT_POSSIBLE,
   // result 0.
+  // Saving and recording to a name in the system's form.
+  int SaveImageFile(const platform::FileName& fileName, int format);
+  int RecordFile(const platform::FileName& fileName, int milliseconds, int showWindow);
+
   int NotPossible() {
     errors_.ReportError(KORVEX_ERR_NOT_POSSIBLE);
     return 0;

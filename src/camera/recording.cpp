@@ -8,15 +8,13 @@
 #include "image/avi/avi_frame.h"
 #include "image/dib_image.h"
 #include "log/log.h"
-#include "platform/text.h"
 
+#include <optional>
 #include <system_error>
 
 namespace korvex {
 namespace {
 
-// Converted file names, terminator included, fit into this many bytes.
-constexpr int kNameBufferSize = 1024;
 // How often the recording thread looks for a new frame.
 constexpr uint32_t kPollMilliseconds = 10;
 // The nominal 30 frames per second in hundredths, for a file without frames.
@@ -25,10 +23,29 @@ constexpr uint32_t kNominalRateHundredths = image::avi::kNominalRate * 100;
 }  // namespace
 
 int CKorvex::Record(const char* fileName, int milliseconds, int showWindow) {
+  return RecordFile(platform::FileName(fileName), milliseconds, showWindow);
+}
+
+int CKorvex::RecordW(const KORVEX_WCHAR* fileName, int milliseconds, int showWindow) {
+  if (fileName == nullptr) {
+    errors_.ReportError(KORVEX_ERR_ARGUMENT);
+    return 0;
+  }
+  // The wide name is used as it is, whatever the ANSI code page holds (on
+  // Linux converted to the locale's character set).
+  const std::optional<platform::FileName> name = platform::FileName::FromWide(fileName);
+  if (!name) {
+    errors_.ReportError(KORVEX_ERR_FILE);
+    return 0;
+  }
+  return RecordFile(*name, milliseconds, showWindow);
+}
+
+int CKorvex::RecordFile(const platform::FileName& fileName, int milliseconds, int showWindow) {
   LockGuard<RecursiveMutex> control(acquisitionLock_);
   // A negative duration is refused rather than read as an unsigned count of
   // milliseconds, which would record for weeks.
-  if (fileName == nullptr || fileName[0] == '\0' || milliseconds < 0) {
+  if (fileName.IsEmpty() || milliseconds < 0) {
     errors_.ReportError(KORVEX_ERR_ARGUMENT);
     return 0;
   }
@@ -77,19 +94,6 @@ int CKorvex::Record(const char* fileName, int milliseconds, int showWindow) {
     return 0;
   }
   return 1;
-}
-
-int CKorvex::RecordW(const KORVEX_WCHAR* fileName, int milliseconds, int showWindow) {
-  if (fileName == nullptr) {
-    errors_.ReportError(KORVEX_ERR_ARGUMENT);
-    return 0;
-  }
-  char name[kNameBufferSize];
-  if (platform::WideToAnsi(fileName, name, kNameBufferSize) == 0) {
-    errors_.ReportError(KORVEX_ERR_FILE);
-    return 0;
-  }
-  return Record(name, milliseconds, showWindow);
 }
 
 void CKorvex::RecorderWorker() {

@@ -9,12 +9,11 @@
 namespace korvex {
 namespace {
 
-// A zero-filled buffer, or null when memory is short. Filled with one memset
-// rather than element by element: the buffers are tens of megabytes.
-std::unique_ptr<uint8_t[]> ZeroedBytes(int64_t size) {
-  std::unique_ptr<uint8_t[]> bytes(new (std::nothrow) uint8_t[static_cast<size_t>(size)]);
-  if (bytes) std::memset(bytes.get(), 0, static_cast<size_t>(size));
-  return bytes;
+// A zero-filled buffer, or empty when memory is short. Taken from the
+// system's pages, so that freeing it gives the memory back to the system:
+// the buffers are tens of megabytes.
+platform::PageBuffer ZeroedBytes(int64_t size) {
+  return platform::PageBuffer(static_cast<size_t>(size));
 }
 
 }  // namespace
@@ -208,7 +207,7 @@ int CKVXSdkLib::AllocateFrameBuffers(int pitch, int firstColumn, int width, int 
     return kOutOfMemory;
   }
   for (int i = 0; i < count; ++i) {
-    std::unique_ptr<uint8_t[]> slot = ZeroedBytes(2 * transfer);
+    platform::PageBuffer slot = ZeroedBytes(2 * transfer);
     if (!slot) {
       FreeFrameBuffers();
       return kOutOfMemory;

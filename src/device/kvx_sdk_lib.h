@@ -8,6 +8,7 @@
 #include "common/thread_annotations.h"
 #include "device/sync_event.h"
 #include "device/transport.h"
+#include "platform/page_memory.h"
 
 #include <array>
 #include <atomic>
@@ -260,11 +261,11 @@ class CKVXSdkLib {
   std::atomic<int32_t> mirrorV_{0};
 
   // Buffers.
-  std::unique_ptr<uint8_t[]> singleFrame_;
-  std::unique_ptr<uint8_t[]> colourBuffer_;
+  platform::PageBuffer singleFrame_;
+  platform::PageBuffer colourBuffer_;
   int32_t colourBufferSize_ = 0;
   int32_t ringBufferSize_ = 0;
-  std::vector<std::unique_ptr<uint8_t[]>> ring_;
+  std::vector<platform::PageBuffer> ring_;
   int64_t singleCaptureStatus_ = 0;
 
   // Streaming.

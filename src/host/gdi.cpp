@@ -13,6 +13,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include <sys/mman.h>
+
 using korvex::LockGuard;
 using korvex::Mutex;
 
@@ -30,13 +32,18 @@ struct Section {
   int32_t headerHeight = 0;
   int bits = 0;
   int32_t stride = 0;
-  uint8_t* pixels = nullptr;
+  uint8_t* pixels = nullptr;  // mapped pages, as a section's memory is on Windows
+  size_t pixelBytes = 0;
   std::array<KorvexHostRgbQuad, 256> colors{};
   int colorCount = 0;  // entries of the colour table; 0 above 8 bits
   uintptr_t selectedInto = 0;
   bool stock = false;
 
-  ~Section() { std::free(pixels); }
+  // Unmapped at once, so the memory goes back to the system: from the C
+  // heap, large freed blocks would stay with the process.
+  ~Section() {
+    if (pixels != nullptr) ::munmap(pixels, pixelBytes);
+  }
 };
 
 struct DeviceContext {
@@ -278,8 +285,11 @@ KorvexHostBitmap KorvexHost_CreateDIBSection(const void* bitmapInfo, void** bits
   const int64_t stride = (int64_t{h.biWidth} * depth / 8 + 3) & ~int64_t{3};
   if (stride * section->height > kMaxSectionBytes) return nullptr;
   section->stride = static_cast<int32_t>(stride);
-  section->pixels = static_cast<uint8_t*>(std::calloc(static_cast<size_t>(stride * section->height), 1));
-  if (section->pixels == nullptr) return nullptr;
+  const size_t bytes = static_cast<size_t>(stride * section->height);
+  void* pages = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (pages == MAP_FAILED) return nullptr;
+  section->pixels = static_cast<uint8_t*>(pages);  // zero-filled by the kernel
+  section->pixelBytes = bytes;
   if (depth == 8) {
     section->colorCount = (h.biClrUsed == 0 || h.biClrUsed > 256) ? 256 : static_cast<int>(h.biClrUsed);
     std::memcpy(section->colors.data(), static_cast<const uint8_t*>(bitmapInfo) + h.biSize,

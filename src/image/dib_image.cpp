@@ -1,6 +1,8 @@
 // CDibImage: creation, release and transfer of image buffers.
 #include "image/dib_image.h"
 
+#include "platform/page_memory.h"
+
 #include <cstdlib>
 #include <cstring>
 
@@ -79,8 +81,9 @@ int CDibImage::Allocate() {
     if (bitmap_ != nullptr) platform::DeleteObject(bitmap_);
     bitmap_ = nullptr;
     // No section: a zero-filled block the converters and file writers can
-    // still use, without a device context.
-    pixels_ = static_cast<uint8_t*>(std::calloc(ImageSize(), 1));
+    // still use, without a device context; page memory, as a section's is,
+    // so that releasing it gives it back to the system.
+    pixels_ = static_cast<uint8_t*>(platform::AllocatePages(ImageSize()));
     if (pixels_ == nullptr) {
       Release();
       return 0;
@@ -111,7 +114,7 @@ void CDibImage::Release() {
   if (dc_ != nullptr && previous_ != nullptr) platform::SelectObject(dc_, previous_);
   if (bitmap_ != nullptr) platform::DeleteObject(bitmap_);
   if (dc_ != nullptr) platform::DeleteDC(dc_);
-  if (heap_) std::free(pixels_);
+  if (heap_) platform::FreePages(pixels_, ImageSize());
   info_ = platform::BitmapInfo256{};
   info_.header.biSize = 40;
   dc_ = nullptr;

@@ -1,6 +1,6 @@
 #include "settings/config_file.h"
 
-#include "common/regular_file.h"
+#include "platform/regular_file.h"
 
 namespace korvex {
 
@@ -11,16 +11,20 @@ int32_t LittleEndian32(const unsigned char* p) {
 }
 }  // namespace
 
-std::optional<std::vector<ConfigEntry>> ReadConfigFile(const char* path) {
+ConfigRead ReadConfigFile(const platform::FileName& path, std::vector<ConfigEntry>* entries) {
   // Only a regular file is read: a folder, a device or a pipe is no list.
-  const std::optional<std::vector<uint8_t>> bytes = ReadRegularFile(path);
-  if (!bytes) return std::nullopt;
-  std::vector<ConfigEntry> entries;
-  entries.reserve(bytes->size() / 8);
-  for (size_t offset = 0; offset + 8 <= bytes->size(); offset += 8) {
-    entries.emplace_back(LittleEndian32(&(*bytes)[offset]), LittleEndian32(&(*bytes)[offset + 4]));
+  std::vector<uint8_t> bytes;
+  switch (platform::ReadRegularFile(path, kMaxConfigFileBytes, &bytes)) {
+    case platform::ReadResult::kRead: break;
+    case platform::ReadResult::kTooLarge: return ConfigRead::kTooLarge;
+    case platform::ReadResult::kUnreadable: return ConfigRead::kUnreadable;
   }
-  return entries;
+  entries->clear();
+  entries->reserve(bytes.size() / 8);
+  for (size_t offset = 0; offset + 8 <= bytes.size(); offset += 8) {
+    entries->emplace_back(LittleEndian32(&bytes[offset]), LittleEndian32(&bytes[offset + 4]));
+  }
+  return ConfigRead::kRead;
 }
 
 }  // namespace korvex

@@ -275,16 +275,23 @@ TEST_F(Recording, DurationZeroRecordsExactlyTwoFrames) {
   EXPECT_TRUE(Errors().empty());
 }
 
-TEST_F(Recording, WideNamesThatCannotBeConvertedFailWithTheFileCode) {
+TEST_F(Recording, WideNamesThatCannotBeFileNamesFailWithTheFileCode) {
+  std::vector<uint32_t> expected;
+#ifndef _WIN32
+  // A lone surrogate: no character set holds it, so no Linux file name
+  // (Windows takes any UTF-16 as a name).
   const std::string path = folder_.File("x.avi");
   std::vector<KORVEX_WCHAR> lone(path.begin(), path.end());
-  lone.push_back(0xD800);  // a lone surrogate has no ANSI form
+  lone.push_back(0xD800);
   lone.push_back(0);
   EXPECT_EQ(Korvex_RecordW(handle_, lone.data(), 100, 0), 0);
-  std::vector<KORVEX_WCHAR> tooLong(1100, 'a');  // more than the 1024-byte name buffer
+  expected.push_back(KORVEX_ERR_FILE);
+#endif
+  std::vector<KORVEX_WCHAR> tooLong(1100, 'a');  // longer than any system's name
   tooLong.push_back(0);
   EXPECT_EQ(Korvex_RecordW(handle_, tooLong.data(), 100, 0), 0);
-  EXPECT_EQ(Errors(), (std::vector<uint32_t>{KORVEX_ERR_FILE, KORVEX_ERR_FILE}));
+  expected.push_back(KORVEX_ERR_FILE);
+  EXPECT_EQ(Errors(), expected);
   // Nothing was started.
   EXPECT_EQ(Korvex_Capture(handle_), 1) << "the camera is idle";
   EXPECT_EQ(Korvex_StopPreview(handle_), 1);

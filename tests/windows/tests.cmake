@@ -32,7 +32,8 @@ set(KORVEX_WINDOWS_CORE_TESTS
   ${KORVEX_TESTS}/sim/sim_camera_test.cpp
   ${KORVEX_TESTS}/windows/dialog_seam_win32_test.cpp
   ${KORVEX_TESTS}/windows/test_environment_win32.cpp
-  ${KORVEX_TESTS}/windows/win32_seam_test.cpp)
+  ${KORVEX_TESTS}/windows/win32_seam_test.cpp
+  ${KORVEX_TESTS}/windows/wide_files_win32_test.cpp)
 # The dialog templates too: the dialog seam loads them from the module its
 # code is linked into, here the test program.
 add_executable(korvex_core_tests ${KORVEX_WINDOWS_CORE_TESTS} ${KORVEX_DIALOG_RC})

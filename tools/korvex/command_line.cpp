@@ -141,7 +141,7 @@ void AddDeviceCommands(CLI::App& app, Parsed& p, int* exitCode) {
 
 }  // namespace
 
-int RunCommandLine(int argc, char** argv) {
+int RunCommandLine(const std::vector<std::string>& arguments) {
   CLI::App app{
       "korvex - the Korvex740K3-XLN camera from the command line.\n"
       "Every command takes --camera N (default 0) and --help. Exit status: 0 success,\n"
@@ -156,7 +156,9 @@ int RunCommandLine(int argc, char** argv) {
   AddPreviewCommand(app, parsed, &exitCode);
   AddDeviceCommands(app, parsed, &exitCode);
   try {
-    app.parse(argc, argv);
+    std::vector<const char*> argv;
+    for (const std::string& argument : arguments) argv.push_back(argument.c_str());
+    app.parse(static_cast<int>(argv.size()), argv.data());
   } catch (const CLI::ParseError& e) {
     const int code = app.exit(e);
     return code == 0 ? kExitOk : kExitUsage;

@@ -90,7 +90,8 @@ int RunIoPort(const DeviceOptions& options);
 int RunSrom(const DeviceOptions& options);
 int RunConfigLoad(const DeviceOptions& options);
 
-// Parses the command line and runs the command it names; the exit code.
-int RunCommandLine(int argc, char** argv);
+// Parses the command line (the program name first, see
+// CommandLineArguments) and runs the command it names; the exit code.
+int RunCommandLine(const std::vector<std::string>& arguments);
 
 }  // namespace korvex::tool

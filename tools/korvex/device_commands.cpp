@@ -145,7 +145,7 @@ int RunConfigLoad(const DeviceOptions& o) {
   Session session;
   if (!session.Open(o.common.camera)) return kExitFailed;
   if (!session.Run("cannot read the configuration file '" + o.path + "'",
-                   [&] { return Korvex_LoadConfigFileA(session.Camera(), o.path.c_str()); },
+                   [&] { return LoadConfigFrom(session.Camera(), o.path); },
                    "check that the file exists and that you may read it"))
     return kExitFailed;
   uint64_t bytes = 0;

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace korvex::tool {
 
@@ -54,9 +55,25 @@ std::string SettingsLocation();
 // turns those sequences on for the console when it can.
 bool PrepareTerminalProgress();
 
-// The size of a file, its name read as the SDK reads file names (on
-// Windows in the ANSI code page); false when it cannot be read.
+// The command line's arguments, program name first, as the text the tool
+// works with: on Linux the bytes of argv; on Windows the UTF-16 command line
+// (GetCommandLineW) in UTF-8, so that no name is lost to the ANSI code page.
+// Paths in that text are handed to the SDK and opened by the functions
+// below, never by name elsewhere.
+std::vector<std::string> CommandLineArguments(int argc, char** argv);
+
+// The SDK's file operations with a path of the command line: the narrow
+// exports on Linux, the W exports (with the path in UTF-16) on Windows.
+int SaveImageTo(KORVEX_HANDLE camera, const std::string& path, int format);
+int RecordTo(KORVEX_HANDLE camera, const std::string& path, int milliseconds);
+int LoadConfigFrom(KORVEX_HANDLE camera, const std::string& path);
+
+// The size of a file named on the command line; false when it cannot be
+// read.
 bool FileSize(const std::string& path, uint64_t* bytes);
+// Reads `size` bytes at `offset` of a file named on the command line; false
+// when they cannot be read.
+bool ReadFileBytes(const std::string& path, uint64_t offset, void* data, size_t size);
 
 // The characters that separate the folders of a path: "/" on Linux, both
 // slashes on Windows.

@@ -9,5 +9,5 @@ int main(int argc, char** argv) {
   using namespace korvex::tool;
   PrepareHost();
   InstallStopHandler();
-  return RunCommandLine(argc, argv);
+  return RunCommandLine(CommandLineArguments(argc, argv));
 }

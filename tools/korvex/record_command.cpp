@@ -8,7 +8,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <thread>
 
 namespace korvex::tool {
@@ -19,17 +18,16 @@ namespace {
 // finished.
 constexpr uint64_t kAviHeaderBytes = 232;
 constexpr uint64_t kChunkHeaderBytes = 8;
-constexpr std::streamoff kRiffSizeOffset = 4;
-constexpr std::streamoff kTotalFramesOffset = 48;
+constexpr uint64_t kRiffSizeOffset = 4;
+constexpr uint64_t kTotalFramesOffset = 48;
 // How long after the recording time the file may take to be finished before
 // the tool stops the camera itself.
 constexpr double kFinishGraceSeconds = 10;
 constexpr auto kPoll = std::chrono::milliseconds(100);
 
-uint32_t ReadLe32At(const std::string& path, std::streamoff offset) {
-  std::ifstream file(path, std::ios::binary);
+uint32_t ReadLe32At(const std::string& path, uint64_t offset) {
   unsigned char b[4] = {};
-  if (!file.seekg(offset) || !file.read(reinterpret_cast<char*>(b), 4)) return 0;
+  if (!ReadFileBytes(path, offset, b, sizeof b)) return 0;
   return b[0] | b[1] << 8 | b[2] << 16 | static_cast<uint32_t>(b[3]) << 24;
 }
 
@@ -55,7 +53,7 @@ int RunRecord(const RecordOptions& o) {
 
   const auto start = std::chrono::steady_clock::now();
   if (!session.Run("cannot record to '" + o.path + "'",
-                   [&] { return Korvex_Record(camera, o.path.c_str(), milliseconds, 0); }))
+                   [&] { return RecordTo(camera, o.path, milliseconds); }))
     return kExitFailed;
 
   ProgressLine line(stdout, PrepareTerminalProgress());

@@ -32,7 +32,7 @@ int RunSnap(const SnapOptions& o) {
                    [&] { return Korvex_SnapShot(camera, nullptr, 0, 1); }))
     return kExitFailed;
   if (!session.Run("cannot write '" + o.path + "'",
-                   [&] { return Korvex_SaveImage(camera, o.path.c_str(), format.code); },
+                   [&] { return SaveImageTo(camera, o.path, format.code); },
                    "check that the folder exists, that you may write there and that the disk "
                    "has room"))
     return kExitFailed;

@@ -168,6 +168,12 @@ avi_is_finished() {  # NAME FILE: a finished 320 x 240 AVI file holding the fram
 }
 run record 1 korvex.exe record "$wsmoke\\clip.avi" --seconds 1 --size 320x240 &&
   avi_is_finished record "$smoke/clip.avi"
+# Names outside the ANSI code page: the tool reads its command line as
+# UTF-16 and uses the W exports (Wine reads the UTF-8 arguments as such).
+LC_ALL=C.UTF-8 run snap-wide 1 korvex.exe snap "$wsmoke\\日本 Камера 📷.png" "${shot[@]}" &&
+  png_is "$smoke/日本 Камера 📷.png" 640 480
+LC_ALL=C.UTF-8 run record-wide 1 korvex.exe record "$wsmoke\\日本.avi" --seconds 1 --size 320x240 &&
+  avi_is_finished record-wide "$smoke/日本.avi"
 # Ctrl-C: Wine turns SIGINT into the console's Ctrl-C event; the recording
 # stops early and still leaves a finished file.
 (cd "$bin" && KORVEX_SIMULATED_CAMERAS=1 exec wine korvex.exe record "$wsmoke\\stopped.avi" \

@@ -76,10 +76,10 @@ bool CAviRecorder::PatchU32(long offset, uint32_t value) {
   return WriteAt(static_cast<uint64_t>(offset), bytes, sizeof bytes);
 }
 
-int CAviRecorder::BeginAviFile(const char* path) {
+int CAviRecorder::BeginAviFile(const platform::FileName& path) {
   ResetRecorder();
   frameCount_ = 0;
-  if (path == nullptr || width_ <= 0 || height_ <= 0) return 0;
+  if (path.IsEmpty() || width_ <= 0 || height_ <= 0) return 0;
   // Rows of a 24-bit bitmap are padded to 4 bytes; readers expect them so.
   const uint64_t bytes =
       static_cast<uint64_t>(CDibImage::StrideFor(width_, 24)) * static_cast<uint64_t>(height_);

@@ -60,7 +60,7 @@ class CAviRecorder {
   // frame chunk. 1 on success; 0 when the name is not a regular file or
   // cannot be opened, the frame size is unusable or the header cannot be
   // written.
-  int BeginAviFile(const char* path);
+  int BeginAviFile(const platform::FileName& path);
   // Appends one frame: FrameBytes() bytes laid out as a 24-bit bitmap of
   // the frame size with 4-byte aligned rows, bottom row first. False when
   // nothing was stored: no file, a failed write (the chunk is taken back and

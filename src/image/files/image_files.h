@@ -6,6 +6,7 @@
 #pragma once
 
 #include "image/files/output_file.h"
+#include "platform/file_name.h"
 
 #include <cstdint>
 
@@ -29,7 +30,10 @@ enum SaveFormat : int {
 // Writes `image` (top row of the picture in memory row 0) as format `format`.
 // `significantBits` (10 or 12) says how deep samples are widened or reduced;
 // a save that needs that conversion fails for any other value.
-int SaveImageFile(const char* fileName, CDibImage& image, int format, int significantBits);
+// A name that is not a regular file, or a file the user may not write, is
+// refused (0); a file that is replaced keeps its permissions.
+int SaveImageFile(const platform::FileName& fileName, CDibImage& image, int format,
+                  int significantBits);
 
 // BMP: file header, the image's information header, the colour table for
 // 8-bit images, then the rows as stored (the caller reverses them first).

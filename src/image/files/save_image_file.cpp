@@ -3,15 +3,14 @@
 // JPEG, whose writer feeds rows from the last one up) get a temporary with
 // the rows reversed; top-down formats (raw, PNG, TIFF) are written from
 // memory row 0.
-#include "common/regular_file.h"
 #include "image/converters/format.h"
 #include "image/dib_image.h"
 #include "image/files/file_conversion.h"
 #include "image/files/image_files.h"
 #include "platform/file.h"
 #include "platform/gdi.h"
+#include "platform/regular_file.h"
 
-#include <string>
 
 namespace korvex::image {
 namespace {
@@ -105,24 +104,20 @@ bool KnownFormat(int format) { return format >= kSaveBmp && format <= kSaveTiff;
 }  // namespace
 
 // The file is written under a temporary name next to the target, through
-// the handle that created it (so nobody else opens it meanwhile), and
-// renamed over the target only once it is complete and closed, so a failed
-// save (a full disk, say) leaves the target as it was.
-int SaveImageFile(const char* fileName, CDibImage& image, int format, int significantBits) {
-  if (fileName == nullptr || image.IsEmpty() || !KnownFormat(format)) return 0;
-  platform::FileHandle handle = platform::kNoFile;
-  std::string target;
-  const std::string temporary = CreateReplacementFile(fileName, &handle, &target);
-  if (temporary.empty()) return 0;
-  OutputFile file(handle);
+// the handle that created it (so nobody else opens it meanwhile), and put in
+// the target's place only once it is complete and closed, with the old
+// file's permissions, so a failed save (a full disk, say) leaves the target
+// as it was. A target the user may not write is refused, as a plain write
+// would be.
+int SaveImageFile(const platform::FileName& fileName, CDibImage& image, int format,
+                  int significantBits) {
+  if (fileName.IsEmpty() || image.IsEmpty() || !KnownFormat(format)) return 0;
+  platform::ReplacementFile replacement;
+  if (!replacement.Create(fileName)) return 0;
+  OutputFile file(replacement.Handle());
   const int written = WriteImageFile(file, image, format, significantBits);
-  const bool closed = platform::CloseFile(handle);
-  if (written == 1 && !file.Failed() && closed &&
-      platform::RenameFileOver(temporary.c_str(), target.c_str())) {
-    return 1;
-  }
-  platform::RemoveFile(temporary.c_str());
-  return 0;
+  if (written != 1 || file.Failed()) return 0;  // the replacement removes itself
+  return replacement.Commit() ? 1 : 0;
 }
 
 }  // namespace korvex::image

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 #include <unistd.h>
 #include <vector>
@@ -43,6 +44,28 @@ std::string SettingsLocation() {
 }
 
 bool PrepareTerminalProgress() { return isatty(STDOUT_FILENO) != 0; }
+
+std::vector<std::string> CommandLineArguments(int argc, char** argv) {
+  return std::vector<std::string>(argv, argv + argc);
+}
+
+int SaveImageTo(KORVEX_HANDLE camera, const std::string& path, int format) {
+  return Korvex_SaveImage(camera, path.c_str(), format);
+}
+
+int RecordTo(KORVEX_HANDLE camera, const std::string& path, int milliseconds) {
+  return Korvex_Record(camera, path.c_str(), milliseconds, 0);
+}
+
+int LoadConfigFrom(KORVEX_HANDLE camera, const std::string& path) {
+  return Korvex_LoadConfigFileA(camera, path.c_str());
+}
+
+bool ReadFileBytes(const std::string& path, uint64_t offset, void* data, size_t size) {
+  std::ifstream file(path, std::ios::binary);
+  return file.seekg(static_cast<std::streamoff>(offset)) &&
+         file.read(static_cast<char*>(data), static_cast<std::streamsize>(size));
+}
 
 bool FileSize(const std::string& path, uint64_t* bytes) {
   std::error_code error;
