@@ -12,7 +12,8 @@
 #   - korvex.exe and the example programs on the simulated cameras: the
 #     files they write are checked (a recording also when stopped by
 #     Ctrl-C), and their pictures compared with those of the Linux tool and
-#     examples when $1 is given.
+#     examples when $1 is given;
+#   - the SDK package (tools/windows/package-tests.sh).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 bin="$root/build/windows/bin"
@@ -209,5 +210,7 @@ fi
 echo "korvex tool and examples: $((SECONDS - t)) s"
 
 wineserver -k 2>/dev/null || true
+# The SDK's zip and installer, installed and used as a Windows developer does.
+"$root/tools/windows/package-tests.sh" "$linux" || status=1
 echo "Windows tests under Wine: $((SECONDS - start)) s"
 exit $status
