@@ -93,6 +93,19 @@ else
   head -20 "$work/diff"
 fi
 
+# --- one version everywhere ----------------------------------------------------
+section "version $version"
+product="$(msiinfo export "$package/$name.msi" Property | tr -d '\r' | awk '$1 == "ProductVersion" { print $2 }')"
+[ "$product" = "$version" ] || fail "the installer's ProductVersion is '$product'"
+grep -q "^set(PACKAGE_VERSION \"$version\")" "$sdk/lib/cmake/KorvexSdk/KorvexSdkConfigVersion.cmake" ||
+  fail "the CMake package does not carry version $version"
+# The documents' instructions name files and folders by the version.
+for f in README.txt docs/windows.md; do
+  for v in $(grep -oE '\<[0-9]+\.[0-9]+\.[0-9]+\.[0-9]+\>' "$sdk/$f" | sort -u); do
+    [ "$v" = "$version" ] || fail "$f names version $v"
+  done
+done
+
 # --- Wine: install --------------------------------------------------------------
 export WINEPREFIX="$root/build/wine/package-prefix"
 export WINEDEBUG=-all
@@ -152,6 +165,8 @@ done
   fail "the viewer was built but not installed"
 diff -r -q "$sdk" "$installed" >/dev/null || fail "the installed folder differs from the zip"
 [ "$(cat "$installed/VERSION" 2>/dev/null)" = "$version" ] || fail "the installed VERSION is not $version"
+tool_version="$(wine "$installed/bin/korvex.exe" --version 2>/dev/null | tr -d '\r')"
+[ "$tool_version" = "korvex $version" ] || fail "korvex --version says '$tool_version'"
 [ "$(uninstall_entries)" -eq 1 ] || fail "$(uninstall_entries) installed products listed, not 1"
 [ "$(reg_value "HKLM\\Software\\Quorel\\KorvexSdk\\$version" InstallFolder)" = \
   "C:\\Program Files\\Quorel\\KorvexSdk\\$version\\" ] || fail "the install folder is not registered"
@@ -177,14 +192,16 @@ if cmake -S "$work/consumer" -B "$consumer" -G Ninja -DCMAKE_BUILD_TYPE=Release 
    cmake --build "$consumer" --verbose >"$work/consumer-build.log" 2>&1; then
   grep -q -- "$installed/lib/libKorvexSdk_740K3_XLN.dll.a" "$work/consumer-build.log" ||
     fail "the consumer was not linked with the installed libKorvexSdk_740K3_XLN.dll.a"
-  x86_64-w64-mingw32-objdump -p "$consumer/example_snapshot.exe" | grep -q "DLL Name: $sdk_dll" ||
+  # (grep reads whole outputs: with pipefail, a grep -q that stops early
+  # would fail the pipeline.)
+  grep -q "DLL Name: $sdk_dll" <<<"$(x86_64-w64-mingw32-objdump -p "$consumer/example_snapshot.exe")" ||
     fail "example_snapshot.exe does not import $sdk_dll"
   cmp -s "$consumer/$sdk_dll" "$installed/bin/$sdk_dll" ||
     fail "the DLL beside the consumer is not the installed one"
   (cd "$consumer" && KORVEX_SIMULATED_CAMERAS=1 wine example_snapshot.exe picture.png \
      >"$work/consumer-run.log" 2>&1) ||
     { fail "the consumer failed under Wine:"; tr -d '\r' <"$work/consumer-run.log" | tail -5; }
-  tr -d '\r' <"$work/consumer-run.log" | grep -q '2560 x 1920 picture saved' ||
+  grep -q '2560 x 1920 picture saved' "$work/consumer-run.log" ||
     fail "the consumer did not report its picture"
   if [ -n "$linux" ]; then
     # The Linux example in a fresh settings folder, like the fresh prefix.
