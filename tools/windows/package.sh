@@ -89,4 +89,6 @@ sign "$stage"/bin/*.dll "$stage"/bin/*.exe
 "$root/tools/windows/msi.sh" "$stage" "$version" "$out/$name.msi"
 sign "$out/$name.msi"  # SIGNING HOOK (see above)
 
-echo "packed $out/$name.zip and $name.msi in $((SECONDS - start)) s"
+signed="unsigned"
+[ -n "${KORVEX_SIGN_PKCS12:-}" ] && signed="signed"
+echo "packed $out/$name.zip and $name.msi ($signed) in $((SECONDS - start)) s"
