@@ -29,6 +29,8 @@ work="$(mktemp -d "${TMPDIR:-/tmp}/korvex-package-tests-XXXXXX")"  # outside the
 trap 'rm -rf "$work"; [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null || true' EXIT
 trap 'echo "FAILED: package-tests.sh line $LINENO: $BASH_COMMAND"' ERR
 
+"$root/tools/install-packages.sh" unzip msitools llvm lld clang wine64 cmake ninja-build \
+  g++-mingw-w64-x86-64-posix
 start=$SECONDS
 status=0
 fail() {
