@@ -25,6 +25,16 @@ viewer=no
 (cd "$stage" && wixl -a x64 -D Version="$version" -D StageDir=. -D Win64=yes -D HaveViewer="$viewer" \
    -o "$work/sdk.msi" "$here/KorvexSdk.wxs" "$work/files.wxs")
 
+# A rebuild of the same version replaces the installed one too, instead of
+# being installed beside it as a second product in the same folder: the
+# upgrade row includes its maximum version (512, with 1: carry the features
+# over), which wixl's MajorUpgrade cannot say.
+# (Attributes is part of the table's key: the row is replaced.)
+upgrade_code="$(msiinfo export "$work/sdk.msi" Property | tr -d '\r' | awk '$1 == "UpgradeCode" { print $2 }')"
+msibuild "$work/sdk.msi" \
+  -q "DELETE FROM \`Upgrade\` WHERE \`ActionProperty\` = 'WIX_UPGRADE_DETECTED'" \
+  -q "INSERT INTO \`Upgrade\` (\`UpgradeCode\`, \`VersionMax\`, \`Attributes\`, \`ActionProperty\`) VALUES ('$upgrade_code', '$version', 513, 'WIX_UPGRADE_DETECTED')"
+
 # The AddToPath feature: wixl writes no Environment table, so its row and
 # the actions that apply it are added to the database here. "=-*Path" sets
 # the system variable Path, removing the value again on uninstall; "[~];"

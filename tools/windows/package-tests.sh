@@ -14,9 +14,10 @@
 #     built with MinGW through find_package(KorvexSdk) against it, linked
 #     through its import library, and save with a simulated camera the same
 #     picture as the Linux build's example (given as $1, e.g. build/release);
-#   - an installer of a newer version replaces the installed one, leaving
-#     one copy; uninstalling it removes every file, folder, shortcut and
-#     registry value.
+#   - a rebuild of the same version and an installer of a newer version each
+#     replace the installed one, leaving one copy; an older one refuses to
+#     install over a newer; uninstalling removes every file, folder,
+#     shortcut and registry value.
 # Usage: package-tests.sh [LINUX_BUILD_DIR]
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
@@ -235,7 +236,15 @@ else
 fi
 echo "consumer: $((SECONDS - t)) s"
 
-# --- upgrade and uninstall --------------------------------------------------------
+# --- reinstall, upgrade, downgrade and uninstall ---------------------------------
+section "a rebuild of the same version over the installed one"
+# Another build of the same files and version is another product to Windows
+# Installer (a new product code): it must replace the installed one.
+"$root/tools/windows/msi.sh" "$sdk" "$version" "$work/rebuild.msi"
+msiexec rebuild /i "$(winepath -w "$work/rebuild.msi")" ADDLOCAL=ALL
+[ "$(uninstall_entries)" -eq 1 ] || fail "$(uninstall_entries) installed products listed after the rebuild, not 1"
+diff -r -q "$sdk" "$installed" >/dev/null || fail "the rebuild's installed folder differs from the zip"
+
 section "a newer version over the installed one"
 # Windows Installer compares the first three numbers of a version.
 IFS=. read -r major minor build _ <<<"$version"
@@ -255,6 +264,14 @@ msiexec upgrade /i "$(winepath -w "$work/newer.msi")" ADDLOCAL=ALL
   fail "the older version's registration is left"
 [[ "$(system_path)" == *"KorvexSdk\\$version\\"* ]] && fail "the older bin folder is left on PATH"
 [[ "$(system_path)" == *"KorvexSdk\\$newer\\bin"* ]] || fail "the newer bin folder is not on PATH"
+
+section "an older version over the newer one"
+code=0
+wine msiexec /i "$(winepath -w "$package/$name.msi")" /qn >/dev/null 2>&1 || code=$?
+[ "$code" -ne 0 ] || fail "the older installer installed over the newer version"
+[ -e "$installed" ] && fail "the older installer left its folder"
+[ -f "$sdk_root/KorvexSdk/$newer/bin/$sdk_dll" ] || fail "the older installer removed the newer version"
+[ "$(uninstall_entries)" -eq 1 ] || fail "$(uninstall_entries) installed products listed after the refused downgrade, not 1"
 
 section "uninstall"
 msiexec uninstall /x "$(winepath -w "$work/newer.msi")"
