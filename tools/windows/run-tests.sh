@@ -12,8 +12,7 @@
 #   - korvex.exe and the example programs on the simulated cameras: the
 #     files they write are checked (a recording also when stopped by
 #     Ctrl-C), and their pictures compared with those of the Linux tool and
-#     examples when $1 is given;
-#   - the SDK package (tools/windows/package-tests.sh).
+#     examples when $1 is given.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 bin="$root/build/windows/bin"
