@@ -68,13 +68,12 @@ target_link_libraries(KorvexSdk_740K3_XLN PRIVATE ${KORVEX_IMAGE_FILE_LIBS} ${KO
 target_include_directories(KorvexSdk_740K3_XLN PRIVATE ${KORVEX_VERSION_INCLUDE_DIR})
 set_target_properties(KorvexSdk_740K3_XLN PROPERTIES PREFIX "")
 target_link_options(KorvexSdk_740K3_XLN PRIVATE -Wl,--exclude-all-symbols)
+# What tools/windows/package.sh puts into the SDK package besides the programs.
+include(${CMAKE_SOURCE_DIR}/cmake/windows/package.cmake)
 
 # The korvex tool and the example programs, as on Linux.
 add_subdirectory(${CMAKE_SOURCE_DIR}/tools ${CMAKE_BINARY_DIR}/tools)
 add_subdirectory(${CMAKE_SOURCE_DIR}/examples ${CMAKE_BINARY_DIR}/examples)
-
-# What tools/windows/package.sh puts into the SDK package besides the programs.
-include(${CMAKE_SOURCE_DIR}/cmake/windows/package.cmake)
 
 if(KORVEX_BUILD_TESTS)
   enable_testing()

@@ -147,10 +147,10 @@ int RunCommandLine(int argc, char** argv) {
       "korvex - the Korvex740K3-XLN camera from the command line.\n"
       "Every command takes --camera N (default 0) and --help. Exit status: 0 success,\n"
       "1 the camera or a file failed, 2 a mistake on the command line."};
+  app.require_subcommand(1);
   // The version of the SDK the tool was built with (the file VERSION), as
   // the installers and packages name it.
   app.set_version_flag("--version", "korvex " KORVEX_VERSION_TEXT);
-  app.require_subcommand(1);
   Parsed parsed;
   int exitCode = kExitOk;
   AddInfoCommands(app, parsed, &exitCode);
