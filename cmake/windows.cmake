@@ -64,8 +64,12 @@ add_library(KorvexSdk_740K3_XLN SHARED
   ${CMAKE_SOURCE_DIR}/cmake/windows/KorvexSdk_740K3_XLN.def
   ${KORVEX_GENERATED_RC})
 target_link_libraries(KorvexSdk_740K3_XLN PRIVATE ${KORVEX_IMAGE_FILE_LIBS} ${KORVEX_WIN32_LIBS})
+# version.rc reads the version from korvex_version.h (cmake/version.cmake).
+target_include_directories(KorvexSdk_740K3_XLN PRIVATE ${KORVEX_VERSION_INCLUDE_DIR})
 set_target_properties(KorvexSdk_740K3_XLN PROPERTIES PREFIX "")
 target_link_options(KorvexSdk_740K3_XLN PRIVATE -Wl,--exclude-all-symbols)
+# What tools/windows/package.sh puts into the SDK package besides the programs.
+include(${CMAKE_SOURCE_DIR}/cmake/windows/package.cmake)
 
 # The korvex tool and the example programs, as on Linux.
 add_subdirectory(${CMAKE_SOURCE_DIR}/tools ${CMAKE_BINARY_DIR}/tools)

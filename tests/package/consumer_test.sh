@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the build into a fresh prefix and builds a tiny application
 # against it twice, through find_package(KorvexSdk) and through pkg-config;
-# both programs and the installed korvex tool must run.
+# both programs and the installed korvex tool must run, and so must the
+# examples built alone against the prefix (as the Windows package ships them).
 # Usage: consumer_test.sh BUILD_DIR CONSUMER_SOURCE_DIR
 set -euo pipefail
 build="$1" consumer="$2"
@@ -29,3 +30,9 @@ LD_LIBRARY_PATH="$prefix/lib" "$work/pc-consumer"
 
 echo "-- the installed tool"
 "$prefix/bin/korvex" get gain
+
+echo "-- the examples, built alone against it"
+examples="$(cd "$(dirname "${BASH_SOURCE[0]}")/../../examples" && pwd)"
+cmake -S "$examples" -B "$work/examples-build" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
+cmake --build "$work/examples-build" >/dev/null
+(cd "$work" && "$work/examples-build/example_snapshot" "$work/picture.png")

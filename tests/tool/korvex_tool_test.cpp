@@ -283,6 +283,10 @@ TEST_F(KorvexTool, CameraListInformationAndDeviceAccess) {
   EXPECT_NE(r.out.find("KorvexSdk_740K3_XLN 1.168.5.31"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("gain range     0..1023"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("* gain               512"), std::string::npos) << r.out;
+  // The tool's own version is the library's: both come from the file VERSION.
+  r = Korvex({"--version"});
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.out, "korvex 1.168.5.31\n");
 
   r = Korvex({"srom", "read", "0", "4"});
   ASSERT_EQ(r.exitCode, 0) << r.err;

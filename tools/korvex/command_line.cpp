@@ -2,6 +2,7 @@
 // CLI11. The parser is large and compiles slowly, so this is the one file
 // that includes it; the commands themselves only see their option records.
 #include "commands.h"
+#include "korvex_version.h"
 #include "session.h"
 
 #include <CLI/CLI.hpp>
@@ -147,6 +148,9 @@ int RunCommandLine(const std::vector<std::string>& arguments) {
       "Every command takes --camera N (default 0) and --help. Exit status: 0 success,\n"
       "1 the camera or a file failed, 2 a mistake on the command line."};
   app.require_subcommand(1);
+  // The version of the SDK the tool was built with (the file VERSION), as
+  // the installers and packages name it.
+  app.set_version_flag("--version", "korvex " KORVEX_VERSION_TEXT);
   Parsed parsed;
   int exitCode = kExitOk;
   AddInfoCommands(app, parsed, &exitCode);

@@ -220,5 +220,7 @@ echo "korvex tool and examples: $((SECONDS - t)) s"
 "$root/tools/windows/run-driver-tests.sh" "$linux" || status=1
 
 wineserver -k 2>/dev/null || true
+# The SDK's zip and installer, installed and used as a Windows developer does.
+"$root/tools/windows/package-tests.sh" "$linux" || status=1
 echo "Windows tests under Wine: $((SECONDS - start)) s"
 exit $status
