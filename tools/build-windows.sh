@@ -21,6 +21,6 @@ dir="$root/build/windows"
 cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
   -DCMAKE_BUILD_TYPE=Release -DKORVEX_WINDOWS_DEPS="$deps" -DKORVEX_BUILD_BENCH=OFF >/dev/null
 ninja -C "$dir" -j"$(nproc)" >/dev/null
-"$root/tools/windows/package.sh"  # the SDK's zip and installer, build/windows/package
 echo "built $dir/bin/KorvexSdk_740K3_XLN.dll ($(stat -c %s "$dir/bin/KorvexSdk_740K3_XLN.dll") bytes) in $((SECONDS - start)) s"
 echo "python wheel: $("$root/python/build-wheel.sh" windows "$dir/bin" "$dir/python")"
+"$root/tools/windows/package.sh"  # the SDK's zip and installer (wheel included), build/windows/package

@@ -11,8 +11,9 @@
 #                        controls) with korvex/host_base.h
 #   lib/                 import libraries: *.lib for MSVC, lib*.dll.a for MinGW
 #   lib/cmake/KorvexSdk/ the CMake package (find_package(KorvexSdk))
-#   docs/                html/ (reference and guides), guide.md, windows.md
+#   docs/                html/ (reference and guides), guide.md, windows.md, python.md
 #   examples/            the examples' sources with a CMakeLists.txt
+#   python/              the Python package's wheel (pip install it), when built
 #   README.txt, VERSION
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
@@ -59,7 +60,13 @@ cp "$root/cmake/windows/KorvexSdkConfig.cmake" "$build/sdk-package/KorvexSdkConf
 
 # --- docs, examples, README -------------------------------------------------
 cp -r "$build/docs/html" "$stage/docs/"
-cp "$root"/docs/{guide.md,windows.md} "$stage/docs/"
+cp "$root"/docs/{guide.md,windows.md,python.md} "$stage/docs/"
+# The Python package for Windows, when the build made its wheel.
+wheels=("$build"/python/korvex-*-win_amd64.whl)
+if [ -f "${wheels[0]}" ]; then
+  mkdir -p "$stage/python"
+  cp "${wheels[@]}" "$stage/python/"
+fi
 cp "$root"/examples/{CMakeLists.txt,notify_window.h,snapshot.c,live_preview.c,triggered_capture.c} \
   "$stage/examples/"
 sed "s/@VERSION@/$version/g" "$root/tools/windows/README.txt.in" >"$stage/README.txt"
