@@ -147,13 +147,6 @@ TEST_F(KorvexTool, FailuresSayWhatFailedAndEndNonZero) {
   EXPECT_NE(r.err.find("unknown parameter 'gian'; did you mean 'gain'?"), std::string::npos)
       << r.err;
 
-  r = Korvex({"set", "gain", "1024"});
-  EXPECT_EQ(r.exitCode, 1);
-  EXPECT_NE(r.err.find("KORVEX_ERR_ARGUMENT"), std::string::npos) << r.err;
-  EXPECT_NE(r.err.find("gain accepts 0..1023"), std::string::npos) << r.err;
-  r = Korvex({"get", "gain"});
-  EXPECT_EQ(r.out, "gain = 512\n") << "a refused value leaves the setting as it was";
-
   r = Korvex({"set", "gamma", "12x"});
   EXPECT_EQ(r.exitCode, 2);
   EXPECT_NE(r.err.find("not a whole number"), std::string::npos) << r.err;
@@ -166,10 +159,6 @@ TEST_F(KorvexTool, FailuresSayWhatFailedAndEndNonZero) {
   r = Korvex({"snap", File("shot.gif")});
   EXPECT_EQ(r.exitCode, 2);
   EXPECT_NE(r.err.find("cannot tell the format"), std::string::npos) << r.err;
-
-  r = Korvex({"snap", File("shot.png"), "--size", "2000x100+1000+0"});
-  EXPECT_EQ(r.exitCode, 1);
-  EXPECT_NE(r.err.find("KORVEX_ERR_GEOMETRY"), std::string::npos) << r.err;
 
   r = Korvex({"reg", "read", "0xC5"});
   EXPECT_EQ(r.exitCode, 1);
@@ -184,8 +173,50 @@ TEST_F(KorvexTool, FailuresSayWhatFailedAndEndNonZero) {
   EXPECT_EQ(Korvex({}).exitCode, 2);
 }
 
+TEST_F(KorvexTool, ValuesOutsideTheirRangeAreUsageErrorsThatNameTheRange) {
+  struct Case {
+    std::vector<std::string> args;
+    const char* range;  // what the message must name
+  };
+  const Case cases[] = {
+      {{"set", "gain", "1024"}, "gain accepts 0..1023"},
+      {{"set", "exposure-us", "-1"}, "exposure-us accepts 0..122271"},
+      {{"set", "wb-rgb", "0x1000000"}, "wb-rgb accepts 0..0xFFFFFF"},
+      {{"set", "wait-ms", "4294967295"}, "wait-ms accepts 0..2147483647"},
+      {{"set", "mirror-h=2"}, "mirror-h accepts 0..1"},
+      {{"set", "color-mode", "12"}, "color-mode accepts 8, 16, 24, 32, 48 or 64"},
+      {{"set", "gamma", "nan"}, "gamma accepts 0..200"},
+      {{"record", File("nan.avi"), "--seconds", "nan"}, "0..3600"},
+      {{"record", File("neg.avi"), "--seconds", "-1"}, "0..3600"},
+      {{"preview", "--seconds", "nan"}, "3600"},
+      {{"preview", "--seconds", "inf"}, "3600"},
+      {{"snap", File("big.png"), "--size", "2000x100+1000+0"}, "2560"},
+      {{"snap", File("zero.png"), "--size", "0x10"}, "1..2560"},
+      {{"snap", File("set.png"), "--set", "gain=-3"}, "gain accepts 0..1023"},
+      {{"reg", "read", "zz"}, "0..255"},
+      {{"srom", "read", "0", "0x1000000"}, "1..256"},
+  };
+  for (const Case& c : cases) {
+    const ToolResult r = Korvex(c.args);
+    std::string line;
+    for (const std::string& a : c.args) line += a + " ";
+    EXPECT_EQ(r.exitCode, 2) << line << r.err;
+    EXPECT_NE(r.err.find(c.range), std::string::npos) << line << r.err;
+  }
+  EXPECT_FALSE(std::filesystem::exists(File("nan.avi")));
+  EXPECT_FALSE(std::filesystem::exists(File("set.png")));
+
+  // Every value is checked before the camera sees any: the good first
+  // value is not applied either.
+  ToolResult r = Korvex({"set", "gain", "5", "exposure", "1015"});
+  EXPECT_EQ(r.exitCode, 2) << r.err;
+  EXPECT_EQ(r.out, "");
+  r = Korvex({"get", "gain"});
+  EXPECT_EQ(r.out, "gain = 512\n");
+}
+
 TEST_F(KorvexTool, SetReportsTheAppliedValueAndStoredValuesLastToTheNextRun) {
-  ToolResult r = Korvex({"set", "exposure-us", "12200", "wb-auto=7", "brightness", "-20",
+  ToolResult r = Korvex({"set", "exposure-us", "12200", "wb-auto=1", "brightness", "-20",
                          "color-mode=16"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   // 12200 us is 101 whole lines, which take 12240 us.

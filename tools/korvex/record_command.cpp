@@ -41,8 +41,9 @@ uint64_t FileBytes(const std::string& path) {
 }  // namespace
 
 int RunRecord(const RecordOptions& o) {
-  if (o.seconds < 0 || o.seconds > 3600) {
-    PrintError("--seconds must lie between 0 and 3600");
+  // Written so that "nan" fails too.
+  if (!(o.seconds >= 0 && o.seconds <= 3600)) {
+    PrintError("--seconds must lie in 0..3600");
     return kExitUsage;
   }
   Session session;
