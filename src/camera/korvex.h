@@ -123,6 +123,9 @@ class CKorvex {
   int SaveImageW(const KORVEX_WCHAR* fileName, int format);
   int Record(const char* fileName, int milliseconds, int showWindow);
   int RecordW(const KORVEX_WCHAR* fileName, int milliseconds, int showWindow);
+  // Lowers the largest AVI file the next recordings write (4 GiB), so that
+  // tests reach the limit with a few small frames. Ignored while recording.
+  void LimitRecordingFileSize(uint64_t bytes);
   int LoadConfigFile(const char* fileName);
   int LoadConfigFileW(const KORVEX_WCHAR* fileName);
   int SetCameraDlg(platform::WindowHandle owner);

@@ -91,6 +91,11 @@ int CKorvex::RecordW(const KORVEX_WCHAR* fileName, int milliseconds, int showWin
   return Record(name, milliseconds, showWindow);
 }
 
+void CKorvex::LimitRecordingFileSize(uint64_t bytes) {
+  LockGuard<RecursiveMutex> control(acquisitionLock_);
+  if (!recorderRun_.load()) recorder_.LimitFileSize(bytes);
+}
+
 void CKorvex::RecorderWorker() {
   image::avi::AviFrameImages work;
   bool haveImages;
@@ -133,8 +138,10 @@ void CKorvex::FinishRecording(uint32_t now, uint32_t firstFrameTick) {
   const bool finished =
       recorder_.FinishAviFile(image::avi::MeasuredRate(recorder_.FrameCount(), now - firstFrameTick));
   // A write that failed (a full disk) ended the recording early or left the
-  // file without its index: the application learns of it.
-  if (!finished || recorder_.WriteFailed()) errors_.ReportError(KORVEX_ERR_FILE);
+  // file without its index, or the file reached the 4 GiB an AVI file can
+  // describe and the recording ended there: the application learns of it.
+  if (!finished || recorder_.WriteFailed() || recorder_.LimitReached())
+    errors_.ReportError(KORVEX_ERR_FILE);
 }
 
 }  // namespace korvex

@@ -35,6 +35,7 @@ void CAviRecorder::ResetRecorder() {
   file_ = platform::kNoFile;
   position_ = 0;
   writeFailed_ = false;
+  limitReached_ = false;
   index_.clear();
   main_ = MainHeader{};
   stream_ = StreamHeader{};
@@ -83,7 +84,7 @@ int CAviRecorder::BeginAviFile(const char* path) {
   // Rows of a 24-bit bitmap are padded to 4 bytes; readers expect them so.
   const uint64_t bytes =
       static_cast<uint64_t>(CDibImage::StrideFor(width_, 24)) * static_cast<uint64_t>(height_);
-  if (bytes + kMovieDataOffset + 2 * kChunkHeader + kIndexEntrySize > kMaxFileSize) return 0;
+  if (bytes + kMovieDataOffset + 2 * kChunkHeader + kIndexEntrySize > maxFileSize_) return 0;
   frameBytes_ = static_cast<uint32_t>(bytes);
 
   file_ = platform::OpenRegularFileForWriting(path);
@@ -134,7 +135,10 @@ bool CAviRecorder::AppendAviFrame(const uint8_t* pixels) {
   // index chunk header within sizes of 32 bits.
   const uint64_t after = 8ull + riffBytes_ + kChunkHeader + frameBytes_ + kChunkHeader +
                          kIndexEntrySize * (static_cast<uint64_t>(index_.size()) + 1);
-  if (after > kMaxFileSize) return false;
+  if (after > maxFileSize_) {
+    limitReached_ = true;
+    return false;
+  }
   if (!(WriteU32(FourCC("00db")) && WriteU32(frameBytes_) && Write(pixels, frameBytes_))) {
     // Take the partial chunk back: the index goes where it started.
     CutBackTo(8ull + riffBytes_);
