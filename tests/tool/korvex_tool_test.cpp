@@ -256,12 +256,14 @@ TEST_F(KorvexTool, RecordingWithoutATerminalPrintsPlainLinesAndFinishesTheFile) 
   EXPECT_EQ(std::stoul(m[1]), avi.frames.size());
 }
 
-TEST_F(KorvexTool, InterruptedRecordingLeavesAFinishedFile) {
-  const std::string path = File("long.avi");
-  const pid_t child = runner_.Start(KORVEX_TOOL_PATH, {"record", path, "--seconds", "60",
-                                                       "--size", "160x120"});
+// Starts a long recording, sends `signals` (in order, `gap` apart) once the
+// first frame is in the file, and checks that the tool finished the file
+// and exits with 128 + the first signal's number.
+void RecordAndInterrupt(ToolRunner& runner, const std::string& path,
+                        const std::vector<int>& signals, std::chrono::milliseconds gap) {
+  const pid_t child = runner.Start(KORVEX_TOOL_PATH, {"record", path, "--seconds", "60",
+                                                      "--size", "160x120"});
   ASSERT_GT(child, 0);
-  // Interrupt once the first frame is in the file.
   const uintmax_t firstFrameEnd = 232 + 8 + 3 * 160 * 120;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   auto bytes = [&] {
@@ -271,9 +273,12 @@ TEST_F(KorvexTool, InterruptedRecordingLeavesAFinishedFile) {
   };
   while (bytes() < firstFrameEnd && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  kill(child, SIGINT);
-  const ToolResult r = runner_.Finish(child);
-  ASSERT_EQ(r.exitCode, 0) << r.err;
+  for (size_t i = 0; i < signals.size(); ++i) {
+    if (i > 0) std::this_thread::sleep_for(gap);
+    kill(child, signals[i]);
+  }
+  const ToolResult r = runner.Finish(child);
+  EXPECT_EQ(r.exitCode, 128 + signals[0]) << r.err;
   EXPECT_NE(r.out.find("stopped: recorded"), std::string::npos) << r.out;
 
   AviContents avi;
@@ -282,6 +287,22 @@ TEST_F(KorvexTool, InterruptedRecordingLeavesAFinishedFile) {
   EXPECT_TRUE(avi.hasIndex);
   EXPECT_GE(avi.frames.size(), 1u);
   EXPECT_EQ(avi.avih[4], avi.frames.size());
+}
+
+TEST_F(KorvexTool, InterruptedRecordingLeavesAFinishedFile) {
+  RecordAndInterrupt(runner_, File("int.avi"), {SIGINT}, {});
+}
+
+TEST_F(KorvexTool, EveryCatchableEndingFinishesTheRecordingAndSaysItWasInterrupted) {
+  const auto gap = std::chrono::milliseconds(50);
+  for (const int signal : {SIGTERM, SIGHUP, SIGPIPE, SIGQUIT}) {
+    SCOPED_TRACE(signal);
+    RecordAndInterrupt(runner_, File("signal" + std::to_string(signal) + ".avi"), {signal}, {});
+  }
+  // A second Ctrl-C, or another signal after the first, does not cut the
+  // finishing short.
+  RecordAndInterrupt(runner_, File("twice.avi"), {SIGINT, SIGINT}, gap);
+  RecordAndInterrupt(runner_, File("then-term.avi"), {SIGINT, SIGTERM, SIGHUP}, gap);
 }
 
 TEST_F(KorvexTool, PreviewPrintsTheRateAndSettlingValuesEachSecond) {

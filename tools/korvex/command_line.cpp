@@ -145,7 +145,8 @@ int RunCommandLine(int argc, char** argv) {
   CLI::App app{
       "korvex - the Korvex740K3-XLN camera from the command line.\n"
       "Every command takes --camera N (default 0) and --help. Exit status: 0 success,\n"
-      "1 the camera or a file failed, 2 a mistake on the command line."};
+      "1 the camera or a file failed, 2 a mistake on the command line, 128 + the\n"
+      "signal's number when a signal stopped the run (130 for Ctrl-C; 130 on Windows)."};
   app.require_subcommand(1);
   Parsed parsed;
   int exitCode = kExitOk;
