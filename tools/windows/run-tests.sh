@@ -57,6 +57,7 @@ check() {  # label, environment assignments..., -- program arguments...
 
 check "core suites" KORVEX_SIMULATED_CAMERAS=1 -- korvex_core_tests.exe
 check "DLL with two simulated cameras" KORVEX_SIMULATED_CAMERAS=2 -- korvex_dll_tests.exe
+check "DLL ending while it records" KORVEX_SIMULATED_CAMERAS=1 -- korvex_unload_tests.exe
 check "DLL without cameras or driver" -u KORVEX_SIMULATED_CAMERAS -- korvex_dll_tests.exe \
   --gtest_filter='NoDriver.*:DllExports.*'
 # The property dialogs, worked with window messages, once per template
