@@ -91,6 +91,9 @@ int CKorvex::RecordW(const KORVEX_WCHAR* fileName, int milliseconds, int showWin
 
 void CKorvex::LimitRecordingFileSize(uint64_t bytes) {
   LockGuard<RecursiveMutex> control(acquisitionLock_);
+  // Under the frame lock too: a recording thread that ended by itself may
+  // still be finishing its file.
+  LockGuard<platform::CriticalSection> frame(frameLock_);
   if (!recorderRun_.load()) recorder_.LimitFileSize(bytes);
 }
 
