@@ -2,7 +2,9 @@
 // a recording thread, which takes every new output image the preview worker
 // produces, converts it to 24 bits and appends it to the file until the
 // recording time has passed or the preview stops. Either way the thread
-// finishes the file, so it is complete and readable whenever it ends.
+// finishes the file, so it is complete and readable whenever it ends; when
+// the library is unloaded or the process ends first, the unloading thread
+// finishes it (EndAtUnload).
 #include "camera/korvex.h"
 
 #include "image/avi/avi_frame.h"
