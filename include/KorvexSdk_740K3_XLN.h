@@ -536,7 +536,9 @@ KORVEX_API int KORVEX_CALL Korvex_SaveImageW(KORVEX_HANDLE h, const KORVEX_WCHAR
 /** Starts the preview and records its frames into an uncompressed 24-bit AVI
  *  file for @p milliseconds from the first frame; then the file is finished
  *  and the preview keeps running. Korvex_StopPreview(), Korvex_Close() or
- *  Korvex_Release() end a recording early and finish the file. An AVI file
+ *  Korvex_Release() end a recording early and finish the file; so does the
+ *  end of the process (exit, a return from main, ExitProcess) or unloading
+ *  the library while it records. An AVI file
  *  describes at most 4 GiB: a recording that reaches that size ends there
  *  with a finished file of the frames so far, and raises #KORVEX_ERR_FILE
  *  (recorded and posted to the notification window), as does a disk that
