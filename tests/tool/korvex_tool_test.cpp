@@ -4,6 +4,7 @@
 // snapshots with the same settings hold the same frame.
 #include "image/avi/avi_reader.h"
 #include "image/files/file_readers.h"
+#include "support/file_size_limit.h"
 #include "tool/tool_runner.h"
 
 #include <gtest/gtest.h>
@@ -303,6 +304,28 @@ TEST_F(KorvexTool, EveryCatchableEndingFinishesTheRecordingAndSaysItWasInterrupt
   // finishing short.
   RecordAndInterrupt(runner_, File("twice.avi"), {SIGINT, SIGINT}, gap);
   RecordAndInterrupt(runner_, File("then-term.avi"), {SIGINT, SIGTERM, SIGHUP}, gap);
+}
+
+TEST_F(KorvexTool, ARecordingTheCameraEndsEarlyIsAFailureWithAFinishedFile) {
+  // A disk that fills after a few frames (the limit leaves room for the
+  // camera's 4.75 MiB ownership table): the camera ends the recording, as
+  // it does at the 4 GiB an AVI file can hold, and raises its file code.
+  const std::string path = File("full.avi");
+  ToolResult r;
+  {
+    ScopedFileSizeLimit fullDisk(6u << 20);
+    r = Korvex({"record", path, "--seconds", "60", "--size", "640x480"});
+  }
+  EXPECT_EQ(r.exitCode, 1) << r.out << r.err;
+  std::smatch m;
+  ASSERT_TRUE(std::regex_search(r.err, m, std::regex(R"(the recording stopped early after (\d+) frames)")))
+      << r.err;
+  AviContents avi;
+  std::string error;
+  ASSERT_TRUE(ParseAvi(ReadWholeFile(path), &avi, &error)) << error;
+  EXPECT_GE(avi.frames.size(), 1u);
+  EXPECT_EQ(std::stoul(m[1]), avi.frames.size());
+  EXPECT_TRUE(avi.hasIndex);
 }
 
 TEST_F(KorvexTool, PreviewPrintsTheRateAndSettlingValuesEachSecond) {
