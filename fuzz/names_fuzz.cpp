@@ -137,19 +137,21 @@ void CheckNarrowToWide(const std::string& text, bool strict, bool utf8) {
   }
 }
 
-// Capture mode with a frame taken: the output image is ready to save and
-// stays so between calls.
-void EnterCaptureMode(KORVEX_HANDLE h) {
-  Korvex_Capture(h);
-  Korvex_SnapShot(h, nullptr, 0, 1);
+// Set when a failed recording closed the camera, which takes the output
+// image's readiness with it; the next save takes a frame first.
+bool& ImageLost() {
+  static bool lost = false;
+  return lost;
 }
 
 KORVEX_HANDLE Camera() {
   return korvex::fuzz::SimulatedCamera([](KORVEX_HANDLE h) {
-    // A small picture keeps every save and recorded frame quick.
+    // A small picture keeps every save and recorded frame quick. One frame
+    // taken from idle leaves the output image ready to save; the camera
+    // stays idle, so a recording can start without leaving a mode first.
     Korvex_SetCaptureWindowEx(h, 2560, 0, 64, 2560, 0, 48);
     Korvex_SetColorMode(h, 24);
-    EnterCaptureMode(h);
+    Korvex_SnapShot(h, nullptr, 0, 1);
   });
 }
 
@@ -184,13 +186,18 @@ void CheckWideExport(FuzzedDataProvider& input, bool utf8, bool record) {
 
   int result;
   if (record) {
-    // Recording starts from idle; capture mode comes back afterwards.
-    Korvex_Close(handle);
+    // Recording starts from idle, and stopping returns there. A recording
+    // that failed to start closed the camera, which leaves no image to save
+    // until the next frame.
     result = Korvex_RecordW(handle, wide, 0, 0);
     Korvex_StopPreview(handle);
-    Korvex_Close(handle);
-    EnterCaptureMode(handle);
+    if (result != 1) ImageLost() = true;
   } else {
+    // A frame taken from idle makes the output image ready to save again.
+    if (ImageLost()) Korvex_SnapShot(handle, nullptr, 0, 1);
+    ImageLost() = false;
+    while (Korvex_GetLastError(handle) != 0) {
+    }
     result = Korvex_SaveImageW(handle, wide, format);
   }
   std::vector<uint32_t> codes;

@@ -87,7 +87,7 @@ typedef uint32_t KORVEX_HANDLE;
 #define KORVEX_ERR_ARGUMENT          9  /**< invalid argument: a value out of range, a null record or name */
 #define KORVEX_ERR_RESERVED         10  /**< never raised */
 #define KORVEX_ERR_UNSUPPORTED      11  /**< not supported by this camera model */
-#define KORVEX_ERR_FILE             12  /**< a file could not be opened, or the recording did not start */
+#define KORVEX_ERR_FILE             12  /**< a file could not be opened, or the recording did not start, or it ended early (full disk, 4 GiB file) */
 #define KORVEX_ERR_STREAM_ENDED     13  /**< the preview stream ended (no frame for 6 seconds, or the camera went away) */
 /** @} */
 
@@ -576,7 +576,13 @@ KORVEX_API int KORVEX_CALL Korvex_SaveImageW(KORVEX_HANDLE h, const KORVEX_WCHAR
 /** Starts the preview and records its frames into an uncompressed 24-bit AVI
  *  file for @p milliseconds from the first frame; then the file is finished
  *  and the preview keeps running. Korvex_StopPreview(), Korvex_Close() or
- *  Korvex_Release() end a recording early and finish the file.
+ *  Korvex_Release() end a recording early and finish the file; so does the
+ *  end of the process (exit, a return from main, ExitProcess) or unloading
+ *  the library while it records. An AVI file
+ *  describes at most 4 GiB: a recording that reaches that size ends there
+ *  with a finished file of the frames so far, and raises #KORVEX_ERR_FILE
+ *  (recorded and posted to the notification window), as does a disk that
+ *  becomes full.
  *  @param showWindow non-zero: create the preview window when one is placed.
  *  @return 1 when the recording started. Errors: #KORVEX_ERR_ARGUMENT for a
  *  null or empty name; #KORVEX_ERR_FILE when the preview or the file cannot

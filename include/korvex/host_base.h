@@ -28,6 +28,10 @@ KORVEX_HOST_API uint32_t KorvexHost_TimeGetTime(void);
 KORVEX_HOST_API void KorvexHost_SetClockOffset(uint32_t offsetMs);
 /* Suspends the calling thread. */
 KORVEX_HOST_API void KorvexHost_Sleep(uint32_t milliseconds);
+/* Caps every later KorvexHost_Sleep at this many milliseconds (0: a sleep
+ * only yields); UINT32_MAX, the default, lets sleeps last. For fuzzing, where
+ * the fixed waits of the camera's protocol would take most of the time. */
+KORVEX_HOST_API void KorvexHost_SetSleepLimit(uint32_t milliseconds);
 
 /* The C library's pseudo-random generator as Windows programs know it:
  * per-thread state, seed 1 until KorvexHost_SRand, results 0 to 32767. */

@@ -3,22 +3,60 @@
 #include "camera/korvex.h"
 #include "common/lock_guard.h"
 
+#include <atomic>
 #include <chrono>
 #include <new>
 #include <thread>
+#include <vector>
 
 namespace korvex {
 
+namespace {
+
+std::atomic<bool> unloadFinished{false};
+
+void FinishAtUnloadHandler(platform::ThreadsAtUnload threads) { Chain().FinishAtUnload(threads); }
+
+}  // namespace
+
+CSdkChain::CSdkChain() { platform::SetUnloadHandler(FinishAtUnloadHandler); }
+
 CSdkChain::~CSdkChain() {
-  // An application must release its handles before unloading the library;
-  // objects still registered are left alone (their threads may be running),
-  // only the records go.
+  FinishAtUnload(platform::ThreadsAtStaticDestruction());
+  // An application should release its handles before unloading the
+  // library; objects still registered are kept, not destroyed (their memory
+  // goes with the process), only the records go. They stay reachable from
+  // here, so that leak checkers do not count them.
+  static auto* const kept = new std::vector<std::shared_ptr<CKorvex>>;
   LockGuard<platform::CriticalSection> guard(lock);
   for (CSDKDATA* record = head; record != nullptr && count > 0; record = record->next) {
-    if (record->camera) new std::shared_ptr<CKorvex>(std::move(record->camera));
+    if (record->camera) kept->push_back(std::move(record->camera));
     if (record->next == head) break;
   }
   RemoveAll();
+}
+
+void CSdkChain::FinishAtUnload(platform::ThreadsAtUnload threads) {
+  if (unloadFinished.exchange(true)) return;
+  if (threads == platform::ThreadsAtUnload::kEnded) {
+    // No other thread is left, and one that was ended may have held the
+    // registry's lock or the heap's: the ring is walked as it stands, and
+    // nothing is allocated or freed.
+    [&]() KORVEX_NO_THREAD_SAFETY_ANALYSIS {
+      CSDKDATA* record = head;
+      for (int32_t i = 0; i < count; ++i, record = record->next)
+        if (record->camera && !record->releasing) record->camera->EndAtUnload(threads);
+    }();
+    return;
+  }
+  std::vector<std::shared_ptr<CKorvex>> cameras;
+  {
+    LockGuard<platform::CriticalSection> guard(lock);
+    const CSDKDATA* record = head;
+    for (int32_t i = 0; i < count; ++i, record = record->next)
+      if (record->camera && !record->releasing) cameras.push_back(record->camera);
+  }
+  for (const std::shared_ptr<CKorvex>& camera : cameras) camera->EndAtUnload(threads);
 }
 
 bool CSdkChain::InUse(uint32_t handle) const {

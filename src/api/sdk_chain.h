@@ -3,6 +3,7 @@
 
 #include "api/ring.h"
 #include "common/thread_annotations.h"
+#include "platform/module_unload.h"
 
 #include <cstdint>
 #include <memory>
@@ -24,7 +25,9 @@ struct CSDKDATA {
 
 class CSdkChain : public CTRing<CSDKDATA> {
  public:
-  CSdkChain() = default;
+  // Registers FinishAtUnload as the library's unload handler.
+  CSdkChain();
+  // Runs FinishAtUnload, unless the platform ran it already.
   ~CSdkChain();
 
   // Makes a new handle, constructs its camera object and registers both.
@@ -42,6 +45,13 @@ class CSdkChain : public CTRing<CSDKDATA> {
   void Remove(uint32_t handle);
 
   int32_t Count();
+
+  // The library is being unloaded, or the process ends, with cameras still
+  // registered: finishes their recordings, so every file describes the
+  // frames written, and where the threads may be waited for also stops
+  // acquisition, so that no thread runs the library's code after it is
+  // gone. Runs once; later calls return at once.
+  void FinishAtUnload(platform::ThreadsAtUnload threads);
 
  private:
   uint32_t NewHandle() KORVEX_REQUIRES(lock);

@@ -13,6 +13,7 @@
 #include "common/thread_annotations.h"
 #include "image/avi/avi_recorder.h"
 #include "image/pipeline.h"
+#include "platform/module_unload.h"
 #include "image/pipeline_workers.h"
 #include "platform/file_name.h"
 #include "platform/gdi.h"
@@ -124,6 +125,13 @@ class CKorvex {
   int SaveImageW(const KORVEX_WCHAR* fileName, int format);
   int Record(const char* fileName, int milliseconds, int showWindow);
   int RecordW(const KORVEX_WCHAR* fileName, int milliseconds, int showWindow);
+  // Lowers the largest AVI file the next recordings write (4 GiB), so that
+  // tests reach the limit with a few small frames. Ignored while recording.
+  void LimitRecordingFileSize(uint64_t bytes);
+  // The library is being unloaded or the process ends (the registry's
+  // FinishAtUnload): finishes an open recording and, where the threads may
+  // be waited for, stops acquisition.
+  void EndAtUnload(platform::ThreadsAtUnload threads);
   int LoadConfigFile(const platform::FileName& fileName);
   int LoadConfigFileW(const KORVEX_WCHAR* fileName);
   int SetCameraDlg(platform::WindowHandle owner);
@@ -289,9 +297,19 @@ class CKorvex {
   // the thread itself when the recording time is over; the length of the
   // recording time is written before the thread starts.
   void RecorderWorker();
-  // Writes the index and the measured timing and closes the file.
-  void FinishRecording(uint32_t now, uint32_t firstFrameTick);
+  // Writes the index and the measured timing and closes the file, if it is
+  // still open; raises KORVEX_ERR_FILE when the file is not complete.
+  void FinishRecording(uint32_t now) KORVEX_EXCLUDES(frameLock_);
+  // The same under the frame lock, without the report: false when the file
+  // is not complete.
+  bool FinishOpenRecording(uint32_t now) KORVEX_REQUIRES(frameLock_);
+  // Finishes an open recording from the thread that unloads the library.
+  void FinishRecordingAtUnload(bool threadsEnded);
   image::avi::CAviRecorder recorder_;
+  // When the first frame of the recording came: the recording time and the
+  // measured rate count from it.
+  bool recordStarted_ KORVEX_GUARDED_BY(frameLock_) = false;
+  uint32_t recordFirstTick_ KORVEX_GUARDED_BY(frameLock_) = 0;
   std::atomic<bool> recorderRun_{false};
   std::thread recorderThread_ KORVEX_GUARDED_BY(acquisitionLock_);
   uint32_t recordDuration_ = 0;

@@ -2,7 +2,9 @@
 // a recording thread, which takes every new output image the preview worker
 // produces, converts it to 24 bits and appends it to the file until the
 // recording time has passed or the preview stops. Either way the thread
-// finishes the file, so it is complete and readable whenever it ends.
+// finishes the file, so it is complete and readable whenever it ends; when
+// the library is unloaded or the process ends first, the unloading thread
+// finishes it (EndAtUnload).
 #include "camera/korvex.h"
 
 #include "image/avi/avi_frame.h"
@@ -17,8 +19,6 @@ namespace {
 
 // How often the recording thread looks for a new frame.
 constexpr uint32_t kPollMilliseconds = 10;
-// The nominal 30 frames per second in hundredths, for a file without frames.
-constexpr uint32_t kNominalRateHundredths = image::avi::kNominalRate * 100;
 
 }  // namespace
 
@@ -88,12 +88,20 @@ int CKorvex::RecordFile(const platform::FileName& fileName, int milliseconds, in
     recorderThread_ = std::thread(&CKorvex::RecorderWorker, this);
   } catch (const std::system_error&) {
     recorderRun_.store(false);
-    recorder_.FinishAviFile(kNominalRateHundredths);  // no frames: nothing to report
+    FinishRecording(platform::TimeGetTime());  // no frames: the nominal rate
     Close();
     errors_.ReportError(KORVEX_ERR_WORKER);
     return 0;
   }
   return 1;
+}
+
+void CKorvex::LimitRecordingFileSize(uint64_t bytes) {
+  LockGuard<RecursiveMutex> control(acquisitionLock_);
+  // Under the frame lock too: a recording thread that ended by itself may
+  // still be finishing its file.
+  LockGuard<platform::CriticalSection> frame(frameLock_);
+  if (!recorderRun_.load()) recorder_.LimitFileSize(bytes);
 }
 
 void CKorvex::RecorderWorker() {
@@ -102,52 +110,91 @@ void CKorvex::RecorderWorker() {
   {
     LockGuard<platform::CriticalSection> frame(frameLock_);
     haveImages = work.Create(recorder_.Width(), recorder_.Height());
+    recordStarted_ = false;
   }
-  bool started = false;
-  uint32_t firstFrame = 0;
   while (haveImages && recorderRun_.load()) {
     platform::Sleep(kPollMilliseconds);
     // A frame produced between two polls replaces the one before it.
     if (newFrame_.exchange(0) == 0) continue;
     const uint32_t now = platform::TimeGetTime();
-    if (!started) {
-      firstFrame = now;
-      started = true;
-    }
-    bool full = false;
+    bool over = false;
     {
       LockGuard<platform::CriticalSection> frame(frameLock_);
+      // Closed when the library's unloading finished the file.
+      if (!recorder_.IsOpen()) break;
+      if (!recordStarted_) {
+        recordFirstTick_ = now;
+        recordStarted_ = true;
+      }
       CDibImage* output = OutputImage();
       // Null when the colour mode changed to an image of another size or
       // none: that frame is left out.
       const CDibImage* converted = output != nullptr ? work.Convert(*output) : nullptr;
-      if (converted != nullptr) full = !recorder_.AppendAviFrame(converted->Bits());
+      const bool full = converted != nullptr && !recorder_.AppendAviFrame(converted->Bits());
+      // Compared as elapsed time, which stays right across the timer's wrap.
+      over = full || now - recordFirstTick_ > recordDuration_;
     }
-    // Compared as elapsed time, which stays right across the timer's wrap.
-    if (now - firstFrame > recordDuration_ || full) {
-      FinishRecording(now, firstFrame);
+    if (over) {
+      FinishRecording(now);
       recorderRun_.store(false);
     }
   }
   // Stopped before the time was over: the file is finished all the same.
-  if (recorder_.IsOpen()) FinishRecording(platform::TimeGetTime(), started ? firstFrame : 0);
+  FinishRecording(platform::TimeGetTime());
   work.Release();
 }
 
-void CKorvex::FinishRecording(uint32_t now, uint32_t firstFrameTick) {
+bool CKorvex::FinishOpenRecording(uint32_t now) {
+  if (!recorder_.IsOpen()) return true;
+  const uint32_t elapsed = recordStarted_ ? now - recordFirstTick_ : 0;
   const bool finished =
-      recorder_.FinishAviFile(image::avi::MeasuredRate(recorder_.FrameCount(), now - firstFrameTick));
+      recorder_.FinishAviFile(image::avi::MeasuredRate(recorder_.FrameCount(), elapsed));
   // A write that failed (a full disk) ended the recording early or left the
-  // file without its index: the application learns of it.
-  if (!finished || recorder_.WriteFailed()) {
+  // file without its index, or the file reached the 4 GiB an AVI file can
+  // describe and the recording ended there: the application learns of it.
+  return finished && !recorder_.WriteFailed() && !recorder_.LimitReached();
+}
+
+void CKorvex::FinishRecording(uint32_t now) {
+  bool complete;
+  int frames;
+  {
+    LockGuard<platform::CriticalSection> frame(frameLock_);
+    complete = FinishOpenRecording(now);
+    frames = recorder_.FrameCount();
+  }
+  if (!complete) {
     KORVEX_LOG(kError, kFiles, errors_.CameraHandle(),
-               "the recording could not be written in full (%d frames); the disk may be full",
-               recorder_.FrameCount());
+               "the recording ended early or could not be written in full (%d frames): a full "
+               "disk, or the largest file an AVI can describe",
+               frames);
     errors_.ReportError(KORVEX_ERR_FILE);
   } else {
-    KORVEX_LOG(kInfo, kFiles, errors_.CameraHandle(), "recording finished: %d frames",
-               recorder_.FrameCount());
+    KORVEX_LOG(kInfo, kFiles, errors_.CameraHandle(), "recording finished: %d frames", frames);
   }
+}
+
+void CKorvex::FinishRecordingAtUnload(bool threadsEnded) KORVEX_NO_THREAD_SAFETY_ANALYSIS {
+  // The recording thread appends and finishes under the frame lock and
+  // leaves a closed file alone, so finishing here under the lock ends the
+  // recording whatever the thread is doing. When the threads have been
+  // ended, one of them may have held the lock: the file is finished
+  // without it. No error is posted: nobody is left to read it.
+  recorderRun_.store(false);
+  const uint32_t now = platform::TimeGetTime();
+  if (threadsEnded) {
+    FinishOpenRecording(now);
+    return;
+  }
+  LockGuard<platform::CriticalSection> frame(frameLock_);
+  FinishOpenRecording(now);
+}
+
+void CKorvex::EndAtUnload(platform::ThreadsAtUnload threads) {
+  FinishRecordingAtUnload(threads == platform::ThreadsAtUnload::kEnded);
+  // Where the threads can be waited for, they are ended too, so that none
+  // runs the library's code once it is unloaded.
+  if (threads == platform::ThreadsAtUnload::kRunning && HasDevice()) StopPreview();
 }
 
 }  // namespace korvex

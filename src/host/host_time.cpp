@@ -2,7 +2,9 @@
 // programs see them.
 #include "korvex/host_base.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <chrono>
 #include <thread>
 #include <unistd.h>
@@ -10,6 +12,8 @@
 namespace {
 
 std::atomic<uint32_t> g_clockOffset{0};
+// The longest a sleep lasts; tests lower it (KorvexHost_SetSleepLimit).
+std::atomic<uint32_t> g_sleepLimit{UINT32_MAX};
 
 uint32_t MonotonicMilliseconds() {
   using namespace std::chrono;
@@ -37,7 +41,12 @@ void KorvexHost_SetClockOffset(uint32_t offsetMs) {
   g_clockOffset.store(offsetMs, std::memory_order_relaxed);
 }
 
+void KorvexHost_SetSleepLimit(uint32_t milliseconds) {
+  g_sleepLimit.store(milliseconds, std::memory_order_relaxed);
+}
+
 void KorvexHost_Sleep(uint32_t milliseconds) {
+  milliseconds = std::min(milliseconds, g_sleepLimit.load(std::memory_order_relaxed));
   if (milliseconds == 0) {
     std::this_thread::yield();
     return;

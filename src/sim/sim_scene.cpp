@@ -68,8 +68,10 @@ uint16_t Radiance12(double reflectance, int channel) {
 }
 
 // 12-bit radiance of every raw sample; rows outside the two fields see black.
+// It lives as long as the process: a camera may still stream while the
+// process's static objects are destroyed at its exit.
 const std::vector<uint16_t>& StaticRadiance() {
-  static const std::vector<uint16_t> radiance = [] {
+  static const std::vector<uint16_t>* const radiance = new std::vector<uint16_t>([] {
     std::vector<uint16_t> r(kFramePixels, 0);
     for (int y = 0; y < kPictureLines; ++y) {
       uint16_t* row = &r[static_cast<size_t>(RawRowOfPictureRow(y)) * kFrameWidth];
@@ -80,8 +82,8 @@ const std::vector<uint16_t>& StaticRadiance() {
       }
     }
     return r;
-  }();
-  return radiance;
+  }());
+  return *radiance;
 }
 
 constexpr int kDiscRadius = 96;

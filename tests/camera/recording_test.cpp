@@ -2,6 +2,8 @@
 // AVI files whose frames are the camera's output image turned to 24 bits,
 // however the recording ends; bad names and paths fail as documented.
 #include "KorvexSdk_740K3_XLN.h"
+#include "api/sdk_chain.h"
+#include "camera/korvex.h"
 #include "image/avi/avi_reader.h"
 #include "image/files/file_readers.h"
 #include "korvex/host_sim.h"
@@ -258,6 +260,29 @@ TEST_F(Recording, AFullDiskEndsTheRecordingWithAConsistentFileAndTheFileCode) {
 
 namespace korvex::test {
 namespace {
+
+TEST_F(Recording, ReachingTheFileSizeLimitEndsTheRecordingWithAFinishedFileAndTheFileCode) {
+  // The 4 GiB of an AVI file, lowered to three frames of the small picture.
+  const uint32_t frameBytes = ((kWidth * 3 + 3) & ~3) * kHeight;
+  Chain().Lookup(handle_)->LimitRecordingFileSize(232 + 3 * (8 + frameBytes) + 8 + 3 * 16);
+  const std::string path = folder_.File("limit.avi");
+  ASSERT_EQ(Korvex_Record(handle_, path.c_str(), 60000, 0), 1);
+  std::vector<uint32_t> errors;
+  for (int i = 0; i < 1000 && errors.empty(); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    errors = Errors();
+  }
+  EXPECT_EQ(errors, std::vector<uint32_t>{KORVEX_ERR_FILE}) << "the application learns of it";
+  AwaitFinished(path);
+  const AviContents c = Complete(path);
+  EXPECT_EQ(c.frames.size(), 3u);
+  EXPECT_EQ(c.riffSize + 8, ReadWholeFile(path).size());
+  // The recording is over while the preview goes on: a new one may start.
+  const std::string next = folder_.File("next.avi");
+  EXPECT_EQ(Korvex_Record(handle_, next.c_str(), 0, 0), 1);
+  AwaitFinished(next);
+  ASSERT_EQ(Korvex_StopPreview(handle_), 1);
+}
 
 TEST_F(Recording, DurationZeroRecordsExactlyTwoFrames) {
   // The first frame opens the recording time with no length; the next

@@ -4,6 +4,7 @@
 // snapshots with the same settings hold the same frame.
 #include "image/avi/avi_reader.h"
 #include "image/files/file_readers.h"
+#include "support/file_size_limit.h"
 #include "tool/tool_runner.h"
 
 #include <gtest/gtest.h>
@@ -147,13 +148,6 @@ TEST_F(KorvexTool, FailuresSayWhatFailedAndEndNonZero) {
   EXPECT_NE(r.err.find("unknown parameter 'gian'; did you mean 'gain'?"), std::string::npos)
       << r.err;
 
-  r = Korvex({"set", "gain", "1024"});
-  EXPECT_EQ(r.exitCode, 1);
-  EXPECT_NE(r.err.find("KORVEX_ERR_ARGUMENT"), std::string::npos) << r.err;
-  EXPECT_NE(r.err.find("gain accepts 0..1023"), std::string::npos) << r.err;
-  r = Korvex({"get", "gain"});
-  EXPECT_EQ(r.out, "gain = 512\n") << "a refused value leaves the setting as it was";
-
   r = Korvex({"set", "gamma", "12x"});
   EXPECT_EQ(r.exitCode, 2);
   EXPECT_NE(r.err.find("not a whole number"), std::string::npos) << r.err;
@@ -166,10 +160,6 @@ TEST_F(KorvexTool, FailuresSayWhatFailedAndEndNonZero) {
   r = Korvex({"snap", File("shot.gif")});
   EXPECT_EQ(r.exitCode, 2);
   EXPECT_NE(r.err.find("cannot tell the format"), std::string::npos) << r.err;
-
-  r = Korvex({"snap", File("shot.png"), "--size", "2000x100+1000+0"});
-  EXPECT_EQ(r.exitCode, 1);
-  EXPECT_NE(r.err.find("KORVEX_ERR_GEOMETRY"), std::string::npos) << r.err;
 
   r = Korvex({"reg", "read", "0xC5"});
   EXPECT_EQ(r.exitCode, 1);
@@ -184,8 +174,50 @@ TEST_F(KorvexTool, FailuresSayWhatFailedAndEndNonZero) {
   EXPECT_EQ(Korvex({}).exitCode, 2);
 }
 
+TEST_F(KorvexTool, ValuesOutsideTheirRangeAreUsageErrorsThatNameTheRange) {
+  struct Case {
+    std::vector<std::string> args;
+    const char* range;  // what the message must name
+  };
+  const Case cases[] = {
+      {{"set", "gain", "1024"}, "gain accepts 0..1023"},
+      {{"set", "exposure-us", "-1"}, "exposure-us accepts 0..122271"},
+      {{"set", "wb-rgb", "0x1000000"}, "wb-rgb accepts 0..0xFFFFFF"},
+      {{"set", "wait-ms", "4294967295"}, "wait-ms accepts 0..2147483647"},
+      {{"set", "mirror-h=2"}, "mirror-h accepts 0..1"},
+      {{"set", "color-mode", "12"}, "color-mode accepts 8, 16, 24, 32, 48 or 64"},
+      {{"set", "gamma", "nan"}, "gamma accepts 0..200"},
+      {{"record", File("nan.avi"), "--seconds", "nan"}, "0..3600"},
+      {{"record", File("neg.avi"), "--seconds", "-1"}, "0..3600"},
+      {{"preview", "--seconds", "nan"}, "3600"},
+      {{"preview", "--seconds", "inf"}, "3600"},
+      {{"snap", File("big.png"), "--size", "2000x100+1000+0"}, "2560"},
+      {{"snap", File("zero.png"), "--size", "0x10"}, "1..2560"},
+      {{"snap", File("set.png"), "--set", "gain=-3"}, "gain accepts 0..1023"},
+      {{"reg", "read", "zz"}, "0..255"},
+      {{"srom", "read", "0", "0x1000000"}, "1..256"},
+  };
+  for (const Case& c : cases) {
+    const ToolResult r = Korvex(c.args);
+    std::string line;
+    for (const std::string& a : c.args) line += a + " ";
+    EXPECT_EQ(r.exitCode, 2) << line << r.err;
+    EXPECT_NE(r.err.find(c.range), std::string::npos) << line << r.err;
+  }
+  EXPECT_FALSE(std::filesystem::exists(File("nan.avi")));
+  EXPECT_FALSE(std::filesystem::exists(File("set.png")));
+
+  // Every value is checked before the camera sees any: the good first
+  // value is not applied either.
+  ToolResult r = Korvex({"set", "gain", "5", "exposure", "1015"});
+  EXPECT_EQ(r.exitCode, 2) << r.err;
+  EXPECT_EQ(r.out, "");
+  r = Korvex({"get", "gain"});
+  EXPECT_EQ(r.out, "gain = 512\n");
+}
+
 TEST_F(KorvexTool, SetReportsTheAppliedValueAndStoredValuesLastToTheNextRun) {
-  ToolResult r = Korvex({"set", "exposure-us", "12200", "wb-auto=7", "brightness", "-20",
+  ToolResult r = Korvex({"set", "exposure-us", "12200", "wb-auto=1", "brightness", "-20",
                          "color-mode=16"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   // 12200 us is 101 whole lines, which take 12240 us.
@@ -225,12 +257,14 @@ TEST_F(KorvexTool, RecordingWithoutATerminalPrintsPlainLinesAndFinishesTheFile) 
   EXPECT_EQ(std::stoul(m[1]), avi.frames.size());
 }
 
-TEST_F(KorvexTool, InterruptedRecordingLeavesAFinishedFile) {
-  const std::string path = File("long.avi");
-  const pid_t child = runner_.Start(KORVEX_TOOL_PATH, {"record", path, "--seconds", "60",
-                                                       "--size", "160x120"});
+// Starts a long recording, sends `signals` (in order, `gap` apart) once the
+// first frame is in the file, and checks that the tool finished the file
+// and exits with 128 + the first signal's number.
+void RecordAndInterrupt(ToolRunner& runner, const std::string& path,
+                        const std::vector<int>& signals, std::chrono::milliseconds gap) {
+  const pid_t child = runner.Start(KORVEX_TOOL_PATH, {"record", path, "--seconds", "60",
+                                                      "--size", "160x120"});
   ASSERT_GT(child, 0);
-  // Interrupt once the first frame is in the file.
   const uintmax_t firstFrameEnd = 232 + 8 + 3 * 160 * 120;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   auto bytes = [&] {
@@ -240,9 +274,12 @@ TEST_F(KorvexTool, InterruptedRecordingLeavesAFinishedFile) {
   };
   while (bytes() < firstFrameEnd && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  kill(child, SIGINT);
-  const ToolResult r = runner_.Finish(child);
-  ASSERT_EQ(r.exitCode, 0) << r.err;
+  for (size_t i = 0; i < signals.size(); ++i) {
+    if (i > 0) std::this_thread::sleep_for(gap);
+    kill(child, signals[i]);
+  }
+  const ToolResult r = runner.Finish(child);
+  EXPECT_EQ(r.exitCode, 128 + signals[0]) << r.err;
   EXPECT_NE(r.out.find("stopped: recorded"), std::string::npos) << r.out;
 
   AviContents avi;
@@ -251,6 +288,44 @@ TEST_F(KorvexTool, InterruptedRecordingLeavesAFinishedFile) {
   EXPECT_TRUE(avi.hasIndex);
   EXPECT_GE(avi.frames.size(), 1u);
   EXPECT_EQ(avi.avih[4], avi.frames.size());
+}
+
+TEST_F(KorvexTool, InterruptedRecordingLeavesAFinishedFile) {
+  RecordAndInterrupt(runner_, File("int.avi"), {SIGINT}, {});
+}
+
+TEST_F(KorvexTool, EveryCatchableEndingFinishesTheRecordingAndSaysItWasInterrupted) {
+  const auto gap = std::chrono::milliseconds(50);
+  for (const int signal : {SIGTERM, SIGHUP, SIGPIPE, SIGQUIT}) {
+    SCOPED_TRACE(signal);
+    RecordAndInterrupt(runner_, File("signal" + std::to_string(signal) + ".avi"), {signal}, {});
+  }
+  // A second Ctrl-C, or another signal after the first, does not cut the
+  // finishing short.
+  RecordAndInterrupt(runner_, File("twice.avi"), {SIGINT, SIGINT}, gap);
+  RecordAndInterrupt(runner_, File("then-term.avi"), {SIGINT, SIGTERM, SIGHUP}, gap);
+}
+
+TEST_F(KorvexTool, ARecordingTheCameraEndsEarlyIsAFailureWithAFinishedFile) {
+  // A disk that fills after a few frames (the limit leaves room for the
+  // camera's 4.75 MiB ownership table): the camera ends the recording, as
+  // it does at the 4 GiB an AVI file can hold, and raises its file code.
+  const std::string path = File("full.avi");
+  ToolResult r;
+  {
+    ScopedFileSizeLimit fullDisk(6u << 20);
+    r = Korvex({"record", path, "--seconds", "60", "--size", "640x480"});
+  }
+  EXPECT_EQ(r.exitCode, 1) << r.out << r.err;
+  std::smatch m;
+  ASSERT_TRUE(std::regex_search(r.err, m, std::regex(R"(the recording stopped early after (\d+) frames)")))
+      << r.err;
+  AviContents avi;
+  std::string error;
+  ASSERT_TRUE(ParseAvi(ReadWholeFile(path), &avi, &error)) << error;
+  EXPECT_GE(avi.frames.size(), 1u);
+  EXPECT_EQ(std::stoul(m[1]), avi.frames.size());
+  EXPECT_TRUE(avi.hasIndex);
 }
 
 TEST_F(KorvexTool, PreviewPrintsTheRateAndSettlingValuesEachSecond) {

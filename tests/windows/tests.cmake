@@ -77,3 +77,4 @@ target_compile_definitions(korvex_dialog_tests PRIVATE NOMINMAX WIN32_LEAN_AND_M
 target_link_libraries(korvex_dialog_tests PRIVATE KorvexSdk_740K3_XLN korvexsim gtest gtest_main
                       user32 comctl32)
 include(${CMAKE_CURRENT_LIST_DIR}/driver/driver.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/unload_tests.cmake)

@@ -1,5 +1,7 @@
-// The options shared by the commands that take pictures, and setting one
-// parameter by name.
+// The options shared by the commands that take pictures, and setting
+// parameters by name. Every value is checked against its documented range
+// before the camera is opened: a mistake on the command line is always
+// exit status 2, with a message that names the range.
 #include "commands.h"
 #include "parameters.h"
 #include "session.h"
@@ -11,8 +13,9 @@
 namespace korvex::tool {
 namespace {
 
-// The sensor's picture is 2560 x 1920; a position keeps the colour mosaic's
-// phase when it is even.
+// The camera takes pictures up to 2560 x 2560 (its sensor shows 2560 x
+// 1920); a position keeps the colour mosaic's phase when it is even.
+constexpr int kMaxExtent = 2560;
 constexpr int kSensorWidth = 2560;
 constexpr int kSensorHeight = 1920;
 
@@ -20,11 +23,14 @@ struct Geometry {
   int width = 0, height = 0, left = 0, top = 0;
 };
 
-// "WxH" (centred on the sensor) or "WxH+X+Y".
+// "WxH" (centred on the sensor) or "WxH+X+Y"; false after printing why.
 bool ParseSize(const std::string& text, Geometry* out) {
   static const std::regex pattern(R"((\d{1,5})x(\d{1,5})(?:\+(\d{1,5})\+(\d{1,5}))?)");
   std::smatch m;
-  if (!std::regex_match(text, m, pattern)) return false;
+  if (!std::regex_match(text, m, pattern)) {
+    PrintError("--size '" + text + "': write WIDTHxHEIGHT or WIDTHxHEIGHT+LEFT+TOP");
+    return false;
+  }
   out->width = std::stoi(m[1]);
   out->height = std::stoi(m[2]);
   if (m[3].matched) {
@@ -34,29 +40,52 @@ bool ParseSize(const std::string& text, Geometry* out) {
     out->left = std::max(0, (kSensorWidth - out->width) / 2) & ~1;
     out->top = std::max(0, (kSensorHeight - out->height) / 2) & ~1;
   }
-  return out->width > 0 && out->height > 0;
+  const std::string limit = std::to_string(kMaxExtent);
+  if (out->width < 1 || out->width > kMaxExtent || out->height < 1 || out->height > kMaxExtent) {
+    PrintError("--size '" + text + "': width and height must lie in 1.." + limit);
+    return false;
+  }
+  if (out->left + out->width > kMaxExtent || out->top + out->height > kMaxExtent) {
+    PrintError("--size '" + text + "': LEFT + WIDTH and TOP + HEIGHT must lie in 1.." + limit);
+    return false;
+  }
+  return true;
+}
+
+bool KnownParameter(const std::string& name, const Parameter** out) {
+  *out = FindParameter(name);
+  if (*out != nullptr) return true;
+  const std::string closest = ClosestParameterName(name);
+  PrintError("unknown parameter '" + name + "'" +
+             (closest.empty() ? "" : "; did you mean '" + closest + "'?") +
+             " ('korvex get' lists them all)");
+  return false;
 }
 
 }  // namespace
 
-int SetParameter(Session& session, const std::string& name, const std::string& text,
-                 bool report) {
-  const Parameter* p = FindParameter(name);
-  if (p == nullptr) {
-    const std::string closest = ClosestParameterName(name);
-    PrintError("unknown parameter '" + name + "'" +
-               (closest.empty() ? "" : "; did you mean '" + closest + "'?") +
-               " ('korvex get' lists them all)");
-    return kExitUsage;
+bool CheckAssignments(const std::vector<std::string>& words, std::vector<CheckedValue>* out) {
+  std::vector<Assignment> assignments;
+  std::string error;
+  if (!ParseAssignments(words, &assignments, &error)) {
+    PrintError(error + "; write NAME=VALUE or NAME VALUE");
+    return false;
   }
-  int value = 0;
-  if (!ParseInt(text, &value)) {
-    PrintError("'" + text + "' is not a whole number; " + p->name + " accepts " + p->range);
-    return kExitUsage;
+  out->clear();
+  for (const Assignment& a : assignments) {
+    const Parameter* p = nullptr;
+    int value = 0;
+    if (!KnownParameter(a.name, &p) || !ParseParameterValue(*p, a.value, &value)) return false;
+    out->push_back({p, value});
   }
+  return true;
+}
+
+int SetParameter(Session& session, const CheckedValue& checked, bool report) {
+  const Parameter* p = checked.parameter;
   const std::string hint = std::string(p->name) + " accepts " + p->range;
-  if (!session.Run("cannot set " + std::string(p->name) + " to " + text,
-                   [&] { return p->set(session.Camera(), value); }, hint))
+  if (!session.Run("cannot set " + std::string(p->name) + " to " + std::to_string(checked.value),
+                   [&] { return p->set(session.Camera(), checked.value); }, hint))
     return kExitFailed;
   if (!report) return kExitOk;
   int ok = 0;
@@ -73,39 +102,19 @@ int SetParameter(Session& session, const std::string& name, const std::string& t
 
 int OpenForAcquisition(Session& session, const CommonOptions& common,
                        const AcquisitionOptions& options) {
-  if (!session.Open(common.camera)) return kExitFailed;
-  bool usage = false;
-  if (ApplyAcquisitionOptions(session, options, &usage)) return kExitOk;
-  return usage ? kExitUsage : kExitFailed;
-}
+  std::vector<CheckedValue> values;
+  if (!CheckAssignments(options.set, &values)) return kExitUsage;
+  Geometry g;
+  if (!options.size.empty() && !ParseSize(options.size, &g)) return kExitUsage;
 
-bool ApplyAcquisitionOptions(Session& session, const AcquisitionOptions& options, bool* usage) {
-  *usage = false;
-  std::vector<Assignment> assignments;
-  std::string error;
-  if (!ParseAssignments(options.set, &assignments, &error)) {
-    PrintError("--set " + error + "; write --set NAME=VALUE");
-    *usage = true;
-    return false;
-  }
-  for (const Assignment& a : assignments) {
-    const int result = SetParameter(session, a.name, a.value, false);
-    if (result != kExitOk) {
-      *usage = result == kExitUsage;
-      return false;
-    }
-  }
+  if (!session.Open(common.camera)) return kExitFailed;
+  for (const CheckedValue& v : values)
+    if (SetParameter(session, v, false) != kExitOk) return kExitFailed;
   if (options.colorMode != 0 &&
       !session.Run("cannot select colour mode " + std::to_string(options.colorMode),
                    [&] { return Korvex_SetColorMode(session.Camera(), options.colorMode); }))
-    return false;
+    return kExitFailed;
   if (!options.size.empty()) {
-    Geometry g;
-    if (!ParseSize(options.size, &g)) {
-      PrintError("--size '" + options.size + "': write WIDTHxHEIGHT or WIDTHxHEIGHT+LEFT+TOP");
-      *usage = true;
-      return false;
-    }
     int totalH = 0, totalV = 0;
     Korvex_GetCaptureWindowEx(session.Camera(), &totalH, nullptr, nullptr, &totalV, nullptr,
                               nullptr);
@@ -114,9 +123,9 @@ bool ApplyAcquisitionOptions(Session& session, const AcquisitionOptions& options
                        return Korvex_SetCaptureWindowEx(session.Camera(), totalH, g.left, g.width,
                                                         totalV, g.top, g.height);
                      }))
-      return false;
+      return kExitFailed;
   }
-  return true;
+  return kExitOk;
 }
 
 }  // namespace korvex::tool

@@ -146,7 +146,8 @@ int RunCommandLine(const std::vector<std::string>& arguments) {
   CLI::App app{
       "korvex - the Korvex740K3-XLN camera from the command line.\n"
       "Every command takes --camera N (default 0) and --help. Exit status: 0 success,\n"
-      "1 the camera or a file failed, 2 a mistake on the command line."};
+      "1 the camera or a file failed, 2 a mistake on the command line, 128 + the\n"
+      "signal's number when a signal stopped the run (130 for Ctrl-C; 130 on Windows)."};
   app.require_subcommand(1);
   // The version of the SDK the tool was built with (the file VERSION), as
   // the installers and packages name it.

@@ -22,18 +22,26 @@ struct AcquisitionOptions {
   std::string size;              // "WxH" or "WxH+X+Y"; empty: keep the camera's
   std::vector<std::string> set;  // NAME=VALUE
 };
-// Applies them to an open camera; false (after printing why) when one fails.
-// *usage is set when the failure is a mistake on the command line.
-bool ApplyAcquisitionOptions(Session& session, const AcquisitionOptions& options, bool* usage);
 // Opens the chosen camera and applies the acquisition options: kExitOk, or
-// the exit code of what failed (after printing why).
+// the exit code of what failed (after printing why). Every option is checked
+// against its range before the camera is opened, so a mistake on the command
+// line gives kExitUsage and touches nothing.
 int OpenForAcquisition(Session& session, const CommonOptions& common,
                        const AcquisitionOptions& options);
 
-// Sets one parameter by name and reads back what was applied; returns an
-// exit code. Prints "name = value" when `report` is set.
-int SetParameter(Session& session, const std::string& name, const std::string& value,
-                 bool report);
+// One parameter value that has passed its range check.
+struct Parameter;
+struct CheckedValue {
+  const Parameter* parameter;
+  int value;
+};
+// Reads NAME VALUE or NAME=VALUE words into checked values; false after
+// printing what is wrong (an unknown name, a value outside its range).
+bool CheckAssignments(const std::vector<std::string>& words, std::vector<CheckedValue>* out);
+
+// Sets one checked parameter; returns an exit code. Prints "name = value"
+// with the value applied when `report` is set.
+int SetParameter(Session& session, const CheckedValue& value, bool report);
 
 // list, info
 int RunList(const CommonOptions& options);

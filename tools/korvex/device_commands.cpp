@@ -12,13 +12,16 @@ namespace {
 
 constexpr int kSromIdBytes = 256;
 
-// Parses the numbers of a command; false after printing what is wrong.
-bool ParseNumbers(const std::vector<std::string>& words, std::vector<int>* out) {
+// Parses the numbers of a command; false after printing what is wrong and
+// the ranges the command takes (`ranges`).
+bool ParseNumbers(const std::vector<std::string>& words, std::vector<int>* out,
+                  const std::string& ranges) {
   out->clear();
   for (const std::string& w : words) {
     int value = 0;
     if (!ParseInt(w, &value)) {
-      PrintError("'" + w + "' is not a whole number (decimal, or hexadecimal after 0x)");
+      PrintError("'" + w + "' is not a whole number (decimal, or hexadecimal after 0x); " +
+                 ranges);
       return false;
     }
     out->push_back(value);
@@ -37,7 +40,8 @@ bool InRange(int value, int low, int high, const char* what) {
 
 int RunRegister(const DeviceOptions& o) {
   std::vector<int> n;
-  if (!ParseNumbers(o.numbers, &n)) return kExitUsage;
+  if (!ParseNumbers(o.numbers, &n, "the register lies in 0..255, the value in 0..0xFFFF"))
+    return kExitUsage;
   const bool write = o.action == "write";
   if (n.size() != (write ? 2u : 1u)) {
     PrintError(write ? "write needs a register and a value" : "read needs a register");
@@ -70,7 +74,7 @@ int RunRegister(const DeviceOptions& o) {
 
 int RunIoPort(const DeviceOptions& o) {
   std::vector<int> n;
-  if (!ParseNumbers(o.numbers, &n)) return kExitUsage;
+  if (!ParseNumbers(o.numbers, &n, "the port value lies in 0..255")) return kExitUsage;
   if (n.size() > 1) {
     PrintError("io takes at most one value");
     return kExitUsage;
@@ -95,7 +99,9 @@ int RunIoPort(const DeviceOptions& o) {
 
 int RunSrom(const DeviceOptions& o) {
   std::vector<int> n;
-  if (!ParseNumbers(o.numbers, &n)) return kExitUsage;
+  if (!ParseNumbers(o.numbers, &n,
+                    "the index lies in 0..255, a count in 1..256, a byte in 0..255"))
+    return kExitUsage;
   Session session;
   if (o.action == "write") {
     if (n.size() < 2) {

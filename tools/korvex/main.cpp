@@ -9,5 +9,7 @@ int main(int argc, char** argv) {
   using namespace korvex::tool;
   PrepareHost();
   InstallStopHandler();
-  return RunCommandLine(CommandLineArguments(argc, argv));
+  const int status = RunCommandLine(CommandLineArguments(argc, argv));
+  // A run that a stop request cut short says so, whatever the command made of it.
+  return StopRequested() ? InterruptedExitStatus() : status;
 }

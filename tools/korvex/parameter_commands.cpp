@@ -50,25 +50,13 @@ int RunGet(const ParameterOptions& o) {
 }
 
 int RunSet(const ParameterOptions& o) {
-  std::vector<Assignment> assignments;
-  std::string error;
-  if (!ParseAssignments(o.words, &assignments, &error)) {
-    PrintError(error + "; write 'korvex set NAME VALUE' or 'korvex set NAME=VALUE ...'");
-    return kExitUsage;
-  }
-  for (const Assignment& a : assignments) {
-    if (FindParameter(a.name) == nullptr) {
-      const std::string closest = ClosestParameterName(a.name);
-      PrintError("unknown parameter '" + a.name + "'" +
-                 (closest.empty() ? "" : "; did you mean '" + closest + "'?") +
-                 " ('korvex get' lists them all)");
-      return kExitUsage;
-    }
-  }
+  // Every name and value is checked before the camera is opened.
+  std::vector<CheckedValue> values;
+  if (!CheckAssignments(o.words, &values)) return kExitUsage;
   Session session;
   if (!session.Open(o.common.camera)) return kExitFailed;
-  for (const Assignment& a : assignments) {
-    const int result = SetParameter(session, a.name, a.value, true);
+  for (const CheckedValue& v : values) {
+    const int result = SetParameter(session, v, true);
     if (result != kExitOk) return result;
   }
   return kExitOk;

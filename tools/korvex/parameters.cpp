@@ -1,5 +1,7 @@
 #include "parameters.h"
 
+#include "session.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -66,69 +68,69 @@ int GetMirrorV(KORVEX_HANDLE camera, int* ok) {
 }
 
 const std::vector<Parameter> kParameters = {
-    {"gain", "global analog gain of the sensor", "0..1023", true, GetById<kGlobalGain>,
+    {"gain", "global analog gain of the sensor", "0..1023", {0, 1023}, true, GetById<kGlobalGain>,
      SetById<kGlobalGain>},
-    {"exposure", "exposure in sensor lines (1014 means 2028 lines)", "0..1014", true,
+    {"exposure", "exposure in sensor lines (1014 means 2028 lines)", "0..1014", {0, 1014}, true,
      GetById<kExposureLines>, SetById<kExposureLines>},
     {"exposure-us", "exposure time in microseconds (whole lines of 120.58 us are applied)",
-     "0..122271", true, Korvex_GetRealExposureTime, Korvex_SetRealExposureTime},
-    {"auto-brightness", "automatic brightness: 0 off, 1 by exposure, 2 by gain", "0..2", true,
+     "0..122271", {0, 122271}, true, Korvex_GetRealExposureTime, Korvex_SetRealExposureTime},
+    {"auto-brightness", "automatic brightness: 0 off, 1 by exposure, 2 by gain", "0..2", {0, 2}, true,
      Korvex_GetAutoIris,
      [](KORVEX_HANDLE c, int v) { return v < 0 ? 0 : Korvex_SetAutoIris(c, static_cast<unsigned>(v)); }},
-    {"mirror-h", "horizontal mirror", "0..1", true, GetMirrorH, Korvex_SetMirrorH},
-    {"mirror-v", "vertical mirror", "0..1", true, GetMirrorV, Korvex_SetMirrorV},
-    {"brightness", "brightness offset", "-255..255", true, GetById<kBrightness>,
+    {"mirror-h", "horizontal mirror", "0..1", {0, 1}, true, GetMirrorH, Korvex_SetMirrorH},
+    {"mirror-v", "vertical mirror", "0..1", {0, 1}, true, GetMirrorV, Korvex_SetMirrorV},
+    {"brightness", "brightness offset", "-255..255", {-255, 255}, true, GetById<kBrightness>,
      SetById<kBrightness>},
-    {"contrast", "contrast", "-127..127", true, GetById<kContrast>, SetById<kContrast>},
-    {"hue", "hue rotation in degrees", "-360..360", true, GetById<kHue>, SetById<kHue>},
-    {"saturation", "saturation", "-255..255", true, GetById<kSaturation>, SetById<kSaturation>},
-    {"sharpness", "sharpness", "0..30", true, GetById<kSharpness>, SetById<kSharpness>},
-    {"gamma", "gamma in hundredths (100 is linear)", "0..200", true, GetById<kGamma>,
+    {"contrast", "contrast", "-127..127", {-127, 127}, true, GetById<kContrast>, SetById<kContrast>},
+    {"hue", "hue rotation in degrees", "-360..360", {-360, 360}, true, GetById<kHue>, SetById<kHue>},
+    {"saturation", "saturation", "-255..255", {-255, 255}, true, GetById<kSaturation>, SetById<kSaturation>},
+    {"sharpness", "sharpness", "0..30", {0, 30}, true, GetById<kSharpness>, SetById<kSharpness>},
+    {"gamma", "gamma in hundredths (100 is linear)", "0..200", {0, 200}, true, GetById<kGamma>,
      SetById<kGamma>},
-    {"wb-red", "white-balance gain of red in percent", "0..400", true,
+    {"wb-red", "white-balance gain of red in percent", "0..400", {0, 400}, true,
      GetById<kWhiteBalanceRed>, SetById<kWhiteBalanceRed>},
-    {"wb-green", "white-balance gain of green in percent", "0..400", true,
+    {"wb-green", "white-balance gain of green in percent", "0..400", {0, 400}, true,
      GetById<kWhiteBalanceGreen>, SetById<kWhiteBalanceGreen>},
-    {"wb-blue", "white-balance gain of blue in percent", "0..400", true,
+    {"wb-blue", "white-balance gain of blue in percent", "0..400", {0, 400}, true,
      GetById<kWhiteBalanceBlue>, SetById<kWhiteBalanceBlue>},
     {"wb-rgb", "white-balance gains packed as 0xBBGGRR (low 8 bits of each)",
-     "any 24-bit value", true, GetById<kWhiteBalanceRgb>, SetById<kWhiteBalanceRgb>},
-    {"wb-auto", "automatic white balance on every frame", "0..1", false,
+     "0..0xFFFFFF", {0, 0xFFFFFF}, true, GetById<kWhiteBalanceRgb>, SetById<kWhiteBalanceRgb>},
+    {"wb-auto", "automatic white balance on every frame", "0..1", {0, 1}, false,
      GetById<kWhiteBalanceAuto>, SetById<kWhiteBalanceAuto>},
-    {"bayer-mode", "phase of the sensor's colour mosaic", "0..3", true, GetById<kBayerMode>,
+    {"bayer-mode", "phase of the sensor's colour mosaic", "0..3", {0, 3}, true, GetById<kBayerMode>,
      SetById<kBayerMode>},
     {"color-mode", "bits per pixel of the output image (8 and 16 are gray)",
-     "8, 16, 24, 32, 48 or 64", false, GetColorMode, Korvex_SetColorMode},
-    {"wait-ms", "pause of the live preview before each frame, in milliseconds", "0 or more",
+     "8, 16, 24, 32, 48 or 64", {8, 64, {8, 16, 24, 32, 48, 64}}, false, GetColorMode, Korvex_SetColorMode},
+    {"wait-ms", "pause of the live preview before each frame, in milliseconds", "0..2147483647", {0, INT_MAX},
      false, GetWaitTime, Korvex_SetWaitTime},
-    {"sub-sample", "sub-sampling mode", "0", false, GetSubSample, Korvex_SetSubSample},
-    {"gray-mode", "gray filter: 0 Bayer, 1 Bayer convert, 2 grayscale", "0..2", true,
+    {"sub-sample", "sub-sampling mode", "0", {0, 0}, false, GetSubSample, Korvex_SetSubSample},
+    {"gray-mode", "gray filter: 0 Bayer, 1 Bayer convert, 2 grayscale", "0..2", {0, 2}, true,
      GetById<kGrayMode>, SetById<kGrayMode>},
-    {"gray-gain-r", "gray gain of the red sites", "0..255", true, GetById<kGrayGainR>,
+    {"gray-gain-r", "gray gain of the red sites", "0..255", {0, 255}, true, GetById<kGrayGainR>,
      SetById<kGrayGainR>},
-    {"gray-gain-g1", "gray gain of the first green sites", "0..255", true, GetById<kGrayGainG1>,
+    {"gray-gain-g1", "gray gain of the first green sites", "0..255", {0, 255}, true, GetById<kGrayGainG1>,
      SetById<kGrayGainG1>},
-    {"gray-gain-g2", "gray gain of the second green sites", "0..255", true,
+    {"gray-gain-g2", "gray gain of the second green sites", "0..255", {0, 255}, true,
      GetById<kGrayGainG2>, SetById<kGrayGainG2>},
-    {"gray-gain-b", "gray gain of the blue sites", "0..255", true, GetById<kGrayGainB>,
+    {"gray-gain-b", "gray gain of the blue sites", "0..255", {0, 255}, true, GetById<kGrayGainB>,
      SetById<kGrayGainB>},
-    {"gray-offset-r", "gray offset of the red sites", "-255..255", true, GetById<kGrayOffsetR>,
+    {"gray-offset-r", "gray offset of the red sites", "-255..255", {-255, 255}, true, GetById<kGrayOffsetR>,
      SetById<kGrayOffsetR>},
-    {"gray-offset-g1", "gray offset of the first green sites", "-255..255", true,
+    {"gray-offset-g1", "gray offset of the first green sites", "-255..255", {-255, 255}, true,
      GetById<kGrayOffsetG1>, SetById<kGrayOffsetG1>},
-    {"gray-offset-g2", "gray offset of the second green sites", "-255..255", true,
+    {"gray-offset-g2", "gray offset of the second green sites", "-255..255", {-255, 255}, true,
      GetById<kGrayOffsetG2>, SetById<kGrayOffsetG2>},
-    {"gray-offset-b", "gray offset of the blue sites", "-255..255", true, GetById<kGrayOffsetB>,
+    {"gray-offset-b", "gray offset of the blue sites", "-255..255", {-255, 255}, true, GetById<kGrayOffsetB>,
      SetById<kGrayOffsetB>},
-    {"gray-calibrate", "measure the gray gains on the next frame", "0..1", false,
+    {"gray-calibrate", "measure the gray gains on the next frame", "0..1", {0, 1}, false,
      GetById<kGrayCalibrate>, SetById<kGrayCalibrate>},
-    {"color-gain-red", "colour gain of red (fixed on this model)", "0", true,
+    {"color-gain-red", "colour gain of red (fixed on this model)", "0", {0, 0}, true,
      GetById<kColorGainRed>, SetById<kColorGainRed>},
-    {"color-gain-green1", "colour gain of the first green (fixed on this model)", "0", true,
+    {"color-gain-green1", "colour gain of the first green (fixed on this model)", "0", {0, 0}, true,
      GetById<kColorGainGreen1>, SetById<kColorGainGreen1>},
-    {"color-gain-green2", "colour gain of the second green (fixed on this model)", "0", true,
+    {"color-gain-green2", "colour gain of the second green (fixed on this model)", "0", {0, 0}, true,
      GetById<kColorGainGreen2>, SetById<kColorGainGreen2>},
-    {"color-gain-blue", "colour gain of blue (fixed on this model)", "0", true,
+    {"color-gain-blue", "colour gain of blue (fixed on this model)", "0", {0, 0}, true,
      GetById<kColorGainBlue>, SetById<kColorGainBlue>},
 };
 
@@ -155,6 +157,23 @@ const Parameter* FindParameter(const std::string& name) {
   for (const Parameter& p : kParameters)
     if (name == p.name) return &p;
   return nullptr;
+}
+
+bool Accepts(const Parameter& parameter, int value) {
+  const ValueRange& r = parameter.accepted;
+  if (!r.choices.empty()) return std::find(r.choices.begin(), r.choices.end(), value) != r.choices.end();
+  return value >= r.low && value <= r.high;
+}
+
+bool ParseParameterValue(const Parameter& parameter, const std::string& text, int* value) {
+  int parsed = 0;
+  if (!ParseInt(text, &parsed) || !Accepts(parameter, parsed)) {
+    PrintError("'" + text + "' is not a whole number within the range: " + parameter.name +
+               " accepts " + parameter.range);
+    return false;
+  }
+  *value = parsed;
+  return true;
 }
 
 std::string ClosestParameterName(const std::string& name) {

@@ -10,10 +10,19 @@
 
 namespace korvex::tool {
 
+// The values a parameter accepts: low..high, or only the listed choices
+// when there are any.
+struct ValueRange {
+  int low;
+  int high;
+  std::vector<int> choices = {};
+};
+
 struct Parameter {
   const char* name;
   const char* help;   // what it is, with its unit
   const char* range;  // the accepted values, as a user types them
+  ValueRange accepted;  // the same, checked before the camera sees a value
   // True when the camera's stored settings keep it for the next run; the
   // others last as long as the camera is open, that is one tool command.
   bool stored;
@@ -27,6 +36,13 @@ const std::vector<Parameter>& Parameters();
 
 // The parameter called `name`; null when there is none.
 const Parameter* FindParameter(const std::string& name);
+
+// True when `value` lies in the parameter's documented range.
+bool Accepts(const Parameter& parameter, int value);
+
+// Reads `text` as a value for `parameter`: a whole number within its range.
+// False after printing a message that names the range.
+bool ParseParameterValue(const Parameter& parameter, const std::string& text, int* value);
 
 // The known name closest to a mistyped one, or "" when none is close.
 std::string ClosestParameterName(const std::string& name);

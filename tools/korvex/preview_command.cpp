@@ -24,7 +24,8 @@ void PrintSecond(KORVEX_HANDLE camera, int second, int frames) {
 }  // namespace
 
 int RunPreview(const PreviewOptions& o) {
-  if (o.seconds <= 0 || o.seconds > 3600) {
+  // Written so that "nan" fails too.
+  if (!(o.seconds > 0 && o.seconds <= 3600)) {
     PrintError("--seconds must lie above 0 and up to 3600");
     return kExitUsage;
   }

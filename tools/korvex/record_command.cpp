@@ -6,9 +6,11 @@
 #include "session.h"
 #include "stop_signal.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <thread>
+#include <vector>
 
 namespace korvex::tool {
 namespace {
@@ -39,8 +41,9 @@ uint64_t FileBytes(const std::string& path) {
 }  // namespace
 
 int RunRecord(const RecordOptions& o) {
-  if (o.seconds < 0 || o.seconds > 3600) {
-    PrintError("--seconds must lie between 0 and 3600");
+  // Written so that "nan" fails too.
+  if (!(o.seconds >= 0 && o.seconds <= 3600)) {
+    PrintError("--seconds must lie in 0..3600");
     return kExitUsage;
   }
   Session session;
@@ -86,6 +89,16 @@ int RunRecord(const RecordOptions& o) {
   line.Finish();
   if (streamEnded) {
     session.ReportFailure("the recording stopped early; '" + o.path + "' holds the frames so far");
+    return kExitFailed;
+  }
+  // The camera raises KORVEX_ERR_FILE when it had to end the recording
+  // early: the disk became full, or the file reached the 4 GiB an AVI file
+  // can describe.
+  const std::vector<uint32_t> codes = session.TakeErrors();
+  if (std::find(codes.begin(), codes.end(), KORVEX_ERR_FILE) != codes.end()) {
+    PrintError("the recording stopped early after " + std::to_string(progress.frames) +
+               " frames: the disk is full or the file reached the 4 GiB an AVI file can "
+               "hold; '" + o.path + "' holds the frames so far");
     return kExitFailed;
   }
   std::printf("%s %u frames in %.1f s to %s (%.1f MB)\n",

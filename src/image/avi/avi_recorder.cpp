@@ -35,6 +35,7 @@ void CAviRecorder::ResetRecorder() {
   file_ = platform::kNoFile;
   position_ = 0;
   writeFailed_ = false;
+  limitReached_ = false;
   index_.clear();
   main_ = MainHeader{};
   stream_ = StreamHeader{};
@@ -83,7 +84,7 @@ int CAviRecorder::BeginAviFile(const platform::FileName& path) {
   // Rows of a 24-bit bitmap are padded to 4 bytes; readers expect them so.
   const uint64_t bytes =
       static_cast<uint64_t>(CDibImage::StrideFor(width_, 24)) * static_cast<uint64_t>(height_);
-  if (bytes + kMovieDataOffset + 2 * kChunkHeader + kIndexEntrySize > kMaxFileSize) return 0;
+  if (bytes + kMovieDataOffset + 2 * kChunkHeader + kIndexEntrySize > maxFileSize_) return 0;
   frameBytes_ = static_cast<uint32_t>(bytes);
 
   file_ = platform::OpenRegularFileForWriting(path);
@@ -134,7 +135,10 @@ bool CAviRecorder::AppendAviFrame(const uint8_t* pixels) {
   // index chunk header within sizes of 32 bits.
   const uint64_t after = 8ull + riffBytes_ + kChunkHeader + frameBytes_ + kChunkHeader +
                          kIndexEntrySize * (static_cast<uint64_t>(index_.size()) + 1);
-  if (after > kMaxFileSize) return false;
+  if (after > maxFileSize_) {
+    limitReached_ = true;
+    return false;
+  }
   if (!(WriteU32(FourCC("00db")) && WriteU32(frameBytes_) && Write(pixels, frameBytes_))) {
     // Take the partial chunk back: the index goes where it started.
     CutBackTo(8ull + riffBytes_);
@@ -153,17 +157,23 @@ bool CAviRecorder::FinishAviFile(uint32_t rate) {
   const uint32_t count = static_cast<uint32_t>(index_.size());
   // After the last whole chunk, whatever a failed write left behind.
   CutBackTo(8ull + riffBytes_);
-  std::vector<uint8_t> entries(static_cast<size_t>(count) * kIndexEntrySize);
-  for (uint32_t i = 0; i < count; ++i) {
-    const uint32_t fields[4] = {index_[i].chunkId, index_[i].flags, index_[i].offset,
-                                index_[i].size};
-    for (int f = 0; f < 4; ++f)
-      for (int b = 0; b < 4; ++b)
-        entries[i * kIndexEntrySize + f * 4 + b] = static_cast<uint8_t>(fields[f] >> (8 * b));
+  // The entries go out in batches from a buffer on the stack: finishing
+  // allocates nothing, so it also works while the process ends.
+  constexpr uint32_t kBatch = 256;
+  uint8_t batch[kBatch * kIndexEntrySize];
+  bool indexed = WriteU32(FourCC("idx1")) && WriteU32(kIndexEntrySize * count);
+  for (uint32_t first = 0; indexed && first < count; first += kBatch) {
+    const uint32_t n = count - first < kBatch ? count - first : kBatch;
+    for (uint32_t i = 0; i < n; ++i) {
+      const IndexEntry& e = index_[first + i];
+      const uint32_t fields[4] = {e.chunkId, e.flags, e.offset, e.size};
+      for (int f = 0; f < 4; ++f)
+        for (int b = 0; b < 4; ++b)
+          batch[i * kIndexEntrySize + f * 4 + b] = static_cast<uint8_t>(fields[f] >> (8 * b));
+    }
+    indexed = Write(batch, static_cast<size_t>(n) * kIndexEntrySize);
   }
   bool ok = true;
-  const bool indexed = WriteU32(FourCC("idx1")) && WriteU32(kIndexEntrySize * count) &&
-                       (entries.empty() || Write(entries.data(), entries.size()));
   if (indexed) {
     riffBytes_ += kChunkHeader + kIndexEntrySize * count;
   } else {

@@ -7,6 +7,10 @@
 // A write that fails (a full disk) ends the recording: the frame it was
 // writing is taken back whole, and finishing describes exactly the frames
 // the file holds, leaving out the index when even that cannot be written.
+// So does the size limit: an AVI 1.0 file describes at most 4 GiB with its
+// 32-bit sizes, so a frame that would carry the file (with its index) past
+// that is not written, LimitReached() says so, and finishing leaves a valid
+// file of the frames before it.
 //
 // Not thread-safe: the camera appends and finishes on its recording thread
 // under the frame lock, and begins only while no recording thread runs.
@@ -75,6 +79,12 @@ class CAviRecorder {
   bool FinishAviFile(uint32_t rate);
   // True once a write of this file failed.
   bool WriteFailed() const { return writeFailed_; }
+  // True once a frame was left out because the file would have outgrown
+  // its size limit.
+  bool LimitReached() const { return limitReached_; }
+  // Lowers the size limit of the files this recorder writes (never above
+  // kMaxFileSize), so that tests reach it with a few small frames.
+  void LimitFileSize(uint64_t bytes) { maxFileSize_ = bytes < kMaxFileSize ? bytes : kMaxFileSize; }
 
   bool IsOpen() const { return file_ != platform::kNoFile; }
   uint32_t FrameCount() const { return frameCount_; }
@@ -99,6 +109,8 @@ class CAviRecorder {
   platform::FileHandle file_ = platform::kNoFile;
   uint64_t position_ = 0;  // where the next Write goes
   bool writeFailed_ = false;
+  bool limitReached_ = false;
+  uint64_t maxFileSize_ = kMaxFileSize;
   MainHeader main_{};
   StreamHeader stream_{};
   StreamFormat format_{};

@@ -221,6 +221,40 @@ TEST(AviRecorder, AFullDiskLeavesAFileOfTheFramesThatWereWritten) {
   }
 }
 
+TEST(AviRecorder, TheSizeLimitEndsTheFileAtTheLastFrameThatFitsWithItsIndex) {
+  TempFolder folder;
+  constexpr uint32_t kBytes = 16 * 4 * 3;
+  const std::vector<uint8_t> pixels = Frame(kBytes, 5);
+  // Headers, two frame chunks, the index chunk's header and two entries.
+  constexpr uint64_t kTwoFrames = 232 + 2 * (8 + kBytes) + 8 + 2 * 16;
+  for (const uint64_t limit : {kTwoFrames, kTwoFrames - 1}) {
+    SCOPED_TRACE(limit);
+    const uint32_t fit = limit == kTwoFrames ? 2 : 1;
+    const std::string path = folder.File("limit.avi");
+    CAviRecorder recorder;
+    recorder.SetFrameFormat(16, 4, 24);
+    recorder.LimitFileSize(limit);
+    ASSERT_EQ(recorder.BeginAviFile(path.c_str()), 1);
+    for (uint32_t i = 0; i < fit; ++i) EXPECT_TRUE(recorder.AppendAviFrame(pixels.data()));
+    EXPECT_FALSE(recorder.LimitReached());
+    EXPECT_FALSE(recorder.AppendAviFrame(pixels.data()));
+    EXPECT_TRUE(recorder.LimitReached());
+    EXPECT_FALSE(recorder.WriteFailed());
+    EXPECT_TRUE(recorder.FinishAviFile(3000));
+    const AviContents c = ParseFile(path);
+    EXPECT_EQ(c.frames.size(), fit);
+    EXPECT_EQ(c.avih[4], fit);
+    EXPECT_EQ(c.index.size(), fit);
+    const uint64_t size = ReadWholeFile(path).size();
+    EXPECT_EQ(c.riffSize + 8, size);
+    EXPECT_LE(size, limit);
+    // The next file starts afresh under the same limit.
+    ASSERT_EQ(recorder.BeginAviFile(path.c_str()), 1);
+    EXPECT_FALSE(recorder.LimitReached());
+    EXPECT_TRUE(recorder.FinishAviFile(3000));
+  }
+}
+
 // Converts a 2 x 3 image of the given depth whose bytes are `fill(i)`.
 class AviFrameConversion : public ::testing::Test {
  protected:
