@@ -7,6 +7,7 @@
 // other thread can reach the ring.
 #pragma once
 
+#include "common/lock_guard.h"
 #include "common/thread_annotations.h"
 #include "platform/platform.h"
 
@@ -72,7 +73,7 @@ class CTRing {
     }
   }
 
-  platform::CriticalSection lock;
+  RecursiveMutex lock;
   T* head KORVEX_GUARDED_BY(lock) = nullptr;
   int32_t count KORVEX_GUARDED_BY(lock) = 0;
 };

@@ -28,7 +28,7 @@ CSdkChain::~CSdkChain() {
   // goes with the process), only the records go. They stay reachable from
   // here, so that leak checkers do not count them.
   static auto* const kept = new std::vector<std::shared_ptr<CKorvex>>;
-  LockGuard<platform::CriticalSection> guard(lock);
+  LockGuard<RecursiveMutex> guard(lock);
   for (CSDKDATA* record = head; record != nullptr && count > 0; record = record->next) {
     if (record->camera) kept->push_back(std::move(record->camera));
     if (record->next == head) break;
@@ -51,7 +51,7 @@ void CSdkChain::FinishAtUnload(platform::ThreadsAtUnload threads) {
   }
   std::vector<std::shared_ptr<CKorvex>> cameras;
   {
-    LockGuard<platform::CriticalSection> guard(lock);
+    LockGuard<RecursiveMutex> guard(lock);
     const CSDKDATA* record = head;
     for (int32_t i = 0; i < count; ++i, record = record->next)
       if (record->camera && !record->releasing) cameras.push_back(record->camera);
@@ -85,7 +85,7 @@ uint32_t CSdkChain::CreateCamera() {
   } catch (const std::bad_alloc&) {
     return 0;
   }
-  LockGuard<platform::CriticalSection> guard(lock);
+  LockGuard<RecursiveMutex> guard(lock);
   CSDKDATA record;
   record.handle = NewHandle();
   camera->Errors().SetCameraHandle(record.handle);
@@ -95,7 +95,7 @@ uint32_t CSdkChain::CreateCamera() {
 }
 
 std::shared_ptr<CKorvex> CSdkChain::Lookup(uint32_t handle) {
-  LockGuard<platform::CriticalSection> guard(lock);
+  LockGuard<RecursiveMutex> guard(lock);
   if (!Find(handle) || head->releasing) return nullptr;
   return head->camera;
 }
@@ -109,7 +109,7 @@ int CSdkChain::Release(uint32_t handle) {
   CSDKDATA* record = nullptr;
   std::shared_ptr<CKorvex> camera;
   {
-    LockGuard<platform::CriticalSection> guard(lock);
+    LockGuard<RecursiveMutex> guard(lock);
     if (!Find(handle) || head->releasing) return 0;
     record = head;
     record->releasing = true;  // later lookups and releases see it as gone
@@ -131,19 +131,19 @@ int CSdkChain::Release(uint32_t handle) {
   {
     // Other threads may have rotated `head` meanwhile; remove this record,
     // whatever its position.
-    LockGuard<platform::CriticalSection> guard(lock);
+    LockGuard<RecursiveMutex> guard(lock);
     Unlink(record);
   }
   return 1;
 }
 
 void CSdkChain::Remove(uint32_t handle) {
-  LockGuard<platform::CriticalSection> guard(lock);
+  LockGuard<RecursiveMutex> guard(lock);
   if (Find(handle)) RemoveCurrent();
 }
 
 int32_t CSdkChain::Count() {
-  LockGuard<platform::CriticalSection> guard(lock);
+  LockGuard<RecursiveMutex> guard(lock);
   return count;
 }
 

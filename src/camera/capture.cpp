@@ -64,7 +64,7 @@ bool CKorvex::PrepareAcquisition() {
   const ColorMode mode = *stored;
   const bool deep = IsDeep(mode);
   {
-    LockGuard<platform::CriticalSection> guard(frameLock_);
+    LockGuard<RecursiveMutex> guard(frameLock_);
     // From here on frames are processed in this mode, whatever is stored
     // meanwhile, until the next preparation.
     frameMode_.store(IndexOf(mode), std::memory_order_release);
@@ -108,7 +108,7 @@ bool CKorvex::PrepareAcquisition() {
   {
     // The display image at the window's client size, so the first frame
     // needs no re-creation.
-    LockGuard<platform::CriticalSection> guard(frameLock_);
+    LockGuard<RecursiveMutex> guard(frameLock_);
     int width = 0, height = 0;
     display_.AssertFrameLockHeld();
     if (display_.VisibleClientSize(&width, &height)) {
@@ -122,7 +122,7 @@ bool CKorvex::PrepareAcquisition() {
 
 void CKorvex::StoreFrameTarget(platform::WindowHandle window, void* buffer, int size,
                                int rowOrder) {
-  LockGuard<platform::CriticalSection> guard(frameLock_);
+  LockGuard<RecursiveMutex> guard(frameLock_);
   frameWindow_ = window;
   frameBuffer_ = buffer;
   frameBufferSize_ = size;
@@ -267,7 +267,7 @@ int CKorvex::TakeSnapShot(void* buffer, int size, int rowOrder) {
   if (state == kIdle && !PrepareAcquisition()) return NotPossible();
   const bool keepOpen = state == kCapturing;
 
-  UniqueLock<platform::CriticalSection> frame(frameLock_);
+  UniqueLock<RecursiveMutex> frame(frameLock_);
   bool delivered = device_->CaptureSingleFrame() == 0;
   if (delivered && !TakeSingleFrame()) {
     PostFrameError(KORVEX_ERR_FRAME);
@@ -294,7 +294,7 @@ int CKorvex::TakeSnapShot(void* buffer, int size, int rowOrder) {
 
 int CKorvex::GetImage(void* buffer, int size, int rowOrder) {
   if (!HasDevice()) return NotPossible();
-  LockGuard<platform::CriticalSection> frame(frameLock_);
+  LockGuard<RecursiveMutex> frame(frameLock_);
   CDibImage* output = OutputImage();
   if (output == nullptr) return NotPossible();
   if (output->IsEmpty() || buffer == nullptr) {
@@ -359,7 +359,7 @@ bool CKorvex::CopyImage(CDibImage& image, int rowOrder, void* buffer, int size) 
 }
 
 void CKorvex::PostFrameError(uint32_t code) {
-  LockGuard<platform::CriticalSection> guard(frameLock_);
+  LockGuard<RecursiveMutex> guard(frameLock_);
   if (frameWindow_ != nullptr)
     platform::PostWindowMessage(frameWindow_, kMessageFrame, 0, static_cast<intptr_t>(code));
 }
@@ -394,7 +394,7 @@ void CKorvex::PreviewWorker() {
     }
     if (ready != CKVXSdkLib::kFrameReady) continue;
 
-    UniqueLock<platform::CriticalSection> frame(frameLock_);
+    UniqueLock<RecursiveMutex> frame(frameLock_);
     CDibImage& raw = *images_[kRawFrame];
     if (device_->GetStreamFrame(raw.Bits(), CKVXSdkLib::kNoConversion, CKVXSdkLib::kNoEstimate,
                                 CKVXSdkLib::kCopyRaw) != 0) {
@@ -439,7 +439,7 @@ void CKorvex::TriggerWorker() {
       return;
     }
     if (captured != 0) continue;  // no trigger within the transfer time-out
-    UniqueLock<platform::CriticalSection> frame(frameLock_);
+    UniqueLock<RecursiveMutex> frame(frameLock_);
     if (!TakeSingleFrame()) continue;
     FillFrameInfo(0);
     ProcessFrame();

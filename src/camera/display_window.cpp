@@ -64,7 +64,7 @@ bool DisplayWindow::Open(int imageWidth, int imageHeight, int subSample) {
   windowClass.name = name;
   if (!platform::RegisterWindowClass(windowClass)) return false;
   {
-    LockGuard<platform::CriticalSection> guard(frameLock_);
+    LockGuard<RecursiveMutex> guard(frameLock_);
     std::snprintf(className_, sizeof className_, "%s", name);
   }
 
@@ -96,14 +96,14 @@ bool DisplayWindow::Open(int imageWidth, int imageHeight, int subSample) {
     return false;
   }
   const platform::DeviceContext dc = platform::GetDC(window);
-  LockGuard<platform::CriticalSection> guard(frameLock_);
+  LockGuard<RecursiveMutex> guard(frameLock_);
   window_ = window;
   dc_ = dc;
   return dc != nullptr;
 }
 
 void DisplayWindow::Close() {
-  LockGuard<platform::CriticalSection> guard(frameLock_);
+  LockGuard<RecursiveMutex> guard(frameLock_);
   if (dc_ != nullptr) platform::ReleaseDC(window_, dc_);
   dc_ = nullptr;
   if (window_ != nullptr) platform::DestroyWindow(window_);

@@ -12,6 +12,7 @@
 // camera's acquisition lock.
 #pragma once
 
+#include "common/lock_guard.h"
 #include "common/thread_annotations.h"
 #include "platform/gdi.h"
 #include "platform/platform.h"
@@ -24,7 +25,7 @@ class CDibImage;
 
 class DisplayWindow {
  public:
-  explicit DisplayWindow(platform::CriticalSection& frameLock) : frameLock_(frameLock) {}
+  explicit DisplayWindow(RecursiveMutex& frameLock) : frameLock_(frameLock) {}
   DisplayWindow(const DisplayWindow&) = delete;
   DisplayWindow& operator=(const DisplayWindow&) = delete;
 
@@ -59,7 +60,7 @@ class DisplayWindow {
   void AssertFrameLockHeld() const KORVEX_ASSERT_CAPABILITY(frameLock_) {}
 
  private:
-  platform::CriticalSection& frameLock_;
+  RecursiveMutex& frameLock_;
   // Placement (acquisition lock).
   platform::WindowHandle parent_ = nullptr;
   int32_t rect_[4] = {0, 0, 2560, 1920};

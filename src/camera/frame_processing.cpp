@@ -31,12 +31,12 @@ image::ImageView View(const std::unique_ptr<CDibImage>& image) {
 }  // namespace
 
 void CKorvex::SetPipelineHooks(image::PipelineHooks hooks) {
-  LockGuard<platform::CriticalSection> guard(frameLock_);
+  LockGuard<RecursiveMutex> guard(frameLock_);
   pipelineHooks_ = std::move(hooks);
 }
 
 void CKorvex::ProcessFrame() {
-  LockGuard<platform::CriticalSection> guard(frameLock_);
+  LockGuard<RecursiveMutex> guard(frameLock_);
   if (!HasDevice()) return;
   const image::FrameImages images{View(images_[kRawFrame]), View(images_[kGray8]),
                                   View(images_[kGray16]),   View(images_[kColor24]),
@@ -70,7 +70,7 @@ void CKorvex::ProcessFrame() {
 void CKorvex::DeliverDialogNotices(bool worker) {
   DialogNotices notices;
   {
-    LockGuard<platform::CriticalSection> guard(frameLock_);
+    LockGuard<RecursiveMutex> guard(frameLock_);
     notices = std::exchange(dialogNotices_, DialogNotices{});
   }
   if (notices.Empty()) return;

@@ -36,7 +36,7 @@ int CKorvex::SaveImageFile(const platform::FileName& fileName, int format) {
   // Nothing has been processed into the output image yet.
   if (imageReady_.load(std::memory_order_acquire) == 0) return NotPossible();
   // Held while converting, so no frame is processed into the image meanwhile.
-  LockGuard<platform::CriticalSection> frame(frameLock_);
+  LockGuard<RecursiveMutex> frame(frameLock_);
   CDibImage* output = OutputImage();
   if (output == nullptr) return NotPossible();
   // A failing save is not an error of the camera: result 0, nothing raised.

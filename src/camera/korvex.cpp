@@ -94,7 +94,7 @@ int CKorvex::LoadConfigFile(const platform::FileName& fileName) {
       errors_.ReportError(KORVEX_ERR_FILE);
       return 0;
   }
-  LockGuard<platform::CriticalSection> guard(configLock_);
+  LockGuard<RecursiveMutex> guard(configLock_);
   configList_ = std::move(entries);
   return 1;
 }
@@ -111,7 +111,7 @@ int CKorvex::LoadConfigFileW(const KORVEX_WCHAR* fileName) {
 }
 
 std::vector<std::pair<int32_t, int32_t>> CKorvex::ConfigList() {
-  LockGuard<platform::CriticalSection> guard(configLock_);
+  LockGuard<RecursiveMutex> guard(configLock_);
   return configList_;
 }
 

@@ -242,7 +242,7 @@ class CKorvex {
   // readers and guards the frame target (window, buffer, size, row order)
   // and the frame information, which the workers use while they hold it.
   RecursiveMutex acquisitionLock_;
-  platform::CriticalSection frameLock_;
+  RecursiveMutex frameLock_;
   std::atomic<int32_t> state_{kIdle};
   platform::WindowHandle frameWindow_ KORVEX_GUARDED_BY(frameLock_) = nullptr;
   void* frameBuffer_ KORVEX_GUARDED_BY(frameLock_) = nullptr;
@@ -284,7 +284,7 @@ class CKorvex {
   int32_t realExposure_ KORVEX_GUARDED_BY(timingLock_) = 0;
 
   // Configuration list with its own lock.
-  platform::CriticalSection configLock_;
+  RecursiveMutex configLock_;
   std::vector<std::pair<int32_t, int32_t>> configList_ KORVEX_GUARDED_BY(configLock_);
 
   // Recording. No lock guards the recorder: it has one user at a time. Record

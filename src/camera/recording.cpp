@@ -67,7 +67,7 @@ int CKorvex::RecordFile(const platform::FileName& fileName, int milliseconds, in
     return 0;
   }
   {
-    LockGuard<platform::CriticalSection> frame(frameLock_);
+    LockGuard<RecursiveMutex> frame(frameLock_);
     const CDibImage* output = OutputImage();
     if (output != nullptr && !output->IsEmpty()) {
       recorder_.SetFrameFormat(output->Width(), output->Height(),
@@ -100,7 +100,7 @@ void CKorvex::LimitRecordingFileSize(uint64_t bytes) {
   LockGuard<RecursiveMutex> control(acquisitionLock_);
   // Under the frame lock too: a recording thread that ended by itself may
   // still be finishing its file.
-  LockGuard<platform::CriticalSection> frame(frameLock_);
+  LockGuard<RecursiveMutex> frame(frameLock_);
   if (!recorderRun_.load()) recorder_.LimitFileSize(bytes);
 }
 
@@ -108,7 +108,7 @@ void CKorvex::RecorderWorker() {
   image::avi::AviFrameImages work;
   bool haveImages;
   {
-    LockGuard<platform::CriticalSection> frame(frameLock_);
+    LockGuard<RecursiveMutex> frame(frameLock_);
     haveImages = work.Create(recorder_.Width(), recorder_.Height());
     recordStarted_ = false;
   }
@@ -119,7 +119,7 @@ void CKorvex::RecorderWorker() {
     const uint32_t now = platform::TimeGetTime();
     bool over = false;
     {
-      LockGuard<platform::CriticalSection> frame(frameLock_);
+      LockGuard<RecursiveMutex> frame(frameLock_);
       // Closed when the library's unloading finished the file.
       if (!recorder_.IsOpen()) break;
       if (!recordStarted_) {
@@ -159,7 +159,7 @@ void CKorvex::FinishRecording(uint32_t now) {
   bool complete;
   int frames;
   {
-    LockGuard<platform::CriticalSection> frame(frameLock_);
+    LockGuard<RecursiveMutex> frame(frameLock_);
     complete = FinishOpenRecording(now);
     frames = recorder_.FrameCount();
   }
@@ -186,7 +186,7 @@ void CKorvex::FinishRecordingAtUnload(bool threadsEnded) KORVEX_NO_THREAD_SAFETY
     FinishOpenRecording(now);
     return;
   }
-  LockGuard<platform::CriticalSection> frame(frameLock_);
+  LockGuard<RecursiveMutex> frame(frameLock_);
   FinishOpenRecording(now);
 }
 

@@ -5,7 +5,7 @@
 // compilers see nothing.
 //
 // The checked lock types are those declared KORVEX_CAPABILITY (the standard
-// mutexes are not annotated in libstdc++): platform::CriticalSection,
+// mutexes are not annotated in libstdc++): RecursiveMutex,
 // Mutex, RecursiveMutex, and the scoped holders LockGuard and UniqueLock
 // (common/lock_guard.h). A std::lock_guard or std::unique_lock on one of
 // them holds it unseen by the analysis: use the holders.

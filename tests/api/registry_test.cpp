@@ -16,13 +16,13 @@ namespace {
 
 // The ring's current record, read under its lock.
 CSDKDATA* Head(CSdkChain& chain) {
-  LockGuard<platform::CriticalSection> guard(chain.lock);
+  LockGuard<RecursiveMutex> guard(chain.lock);
   return chain.head;
 }
 
 // Handles in ring order starting at head.
 std::vector<uint32_t> RingOrder(CSdkChain& chain) {
-  LockGuard<platform::CriticalSection> guard(chain.lock);
+  LockGuard<RecursiveMutex> guard(chain.lock);
   std::vector<uint32_t> order;
   CSDKDATA* record = chain.head;
   for (int32_t i = 0; i < chain.count; ++i, record = record->next) order.push_back(record->handle);
@@ -30,7 +30,7 @@ std::vector<uint32_t> RingOrder(CSdkChain& chain) {
 }
 
 void ExpectConsistent(CSdkChain& chain) {
-  LockGuard<platform::CriticalSection> guard(chain.lock);
+  LockGuard<RecursiveMutex> guard(chain.lock);
   if (chain.count == 0) {
     EXPECT_EQ(chain.head, nullptr);
     return;
