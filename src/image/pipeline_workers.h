@@ -42,23 +42,23 @@ class PipelineWorkers {
   // threads: see StripePool; stripeRows 0 picks rows by the image's stride.
   explicit PipelineWorkers(int threads = StripePool::DefaultThreads(), int32_t stripeRows = 0);
 
-  StripePool& Pool() { return pool_; }
   FinishingTables& Tables() { return tables_; }
   int Threads() const { return pool_.Threads(); }
 
   // Rows per stripe for an image of this many bytes per row.
   int32_t StripeRows(int32_t stride) const;
 
-  // Calls piece(top, bottom) for the stripes of rows first..last - 1, on the
-  // pool; returns when all are done.
+  // Calls piece(top, bottom, scratch) for the stripes of rows first..last - 1,
+  // on the pool; returns when all are done. scratch is memory of the thread
+  // running the piece, kept between frames: a piece may resize and use it.
   template <typename Piece>
   void ForEachStripe(int32_t first, int32_t last, int32_t stride, Piece piece) {
     if (last <= first) return;
     const int32_t rows = StripeRows(stride);
     const int32_t count = (last - first + rows - 1) / rows;
-    pool_.Run(count, [&](int i) {
+    pool_.Run(count, [&](int i, int slot) {
       const int32_t top = first + i * rows;
-      piece(top, top + rows < last ? top + rows : last);
+      piece(top, top + rows < last ? top + rows : last, scratch_[static_cast<size_t>(slot)]);
     });
   }
 
@@ -66,6 +66,7 @@ class PipelineWorkers {
   StripePool pool_;
   FinishingTables tables_;
   int32_t stripeRows_;
+  std::vector<std::vector<uint8_t>> scratch_;  // one per pool slot
 };
 
 }  // namespace korvex::image
