@@ -91,28 +91,61 @@ class Pass {
     mosaic_.pixels = mosaic.pixels;
     mosaicRows_ = Rows{mosaic.pixels, mosaic.stride, 0};
     const Rows out{p_.out.pixels, p_.out.stride, 0};
-    workers_.ForEachStripe(0, height_, p_.out.stride,
-                           [&](int32_t top, int32_t bottom, std::vector<uint8_t>& scratch) {
-                             Stripe(out, top, bottom, scratch);
-                           });
+    workers_.ForEachBand(0, height_, [&](int32_t top, int32_t bottom, std::vector<uint8_t>& scratch) {
+      Band(out, top, bottom, scratch);
+    });
   }
 
  private:
-  // One stripe through every stage.
-  void Stripe(const Rows& out, int32_t top, int32_t bottom, std::vector<uint8_t>& scratch) {
-    // Sharpness needs the finished rows two above and one below the stripe:
-    // they are made here too, into scratch, and the stripe's own rows land
-    // in the output only when sharpened.
-    const int32_t from = sharpen_ ? std::max(0, top - 2) : top;
-    const int32_t to = sharpen_ ? std::min(height_, bottom + 1) : bottom;
-    const size_t workBytes = sharpen_ ? static_cast<size_t>(to - from) * p_.out.stride : 0;
+  // Rows top..bottom - 1, a stripe at a time, each through every stage.
+  void Band(const Rows& out, int32_t top, int32_t bottom, std::vector<uint8_t>& scratch) {
+    const int32_t rows = workers_.StripeRows(p_.out.stride);
+    // Sharpness needs the finished rows two above and one below a stripe:
+    // they are kept in scratch, and the last three rows of one stripe are
+    // the first of the next, so only a band's first stripe makes rows of
+    // its neighbour band. Without sharpness the rows are made in place.
+    const int32_t workRows = sharpen_ ? rows + 3 : 0;
+    const size_t workBytes = static_cast<size_t>(workRows) * p_.out.stride;
     const size_t colourStride = static_cast<size_t>(width_) * 3;
-    const size_t colourBytes =
-        p_.first == FirstStage::kDemosaicToGray ? static_cast<size_t>(to - from) * colourStride : 0;
+    const size_t colourBytes = p_.first == FirstStage::kDemosaicToGray
+                                   ? static_cast<size_t>(rows + 3) * colourStride
+                                   : 0;
     if (scratch.size() < workBytes + colourBytes) scratch.resize(workBytes + colourBytes);
-    const Rows work = sharpen_ ? Rows{scratch.data(), p_.out.stride, from} : out;
-    const Rows colour{scratch.data() + workBytes, static_cast<int32_t>(colourStride), from};
+    uint8_t* const workMemory = scratch.data();
+    uint8_t* const colourMemory = scratch.data() + workBytes;
+    int32_t held0 = 0, held1 = 0;  // finished rows in workMemory
+    for (int32_t y0 = top; y0 < bottom; y0 += rows) {
+      const int32_t y1 = std::min(y0 + rows, bottom);
+      if (!sharpen_) {
+        Finish(out, Rows{colourMemory, static_cast<int32_t>(colourStride), y0}, y0, y1);
+      } else {
+        const int32_t need0 = std::max(0, y0 - 2), need1 = std::min(height_, y1 + 1);
+        int32_t from = need0;
+        if (held0 <= need0 && need0 < held1) {  // rows the last stripe finished
+          std::memmove(workMemory, workMemory + static_cast<size_t>(need0 - held0) * p_.out.stride,
+                       static_cast<size_t>(held1 - need0) * p_.out.stride);
+          from = held1;
+        }
+        const Rows work{workMemory, p_.out.stride, need0};
+        Finish(work, Rows{colourMemory, static_cast<int32_t>(colourStride), from}, from, need1);
+        held0 = need0;
+        held1 = need1;
+        Sharpen(work, out, y0, y1);
+      }
+      if (bright_) {
+        const detail::Region r = RegionOf(out, width_, bpp_, y0, y1);
+        if (deep_) {
+          detail::ApplyFactor16(r, channels_, brightFactor_, toneSize_ - 1);
+        } else {
+          detail::ApplyBrightness8(r, channels_, brightFactor_, tables_->brightness8);
+        }
+      }
+    }
+  }
 
+  // Rows from..to - 1 through the stages before sharpness, into `work`.
+  void Finish(const Rows& work, const Rows& colour, int32_t from, int32_t to) {
+    if (from >= to) return;
     MakeFirstRows(work, colour, from, to);
     if (hue_) {
       int32_t block[kHsBlockSize] = {p_.finishing.hue, 0, p_.finishing.saturation, kBits};
@@ -126,15 +159,6 @@ class Pass {
                              tables_->tone16[toneSize_]);
       } else {
         detail::ApplyTable8(r, channels_, tables_->tone8);
-      }
-    }
-    if (sharpen_) Sharpen(work, out, top, bottom);
-    if (bright_) {
-      const detail::Region r = RegionOf(out, width_, bpp_, top, bottom);
-      if (deep_) {
-        detail::ApplyFactor16(r, channels_, brightFactor_, toneSize_ - 1);
-      } else {
-        detail::ApplyBrightness8(r, channels_, brightFactor_, tables_->brightness8);
       }
     }
   }

@@ -1,20 +1,23 @@
 // The per-pixel part of a frame in one pass over the picture: every stage
 // from the mosaic to the finished output runs on one stripe of rows while it
-// is in the cache, stripe after stripe on a camera's workers.
+// is in the cache. The picture is cut into a few bands, two per worker
+// thread, and each band is worked stripe after stripe.
 //
 // A stripe is made from the mosaic, which no stage changes during the pass:
 //   1. the first stage by the colour mode: the demosaic with white balance,
 //      the demosaic followed by the colour-to-gray conversion, the gray gain
 //      and offset, or a plain copy of the mosaic rows;
 //   2. hue and saturation (colour), then gamma and contrast as one table;
-//   3. sharpness, which reads two rows above and one below each row: a
-//      stripe makes those halo rows itself, into memory of its own, from the
-//      mosaic, so it never waits for its neighbours;
+//   3. sharpness, which reads two rows above and one below each row: the
+//      stages before it write into memory of the thread, where the last
+//      three rows of a stripe stay for the next; a band's first stripe makes
+//      the rows above it itself, from the mosaic, so no band waits for
+//      another;
 //   4. brightness.
 // Each stage computes exactly the bytes of its whole-picture converter, so
 // the output does not depend on the thread count, the stripe height or the
-// vector level. The current-output copy of the reference order (the
-// sharpness stage's source) is never filled: the halo rows stand in for it.
+// vector level. The current-output copy of the stage order (the sharpness
+// stage's source) is not filled: the thread's rows stand in for it.
 #pragma once
 
 #include <cstdint>

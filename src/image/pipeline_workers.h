@@ -11,6 +11,7 @@
 // Owned by one camera and used under its frame lock; not thread safe.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -59,6 +60,21 @@ class PipelineWorkers {
     pool_.Run(count, [&](int i, int slot) {
       const int32_t top = first + i * rows;
       piece(top, top + rows < last ? top + rows : last, scratch_[static_cast<size_t>(slot)]);
+    });
+  }
+
+  // The same with a few tall bands instead of stripes: two per thread, of
+  // near-equal height, for work that carries rows from one stripe of a band
+  // to the next.
+  template <typename Piece>
+  void ForEachBand(int32_t first, int32_t last, Piece piece) {
+    if (last <= first) return;
+    const int32_t total = last - first;
+    const int32_t count = std::min<int32_t>(2 * Threads(), total);
+    pool_.Run(count, [&](int i, int slot) {
+      const int32_t top = first + static_cast<int32_t>(int64_t{total} * i / count);
+      const int32_t bottom = first + static_cast<int32_t>(int64_t{total} * (i + 1) / count);
+      piece(top, bottom, scratch_[static_cast<size_t>(slot)]);
     });
   }
 
