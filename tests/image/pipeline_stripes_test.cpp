@@ -161,6 +161,8 @@ TEST(PipelineStripes, EveryModeMatchesThePlainConvertersForAnyThreadsStripesAndV
       expected[variant] = PlainPipeline(mode, raw, s, kWidth, kHeight);
     }
     const int top = static_cast<int>(DetectedVectorLevel());
+    // Shows in the XML report which levels a platform ran (Wine included).
+    RecordProperty("detected_vector_level", top);
     for (int level = 0; level <= top; ++level) {
       LimitVectorLevel(static_cast<VectorLevel>(level));
       for (const Split split : splits) {
