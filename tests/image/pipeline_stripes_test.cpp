@@ -145,10 +145,11 @@ struct Split {
 };
 
 TEST(PipelineStripes, EveryModeMatchesThePlainConvertersForAnyThreadsStripesAndVectors) {
-  // Odd sizes: none of the stripe heights divides 302 rows (so the last
-  // stripe is short, and stripes of 1 to 3 rows are thinner than the
-  // sharpness halo), and rows hold an odd number of pixels.
-  constexpr int32_t kWidth = 517, kHeight = 302;
+  // Odd sizes: none of the stripe heights but 1 divides 158 rows (so the
+  // last stripe of a band is short, and stripes of 1 to 3 rows are thinner
+  // than the sharpness halo), and rows hold an odd number of pixels, more
+  // than the widest vector step.
+  constexpr int32_t kWidth = 263, kHeight = 158;
   const Split splits[] = {{1, 13}, {2, 7}, {3, 3}, {8, 5}, {8, 1}};
   for (int mode = 0; mode < 6; ++mode) {
     OwnedImage raw(2560, 2008, Deep(mode) ? 16 : 8);

@@ -180,9 +180,35 @@ detail::MosaicRows8 FoldedRows(const Setup<uint8_t>& s, int32_t y) {
   return {row(y - 2), row(y - 1), row(y), row(y + 1)};
 }
 
-// The vector row kernel for 3-byte pixels, usable with AVX2, gains below
-// 2048 / 128 and rows of at least kDemosaic8Avx2MinWidth pixels; the few
-// pixels it leaves at a row's end go by the general rule.
+using Word32 = uint32_t __attribute__((may_alias));
+
+// 3-byte pixels x0..x1 - 1 of `packed` into 4-byte pixels of `out`, whose
+// fourth bytes are kept.
+KORVEX_KERNEL_BODY void Widen3To4Body(uint8_t* __restrict out, const uint8_t* __restrict packed,
+                                      int32_t x0, int32_t x1) {
+  Word32* o = reinterpret_cast<Word32*>(out);
+  for (int32_t x = x0; x < x1; ++x) {
+    o[x] = (o[x] & 0xFF000000u) | packed[3 * x] | (static_cast<uint32_t>(packed[3 * x + 1]) << 8) |
+           (static_cast<uint32_t>(packed[3 * x + 2]) << 16);
+  }
+}
+void Widen3To4Portable(uint8_t* out, const uint8_t* packed, int32_t x0, int32_t x1) {
+  Widen3To4Body(out, packed, x0, x1);
+}
+#ifdef KORVEX_X86_KERNELS
+KORVEX_TARGET_AVX2 void Widen3To4Avx2(uint8_t* out, const uint8_t* packed, int32_t x0,
+                                      int32_t x1) {
+  Widen3To4Body(out, packed, x0, x1);
+}
+#endif
+using Widen3To4Fn = void (*)(uint8_t*, const uint8_t*, int32_t, int32_t);
+constexpr Kernels<Widen3To4Fn> kWiden3To4{Widen3To4Portable, nullptr,
+                                          KORVEX_X86_ONLY(Widen3To4Avx2)};
+
+// The vector row kernel, usable with AVX2, gains below 2048 / 128 and rows
+// of at least kDemosaic8Avx2MinWidth pixels; the few pixels it leaves at a
+// row's end go by the general rule. It writes 3-byte pixels: for 4-byte
+// pixels a row goes through a packed row first and is widened.
 using Row8Fn = int32_t (*)(uint8_t*, const detail::MosaicRows8&, int32_t,
                            const detail::Demosaic8RowRoles&, uint16_t*);
 constexpr Kernels<Row8Fn> kRow8{nullptr, nullptr, KORVEX_X86_ONLY(detail::Demosaic8RowAvx2)};
@@ -190,9 +216,13 @@ constexpr Kernels<Row8Fn> kRow8{nullptr, nullptr, KORVEX_X86_ONLY(detail::Demosa
 class FastRows8 {
  public:
   explicit FastRows8(const Setup<uint8_t>& s) : s_(s), row_(kRow8.Pick()) {
-    usable_ = row_ != nullptr && s.r.dstBpp == 3 && s.gainR < 2048 && s.gainB < 2048 &&
-              s.r.width >= detail::kDemosaic8Avx2MinWidth;
+    usable_ = row_ != nullptr && (s.r.dstBpp == 3 || s.r.dstBpp == 4) && s.gainR < 2048 &&
+              s.gainB < 2048 && s.r.width >= detail::kDemosaic8Avx2MinWidth;
     if (usable_) scratch_.resize(detail::Demosaic8Avx2Scratch(s.r.width));
+    if (usable_ && s.r.dstBpp == 4) {
+      packed_.resize(3 * static_cast<size_t>(s.r.width));
+      widen_ = kWiden3To4.Pick();
+    }
   }
   bool Usable() const { return usable_; }
 
@@ -201,18 +231,22 @@ class FastRows8 {
     const detail::Demosaic8RowRoles roles{((y ^ s_.m0) & 1) == 1, s_.m1 == 0,
                                           static_cast<uint16_t>(s_.gainR << 5),
                                           static_cast<uint16_t>(s_.gainB << 5)};
-    int32_t x = row_(s_.Out(y), FoldedRows(s_, y), s_.r.width, roles, scratch_.data());
+    const bool wide = s_.r.dstBpp == 4;
+    uint8_t* target = wide ? packed_.data() : s_.Out(y);
+    int32_t x = row_(target, FoldedRows(s_, y), s_.r.width, roles, scratch_.data());
+    if (wide) widen_(s_.Out(y), packed_.data(), 2, x);
     for (; x <= s_.r.width - 3; ++x) s_.Pixel(x, y);
   }
 
  private:
   const Setup<uint8_t>& s_;
   Row8Fn row_;
+  Widen3To4Fn widen_ = nullptr;
   bool usable_ = false;
   std::vector<uint16_t> scratch_;
+  std::vector<uint8_t> packed_;
 };
 
-using Word32 = uint32_t __attribute__((may_alias));
 
 // Writes the planes of one row into 3- or 4-byte pixels (the fourth byte is
 // kept as it was).

@@ -136,7 +136,7 @@ KORVEX_AVX2 __m256i Sector6(__m256i s, int add) {
 // or the maximum (4, 5); green follows the same pattern two sectors later
 // and red four. Returns the number of pixels done (a multiple of 16). Each
 // group of 16 pixels is loaded before it is stored: in and out may be equal.
-__attribute__((target("avx2"))) int32_t HueChunkAvx2(const uint8_t* in, uint8_t* out,
+KORVEX_TARGET_AVX2 int32_t HueChunkAvx2(const uint8_t* in, uint8_t* out,
                                                      int32_t count, int32_t factor,
                                                      int32_t shift) {
   const __m256i zero = _mm256_setzero_si256();
