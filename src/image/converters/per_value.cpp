@@ -146,8 +146,8 @@ constexpr Kernels<Factor16Fn> kFactor16{Factor16Portable, nullptr,
 // Runs kernel(in, out, count) over the channel samples of every row: the
 // whole row at once when pixels hold only the channels, otherwise through a
 // packed copy of the channels.
-template <typename S, typename Kernel>
-void ForChannels(const Region& r, int channels, Kernel kernel) {
+template <typename S, int channels, typename Kernel>
+void ForChannelsOf(const Region& r, Kernel kernel) {
   S in[kChunk], out[kChunk];
   const int ss = r.srcBpp / static_cast<int>(sizeof(S));
   const int ds = r.dstBpp / static_cast<int>(sizeof(S));
@@ -179,6 +179,17 @@ void ForChannels(const Region& r, int channels, Kernel kernel) {
         }
       }
     }
+  }
+}
+
+// The channel count as a constant, so that the per-pixel copies of pixels
+// with a fourth channel are fixed-size moves rather than library calls.
+template <typename S, typename Kernel>
+void ForChannels(const Region& r, int channels, Kernel kernel) {
+  if (channels == 3) {
+    ForChannelsOf<S, 3>(r, kernel);
+  } else {
+    ForChannelsOf<S, 1>(r, kernel);
   }
 }
 
