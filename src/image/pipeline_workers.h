@@ -1,12 +1,13 @@
 // What a camera keeps between frames to run its pipeline fast: the stripe
-// pool and the per-value tables of the finishing stages.
+// pool, scratch memory per pool thread and the per-value tables of the
+// finishing stages.
 //
-// Stages split the picture into horizontal stripes of a few hundred
-// kilobytes; the pool runs the stripes on its threads, and a stripe goes
-// through every stage that only reads its own pixels before the next
-// stripe starts, so the picture is read from memory once for them all.
-// Every stripe computes exactly the bytes the whole-picture converters
-// would, so the thread count and the stripe height never change a byte.
+// The frame pass (frame_pass.h) splits the picture into bands, and bands
+// into horizontal stripes of a few hundred kilobytes; a stripe goes through
+// every per-pixel stage before the next starts, so the picture is read from
+// memory once for them all. Every stripe computes exactly the bytes the
+// whole-picture converters would, so the thread count and the stripe height
+// never change a byte.
 //
 // Owned by one camera and used under its frame lock; not thread safe.
 #pragma once
