@@ -75,6 +75,10 @@ include(${CMAKE_SOURCE_DIR}/cmake/windows/package.cmake)
 add_subdirectory(${CMAKE_SOURCE_DIR}/tools ${CMAKE_BINARY_DIR}/tools)
 add_subdirectory(${CMAKE_SOURCE_DIR}/examples ${CMAKE_BINARY_DIR}/examples)
 
+if(KORVEX_BUILD_BENCH)
+  add_subdirectory(${CMAKE_SOURCE_DIR}/bench/windows ${CMAKE_BINARY_DIR}/bench)
+endif()
+
 if(KORVEX_BUILD_TESTS)
   enable_testing()
   include(${CMAKE_SOURCE_DIR}/tests/windows/tests.cmake)

@@ -1,8 +1,8 @@
 #include "image/pipeline.h"
 
 #include "image/converters/converters.h"
+#include "image/frame_pass.h"
 #include "image/pipeline_workers.h"
-#include "image/striped_stages.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -17,7 +17,7 @@ int32_t AdjustedMode(const CameraSettings& s) {
   return AdjustBayerMode(s.filter.BayerMode, s.analog.V_Mirror != 0, s.analog.H_Mirror != 0);
 }
 
-ScalingConverter FirstStage(bool deep, bool mirrorV, bool mirrorH) {
+ScalingConverter FieldMerge(bool deep, bool mirrorV, bool mirrorH) {
   static constexpr ScalingConverter k8[2][2] = {{MergeFields8, MergeFields8MirrorH},
                                                 {MergeFields8MirrorV, MergeFields8MirrorVH}};
   static constexpr ScalingConverter k16[2][2] = {{MergeFields16, MergeFields16MirrorH},
@@ -25,19 +25,19 @@ ScalingConverter FirstStage(bool deep, bool mirrorV, bool mirrorH) {
   return (deep ? k16 : k8)[mirrorV ? 1 : 0][mirrorH ? 1 : 0];
 }
 
-// Converters of the finishing stages by colour mode: 8-bit gray, 16-bit
-// gray, 24/32-bit colour, 48/64-bit colour.
-int Family(ColorMode mode) {
-  if (IsGray(mode)) return IsDeep(mode) ? 1 : 0;
-  return IsDeep(mode) ? 3 : 2;
+SampleFamily FamilyOfMode(ColorMode mode) {
+  if (IsGray(mode)) return IsDeep(mode) ? SampleFamily::kGray10 : SampleFamily::kGray8;
+  return IsDeep(mode) ? SampleFamily::kColor10 : SampleFamily::kColor8;
 }
 
 int32_t InPlace(const ImageView& image, RegionConverter converter, int32_t* block) {
   return ConvertRegion(image, converter, image, nullptr, 0, 0, &block);
 }
 
-void GrayBayerConvert(const ImageView& gray, bool deep, CameraSettings& settings,
-                      const PipelineHooks& hooks) {
+// The gray calibration, then the gray gain and offset the pass applies;
+// false when the gains are unity.
+bool GrayBayerConvert(const ImageView& gray, bool deep, CameraSettings& settings,
+                      const PipelineHooks& hooks, GrayGainParams& apply) {
   FilterGroup& f = settings.filter;
   int32_t block[kGrayBlockSize] = {AdjustedMode(settings), f.GainR1, f.GainG1, f.GainG2,
                                    f.GainB1, f.OffsetR1, f.OffsetG1, f.OffsetG2, f.OffsetB1,
@@ -63,8 +63,52 @@ void GrayBayerConvert(const ImageView& gray, bool deep, CameraSettings& settings
   // Offsets alone do not start the stage: with four unity gains nothing runs.
   if (block[kGrayGainR1] == 128 && block[kGrayGainG1] == 128 && block[kGrayGainG2] == 128 &&
       block[kGrayGainB1] == 128)
-    return;
-  InPlace(gray, deep ? GrayGainOffset16 : GrayGainOffset8, block);
+    return false;
+  apply.bayerMode = block[kGrayBayerMode];
+  for (int k = 0; k < 4; ++k) {
+    apply.gain[k] = block[kGrayGainR1 + k];
+    apply.offset[k] = block[kGrayOffsetR1 + k];
+  }
+  return true;
+}
+
+// The automatic white balance, writing its gains back; then the demosaic's
+// settings.
+DemosaicParams WhiteBalance(const ImageView& gray, CameraSettings& settings,
+                            const PipelineHooks& hooks, PipelineWorkers& workers) {
+  FilterGroup& f = settings.filter;
+  const int32_t adjusted = AdjustedMode(settings);
+  // Without a mosaic there is nothing to measure, and nothing is written back.
+  if (f.BayerGainAuto != 0 && !gray.Empty()) {
+    int32_t result[kWbResultSize] = {0, 0, 0, adjusted};
+    MeasureWhiteBalanceStriped(workers, gray, result);
+    f.R_Gain = std::min(result[kWbResultRed], 400);
+    f.G_Gain = std::min(result[kWbResultGreen], 400);
+    f.B_Gain = std::min(result[kWbResultBlue], 400);
+    if (hooks.filterChanged) hooks.filterChanged();
+    if (f.BayerGainOnce1 != 0 && f.BayerGainOnce2 != 0) {  // a one-shot balance
+      f.BayerGainAuto = 0;
+      f.BayerGainOnce1 = 0;
+      f.BayerGainOnce2 = 0;
+    }
+  }
+  return DemosaicParams{adjusted, f.R_Gain, f.B_Gain};
+}
+
+FinishingParams FinishingOf(const FilterGroup& f) {
+  FinishingParams p;
+  p.hue = f.Hue;
+  p.saturation = f.Saturation;
+  p.gamma = f.Gamma;
+  p.contrast = f.Contrast;
+  p.sharpness = f.Sharpness;
+  p.brightness = f.Brightness;
+  return p;
+}
+
+bool SameLayout(const ImageView& a, const ImageView& b) {
+  return !a.Empty() && !b.Empty() && a.width == b.width && a.height == b.height &&
+         a.stride == b.stride && a.bits == b.bits;
 }
 
 }  // namespace
@@ -154,24 +198,13 @@ void BalanceAndDemosaic(const ImageView& color, const ImageView& gray, CameraSet
                         const PipelineHooks& hooks, PipelineWorkers* workers) {
   std::optional<PipelineWorkers> oneThread;
   PipelineWorkers& w = workers ? *workers : oneThread.emplace(1);
-  FilterGroup& f = settings.filter;
-  const int32_t adjusted = AdjustedMode(settings);
-  // Without a mosaic there is nothing to measure, and nothing is written back.
-  if (f.BayerGainAuto != 0 && !gray.Empty()) {
-    int32_t result[kWbResultSize] = {0, 0, 0, adjusted};
-    if (!gray.Empty()) MeasureWhiteBalanceStriped(w, gray, result);
-    f.R_Gain = std::min(result[kWbResultRed], 400);
-    f.G_Gain = std::min(result[kWbResultGreen], 400);
-    f.B_Gain = std::min(result[kWbResultBlue], 400);
-    if (hooks.filterChanged) hooks.filterChanged();
-    if (f.BayerGainOnce1 != 0 && f.BayerGainOnce2 != 0) {  // a one-shot balance
-      f.BayerGainAuto = 0;
-      f.BayerGainOnce1 = 0;
-      f.BayerGainOnce2 = 0;
-    }
-  }
-  int32_t block[kWbBlockSize] = {adjusted, f.R_Gain, f.G_Gain, f.B_Gain};
-  if (!color.Empty() && !gray.Empty()) DemosaicStriped(w, color, gray, block);
+  FramePass pass;
+  pass.mosaic = gray;
+  pass.out = color;
+  pass.family = FamilyOf(color.bits);
+  pass.first = FirstStage::kDemosaic;
+  pass.demosaic = WhiteBalance(gray, settings, hooks, w);
+  RunFramePass(w, pass);
 }
 
 void ProcessFrame(const FrameImages& images, CameraSettings& settings, SensorControl* sensor,
@@ -189,46 +222,47 @@ void ProcessFrame(const FrameImages& images, ColorMode mode, CameraSettings& set
   // never read as this one's.
   if (!images.raw.Empty() && images.raw.bits != (deep ? 16 : 8)) return;
   const ImageView& gray = deep ? images.gray16 : images.gray8;
+  // Settings are read once: a setter on another thread changes the next frame.
+  const FinishingParams finishing = FinishingOf(settings.filter);
+  const int32_t grayMode = IsGray(mode) ? settings.filter.Mode.Get() : 0;
+  // Gray mode 2 goes through the colour picture, which must exist.
+  const bool grayToGray = mode == ColorMode::kGray8 && grayMode == 2 && !images.color24.Empty();
+
+  FramePass pass;
+  pass.out = OutputImage(images, mode);
+  pass.family = FamilyOfMode(mode);
+  pass.finishing = finishing;
+  // In the gray modes the mosaic is the output. When a stage reads rows
+  // around its own (sharpness, the demosaic), stripes must not change the
+  // mosaic under their neighbours: the mosaic then goes to the current-output
+  // copy, which has the output's layout and is otherwise unused.
+  pass.mosaic = gray;
+  if (IsGray(mode) && (finishing.sharpness != 0 || grayToGray) &&
+      SameLayout(images.current, gray)) {
+    pass.mosaic = images.current;
+  }
 
   // 1. Field merge with mirroring.
-  ConvertScaled(gray,
-                FirstStage(deep, settings.analog.V_Mirror != 0, settings.analog.H_Mirror != 0),
+  ConvertScaled(pass.mosaic,
+                FieldMerge(deep, settings.analog.V_Mirror != 0, settings.analog.H_Mirror != 0),
                 images.raw, nullptr, nullptr);
   // 2. Automatic brightness.
   if (sensor) RunAutoIris(images.raw, settings, *sensor, hooks);
-  // 3. Gray stages.
+  // 3. Gray stages and 4. colour: the measurements on the whole mosaic, and
+  // the first per-pixel stage the pass runs.
   if (IsGray(mode)) {
-    switch (settings.filter.Mode.Get()) {
-      case 1:
-        GrayBayerConvert(gray, deep, settings, hooks);
-        break;
-      case 2:
-        if (mode == ColorMode::kGray8) {
-          BalanceAndDemosaic(images.color24, images.gray8, settings, hooks, &w);
-          ConvertRegion(images.gray8, ColorToGray, images.color24, nullptr, 0, 0, nullptr);
-        }
-        break;
-      default:
-        break;
+    if (grayMode == 1 && GrayBayerConvert(pass.mosaic, deep, settings, hooks, pass.grayGain)) {
+      pass.first = FirstStage::kGrayGain;
+    } else if (mode == ColorMode::kGray8 && grayMode == 2) {
+      pass.demosaic = WhiteBalance(pass.mosaic, settings, hooks, w);
+      if (grayToGray) pass.first = FirstStage::kDemosaicToGray;
     }
+  } else {
+    pass.first = FirstStage::kDemosaic;
+    pass.demosaic = WhiteBalance(pass.mosaic, settings, hooks, w);
   }
-  // 4. Colour.
-  if (!IsGray(mode)) {
-    BalanceAndDemosaic(OutputImage(images, mode), deep ? images.gray16 : images.gray8, settings,
-                       hooks, &w);
-  }
-  // 5. Finishing stages on the output image, each only when not neutral.
-  const ImageView out = OutputImage(images, mode);
-  const FilterGroup& f = settings.filter;
-  const int family = Family(mode);
-  FinishingSettings finishing;
-  finishing.hue = f.Hue;
-  finishing.saturation = f.Saturation;
-  finishing.gamma = f.Gamma;
-  finishing.contrast = f.Contrast;
-  finishing.sharpness = f.Sharpness;
-  finishing.brightness = f.Brightness;
-  FinishStriped(w, out, images.current, family, finishing);
+  // 5. Every per-pixel stage, stripe by stripe.
+  RunFramePass(w, pass);
 }
 
 }  // namespace korvex::image

@@ -61,7 +61,9 @@ void FinishingTables::Prepare(bool deepSamples, bool limitGammaExponent, int32_t
 }
 
 PipelineWorkers::PipelineWorkers(int threads, int32_t stripeRows)
-    : pool_(threads), stripeRows_(stripeRows > 0 ? stripeRows : 0) {}
+    : pool_(threads),
+      stripeRows_(stripeRows > 0 ? stripeRows : 0),
+      scratch_(static_cast<size_t>(pool_.Threads())) {}
 
 int32_t PipelineWorkers::StripeRows(int32_t stride) const {
   if (stripeRows_ > 0) return stripeRows_;

@@ -1,16 +1,18 @@
 // What a camera keeps between frames to run its pipeline fast: the stripe
-// pool and the per-value tables of the finishing stages.
+// pool, scratch memory per pool thread and the per-value tables of the
+// finishing stages.
 //
-// Stages split the picture into horizontal stripes of a few hundred
-// kilobytes; the pool runs the stripes on its threads, and a stripe goes
-// through every stage that only reads its own pixels before the next
-// stripe starts, so the picture is read from memory once for them all.
-// Every stripe computes exactly the bytes the whole-picture converters
-// would, so the thread count and the stripe height never change a byte.
+// The frame pass (frame_pass.h) splits the picture into bands, and bands
+// into horizontal stripes of a few hundred kilobytes; a stripe goes through
+// every per-pixel stage before the next starts, so the picture is read from
+// memory once for them all. Every stripe computes exactly the bytes the
+// whole-picture converters would, so the thread count and the stripe height
+// never change a byte.
 //
 // Owned by one camera and used under its frame lock; not thread safe.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -42,23 +44,38 @@ class PipelineWorkers {
   // threads: see StripePool; stripeRows 0 picks rows by the image's stride.
   explicit PipelineWorkers(int threads = StripePool::DefaultThreads(), int32_t stripeRows = 0);
 
-  StripePool& Pool() { return pool_; }
   FinishingTables& Tables() { return tables_; }
   int Threads() const { return pool_.Threads(); }
 
   // Rows per stripe for an image of this many bytes per row.
   int32_t StripeRows(int32_t stride) const;
 
-  // Calls piece(top, bottom) for the stripes of rows first..last - 1, on the
-  // pool; returns when all are done.
+  // Calls piece(top, bottom, scratch) for the stripes of rows first..last - 1,
+  // on the pool; returns when all are done. scratch is memory of the thread
+  // running the piece, kept between frames: a piece may resize and use it.
   template <typename Piece>
   void ForEachStripe(int32_t first, int32_t last, int32_t stride, Piece piece) {
     if (last <= first) return;
     const int32_t rows = StripeRows(stride);
     const int32_t count = (last - first + rows - 1) / rows;
-    pool_.Run(count, [&](int i) {
+    pool_.Run(count, [&](int i, int slot) {
       const int32_t top = first + i * rows;
-      piece(top, top + rows < last ? top + rows : last);
+      piece(top, top + rows < last ? top + rows : last, scratch_[static_cast<size_t>(slot)]);
+    });
+  }
+
+  // The same with a few tall bands instead of stripes: two per thread, of
+  // near-equal height, for work that carries rows from one stripe of a band
+  // to the next.
+  template <typename Piece>
+  void ForEachBand(int32_t first, int32_t last, Piece piece) {
+    if (last <= first) return;
+    const int32_t total = last - first;
+    const int32_t count = std::min<int32_t>(2 * Threads(), total);
+    pool_.Run(count, [&](int i, int slot) {
+      const int32_t top = first + static_cast<int32_t>(int64_t{total} * i / count);
+      const int32_t bottom = first + static_cast<int32_t>(int64_t{total} * (i + 1) / count);
+      piece(top, bottom, scratch_[static_cast<size_t>(slot)]);
     });
   }
 
@@ -66,6 +83,7 @@ class PipelineWorkers {
   StripePool pool_;
   FinishingTables tables_;
   int32_t stripeRows_;
+  std::vector<std::vector<uint8_t>> scratch_;  // one per pool slot
 };
 
 }  // namespace korvex::image

@@ -25,7 +25,7 @@ StripePool::StripePool(int threads) {
   workers_.reserve(static_cast<size_t>(threads - 1));
   for (int i = 1; i < threads; ++i) {
     try {
-      workers_.emplace_back([this] { WorkerLoop(); });
+      workers_.emplace_back([this, i] { WorkerLoop(i); });
     } catch (...) {
       break;  // fewer workers: the caller does the remaining pieces itself
     }
@@ -43,18 +43,18 @@ StripePool::~StripePool() {
 
 // Hands out pieces one at a time under the lock until none are left. The
 // lock is held only to take a number, never while a piece runs.
-void StripePool::TakePieces() {
+void StripePool::TakePieces(int slot) {
   UniqueLock<Mutex> lock(mutex_);
   while (next_ < count_) {
     const int piece = next_++;
-    const std::function<void(int)>* job = job_;
+    const std::function<void(int, int)>* job = job_;
     lock.unlock();
-    (*job)(piece);
+    (*job)(piece, slot);
     lock.lock();
   }
 }
 
-void StripePool::WorkerLoop() {
+void StripePool::WorkerLoop(int slot) {
   uint64_t seen = 0;
   UniqueLock<Mutex> lock(mutex_);
   for (;;) {
@@ -63,16 +63,16 @@ void StripePool::WorkerLoop() {
     seen = generation_;
     ++busy_;
     lock.unlock();
-    TakePieces();
+    TakePieces(slot);
     lock.lock();
     if (--busy_ == 0) done_.notify_all();
   }
 }
 
-void StripePool::Run(int count, const std::function<void(int)>& piece) {
+void StripePool::Run(int count, const std::function<void(int, int)>& piece) {
   if (count <= 0) return;
   if (workers_.empty() || count == 1) {
-    for (int i = 0; i < count; ++i) piece(i);
+    for (int i = 0; i < count; ++i) piece(i, 0);
     return;
   }
   {
@@ -83,7 +83,7 @@ void StripePool::Run(int count, const std::function<void(int)>& piece) {
     ++generation_;
   }
   wake_.notify_all();
-  TakePieces();
+  TakePieces(0);
   // Every piece has been handed out; wait for the workers still running one.
   UniqueLock<Mutex> lock(mutex_);
   done_.wait(lock, [this]() KORVEX_REQUIRES(mutex_) { return busy_ == 0; });

@@ -37,14 +37,16 @@ class StripePool {
 
   int Threads() const { return static_cast<int>(workers_.size()) + 1; }
 
-  // Calls piece(i) once for every i in 0..count - 1, on the workers and the
-  // calling thread, and returns when all have returned. piece must not
-  // throw.
-  void Run(int count, const std::function<void(int)>& piece);
+  // Calls piece(i, slot) once for every i in 0..count - 1, on the workers
+  // and the calling thread, and returns when all have returned. slot
+  // (0..Threads() - 1) names the thread running the piece: pieces running at
+  // once have different slots, so a piece may use scratch memory kept per
+  // slot. piece must not throw.
+  void Run(int count, const std::function<void(int piece, int slot)>& piece);
 
  private:
-  void WorkerLoop() KORVEX_EXCLUDES(mutex_);
-  void TakePieces() KORVEX_EXCLUDES(mutex_);
+  void WorkerLoop(int slot) KORVEX_EXCLUDES(mutex_);
+  void TakePieces(int slot) KORVEX_EXCLUDES(mutex_);
 
   Mutex mutex_;
   std::condition_variable_any wake_;  // a job was posted, or the pool ends
@@ -52,7 +54,7 @@ class StripePool {
   uint64_t generation_ KORVEX_GUARDED_BY(mutex_) = 0;  // counts posted jobs
   bool stopping_ KORVEX_GUARDED_BY(mutex_) = false;
   int busy_ KORVEX_GUARDED_BY(mutex_) = 0;  // workers inside the current job
-  const std::function<void(int)>* job_ KORVEX_GUARDED_BY(mutex_) = nullptr;
+  const std::function<void(int, int)>* job_ KORVEX_GUARDED_BY(mutex_) = nullptr;
   int count_ KORVEX_GUARDED_BY(mutex_) = 0;
   int next_ KORVEX_GUARDED_BY(mutex_) = 0;  // the next piece to hand out
   // Filled by the constructor before any worker runs and unchanged until

@@ -31,7 +31,12 @@ TEST(StripePool, RunsEveryPieceExactlyOnceAtEveryThreadCount) {
       // Many jobs in a row: a worker waking late must not miss or repeat one.
       for (int round = 0; round < 50; ++round) {
         std::vector<std::atomic<int>> hits(static_cast<size_t>(count));
-        pool.Run(count, [&](int i) { hits[static_cast<size_t>(i)].fetch_add(1); });
+        std::atomic<int> badSlots{0};
+        pool.Run(count, [&](int i, int slot) {
+          hits[static_cast<size_t>(i)].fetch_add(1);
+          if (slot < 0 || slot >= threads) badSlots.fetch_add(1);
+        });
+        ASSERT_EQ(badSlots.load(), 0);
         for (int i = 0; i < count; ++i) {
           ASSERT_EQ(hits[static_cast<size_t>(i)].load(), 1)
               << threads << " threads, piece " << i << " of " << count;
@@ -46,10 +51,12 @@ TEST(StripePool, PiecesRunAtOnceOnDifferentThreads) {
   std::atomic<int> started{0};
   std::mutex lock;
   std::set<std::thread::id> ids;
-  pool.Run(3, [&](int) {
+  std::set<int> slots;
+  pool.Run(3, [&](int, int slot) {
     {
       std::lock_guard<std::mutex> guard(lock);
       ids.insert(std::this_thread::get_id());
+      slots.insert(slot);
     }
     started.fetch_add(1);
     // Each piece waits for the others: only three threads can finish.
@@ -60,6 +67,8 @@ TEST(StripePool, PiecesRunAtOnceOnDifferentThreads) {
   });
   EXPECT_EQ(started.load(), 3);
   EXPECT_EQ(ids.size(), 3u);
+  // Pieces running at once never share a slot's scratch memory.
+  EXPECT_EQ(slots, (std::set<int>{0, 1, 2}));
 }
 
 TEST(StripePool, WorkersStartWithThePoolAndEndWithIt) {
@@ -70,7 +79,7 @@ TEST(StripePool, WorkersStartWithThePoolAndEndWithIt) {
   {
     StripePool pool(5);
     EXPECT_EQ(ProcessThreads(), before + 4) << "the calling thread is the fifth";
-    pool.Run(10, [](int) {});
+    pool.Run(10, [](int, int) {});
   }
   EXPECT_EQ(ProcessThreads(), before);
   StripePool clamped(100);

@@ -27,6 +27,7 @@ set(KORVEX_WINDOWS_CORE_TESTS
   ${KORVEX_TESTS}/image/files/file_readers.cpp
   ${KORVEX_TESTS}/image/files/image_files_test.cpp
   ${KORVEX_TESTS}/image/pipeline_test.cpp
+  ${KORVEX_TESTS}/image/pipeline_stripes_test.cpp
   ${KORVEX_TESTS}/platform/file_test.cpp
   ${KORVEX_TESTS}/platform/simulated_cameras_test.cpp
   ${KORVEX_TESTS}/sim/sim_camera_test.cpp

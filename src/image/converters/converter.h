@@ -162,18 +162,6 @@ using Word = uint16_t __attribute__((may_alias));
 inline Word* Words(uint8_t* p) { return reinterpret_cast<Word*>(p); }
 inline const Word* Words(const uint8_t* p) { return reinterpret_cast<const Word*>(p); }
 
-// Hot loops are compiled twice, for the baseline instruction set and for
-// AVX2, and the better one is picked when the program loads. Integer code
-// only: both clones give the same bytes. Not under the thread sanitizer,
-// whose runtime is not ready when the loader picks the clone, and not for
-// Windows, whose loader has no indirect functions to pick with.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && \
-    !defined(__SANITIZE_THREAD__) && !defined(_WIN32)
-#define KORVEX_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
-#else
-#define KORVEX_VECTOR_CLONES
-#endif
-
 // Significant bits of a deep sample, limited to 8..16.
 inline int ClampBits(int32_t bits) { return bits < 8 ? 8 : (bits > 16 ? 16 : bits); }
 

@@ -1,5 +1,6 @@
 #include "image/converters/demosaic.h"
 
+#include <optional>
 #include <vector>
 
 #include "image/converters/demosaic8_avx2.h"
@@ -25,8 +26,12 @@ struct Setup {
   int m1 = 0;  // column parity bit
   int64_t gainR = 0;
   int64_t gainB = 0;
+  // The picture row that r.dst points at: rows are written to
+  // r.dst + (y - dstRow0) x stride, so a caller may keep only some rows.
+  int32_t dstRow0 = 0;
 
   const T* Row(int32_t y) const { return reinterpret_cast<const T*>(r.SrcRow(y)); }
+  uint8_t* Out(int32_t y) const { return r.dst + (y - dstRow0) * r.dstStride; }
 
   // Σ x gain in 1/2048, with the overflow rule: at or beyond the maximum + 1
   // the maximum.
@@ -36,7 +41,7 @@ struct Setup {
   }
 
   void Store(int32_t x, int32_t y, uint32_t blue, uint32_t green, uint32_t red) const {
-    uint8_t* p = r.DstRow(y) + static_cast<ptrdiff_t>(x) * r.dstBpp;
+    uint8_t* p = Out(y) + static_cast<ptrdiff_t>(x) * r.dstBpp;
     if constexpr (sizeof(T) == 1) {
       p[0] = static_cast<uint8_t>(blue);
       p[1] = static_cast<uint8_t>(green);
@@ -99,7 +104,7 @@ void InteriorRow(const Setup<T>& s, int32_t y, const U* vr, const U* vb) {
   const int32_t end = s.r.width - 3;  // last interior column
   const P gr = static_cast<P>(s.gainR), gb = static_cast<P>(s.gainB);
   const P max = kMax<T>;
-  T* out = reinterpret_cast<T*>(s.r.DstRow(y));
+  T* out = reinterpret_cast<T*>(s.Out(y));
   int32_t x = 2;
   for (; x + 1 <= end; x += 2) {
     P sr0, sr1, sb0, sb1, g0, g1;
@@ -143,7 +148,7 @@ void InteriorRow(const Setup<T>& s, int32_t y, const U* vr, const U* vb) {
 }
 
 template <typename T, typename U, typename P, int kStep>
-void Interior(const Setup<T>& s) {
+void Interior(const Setup<T>& s, int32_t y0, int32_t y1) {
   using RowFn = void (*)(const Setup<T>&, int32_t, const U*, const U*);
   static constexpr RowFn kRows[2][2] = {
       {InteriorRow<T, U, P, kStep, false, false>, InteriorRow<T, U, P, kStep, false, true>},
@@ -151,7 +156,7 @@ void Interior(const Setup<T>& s) {
   const int32_t w = s.r.width;
   std::vector<U> vr(static_cast<size_t>(w)), vb(static_cast<size_t>(w));
   const bool redEven = s.m1 == 0;
-  for (int32_t y = 2; y <= s.r.height - 3; ++y) {
+  for (int32_t y = y0; y < y1; ++y) {
     const bool redRowIsY = ((y ^ s.m0) & 1) == 1;
     const T* r1 = s.Row(redRowIsY ? y : y - 1);
     const T* r2 = s.Row(redRowIsY ? y - 2 : y + 1);
@@ -166,56 +171,6 @@ void Interior(const Setup<T>& s) {
   }
 }
 
-// 8-bit rows with 3-byte pixels and gains below 2048 / 128, the common
-// case: red and blue sums are at most 16 x 255, so (Σ x gain) >> 11 equals
-// the high half of Σ x (gain << 5) in 16 bits. Both candidate sums of every
-// column are formed and one is picked by an alternating column mask, which
-// keeps every loop contiguous and branch-free.
-template <int kStep>
-void Interior8Fast(const Setup<uint8_t>& s);
-
-// Writes the planes of one row into 3- or 4-byte pixels (the fourth byte is
-// kept as it was).
-void Interleave3Plain(uint8_t* __restrict out, const uint8_t* __restrict pB,
-                      const uint8_t* __restrict pG, const uint8_t* __restrict pR, int32_t begin,
-                      int32_t end) {
-  for (int32_t x = begin; x < end; ++x) {
-    out[3 * x] = pB[x];
-    out[3 * x + 1] = pG[x];
-    out[3 * x + 2] = pR[x];
-  }
-}
-
-#if defined(__x86_64__) && defined(__GNUC__)
-using detail::StoreInterleaved;
-
-__attribute__((target("ssse3"))) void Interleave3Ssse3(uint8_t* __restrict out,
-                                                       const uint8_t* __restrict pB,
-                                                       const uint8_t* __restrict pG,
-                                                       const uint8_t* __restrict pR,
-                                                       int32_t begin, int32_t end) {
-  int32_t x = begin;
-  for (; x + 16 <= end; x += 16) {
-    const __m128i planes[3] = {_mm_loadu_si128(reinterpret_cast<const __m128i*>(pB + x)),
-                               _mm_loadu_si128(reinterpret_cast<const __m128i*>(pG + x)),
-                               _mm_loadu_si128(reinterpret_cast<const __m128i*>(pR + x))};
-    StoreInterleaved(out + 3 * x, planes);
-  }
-  Interleave3Plain(out, pB, pG, pR, x, end);
-}
-
-void Interleave3(uint8_t* out, const uint8_t* pB, const uint8_t* pG, const uint8_t* pR,
-                 int32_t begin, int32_t end) {
-  const bool shuffles = ActiveVectorLevel() >= VectorLevel::kSsse3;
-  (shuffles ? Interleave3Ssse3 : Interleave3Plain)(out, pB, pG, pR, begin, end);
-}
-#else
-void Interleave3(uint8_t* out, const uint8_t* pB, const uint8_t* pG, const uint8_t* pR,
-                 int32_t begin, int32_t end) {
-  Interleave3Plain(out, pB, pG, pR, begin, end);
-}
-#endif
-
 // Rows y - 2 .. y + 1 around row y, rows outside the image folded four rows
 // inward as the general rule folds its taps.
 detail::MosaicRows8 FoldedRows(const Setup<uint8_t>& s, int32_t y) {
@@ -225,16 +180,49 @@ detail::MosaicRows8 FoldedRows(const Setup<uint8_t>& s, int32_t y) {
   return {row(y - 2), row(y - 1), row(y), row(y + 1)};
 }
 
-// The vector row kernel for 3-byte pixels, usable with AVX2, gains below
-// 2048 / 128 and rows of at least kDemosaic8Avx2MinWidth pixels; the few
-// pixels it leaves at a row's end go by the general rule.
+using Word32 = uint32_t __attribute__((may_alias));
+
+// 3-byte pixels x0..x1 - 1 of `packed` into 4-byte pixels of `out`, whose
+// fourth bytes are kept.
+KORVEX_KERNEL_BODY void Widen3To4Body(uint8_t* __restrict out, const uint8_t* __restrict packed,
+                                      int32_t x0, int32_t x1) {
+  Word32* o = reinterpret_cast<Word32*>(out);
+  for (int32_t x = x0; x < x1; ++x) {
+    o[x] = (o[x] & 0xFF000000u) | packed[3 * x] | (static_cast<uint32_t>(packed[3 * x + 1]) << 8) |
+           (static_cast<uint32_t>(packed[3 * x + 2]) << 16);
+  }
+}
+void Widen3To4Portable(uint8_t* out, const uint8_t* packed, int32_t x0, int32_t x1) {
+  Widen3To4Body(out, packed, x0, x1);
+}
+#ifdef KORVEX_X86_KERNELS
+KORVEX_TARGET_AVX2 void Widen3To4Avx2(uint8_t* out, const uint8_t* packed, int32_t x0,
+                                      int32_t x1) {
+  Widen3To4Body(out, packed, x0, x1);
+}
+#endif
+using Widen3To4Fn = void (*)(uint8_t*, const uint8_t*, int32_t, int32_t);
+constexpr Kernels<Widen3To4Fn> kWiden3To4{Widen3To4Portable, nullptr,
+                                          KORVEX_X86_ONLY(Widen3To4Avx2)};
+
+// The vector row kernel, usable with AVX2, gains below 2048 / 128 and rows
+// of at least kDemosaic8Avx2MinWidth pixels; the few pixels it leaves at a
+// row's end go by the general rule. It writes 3-byte pixels: for 4-byte
+// pixels a row goes through a packed row first and is widened.
+using Row8Fn = int32_t (*)(uint8_t*, const detail::MosaicRows8&, int32_t,
+                           const detail::Demosaic8RowRoles&, uint16_t*);
+constexpr Kernels<Row8Fn> kRow8{nullptr, nullptr, KORVEX_X86_ONLY(detail::Demosaic8RowAvx2)};
+
 class FastRows8 {
  public:
-  explicit FastRows8(const Setup<uint8_t>& s) : s_(s) {
-    usable_ = s.r.dstBpp == 3 && s.gainR < 2048 && s.gainB < 2048 &&
-              s.r.width >= detail::kDemosaic8Avx2MinWidth &&
-              ActiveVectorLevel() >= VectorLevel::kAvx2;
+  explicit FastRows8(const Setup<uint8_t>& s) : s_(s), row_(kRow8.Pick()) {
+    usable_ = row_ != nullptr && (s.r.dstBpp == 3 || s.r.dstBpp == 4) && s.gainR < 2048 &&
+              s.gainB < 2048 && s.r.width >= detail::kDemosaic8Avx2MinWidth;
     if (usable_) scratch_.resize(detail::Demosaic8Avx2Scratch(s.r.width));
+    if (usable_ && s.r.dstBpp == 4) {
+      packed_.resize(3 * static_cast<size_t>(s.r.width));
+      widen_ = kWiden3To4.Pick();
+    }
   }
   bool Usable() const { return usable_; }
 
@@ -243,31 +231,81 @@ class FastRows8 {
     const detail::Demosaic8RowRoles roles{((y ^ s_.m0) & 1) == 1, s_.m1 == 0,
                                           static_cast<uint16_t>(s_.gainR << 5),
                                           static_cast<uint16_t>(s_.gainB << 5)};
-    int32_t x = detail::Demosaic8RowAvx2(s_.r.DstRow(y), FoldedRows(s_, y), s_.r.width, roles,
-                                         scratch_.data());
+    const bool wide = s_.r.dstBpp == 4;
+    uint8_t* target = wide ? packed_.data() : s_.Out(y);
+    int32_t x = row_(target, FoldedRows(s_, y), s_.r.width, roles, scratch_.data());
+    if (wide) widen_(s_.Out(y), packed_.data(), 2, x);
     for (; x <= s_.r.width - 3; ++x) s_.Pixel(x, y);
   }
 
  private:
   const Setup<uint8_t>& s_;
+  Row8Fn row_;
+  Widen3To4Fn widen_ = nullptr;
   bool usable_ = false;
   std::vector<uint16_t> scratch_;
+  std::vector<uint8_t> packed_;
 };
 
-using Word32 = uint32_t __attribute__((may_alias));
 
-KORVEX_VECTOR_CLONES void Interleave4(uint8_t* __restrict out, const uint8_t* __restrict pB,
-                                      const uint8_t* __restrict pG,
-                                      const uint8_t* __restrict pR, int32_t begin, int32_t end) {
-  Word32* o = reinterpret_cast<Word32*>(out);
-  for (int32_t x = begin; x < end; ++x) {
-    o[x] = (o[x] & 0xFF000000u) | pB[x] | (static_cast<uint32_t>(pG[x]) << 8) |
-           (static_cast<uint32_t>(pR[x]) << 16);
+// Writes the planes of one row into 3- or 4-byte pixels (the fourth byte is
+// kept as it was).
+template <int kStep>
+KORVEX_KERNEL_BODY void Interleave8Plain(uint8_t* __restrict out, const uint8_t* __restrict pB,
+                                         const uint8_t* __restrict pG,
+                                         const uint8_t* __restrict pR, int32_t x, int32_t end) {
+  if constexpr (kStep == 4) {
+    Word32* o = reinterpret_cast<Word32*>(out);
+    for (; x < end; ++x) {
+      o[x] = (o[x] & 0xFF000000u) | pB[x] | (static_cast<uint32_t>(pG[x]) << 8) |
+             (static_cast<uint32_t>(pR[x]) << 16);
+    }
+  } else {
+    for (; x < end; ++x) {
+      out[3 * x] = pB[x];
+      out[3 * x + 1] = pG[x];
+      out[3 * x + 2] = pR[x];
+    }
   }
 }
 
-template <int kStep>
-KORVEX_VECTOR_CLONES void Interior8Fast(const Setup<uint8_t>& s) {
+#ifdef KORVEX_X86_KERNELS
+// 3-byte pixels 16 at a time by byte shuffles. A called function, not an
+// inlined body: code with SSSE3 instructions can only be inlined into
+// functions compiled for SSSE3.
+KORVEX_TARGET_SSSE3 void Interleave3Ssse3(uint8_t* out, const uint8_t* pB, const uint8_t* pG,
+                                          const uint8_t* pR, int32_t x, int32_t end) {
+  for (; x + 16 <= end; x += 16) {
+    const __m128i planes[3] = {_mm_loadu_si128(reinterpret_cast<const __m128i*>(pB + x)),
+                               _mm_loadu_si128(reinterpret_cast<const __m128i*>(pG + x)),
+                               _mm_loadu_si128(reinterpret_cast<const __m128i*>(pR + x))};
+    detail::StoreInterleaved(out + 3 * x, planes);
+  }
+  Interleave8Plain<3>(out, pB, pG, pR, x, end);
+}
+#endif
+
+// With kShuffles (callers compiled for SSSE3 or better) 3-byte pixels go by
+// byte shuffles.
+template <int kStep, bool kShuffles>
+KORVEX_KERNEL_BODY void Interleave8(uint8_t* out, const uint8_t* pB, const uint8_t* pG,
+                                    const uint8_t* pR, int32_t x, int32_t end) {
+#ifdef KORVEX_X86_KERNELS
+  if constexpr (kStep == 3 && kShuffles) {
+    Interleave3Ssse3(out, pB, pG, pR, x, end);
+    return;
+  }
+#endif
+  Interleave8Plain<kStep>(out, pB, pG, pR, x, end);
+}
+
+// 8-bit rows with 3- or 4-byte pixels and gains below 2048 / 128, the
+// common case: red and blue sums are at most 16 x 255, so (Σ x gain) >> 11
+// equals the high half of Σ x (gain << 5) in 16 bits. Both candidate sums of
+// every column are formed and one is picked by an alternating column mask,
+// which keeps every loop contiguous and branch-free.
+template <int kStep, bool kShuffles>
+KORVEX_KERNEL_BODY void Interior8Fast(const Setup<uint8_t>& s, int32_t y0, int32_t y1) {
   const int32_t w = s.r.width;
   std::vector<uint16_t> vr(static_cast<size_t>(w)), vb(static_cast<size_t>(w));
   std::vector<uint16_t> redCol(static_cast<size_t>(w)), otherCol(static_cast<size_t>(w));
@@ -281,7 +319,7 @@ KORVEX_VECTOR_CLONES void Interior8Fast(const Setup<uint8_t>& s) {
   }
   const uint16_t gr = static_cast<uint16_t>(s.gainR << 5), gb = static_cast<uint16_t>(s.gainB << 5);
   const int32_t end = w - 2;  // exclusive
-  for (int32_t y = 2; y <= s.r.height - 3; ++y) {
+  for (int32_t y = y0; y < y1; ++y) {
     const bool redRowIsY = ((y ^ s.m0) & 1) == 1;
     const uint8_t* r1 = s.Row(redRowIsY ? y : y - 1);
     const uint8_t* r2 = s.Row(redRowIsY ? y - 2 : y + 1);
@@ -299,7 +337,6 @@ KORVEX_VECTOR_CLONES void Interior8Fast(const Setup<uint8_t>& s) {
     const uint16_t* mr = redCol.data();
     const uint16_t* pr = vr.data();
     const uint16_t* pb = vb.data();
-    uint8_t* out = s.r.DstRow(y);
     const int32_t begin = 2;
     for (int32_t x = begin; x < end; ++x) {
       const uint16_t m = mr[x], gm = greenAtX[x];
@@ -320,13 +357,29 @@ KORVEX_VECTOR_CLONES void Interior8Fast(const Setup<uint8_t>& s) {
       pG[x] = static_cast<uint8_t>(g);
       pR[x] = static_cast<uint8_t>(red);
     }
-    if constexpr (kStep == 3) {
-      Interleave3(out, pB, pG, pR, begin, end);
-    } else {
-      Interleave4(out, pB, pG, pR, begin, end);
-    }
+    Interleave8<kStep, kShuffles>(s.Out(y), pB, pG, pR, begin, end);
   }
 }
+
+template <int kStep>
+void Interior8FastPortable(const Setup<uint8_t>& s, int32_t y0, int32_t y1) {
+  Interior8Fast<kStep, false>(s, y0, y1);
+}
+#ifdef KORVEX_X86_KERNELS
+template <int kStep>
+KORVEX_TARGET_SSSE3 void Interior8FastSsse3(const Setup<uint8_t>& s, int32_t y0, int32_t y1) {
+  Interior8Fast<kStep, true>(s, y0, y1);
+}
+template <int kStep>
+KORVEX_TARGET_AVX2 void Interior8FastAvx2(const Setup<uint8_t>& s, int32_t y0, int32_t y1) {
+  Interior8Fast<kStep, true>(s, y0, y1);
+}
+#endif
+using Interior8Fn = void (*)(const Setup<uint8_t>&, int32_t, int32_t);
+template <int kStep>
+constexpr Kernels<Interior8Fn> kInterior8Fast{Interior8FastPortable<kStep>,
+                                              KORVEX_X86_ONLY(Interior8FastSsse3<kStep>),
+                                              KORVEX_X86_ONLY(Interior8FastAvx2<kStep>)};
 
 // 10-bit rows (words up to 65535 allowed) with gains below 4096 / 128: the
 // same column-mask formulation as Interior8Fast in 32-bit lanes, whose sums
@@ -376,60 +429,48 @@ __attribute__((always_inline)) inline void PlaneRow16(const Planes16& p, int32_t
   }
 }
 
-void Row16Portable(const Planes16& p, const detail::Word* r1, const detail::Word* r2,
-                   const detail::Word* b1, const detail::Word* b2, int32_t w) {
-  VerticalSums16(const_cast<uint32_t*>(p.vr), r1, r2, w);
-  VerticalSums16(const_cast<uint32_t*>(p.vb), b1, b2, w);
-  PlaneRow16(p, 2, w - 2);
-}
-
-#if defined(__x86_64__) && defined(__GNUC__)
-__attribute__((target("avx2"))) void Row16Avx2(const Planes16& p, const detail::Word* r1,
-                                               const detail::Word* r2, const detail::Word* b1,
-                                               const detail::Word* b2, int32_t w) {
-  VerticalSums16(const_cast<uint32_t*>(p.vr), r1, r2, w);
-  VerticalSums16(const_cast<uint32_t*>(p.vb), b1, b2, w);
-  PlaneRow16(p, 2, w - 2);
-}
-#endif
-
-#if defined(__x86_64__) && defined(__GNUC__)
-// 8 pixels of three words at a time; returns the first column not written.
-__attribute__((target("ssse3"))) int32_t Interleave16Ssse3(uint8_t* out, const uint16_t* pB,
-                                                           const uint16_t* pG,
-                                                           const uint16_t* pR, int32_t begin,
-                                                           int32_t end) {
-  int32_t x = begin;
-  for (; x + 8 <= end; x += 8) {
-    const __m128i planes[3] = {_mm_loadu_si128(reinterpret_cast<const __m128i*>(pB + x)),
-                               _mm_loadu_si128(reinterpret_cast<const __m128i*>(pG + x)),
-                               _mm_loadu_si128(reinterpret_cast<const __m128i*>(pR + x))};
-    detail::StoreInterleavedWords(out + 6 * x, planes);
-  }
-  return x;
-}
-#endif
-
 // Writes the planes of one row into pixels of kStep words (a fourth word is
 // kept as it was).
 template <int kStep>
-void Interleave16(uint8_t* row, const uint16_t* pB, const uint16_t* pG, const uint16_t* pR,
-                  int32_t begin, int32_t end, bool shuffles) {
-#if defined(__x86_64__) && defined(__GNUC__)
-  if (kStep == 3 && shuffles) begin = Interleave16Ssse3(row, pB, pG, pR, begin, end);
-#else
-  (void)shuffles;
-#endif
+KORVEX_KERNEL_BODY void Interleave16Plain(uint8_t* row, const uint16_t* pB, const uint16_t* pG,
+                                          const uint16_t* pR, int32_t x, int32_t end) {
   detail::Word* out = detail::Words(row);
-  for (int32_t x = begin; x < end; ++x) {
+  for (; x < end; ++x) {
     out[kStep * x] = pB[x];
     out[kStep * x + 1] = pG[x];
     out[kStep * x + 2] = pR[x];
   }
 }
 
-template <int kStep, typename T>
-void Interior16Fast(const Setup<T>& s) {
+#ifdef KORVEX_X86_KERNELS
+// Pixels of three words, 8 at a time by byte shuffles (called, as
+// Interleave3Ssse3 is).
+KORVEX_TARGET_SSSE3 void Interleave16Ssse3(uint8_t* row, const uint16_t* pB, const uint16_t* pG,
+                                           const uint16_t* pR, int32_t x, int32_t end) {
+  for (; x + 8 <= end; x += 8) {
+    const __m128i planes[3] = {_mm_loadu_si128(reinterpret_cast<const __m128i*>(pB + x)),
+                               _mm_loadu_si128(reinterpret_cast<const __m128i*>(pG + x)),
+                               _mm_loadu_si128(reinterpret_cast<const __m128i*>(pR + x))};
+    detail::StoreInterleavedWords(row + 6 * x, planes);
+  }
+  Interleave16Plain<3>(row, pB, pG, pR, x, end);
+}
+#endif
+
+template <int kStep, bool kShuffles>
+KORVEX_KERNEL_BODY void Interleave16(uint8_t* row, const uint16_t* pB, const uint16_t* pG,
+                                     const uint16_t* pR, int32_t x, int32_t end) {
+#ifdef KORVEX_X86_KERNELS
+  if constexpr (kStep == 3 && kShuffles) {
+    Interleave16Ssse3(row, pB, pG, pR, x, end);
+    return;
+  }
+#endif
+  Interleave16Plain<kStep>(row, pB, pG, pR, x, end);
+}
+
+template <int kStep, bool kShuffles, typename T>
+KORVEX_KERNEL_BODY void Interior16Fast(const Setup<T>& s, int32_t y0, int32_t y1) {
   const int32_t w = s.r.width;
   std::vector<uint32_t> vr(static_cast<size_t>(w)), vb(static_cast<size_t>(w));
   std::vector<uint32_t> redCol(static_cast<size_t>(w)), otherCol(static_cast<size_t>(w));
@@ -438,22 +479,98 @@ void Interior16Fast(const Setup<T>& s) {
     redCol[x] = ((x ^ s.m1) & 1) == 0 ? 0xFFFFFFFFu : 0u;
     otherCol[x] = ~redCol[x];
   }
-  auto row = Row16Portable;
-  const bool shuffles = ActiveVectorLevel() >= VectorLevel::kSsse3;
-#if defined(__x86_64__) && defined(__GNUC__)
-  if (ActiveVectorLevel() >= VectorLevel::kAvx2) row = Row16Avx2;
-#endif
   Planes16 p{vr.data(), vb.data(), nullptr, nullptr, redCol.data(), nullptr,
              planes.data(), planes.data() + w, planes.data() + 2 * w,
              static_cast<uint32_t>(s.gainR), static_cast<uint32_t>(s.gainB)};
-  for (int32_t y = 2; y <= s.r.height - 3; ++y) {
+  for (int32_t y = y0; y < y1; ++y) {
     const bool redRowIsY = ((y ^ s.m0) & 1) == 1;
     p.up = s.Row(y - 1);
     p.cur = s.Row(y);
     p.greenAtX = redRowIsY ? otherCol.data() : redCol.data();
-    row(p, s.Row(redRowIsY ? y : y - 1), s.Row(redRowIsY ? y - 2 : y + 1),
-        s.Row(redRowIsY ? y - 1 : y), s.Row(redRowIsY ? y + 1 : y - 2), w);
-    Interleave16<kStep>(s.r.DstRow(y), p.pB, p.pG, p.pR, 2, w - 2, shuffles);
+    VerticalSums16(vr.data(), s.Row(redRowIsY ? y : y - 1), s.Row(redRowIsY ? y - 2 : y + 1), w);
+    VerticalSums16(vb.data(), s.Row(redRowIsY ? y - 1 : y), s.Row(redRowIsY ? y + 1 : y - 2), w);
+    PlaneRow16(p, 2, w - 2);
+    Interleave16<kStep, kShuffles>(s.Out(y), p.pB, p.pG, p.pR, 2, w - 2);
+  }
+}
+
+template <int kStep, typename T>
+void Interior16FastPortable(const Setup<T>& s, int32_t y0, int32_t y1) {
+  Interior16Fast<kStep, false>(s, y0, y1);
+}
+#ifdef KORVEX_X86_KERNELS
+template <int kStep, typename T>
+KORVEX_TARGET_SSSE3 void Interior16FastSsse3(const Setup<T>& s, int32_t y0, int32_t y1) {
+  Interior16Fast<kStep, true>(s, y0, y1);
+}
+template <int kStep, typename T>
+KORVEX_TARGET_AVX2 void Interior16FastAvx2(const Setup<T>& s, int32_t y0, int32_t y1) {
+  Interior16Fast<kStep, true>(s, y0, y1);
+}
+#endif
+template <int kStep, typename T>
+void Interior16FastRows(const Setup<T>& s, int32_t y0, int32_t y1) {
+  using Fn = void (*)(const Setup<T>&, int32_t, int32_t);
+  const Kernels<Fn> kernels{Interior16FastPortable<kStep, T>,
+                            KORVEX_X86_ONLY((Interior16FastSsse3<kStep, T>)),
+                            KORVEX_X86_ONLY((Interior16FastAvx2<kStep, T>))};
+  kernels.Pick()(s, y0, y1);
+}
+
+// Interior rows y0 .. y1 - 1 (within 2 .. height - 3) by the fastest kernel
+// that takes the layout and gains.
+template <typename T, typename U>
+void InteriorRows(const Setup<T>& s, int32_t y0, int32_t y1) {
+  // 32-bit products whenever they cannot overflow: Σ < 16 x 65536.
+  const bool narrow = s.gainR < 4096 && s.gainB < 4096;
+  const int step = s.r.dstBpp / static_cast<int>(sizeof(T));
+  if constexpr (sizeof(T) == 1) {
+    FastRows8 fast(s);
+    if (fast.Usable()) {
+      for (int32_t y = y0; y < y1; ++y) fast.Row(y);
+      return;
+    }
+    if ((step == 3 || step == 4) && s.gainR < 2048 && s.gainB < 2048) {
+      (step == 3 ? kInterior8Fast<3> : kInterior8Fast<4>).Pick()(s, y0, y1);
+      return;
+    }
+  } else {
+    if (s.r.dstBpp % 2 == 0 && (step == 3 || step == 4) && narrow) {
+      step == 3 ? Interior16FastRows<3>(s, y0, y1) : Interior16FastRows<4>(s, y0, y1);
+      return;
+    }
+  }
+  if (s.r.dstBpp % sizeof(T) == 0 && (step == 3 || step == 4)) {
+    if (narrow) {
+      step == 3 ? Interior<T, U, uint32_t, 3>(s, y0, y1) : Interior<T, U, uint32_t, 4>(s, y0, y1);
+    } else {
+      step == 3 ? Interior<T, U, uint64_t, 3>(s, y0, y1) : Interior<T, U, uint64_t, 4>(s, y0, y1);
+    }
+    return;
+  }
+  for (int32_t y = y0; y < y1; ++y) {
+    for (int32_t x = 2; x <= s.r.width - 3; ++x) s.Pixel(x, y);
+  }
+}
+
+// The two-pixel frame within rows top .. bottom - 1: the frame rows' columns
+// 2 .. width - 3 (by the vector row kernel where it applies), then the frame
+// columns of every row.
+template <typename T>
+void FrameRows(const Setup<T>& s, int32_t top, int32_t bottom) {
+  const int32_t w = s.r.width, h = s.r.height;
+  std::optional<FastRows8> fast;
+  if constexpr (sizeof(T) == 1) fast.emplace(s);
+  for (int32_t y : {0, 1, h - 2, h - 1}) {
+    if (y < top || y >= bottom) continue;
+    if (fast && fast->Usable()) {
+      fast->Row(y);
+    } else {
+      for (int32_t x = 2; x < w - 2; ++x) s.Pixel(x, y);
+    }
+  }
+  for (int32_t y = top; y < bottom; ++y) {
+    for (int32_t x : {0, 1, w - 2, w - 1}) s.Pixel(x, y);
   }
 }
 
@@ -464,50 +581,8 @@ int32_t RunInterior(uint8_t* dst, const uint8_t* src, const Rect& rect, int32_t 
   Setup<T> s;
   if (!MakeSetup(s, dst, src, rect, dstX, dstY, dstBpp, dstStride, srcStride, params)) return 1;
   if (s.r.width < 5 || s.r.height < 5) return 1;
-  // 32-bit products whenever they cannot overflow: Σ < 16 x 65536.
-  const bool narrow = s.gainR < 4096 && s.gainB < 4096;
-  const int step = dstBpp / static_cast<int>(sizeof(T));
-  if constexpr (sizeof(T) == 1) {
-    FastRows8 fast(s);
-    if (fast.Usable()) {
-      for (int32_t y = 2; y <= s.r.height - 3; ++y) fast.Row(y);
-      return 1;
-    }
-    if ((step == 3 || step == 4) && s.gainR < 2048 && s.gainB < 2048) {
-      step == 3 ? Interior8Fast<3>(s) : Interior8Fast<4>(s);
-      return 1;
-    }
-  } else {
-    if (dstBpp % 2 == 0 && (step == 3 || step == 4) && narrow) {
-      step == 3 ? Interior16Fast<3>(s) : Interior16Fast<4>(s);
-      return 1;
-    }
-  }
-  if (dstBpp % sizeof(T) == 0 && (step == 3 || step == 4)) {
-    if (narrow) {
-      step == 3 ? Interior<T, U, uint32_t, 3>(s) : Interior<T, U, uint32_t, 4>(s);
-    } else {
-      step == 3 ? Interior<T, U, uint64_t, 3>(s) : Interior<T, U, uint64_t, 4>(s);
-    }
-    return 1;
-  }
-  for (int32_t y = 2; y <= s.r.height - 3; ++y) {
-    for (int32_t x = 2; x <= s.r.width - 3; ++x) s.Pixel(x, y);
-  }
+  InteriorRows<T, U>(s, 2, s.r.height - 2);
   return 1;
-}
-
-// The border rows' columns 2 .. width - 3 by the vector row kernel, where it
-// applies; false otherwise.
-template <typename T>
-bool FastBorderRows(const Setup<T>&) {
-  return false;
-}
-bool FastBorderRows(const Setup<uint8_t>& s) {
-  FastRows8 fast(s);
-  if (!fast.Usable()) return false;
-  for (int32_t y : {0, 1, s.r.height - 2, s.r.height - 1}) fast.Row(y);
-  return true;
 }
 
 template <typename T>
@@ -515,16 +590,29 @@ int32_t RunBorder(uint8_t* dst, const uint8_t* src, const Rect& rect, int32_t ds
                   uint16_t dstBpp, int32_t dstStride, int32_t srcStride, int32_t* const* params) {
   Setup<T> s;
   if (!MakeSetup(s, dst, src, rect, dstX, dstY, dstBpp, dstStride, srcStride, params)) return 1;
-  const int32_t w = s.r.width, h = s.r.height;
-  if (!FastBorderRows(s)) {
-    for (int32_t y : {0, 1, h - 2, h - 1}) {
-      for (int32_t x = 2; x < w - 2; ++x) s.Pixel(x, y);
-    }
-  }
-  for (int32_t x : {0, 1, w - 2, w - 1}) {
-    for (int32_t y = 0; y < h; ++y) s.Pixel(x, y);
-  }
+  FrameRows(s, 0, s.r.height);
   return 1;
+}
+
+template <typename T, typename U>
+void PictureRows(const MosaicImage& mosaic, const DemosaicParams& params, uint8_t* out,
+                 int32_t outStride, int outBpp, int32_t outRow0, int32_t top, int32_t bottom) {
+  int32_t block[kWbBlockSize] = {params.bayerMode, params.redGain, 100, params.blueGain};
+  int32_t* p = block;
+  Setup<T> s;
+  const Rect all{0, 0, mosaic.width, mosaic.height};
+  if (!MakeSetup(s, out, mosaic.pixels, all, 0, 0, static_cast<uint16_t>(outBpp), outStride,
+                 mosaic.stride, &p)) {
+    return;
+  }
+  s.dstRow0 = outRow0;
+  top = top < 0 ? 0 : top;
+  bottom = bottom > s.r.height ? s.r.height : bottom;
+  if (top >= bottom) return;
+  const int32_t first = top > 2 ? top : 2;
+  const int32_t last = bottom < s.r.height - 2 ? bottom : s.r.height - 2;
+  if (s.r.width >= 5 && s.r.height >= 5 && first < last) InteriorRows<T, U>(s, first, last);
+  FrameRows(s, top, bottom);
 }
 
 }  // namespace
@@ -551,6 +639,16 @@ KORVEX_REGION_CONVERTER(Demosaic16Border) {
   (void)srcBytesPerPixel, (void)extra;
   return RunBorder<detail::Word>(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, dstStride,
                                  srcStride, params);
+}
+
+void DemosaicRows(const MosaicImage& mosaic, const DemosaicParams& params, uint8_t* out,
+                  int32_t outStride, int outBpp, int32_t outRow0, int32_t top, int32_t bottom) {
+  if (mosaic.bytesPerSample == 2) {
+    PictureRows<detail::Word, uint32_t>(mosaic, params, out, outStride, outBpp, outRow0, top,
+                                        bottom);
+  } else {
+    PictureRows<uint8_t, uint16_t>(mosaic, params, out, outStride, outBpp, outRow0, top, bottom);
+  }
 }
 
 }  // namespace korvex::image

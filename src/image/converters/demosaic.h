@@ -25,6 +25,31 @@ KORVEX_REGION_CONVERTER(Demosaic8Border);
 KORVEX_REGION_CONVERTER(Demosaic16);
 KORVEX_REGION_CONVERTER(Demosaic16Border);
 
+// The demosaic's settings: the Bayer mode adjusted for mirroring and the
+// red and blue white-balance gains in percent (green is never scaled).
+struct DemosaicParams {
+  int32_t bayerMode = 0;
+  int32_t redGain = 100;
+  int32_t blueGain = 100;
+};
+
+// A whole mosaic: 1 (8-bit) or 2 (10-bit words) bytes per sample.
+struct MosaicImage {
+  const uint8_t* pixels = nullptr;
+  int32_t width = 0;
+  int32_t height = 0;
+  int32_t stride = 0;
+  int bytesPerSample = 1;
+};
+
+// Rows top .. bottom - 1 of what Demosaic then Demosaic*Border compute for
+// the whole mosaic (interior and frame alike), written to `out`, which holds
+// picture row outRow0 in its first row, outStride bytes per row and outBpp
+// bytes per pixel. Reads mosaic rows top - 2 .. bottom + 1 (folded inward at
+// the picture's edges), so stripes of one picture may run at once.
+void DemosaicRows(const MosaicImage& mosaic, const DemosaicParams& params, uint8_t* out,
+                  int32_t outStride, int outBpp, int32_t outRow0, int32_t top, int32_t bottom);
+
 // Gain factor in 1/128 from a percentage: trunc(percent x 1.28); negative
 // gains count as 0.
 int64_t DemosaicGainFactor(int32_t percent);

@@ -1,6 +1,7 @@
 #include "image/converters/demosaic8_avx2.h"
+#include "image/converters/vector_level.h"
 
-#if defined(__x86_64__) && defined(__GNUC__)
+#ifdef KORVEX_X86_KERNELS
 #include <immintrin.h>
 
 #include <algorithm>
@@ -75,7 +76,7 @@ KORVEX_AVX2_HELPER __m256i Scale(__m256i evenPixels, __m256i oddPixels, __m256i 
 
 }  // namespace
 
-__attribute__((target("avx2"))) int32_t Demosaic8RowAvx2(uint8_t* out, const MosaicRows8& rows,
+KORVEX_TARGET_AVX2 int32_t Demosaic8RowAvx2(uint8_t* out, const MosaicRows8& rows,
                                                          int32_t width,
                                                          const Demosaic8RowRoles& roles,
                                                          uint16_t* scratch) {

@@ -86,7 +86,7 @@ void HueChunkPortable(const uint8_t* in, uint8_t* out, int32_t count, int32_t fa
   }
 }
 
-#if defined(__x86_64__) && defined(__GNUC__)
+#ifdef KORVEX_X86_KERNELS
 #define KORVEX_AVX2 __attribute__((target("avx2"), always_inline)) inline
 
 // 16 words of at most 255 into 16 bytes.
@@ -136,7 +136,7 @@ KORVEX_AVX2 __m256i Sector6(__m256i s, int add) {
 // or the maximum (4, 5); green follows the same pattern two sectors later
 // and red four. Returns the number of pixels done (a multiple of 16). Each
 // group of 16 pixels is loaded before it is stored: in and out may be equal.
-__attribute__((target("avx2"))) int32_t HueChunkAvx2(const uint8_t* in, uint8_t* out,
+KORVEX_TARGET_AVX2 int32_t HueChunkAvx2(const uint8_t* in, uint8_t* out,
                                                      int32_t count, int32_t factor,
                                                      int32_t shift) {
   const __m256i zero = _mm256_setzero_si256();
@@ -196,59 +196,63 @@ __attribute__((target("avx2"))) int32_t HueChunkAvx2(const uint8_t* in, uint8_t*
 #undef KORVEX_AVX2
 #endif
 
-void HueChunk(const uint8_t* in, uint8_t* out, int32_t count, int32_t factor, int32_t shift) {
-  int32_t done = 0;
-#if defined(__x86_64__) && defined(__GNUC__)
-  const VectorLevel level = ActiveVectorLevel();
-  if (level >= VectorLevel::kAvx512) done = detail::HueChunkAvx512(in, out, count, factor, shift);
-  if (level >= VectorLevel::kAvx2) {
-    done += HueChunkAvx2(in + 3 * done, out + 3 * done, count - done, factor, shift);
-  }
-#endif
+#ifdef KORVEX_X86_KERNELS
+KORVEX_TARGET_AVX2 void HueChunkAvx2Whole(const uint8_t* in, uint8_t* out, int32_t count,
+                                          int32_t factor, int32_t shift) {
+  const int32_t done = HueChunkAvx2(in, out, count, factor, shift);
   HueChunkPortable(in + 3 * done, out + 3 * done, count - done, factor, shift);
 }
+KORVEX_TARGET_AVX512 void HueChunkAvx512Whole(const uint8_t* in, uint8_t* out, int32_t count,
+                                              int32_t factor, int32_t shift) {
+  const int32_t done = detail::HueChunkAvx512(in, out, count, factor, shift);
+  HueChunkAvx2Whole(in + 3 * done, out + 3 * done, count - done, factor, shift);
+}
+#endif
 
-// Deep samples to the 8-bit values the rule works on, and back; compiled
-// plain and for AVX2, picked by the vector level.
-__attribute__((always_inline)) inline void ReduceBody(const detail::Word* in,
-                                                      uint8_t* __restrict out, int32_t n,
-                                                      int shiftBits) {
+using HueChunkFn = void (*)(const uint8_t*, uint8_t*, int32_t, int32_t, int32_t);
+constexpr Kernels<HueChunkFn> kHueChunk{HueChunkPortable, nullptr,
+                                        KORVEX_X86_ONLY(HueChunkAvx2Whole),
+                                        KORVEX_X86_ONLY(HueChunkAvx512Whole)};
+
+// Deep samples to the 8-bit values the rule works on, and back.
+KORVEX_KERNEL_BODY void ReduceBody(const detail::Word* in, uint8_t* __restrict out, int32_t n,
+                                   int shiftBits) {
   for (int32_t j = 0; j < n; ++j) {
     const uint16_t v = static_cast<uint16_t>(in[j] >> shiftBits);
     out[j] = static_cast<uint8_t>(v > 255 ? 255 : v);
   }
 }
-__attribute__((always_inline)) inline void WidenBody(const uint8_t* __restrict in,
-                                                     detail::Word* out, int32_t n,
-                                                     int shiftBits) {
+KORVEX_KERNEL_BODY void WidenBody(const uint8_t* __restrict in, detail::Word* out, int32_t n,
+                                  int shiftBits) {
   for (int32_t j = 0; j < n; ++j) out[j] = static_cast<uint16_t>(in[j] << shiftBits);
 }
-void ReducePortable(const detail::Word* in, uint8_t* out, int32_t n, int shiftBits) {
-  ReduceBody(in, out, n, shiftBits);
+// Word pointers as plain uint16_t in the kernel types (a may_alias type
+// cannot be a template argument); the bodies read them as aliasing words.
+void ReducePortable(const uint16_t* in, uint8_t* out, int32_t n, int shiftBits) {
+  ReduceBody(detail::Words(reinterpret_cast<const uint8_t*>(in)), out, n, shiftBits);
 }
-void WidenPortable(const uint8_t* in, detail::Word* out, int32_t n, int shiftBits) {
-  WidenBody(in, out, n, shiftBits);
+void WidenPortable(const uint8_t* in, uint16_t* out, int32_t n, int shiftBits) {
+  WidenBody(in, detail::Words(reinterpret_cast<uint8_t*>(out)), n, shiftBits);
 }
-#if defined(__x86_64__) && defined(__GNUC__)
-__attribute__((target("avx2"))) void ReduceAvx2(const detail::Word* in, uint8_t* out, int32_t n,
-                                                int shiftBits) {
-  ReduceBody(in, out, n, shiftBits);
+#ifdef KORVEX_X86_KERNELS
+KORVEX_TARGET_AVX2 void ReduceAvx2(const uint16_t* in, uint8_t* out, int32_t n, int shiftBits) {
+  ReduceBody(detail::Words(reinterpret_cast<const uint8_t*>(in)), out, n, shiftBits);
 }
-__attribute__((target("avx2"))) void WidenAvx2(const uint8_t* in, detail::Word* out, int32_t n,
-                                               int shiftBits) {
-  WidenBody(in, out, n, shiftBits);
+KORVEX_TARGET_AVX2 void WidenAvx2(const uint8_t* in, uint16_t* out, int32_t n, int shiftBits) {
+  WidenBody(in, detail::Words(reinterpret_cast<uint8_t*>(out)), n, shiftBits);
 }
 #endif
+using ReduceFn = void (*)(const uint16_t*, uint8_t*, int32_t, int);
+using WidenFn = void (*)(const uint8_t*, uint16_t*, int32_t, int);
+constexpr Kernels<ReduceFn> kReduce{ReducePortable, nullptr, KORVEX_X86_ONLY(ReduceAvx2)};
+constexpr Kernels<WidenFn> kWiden{WidenPortable, nullptr, KORVEX_X86_ONLY(WidenAvx2)};
 
-struct SampleMoves {
-  void (*reduce)(const detail::Word*, uint8_t*, int32_t, int) = ReducePortable;
-  void (*widen)(const uint8_t*, detail::Word*, int32_t, int) = WidenPortable;
-  SampleMoves() {
-#if defined(__x86_64__) && defined(__GNUC__)
-    if (ActiveVectorLevel() >= VectorLevel::kAvx2) reduce = ReduceAvx2, widen = WidenAvx2;
-#endif
-  }
-};
+// Packed deep rows in one pass where words can be permuted 32 at a time;
+// returns the pixels done (none without the kernel).
+using Row48Fn = int32_t (*)(const uint16_t*, uint16_t*, int32_t, int32_t, int32_t, int);
+int32_t NoPixels(const uint16_t*, uint16_t*, int32_t, int32_t, int32_t, int) { return 0; }
+constexpr Kernels<Row48Fn> kRow48{NoPixels, nullptr, nullptr,
+                                  KORVEX_X86_ONLY(detail::HueChunk48Avx512)};
 
 // Rows go through packed 8-bit copies of the three channels in chunks; the
 // deep variant reduces each word by shiftBits first and widens it back.
@@ -260,26 +264,25 @@ void Walk(const detail::Region& r, int32_t saturation, int32_t shift, int shiftB
   const int32_t factor = (sat + 256) * 256;
   const int ss = r.srcBpp / static_cast<int>(sizeof(T));
   const int ds = r.dstBpp / static_cast<int>(sizeof(T));
-  [[maybe_unused]] const SampleMoves moves;
-  // Packed deep rows go in one pass where words can be permuted 32 at a time.
-  [[maybe_unused]] const bool wordPermutes =
-      sizeof(T) == 2 && ss == 3 && ds == 3 && ActiveVectorLevel() >= VectorLevel::kAvx512;
+  const HueChunkFn hueChunk = kHueChunk.Pick();
+  const ReduceFn reduce = kReduce.Pick();
+  const WidenFn widen = kWiden.Pick();
+  const Row48Fn row48 = kRow48.Pick();
   for (int32_t y = 0; y < r.height; ++y) {
     const T* srow = reinterpret_cast<const T*>(r.SrcRow(y));
     T* drow = reinterpret_cast<T*>(r.DstRow(y));
     int32_t start = 0;
     if constexpr (sizeof(T) == 2) {
-      if (wordPermutes) {
-        start = detail::HueChunk48Avx512(reinterpret_cast<const uint16_t*>(srow),
-                                         reinterpret_cast<uint16_t*>(drow), r.width, factor,
-                                         shift, shiftBits);
+      if (ss == 3 && ds == 3) {
+        start = row48(reinterpret_cast<const uint16_t*>(srow), reinterpret_cast<uint16_t*>(drow),
+                      r.width, factor, shift, shiftBits);
       }
     }
     for (int32_t x0 = start; x0 < r.width; x0 += kChunk) {
       const int32_t count = std::min(kChunk, r.width - x0);
       if constexpr (sizeof(T) == 1) {
         if (ss == 3 && ds == 3) {  // packed rows: straight from source to destination
-          HueChunk(srow + 3 * x0, drow + 3 * x0, count, factor, shift);
+          hueChunk(srow + 3 * x0, drow + 3 * x0, count, factor, shift);
           continue;
         }
       }
@@ -290,11 +293,11 @@ void Walk(const detail::Region& r, int32_t saturation, int32_t shift, int shiftB
           for (int32_t x = 0; x < count; ++x) std::memcpy(in + 3 * x, srow + (x0 + x) * ss, 3);
         }
       } else if (ss == 3) {
-        moves.reduce(srow + 3 * x0, in, 3 * count, shiftBits);
+        reduce(srow + 3 * x0, in, 3 * count, shiftBits);
       } else {
         for (int32_t x = 0; x < count; ++x) ReducePortable(srow + (x0 + x) * ss, in + 3 * x, 3, shiftBits);
       }
-      HueChunk(in, out, count, factor, shift);
+      hueChunk(in, out, count, factor, shift);
       if constexpr (sizeof(T) == 1) {
         if (ds == 3) {
           std::memcpy(drow + 3 * x0, out, 3 * static_cast<size_t>(count));
@@ -302,7 +305,7 @@ void Walk(const detail::Region& r, int32_t saturation, int32_t shift, int shiftB
           for (int32_t x = 0; x < count; ++x) std::memcpy(drow + (x0 + x) * ds, out + 3 * x, 3);
         }
       } else if (ds == 3) {
-        moves.widen(out, drow + 3 * x0, 3 * count, shiftBits);
+        widen(out, drow + 3 * x0, 3 * count, shiftBits);
       } else {
         for (int32_t x = 0; x < count; ++x) WidenPortable(out + 3 * x, drow + (x0 + x) * ds, 3, shiftBits);
       }

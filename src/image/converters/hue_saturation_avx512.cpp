@@ -1,6 +1,7 @@
 #include "image/converters/hue_saturation_avx512.h"
+#include "image/converters/vector_level.h"
 
-#if defined(__x86_64__) && defined(__GNUC__)
+#ifdef KORVEX_X86_KERNELS
 #include <immintrin.h>
 
 namespace korvex::image::detail {
@@ -180,7 +181,7 @@ class HueRule {
 
 }  // namespace
 
-__attribute__((target("avx512f,avx512bw,avx512vbmi"))) int32_t HueChunkAvx512(
+KORVEX_TARGET_AVX512 int32_t HueChunkAvx512(
     const uint8_t* in, uint8_t* out, int32_t count, int32_t factor, int32_t shift) {
   const HueRule rule(factor, shift);
   constexpr __mmask64 kLowBytes = 0x5555555555555555ull;
@@ -206,7 +207,7 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi"))) int32_t HueChunkAvx512(
   return i;
 }
 
-__attribute__((target("avx512f,avx512bw,avx512vbmi"))) int32_t HueChunk48Avx512(
+KORVEX_TARGET_AVX512 int32_t HueChunk48Avx512(
     const uint16_t* in, uint16_t* out, int32_t count, int32_t factor, int32_t shift,
     int shiftBits) {
   const HueRule rule(factor, shift);

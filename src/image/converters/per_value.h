@@ -23,6 +23,10 @@ void ApplyTable16(const Region& r, int channels, const uint16_t* table, uint32_t
 // (max 255 for 8-bit channels).
 void ApplyFactor8(const Region& r, int channels, float f);
 void ApplyFactor16(const Region& r, int channels, float f, uint32_t max);
+// 8-bit brightness with its factor and its table (BuildBrightnessTable8),
+// which give the same bytes: the kernel uses whichever is faster at the
+// vector level.
+void ApplyBrightness8(const Region& r, int channels, float f, const uint8_t table[256]);
 
 // Both pixels hold three channels of `sampleSize` bytes.
 inline bool HoldsColour(const Region& r, int sampleSize) {

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "image/converters/per_value.h"
+#include "image/converters/vector_level.h"
 
 namespace korvex::image {
 namespace {
@@ -10,7 +11,7 @@ namespace {
 // One output row: o + ((o - m) x s) / 10 with m the box mean from four
 // neighbouring column sums. 8-bit samples stay within 16-bit lanes: the
 // difference times s is at most 255 x 30.
-KORVEX_VECTOR_CLONES void SharpenRow8(const uint16_t* col, const uint8_t* in, uint8_t* out,
+KORVEX_KERNEL_BODY void SharpenRow8(const uint16_t* col, const uint8_t* in, uint8_t* out,
                                       int32_t first, int32_t last, int32_t step, int32_t s) {
   const int16_t gain = static_cast<int16_t>(s);
   for (int32_t i = first; i < last; ++i) {
@@ -25,7 +26,7 @@ KORVEX_VECTOR_CLONES void SharpenRow8(const uint16_t* col, const uint8_t* in, ui
   }
 }
 
-KORVEX_VECTOR_CLONES void SharpenRow16(const uint32_t* col, const detail::Word* in,
+KORVEX_KERNEL_BODY void SharpenRow16(const uint32_t* col, const detail::Word* in,
                                        uint16_t* out, int32_t first, int32_t last, int32_t step,
                                        int32_t s, int32_t max) {
   for (int32_t i = first; i < last; ++i) {
@@ -40,28 +41,28 @@ KORVEX_VECTOR_CLONES void SharpenRow16(const uint32_t* col, const detail::Word* 
   }
 }
 
-KORVEX_VECTOR_CLONES void MoveColumns8(uint16_t* col, const uint8_t* add, const uint8_t* sub,
+KORVEX_KERNEL_BODY void MoveColumns8(uint16_t* col, const uint8_t* add, const uint8_t* sub,
                                        int32_t n) {
   for (int32_t i = 0; i < n; ++i) col[i] = static_cast<uint16_t>(col[i] + add[i] - sub[i]);
 }
 
-KORVEX_VECTOR_CLONES void MoveColumns16(uint32_t* col, const detail::Word* add,
+KORVEX_KERNEL_BODY void MoveColumns16(uint32_t* col, const detail::Word* add,
                                         const detail::Word* sub, int32_t n) {
   for (int32_t i = 0; i < n; ++i) col[i] = col[i] + add[i] - sub[i];
 }
 
-inline void SharpenRow(const uint16_t* col, const uint8_t* in, uint8_t* out, int32_t first,
+KORVEX_KERNEL_BODY void SharpenRow(const uint16_t* col, const uint8_t* in, uint8_t* out, int32_t first,
                        int32_t last, int32_t step, int32_t s, int32_t) {
   SharpenRow8(col, in, out, first, last, step, s);
 }
-inline void SharpenRow(const uint32_t* col, const detail::Word* in, uint16_t* out,
+KORVEX_KERNEL_BODY void SharpenRow(const uint32_t* col, const detail::Word* in, uint16_t* out,
                        int32_t first, int32_t last, int32_t step, int32_t s, int32_t max) {
   SharpenRow16(col, in, out, first, last, step, s, max);
 }
-inline void MoveColumns(uint16_t* col, const uint8_t* add, const uint8_t* sub, int32_t n) {
+KORVEX_KERNEL_BODY void MoveColumns(uint16_t* col, const uint8_t* add, const uint8_t* sub, int32_t n) {
   MoveColumns8(col, add, sub, n);
 }
-inline void MoveColumns(uint32_t* col, const detail::Word* add, const detail::Word* sub,
+KORVEX_KERNEL_BODY void MoveColumns(uint32_t* col, const detail::Word* add, const detail::Word* sub,
                         int32_t n) {
   MoveColumns16(col, add, sub, n);
 }
@@ -72,10 +73,8 @@ inline void MoveColumns(uint32_t* col, const detail::Word* add, const detail::Wo
 // pixel step `step` (1, 3 or 4), so the loops run over contiguous memory.
 // T is the stored sample, O the plain sample type, U the column sum.
 template <typename T, typename O, typename U>
-int32_t Run(const detail::Region& r, const int32_t* block, int step, int channels, int bits) {
-  if (!block || r.Empty() || r.width < 5 || r.height < 5) return 1;
-  if (r.dst == r.src) return 1;
-  const int32_t s = block[kFilterValue] < 0 ? 0 : (block[kFilterValue] > 30 ? 30 : block[kFilterValue]);
+KORVEX_KERNEL_BODY void Rows(const detail::Region& r, int32_t s, int step, int channels,
+                             int bits) {
   const int32_t max = (1 << bits) - 1;
   const int32_t n = r.width * step;
   const int ds = r.dstBpp / static_cast<int>(sizeof(T));
@@ -99,6 +98,29 @@ int32_t Run(const detail::Region& r, const int32_t* block, int step, int channel
       }
     }
   }
+}
+
+template <typename T, typename O, typename U>
+void RowsPortable(const detail::Region& r, int32_t s, int step, int channels, int bits) {
+  Rows<T, O, U>(r, s, step, channels, bits);
+}
+#ifdef KORVEX_X86_KERNELS
+template <typename T, typename O, typename U>
+KORVEX_TARGET_AVX2 void RowsAvx2(const detail::Region& r, int32_t s, int step, int channels,
+                                 int bits) {
+  Rows<T, O, U>(r, s, step, channels, bits);
+}
+#endif
+
+template <typename T, typename O, typename U>
+int32_t Run(const detail::Region& r, const int32_t* block, int step, int channels, int bits) {
+  if (!block || r.Empty() || r.width < 5 || r.height < 5) return 1;
+  if (r.dst == r.src) return 1;
+  const int32_t s = block[kFilterValue] < 0 ? 0 : (block[kFilterValue] > 30 ? 30 : block[kFilterValue]);
+  using Fn = void (*)(const detail::Region&, int32_t, int, int, int);
+  const Kernels<Fn> kernels{RowsPortable<T, O, U>, nullptr,
+                            KORVEX_X86_ONLY((RowsAvx2<T, O, U>))};
+  kernels.Pick()(r, s, step, channels, bits);
   return 1;
 }
 

@@ -6,7 +6,7 @@
 
 #include "image/converters/vector_level.h"
 
-#if defined(__x86_64__) && defined(__GNUC__)
+#ifdef KORVEX_X86_KERNELS
 #include <immintrin.h>
 #endif
 
@@ -42,13 +42,44 @@ void FinishWhiteBalance(int32_t* block, uint64_t sumG, uint64_t countG, uint64_t
 
 namespace {
 
-#if defined(__x86_64__) && defined(__GNUC__)
-// Bytes of one row summed by column parity, 32 at a time: the even bytes
-// (low byte of each 16-bit pair) and the odd ones, each summed into 64-bit
-// lanes by a sum of absolute differences from zero. Returns the columns
-// done (a multiple of 32).
-__attribute__((target("avx2"))) int32_t SumEvenOddAvx2(const uint8_t* p, int32_t n,
-                                                       uint64_t& even, uint64_t& odd) {
+// One row's samples summed by column parity: 32-bit partial sums (they
+// vectorise well) over chunks that cannot overflow.
+template <typename T>
+KORVEX_KERNEL_BODY void SumEvenOdd(const T* p, int32_t x, int32_t n, uint64_t& even,
+                                   uint64_t& odd) {
+  while (x + 1 < n) {
+    const int32_t end = x + std::min<int32_t>((n - x) / 2, 16384) * 2;
+    uint32_t e = 0, o = 0;
+    for (; x < end; x += 2) {
+      e += p[x];
+      o += p[x + 1];
+    }
+    even += e;
+    odd += o;
+  }
+  if (x < n) even += p[x];
+}
+
+template <typename T>
+using SumRowFn = void (*)(const T* p, int32_t n, uint64_t& even, uint64_t& odd);
+
+template <typename T>
+void SumRowPortable(const T* p, int32_t n, uint64_t& even, uint64_t& odd) {
+  SumEvenOdd(p, 0, n, even, odd);
+}
+
+#ifdef KORVEX_X86_KERNELS
+template <typename T>
+KORVEX_TARGET_AVX2 void SumRowAvx2(const T* p, int32_t n, uint64_t& even, uint64_t& odd) {
+  SumEvenOdd(p, 0, n, even, odd);
+}
+
+// Bytes 32 at a time: the even bytes (low byte of each 16-bit pair) and the
+// odd ones, each summed into 64-bit lanes by a sum of absolute differences
+// from zero; the rest of the row by the plain loop.
+template <>
+KORVEX_TARGET_AVX2 void SumRowAvx2<uint8_t>(const uint8_t* p, int32_t n, uint64_t& even,
+                                           uint64_t& odd) {
   const __m256i zero = _mm256_setzero_si256();
   const __m256i low = _mm256_set1_epi16(0x00FF);
   __m256i e = zero, o = zero;
@@ -58,12 +89,12 @@ __attribute__((target("avx2"))) int32_t SumEvenOddAvx2(const uint8_t* p, int32_t
     e = _mm256_add_epi64(e, _mm256_sad_epu8(_mm256_and_si256(v, low), zero));
     o = _mm256_add_epi64(o, _mm256_sad_epu8(_mm256_srli_epi16(v, 8), zero));
   }
-  alignas(32) uint64_t le[4], lo[4];
-  _mm256_store_si256(reinterpret_cast<__m256i*>(le), e);
-  _mm256_store_si256(reinterpret_cast<__m256i*>(lo), o);
+  uint64_t le[4], lo[4];
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(le), e);
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(lo), o);
   even += le[0] + le[1] + le[2] + le[3];
   odd += lo[0] + lo[1] + lo[2] + lo[3];
-  return x;
+  SumEvenOdd(p, x, n, even, odd);
 }
 #endif
 
@@ -73,28 +104,12 @@ template <typename T>
 void SumSites(const detail::Region& r, int rowBit, int colBit, WhiteBalanceSums& out) {
   const uint64_t evenCount = static_cast<uint64_t>(r.width + 1) / 2;
   const uint64_t oddCount = static_cast<uint64_t>(r.width) / 2;
-  [[maybe_unused]] const bool avx2 = ActiveVectorLevel() >= VectorLevel::kAvx2;
+  const Kernels<SumRowFn<T>> kernels{SumRowPortable<T>, nullptr,
+                                     KORVEX_X86_ONLY(SumRowAvx2<T>)};
+  const SumRowFn<T> sumRow = kernels.Pick();
   for (int32_t y = 0; y < r.height; ++y) {
-    const T* p = reinterpret_cast<const T*>(r.SrcRow(y));
     uint64_t even = 0, odd = 0;
-    int32_t x = 0;
-#if defined(__x86_64__) && defined(__GNUC__)
-    if constexpr (sizeof(T) == 1) {
-      if (avx2) x = SumEvenOddAvx2(p, r.width, even, odd);
-    }
-#endif
-    while (x + 1 < r.width) {
-      // 32-bit partial sums (vectorise well) over chunks that cannot overflow.
-      const int32_t end = x + std::min<int32_t>((r.width - x) / 2, 16384) * 2;
-      uint32_t e = 0, o = 0;
-      for (; x < end; x += 2) {
-        e += p[x];
-        o += p[x + 1];
-      }
-      even += e;
-      odd += o;
-    }
-    if (x < r.width) even += p[x];
+    sumRow(reinterpret_cast<const T*>(r.SrcRow(y)), r.width, even, odd);
     const int rp = (y & 1) ^ rowBit;
     out.sum[rp][colBit] += even;
     out.sum[rp][colBit ^ 1] += odd;

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Runs the converter and pipeline benchmarks of the Linux library and of the
+# Windows build (under Wine) one after the other on this machine, and prints
+# each figure beside the memcpy of the 24-bit picture of the same run, and
+# the Windows figure as a ratio to the Linux one.
+#   bench/compare-windows.sh [benchmark filter]
+# Builds what is missing: build/release (Linux), build/windows-bench (the
+# Windows benchmark, with Google Benchmark from bench/windows/build-benchmark.sh).
+# Benchmarks need a quiet machine: the load average is printed with the results.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+filter="${1:-BM_Memcpy24|BM_Demosaic|BM_ColourMode2AllStages|BM_ProcessFrame}"
+min_time="${KORVEX_BENCH_MIN_TIME:-0.5}"
+
+linux="$root/build/release"
+cmake -S "$root" -B "$linux" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+ninja -C "$linux" korvex_bench >/dev/null
+
+windows="$root/build/windows-bench"
+deps="$("$root/tools/windows/build-deps.sh")"
+benchmark="$("$root/bench/windows/build-benchmark.sh")"
+cmake -S "$root" -B "$windows" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+  -DCMAKE_BUILD_TYPE=Release -DKORVEX_WINDOWS_DEPS="$deps" -DKORVEX_BUILD_TESTS=OFF \
+  -DKORVEX_BUILD_BENCH=ON -DKORVEX_WINDOWS_BENCHMARK="$benchmark" >/dev/null
+ninja -C "$windows" korvex_bench >/dev/null
+
+export WINEPREFIX="$root/build/wine/bench-prefix" WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+[ -d "$WINEPREFIX" ] || { mkdir -p "$WINEPREFIX"; wineboot -i >/dev/null 2>&1; }
+
+out="$root/build/bench-compare"
+mkdir -p "$out"
+echo "load before: $(uptime)"
+"$linux/bin/korvex_bench" --benchmark_filter="$filter" --benchmark_min_time="$min_time" \
+  --benchmark_format=json >"$out/linux.json" 2>/dev/null
+(cd "$windows/bin" && wine ./korvex_bench.exe --benchmark_filter="$filter" \
+  --benchmark_min_time="$min_time" --benchmark_format=json) >"$out/windows.json" 2>/dev/null
+echo "load after:  $(uptime)"
+python3 "$root/bench/compare_runs.py" "$out/linux.json" "$out/windows.json"

@@ -1,0 +1,31 @@
+"""Prints two Google Benchmark runs (JSON) side by side: each benchmark's
+real time in milliseconds, as a multiple of the same run's memcpy of the
+24-bit picture (BM_Memcpy24), and the second run's time over the first's."""
+import json
+import sys
+
+
+def load(path):
+    with open(path) as f:
+        runs = json.load(f)["benchmarks"]
+    scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
+    return {r["name"]: r["real_time"] * scale[r["time_unit"]] for r in runs
+            if r.get("run_type", "iteration") == "iteration"}
+
+
+def main(first_path, second_path):
+    first, second = load(first_path), load(second_path)
+    base1, base2 = first.get("BM_Memcpy24"), second.get("BM_Memcpy24")
+    print(f"{'benchmark':70} {'linux ms':>9} {'x memcpy':>9} {'wine ms':>9} {'x memcpy':>9} {'wine/linux':>10}")
+    for name, t1 in first.items():
+        t2 = second.get(name)
+        r1 = f"{t1 / base1:9.2f}" if base1 else f"{'':9}"
+        if t2 is None:
+            print(f"{name:70} {t1:9.3f} {r1}")
+            continue
+        r2 = f"{t2 / base2:9.2f}" if base2 else f"{'':9}"
+        print(f"{name:70} {t1:9.3f} {r1} {t2:9.3f} {r2} {t2 / t1:10.2f}")
+
+
+if __name__ == "__main__":
+    main(sys.argv[1], sys.argv[2])
