@@ -70,6 +70,7 @@ target_link_options(KorvexSdk_740K3_XLN PRIVATE -Wl,--exclude-all-symbols)
 # The korvex tool and the example programs, as on Linux.
 add_subdirectory(${CMAKE_SOURCE_DIR}/tools ${CMAKE_BINARY_DIR}/tools)
 add_subdirectory(${CMAKE_SOURCE_DIR}/examples ${CMAKE_BINARY_DIR}/examples)
+add_subdirectory(${CMAKE_SOURCE_DIR}/tools/viewer ${CMAKE_BINARY_DIR}/viewer)
 
 if(KORVEX_BUILD_TESTS)
   enable_testing()
