@@ -16,6 +16,7 @@ constexpr ULONGLONG kSilenceMs = 1500;
 }  // namespace
 
 void MainWindow::OpenCamera(int number) {
+  fetcher_->Quiesce();  // no copy may use the handle that Open releases
   camera_.Open(window_, number);
   simulator_.Find();  // the SDK has loaded the simulator by now, if it runs on it
   if (camera_.HasDevice()) {
@@ -64,21 +65,46 @@ void MainWindow::OnFrame(WPARAM wp, LPARAM lp) {
   ++delivered_;
   ++rateDelivered_;
   lastFrameTick_ = GetTickCount64();
-  // The tear-free pattern with dropping: when a newer notification already
-  // waits, this one is counted as dropped and the newer one draws.
-  MSG newer;
-  if (PeekMessageW(&newer, window_, KORVEX_WM_FRAME, KORVEX_WM_FRAME, PM_NOREMOVE) &&
-      newer.wParam != 0) {
-    ++dropped_;
+  // The tear-free pattern: the notification asks for a copy with
+  // Korvex_GetImage. When a copy is already waiting to begin, this frame
+  // cannot be drawn on its own (the copy will take a newer one): dropped.
+  if (!fetcher_->Request(NextFetch())) ++dropped_;
+}
+
+FetchRequest MainWindow::NextFetch() const {
+  FetchRequest r;
+  r.handle = camera_.Handle();
+  r.width = Korvex_Width(r.handle);
+  r.height = Korvex_Height(r.handle);
+  r.bitsPerPixel = camera_.BitsPerPixel();
+  r.histogram = settings_.histogram;
+  return r;
+}
+
+void MainWindow::OnFrameFetched() {
+  if (state_ != State::kLive && state_ != State::kRecording) {
+    // A copy finished after the stream stopped: taken (so that the next one
+    // is announced again) but not drawn over the stopped picture.
+    Frame late;
+    Histogram unused;
+    fetcher_->Take(late, unused);
     return;
   }
-  ShowNewestFrame();
+  if (!fetcher_->Take(frame_, histogram_)) return;
+  if (settings_.histogram) histogramPanel_.Show(histogram_);
+  picture_.Show(frame_);
   ++shown_;
   ++rateShown_;
 }
 
+// The camera's present image, copied on this thread: used when the stream
+// has stopped, so the camera's frame lock is free.
 void MainWindow::ShowNewestFrame() {
   if (!camera_.CopyImage(frame_)) return;
+  DrawFrame();
+}
+
+void MainWindow::DrawFrame() {
   if (settings_.histogram) {
     histogram_ = CountHistogram(frame_);
     histogramPanel_.Show(histogram_);
@@ -142,7 +168,7 @@ void MainWindow::OnTimer(UINT_PTR id) {
     lastFrameTick_ = now;
   }
   if (state_ == State::kRecording) {
-    ShowNewestFrame();  // no notifications while recording: the picture is polled
+    fetcher_->Request(NextFetch());  // no notifications while recording: the picture is polled
     if (recordSeconds_ > 0 && now - recordStart_ >= static_cast<ULONGLONG>(recordSeconds_) * 1000 + 500)
       StopRecording(true);
   }

@@ -21,7 +21,8 @@ constexpr int kHistogramWidth = 300;
 // frames shown and dropped, exposure and gain, the pixel under the cursor.
 enum StatusPart { kPartState, kPartName, kPartFormat, kPartRate, kPartFrames, kPartExposure,
                   kPartPixel, kPartCount };
-constexpr int kPartWidths[kPartCount] = {260, 150, 170, 170, 160, 150, -1};
+constexpr int kPartWidths[kPartCount] = {240, 140, 170, 160, 150, 140, -1};
+constexpr int kPixelPartWidth = 200;  // the rest, at least this when the window allows
 
 const Text kColorTexts[] = {Text::kColorGray8, Text::kColorGray16, Text::kColorColor24,
                             Text::kColorColor32, Text::kColorColor48, Text::kColorColor64};
@@ -36,6 +37,9 @@ Text ColorText(int bitsPerPixel) {
     default: return kColorTexts[5];
   }
 }
+
+// Posted by the frame fetcher when a copied image is ready.
+constexpr UINT kFrameFetched = WM_APP + 20;
 
 void AppendItem(HMENU menu, int id, Text text) { AppendMenuW(menu, MF_STRING, id, Tr(text)); }
 
@@ -74,6 +78,7 @@ bool MainWindow::Create(HINSTANCE instance, int show) {
   };
   accelerators_ = CreateAcceleratorTableW(const_cast<ACCEL*>(keys), static_cast<int>(std::size(keys)));
 
+  fetcher_ = std::make_unique<FrameFetcher>(window_, kFrameFetched);
   CreateChildren();
   picture_.SetZoom(settings_.zoom);
   picture_.SetClipping(settings_.clipping);
@@ -114,6 +119,7 @@ LRESULT CALLBACK MainWindow::Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
 LRESULT MainWindow::Handle(UINT m, WPARAM wp, LPARAM lp) {
   switch (m) {
     case KORVEX_WM_FRAME: OnFrame(wp, lp); return 0;
+    case kFrameFetched: OnFrameFetched(); return 0;
     case KORVEX_WM_ERROR: OnError(static_cast<uint32_t>(lp)); return 0;
     case WM_COMMAND: OnCommand(LOWORD(wp)); return 0;
     case WM_TIMER: OnTimer(wp); return 0;
@@ -130,7 +136,9 @@ LRESULT MainWindow::Handle(UINT m, WPARAM wp, LPARAM lp) {
       SaveSettings(settings_);
       if (state_ == State::kRecording) StopRecording(false);
       KillTimer(window_, 1);
+      fetcher_->Quiesce();
       camera_.Close();
+      fetcher_.reset();
       DestroyWindow(window_);
       return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;
@@ -294,9 +302,14 @@ void MainWindow::Layout() {
   const int width = std::max<int>(1, client.right - histogram);
   MoveWindow(picture_.Window(), 0, top, width, std::max(1, bottom - top), TRUE);
   MoveWindow(histogramPanel_.Window(), width, top, histogram, std::max(1, bottom - top), TRUE);
+  // The parts shrink together when the window is too narrow for them.
+  int fixed = 0;
+  for (int w : kPartWidths) fixed += w > 0 ? w : 0;
+  const double shrink = std::min(1.0, std::max(0.3, (client.right - kPixelPartWidth) / double(fixed)));
   int edges[kPartCount];
   int x = 0;
-  for (int i = 0; i < kPartCount; ++i) edges[i] = kPartWidths[i] < 0 ? -1 : (x += kPartWidths[i]);
+  for (int i = 0; i < kPartCount; ++i)
+    edges[i] = kPartWidths[i] < 0 ? -1 : (x += static_cast<int>(kPartWidths[i] * shrink));
   SendMessageW(status_, SB_SETPARTS, kPartCount, reinterpret_cast<LPARAM>(edges));
 }
 

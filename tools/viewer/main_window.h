@@ -4,6 +4,7 @@
 #pragma once
 
 #include "camera.h"
+#include "frame_fetcher.h"
 #include "frame.h"
 #include "histogram.h"
 #include "histogram_panel.h"
@@ -14,6 +15,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 namespace korvex::viewer {
@@ -80,6 +82,9 @@ class MainWindow {
   void StartLive();
   void StopLive();
   void OnFrame(WPARAM wp, LPARAM lp);
+  void OnFrameFetched();
+  FetchRequest NextFetch() const;
+  void DrawFrame();
   void OnError(uint32_t code);
   void ShowNewestFrame();
   void CameraLost();
@@ -103,6 +108,7 @@ class MainWindow {
   PictureWindow picture_;
   HistogramPanel histogramPanel_;
   Camera camera_;
+  std::unique_ptr<FrameFetcher> fetcher_;  // lives while the window does
   Simulator simulator_;
   ViewerSettings settings_;
   Frame frame_;
