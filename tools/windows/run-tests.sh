@@ -12,7 +12,8 @@
 #   - korvex.exe and the example programs on the simulated cameras: the
 #     files they write are checked (a recording also when stopped by
 #     Ctrl-C), and their pictures compared with those of the Linux tool and
-#     examples when $1 is given.
+#     examples when $1 is given;
+#   - the viewer KorvexViewer.exe (tools/viewer/run-tests.sh).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 bin="$root/build/windows/bin"
@@ -207,6 +208,9 @@ if [ -n "$linux" ]; then
 fi
 [ "$smoke_failed" -eq 0 ] || { echo "korvex tool and examples FAILED"; status=1; }
 echo "korvex tool and examples: $((SECONDS - t)) s"
+
+# KorvexViewer.exe, worked through its windows on a virtual display.
+"$root/tools/viewer/run-tests.sh" || status=1
 
 wineserver -k 2>/dev/null || true
 echo "Windows tests under Wine: $((SECONDS - start)) s"

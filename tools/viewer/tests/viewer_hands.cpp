@@ -223,13 +223,19 @@ bool Shot::Save(const std::string& path) const {
 }
 
 Shot Capture(HWND window) {
-  Shot shot;
   RECT r;
   GetClientRect(window, &r);
   POINT origin{0, 0};
   ClientToScreen(window, &origin);
-  shot.width = r.right;
-  shot.height = r.bottom;
+  OffsetRect(&r, origin.x, origin.y);
+  return CaptureScreen(r);
+}
+
+Shot CaptureScreen(const RECT& area) {
+  Shot shot;
+  const POINT origin{area.left, area.top};
+  shot.width = area.right - area.left;
+  shot.height = area.bottom - area.top;
   if (shot.width <= 0 || shot.height <= 0) return shot;
   // From the screen, not from the window: what a person sees.
   HDC screen = GetDC(nullptr);

@@ -58,6 +58,8 @@ struct Shot {
   bool Save(const std::string& path) const;  // a 24-bit BMP file
 };
 Shot Capture(HWND window);
+// A screenshot of a rectangle of the screen.
+Shot CaptureScreen(const RECT& area);
 
 // The bounding box of the pixels that differ from `background` (0xRRGGBB).
 RECT PictureBox(const Shot& shot, uint32_t background);

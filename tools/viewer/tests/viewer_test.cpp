@@ -377,6 +377,15 @@ void Japanese() {
     WideCharToMultiByte(CP_UTF8, 0, e, -1, utf8, sizeof utf8, nullptr, nullptr);
     CHECK(found, "the menu has no \"%s\" (%zu texts read, see japanese-menu.txt)", utf8, texts.size());
   }
+  // For the reader: the window with its Camera menu open, as a person sees it.
+  BringToFront(v.Main());
+  Key('C', false, true);
+  Sleep(500);
+  RECT area;
+  GetWindowRect(v.Main(), &area);
+  CaptureScreen(area).Save(Path("japanese-menu.bmp"));
+  Key(VK_ESCAPE);
+  Key(VK_ESCAPE);
   CHECK(v.CloseByKeyboard(), "the viewer did not close on Alt+F4");
 }
 
