@@ -336,7 +336,8 @@ void MainWindow::UpdateStatus() {
       case State::kRecording: {
         const auto clock = [](ULONGLONG seconds) {
           wchar_t t[32];
-          swprintf(t, 32, L"%llu:%02llu", seconds / 60, seconds % 60);
+          swprintf(t, 32, L"%u:%02u", static_cast<unsigned>(seconds / 60),
+                   static_cast<unsigned>(seconds % 60));
           return std::wstring(t);
         };
         const std::wstring elapsed = clock((GetTickCount64() - recordStart_) / 1000);

@@ -5,7 +5,8 @@
 # the viewer's windows, screenshots from the screen. The screenshots and
 # saved files stay in build/windows/viewer-tests for a reader to look at.
 # With --measure, also prints the frame rates and CPU time at the
-# simulator's fast pace (a measurement, not a test).
+# simulator's fast pace (a measurement, not a test). Names of scenarios as
+# arguments run those alone.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 bin="$root/build/windows/bin"
@@ -36,7 +37,13 @@ echo "viewer: Wine prefix on display $DISPLAY ready in $((SECONDS - start)) s"
 
 status=0
 wout="$(winepath -w "$out")"
+measure=0
+only=()
+for a in "$@"; do
+  if [ "$a" = --measure ]; then measure=1; else only+=("$a"); fi
+done
 scenario() {  # NAME LOCALE
+  if [ ${#only[@]} -gt 0 ] && [[ " ${only[*]} " != *" $1 "* ]]; then return; fi
   local t=$SECONDS log
   log="$(mktemp)"
   if (cd "$bin" && KORVEX_SIMULATED_CAMERAS=1 LC_ALL="$2" timeout 600 wine viewer_test.exe "$1" "$wout" \
@@ -53,8 +60,9 @@ scenario() {  # NAME LOCALE
 scenario bars en_US.UTF-8
 scenario snapshot en_US.UTF-8
 scenario gamma en_US.UTF-8
+scenario record en_US.UTF-8
 scenario unplug en_US.UTF-8
 scenario japanese ja_JP.UTF-8
-[ "${1:-}" = --measure ] && scenario measure en_US.UTF-8
+if [ "$measure" -eq 1 ]; then only=(measure); scenario measure en_US.UTF-8; fi
 echo "viewer tests under Wine: $((SECONDS - start)) s (screenshots in $out)"
 exit $status

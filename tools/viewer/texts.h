@@ -52,10 +52,10 @@ enum class Text {
   kStateStopped,
   kStateLost,
   kStateNoCamera,
-  kStateRecording,    // %s elapsed, %s of what: "Recording 0:03 of 0:10"
+  kStateRecording,    // %ls elapsed, %ls of what: "Recording 0:03 of 0:10"
   kStateRecordingOpen,  // "Recording 0:03 (until stopped)"
-  kStateSaved,        // %s file name
-  kStateRecorded,     // %s file name
+  kStateSaved,        // %ls file name
+  kStateRecorded,     // %ls file name
   kNoCameraMessage,
   kColorGray8,
   kColorGray16,
@@ -70,7 +70,7 @@ enum class Text {
   kFilterVideo,       // the Save As filter list for recordings
   kSaveSnapshotTitle,
   kRecordTitle,
-  kSaveFailed,        // %s file name, %s reason
+  kSaveFailed,        // %ls file name, %ls reason
   kRecordFailed,
   kAboutTitle,
   kAboutText,         // %u.%u.%u.%u SDK version

@@ -103,6 +103,21 @@ bool Viewer::Frames(unsigned* shown, unsigned* dropped) const {
   return true;
 }
 
+void Viewer::ClickToolbarButton(int index) const {
+  HWND bar = Child(TOOLBARCLASSNAMEW);
+  void* remote = VirtualAllocEx(process_, nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
+  if (!bar || !remote) return;
+  RECT r{};
+  DWORD_PTR ok = 0;
+  if (SendMessageTimeoutW(bar, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(remote),
+                          SMTO_ABORTIFHUNG, 5000, &ok) &&
+      ok && ReadProcessMemory(process_, remote, &r, sizeof r, nullptr)) {
+    MapWindowPoints(bar, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    ClickAt((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  }
+  VirtualFreeEx(process_, remote, 0, MEM_RELEASE);
+}
+
 HWND Viewer::Dialog() const {
   struct Search {
     DWORD pid;
@@ -176,7 +191,10 @@ void Type(const std::wstring& text) {
 void Click(HWND window) {
   RECT r;
   GetWindowRect(window, &r);
-  const int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
+  ClickAt((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
+void ClickAt(int x, int y) {
   const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
   std::vector<INPUT> in(3);
   for (auto& i : in) {

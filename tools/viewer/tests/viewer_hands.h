@@ -36,6 +36,8 @@ class Viewer {
   // A visible top-level window of the viewer other than the main window
   // (a dialog), or null.
   HWND Dialog() const;
+  // Clicks toolbar button `index` (0 the first) with the mouse.
+  void ClickToolbarButton(int index) const;
 
  private:
   HANDLE process_ = nullptr;
@@ -49,6 +51,7 @@ void BringToFront(HWND window);
 void Key(WORD vk, bool control = false, bool alt = false, bool shift = false);
 void Type(const std::wstring& text);
 void Click(HWND window);  // the left button at the window's centre
+void ClickAt(int x, int y);  // the left button at a screen point
 
 // A screenshot of a window's client area as it is on the screen.
 struct Shot {

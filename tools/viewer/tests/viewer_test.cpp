@@ -1,10 +1,12 @@
 // The viewer's tests under Wine, each driven as a person would through the
 // real windows (see viewer_hands.h). One scenario a run:
 //   viewer_test <scenario> <folder for screenshots and files>
-// bars      the simulator's colour bars in their order and places on screen
+// bars      the simulator's colour bars in their order and places on screen;
+//           Z zooms to 100% and the zoom is remembered
 // snapshot  Ctrl+S, Save As a PNG: the file equals a snapshot through the C API
 // gamma     the image dialog from the menu, gamma lowered, OK: the picture
 //           brightens and the gamma is stored when the viewer closes
+// record    Ctrl+R, Save As, the Stop button: a finished AVI file, live again
 // unplug    the camera unplugged: "camera lost" within 3 s and a red frame;
 //           plugged back: frames again
 // japanese  the menu texts under a Japanese system
@@ -158,7 +160,24 @@ void Bars() {
   AveragePatch(shot, box.left + 4, rampY, left);
   AveragePatch(shot, box.right - 5, rampY, right);
   CHECK(left[1] + 60 < right[1], "no gray ramp below the bars (%.0f to %.0f)", left[1], right[1]);
+  // Z: 100%, the picture larger than the window fills it (scroll bars), and
+  // the zoom is remembered for the next start.
+  BringToFront(v.Main());
+  Key('Z');
+  RECT zoomed{};
+  CHECK(WaitUntil(
+            [&] {
+              const Shot s = ShootPicture(v, "bars-zoom-100.bmp", &zoomed);
+              return zoomed.left == 0 && zoomed.top == 0 && zoomed.right == s.width &&
+                     zoomed.bottom == s.height;
+            },
+            10000),
+        "after Z the picture does not fill the window (%ld,%ld-%ld,%ld)", zoomed.left, zoomed.top,
+        zoomed.right, zoomed.bottom);
   CHECK(v.CloseByKeyboard(), "the viewer did not close on Alt+F4");
+  DWORD zoom = 0;
+  CHECK(GetDword(std::wstring(kRoot) + L"\\Viewer", L"Zoom", &zoom) && zoom == 1,
+        "the registry holds zoom %lu, not 1 (100%%)", zoom);
 }
 
 std::vector<char> Bytes(const std::string& path) {
@@ -186,7 +205,7 @@ void Snapshot() {
     std::wstring name(saved.begin(), saved.end());
     Type(name);
     Key(VK_RETURN);
-    CHECK(WaitUntil([&] { return v.Status(0).rfind(L"Saved", 0) == 0; }, 30000),
+    CHECK(WaitUntil([&] { return v.Status(0) == L"Saved snapshot.png"; }, 30000),
           "no \"Saved\" on the status line (it says \"%ls\")", v.Status(0).c_str());
     CHECK(v.CloseByKeyboard(), "the viewer did not close on Alt+F4");
   }
@@ -264,6 +283,65 @@ void Gamma() {
   DWORD stored = 0;
   CHECK(GetDword(std::wstring(kRoot) + L"\\Camera_00\\Filter", L"Gamma", &stored) && stored == kNewGamma,
         "the registry holds gamma %lu, not %lu", stored, kNewGamma);
+}
+
+uint32_t Le32(const std::vector<char>& b, size_t at) {
+  if (b.size() < at + 4) return 0;
+  return static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8 |
+         static_cast<uint8_t>(b[at + 2]) << 16 | static_cast<uint32_t>(static_cast<uint8_t>(b[at + 3])) << 24;
+}
+
+void Record() {
+  const std::string path = Path("recording.avi");
+  DeleteFileA(path.c_str());
+  Viewer v;
+  CHECK(v.Start(), "the viewer did not show its window");
+  CHECK(WaitFrames(v, 3), "no frames shown");
+  BringToFront(v.Main());
+  Key('R', true);
+  HWND dialog = nullptr;
+  CHECK(WaitUntil([&] { return (dialog = v.Dialog()) != nullptr; }, 30000), "no Save As after Ctrl+R");
+  if (!dialog) return;
+  BringToFront(dialog);
+  Key(VK_HOME);
+  Key(VK_END, false, false, true);
+  Type(std::wstring(path.begin(), path.end()));
+  Key(VK_RETURN);
+  CHECK(WaitUntil([&] { return v.Status(0).rfind(L"Recording", 0) == 0; }, 30000),
+        "no progress line while recording (it says \"%ls\")", v.Status(0).c_str());
+  // The toolbar's Stop button ends the recording; the live picture comes
+  // back.
+  CHECK(WaitUntil([&] { return v.Status(0).rfind(L"Recording 0:01 of 0:10", 0) == 0; }, 30000),
+        "the progress line does not count the seconds (it says \"%ls\")", v.Status(0).c_str());
+  BringToFront(v.Main());
+  constexpr int kStopButton = 3;  // Live, Snapshot, Record, Stop...
+  v.ClickToolbarButton(kStopButton);
+  CHECK(WaitUntil([&] { return v.Status(0) == L"Recorded recording.avi"; }, 30000),
+        "no \"Recorded\" after stopping (it says \"%ls\")", v.Status(0).c_str());
+  unsigned shown = 0, dropped = 0;
+  v.Frames(&shown, &dropped);
+  CHECK(WaitFrames(v, shown + 3), "no live frames after the recording");
+  CHECK(v.CloseByKeyboard(), "the viewer did not close on Alt+F4");
+  // A finished file: RIFF size matches, 2560 x 800, frames, then the index.
+  std::ifstream f(path, std::ios::binary);
+  std::vector<char> avi(240, 0);
+  f.read(avi.data(), static_cast<std::streamsize>(avi.size()));
+  f.seekg(0, std::ios::end);
+  const uint64_t size = static_cast<uint64_t>(f.tellg());
+  const uint32_t frames = Le32(avi, 48);
+  CHECK(size > 240 && std::string(avi.data(), 4) == "RIFF" && Le32(avi, 4) + 8ull == size,
+        "%s is not a finished AVI file (%llu bytes)", path.c_str(), static_cast<unsigned long long>(size));
+  CHECK(Le32(avi, 64) == kPictureWidth && Le32(avi, 68) == kPictureHeight && frames >= 1,
+        "the recording is %u x %u with %u frames", Le32(avi, 64), Le32(avi, 68), frames);
+  const uint64_t index = 232 + static_cast<uint64_t>(frames) * (8 + kPictureWidth * kPictureHeight * 3);
+  char tag[5] = {};
+  f.clear();
+  f.seekg(static_cast<std::streamoff>(index));
+  f.read(tag, 4);
+  CHECK(std::string(tag) == "idx1", "no index after the %u frames", frames);
+  f.close();
+  if (!failures) DeleteFileA(path.c_str());  // hundreds of megabytes: kept only to look into a failure
+  std::printf("recorded %u frames\n", frames);
 }
 
 void Unplug() {
@@ -472,7 +550,7 @@ void Measure() {
 
 int main(int argc, char** argv) {
   if (argc < 3) {
-    std::printf("usage: viewer_test bars|snapshot|gamma|unplug|japanese|measure <folder>\n");
+    std::printf("usage: viewer_test bars|snapshot|gamma|record|unplug|japanese|measure <folder>\n");
     return 2;
   }
   const std::string scenario = argv[1];
@@ -485,6 +563,7 @@ int main(int argc, char** argv) {
   if (scenario == "bars") Bars();
   else if (scenario == "snapshot") Snapshot();
   else if (scenario == "gamma") Gamma();
+  else if (scenario == "record") Record();
   else if (scenario == "unplug") Unplug();
   else if (scenario == "japanese") Japanese();
   else if (scenario == "measure") Measure();
