@@ -159,9 +159,10 @@ void MainWindow::StartRecording() {
   UpdateStatus();
 }
 
-void MainWindow::StopRecording(bool finished) {
-  (void)finished;
-  // Stopping the stream finishes the file (index and header) at once.
+// Ends a recording, by the Stop button or once its length has passed (the
+// SDK has then finished the file already): stopping the stream finishes the
+// file (index and header) at once, and the live picture comes back.
+void MainWindow::StopRecording() {
   camera_.StopLive();
   state_ = State::kStopped;
   wchar_t text[1024];

@@ -121,7 +121,7 @@ void MainWindow::OnError(uint32_t code) {
 
 void MainWindow::CameraLost() {
   if (state_ == State::kLost || !camera_.IsOpen()) return;
-  if (state_ == State::kRecording) StopRecording(false);
+  if (state_ == State::kRecording) StopRecording();
   camera_.StopLive();
   state_ = State::kLost;
   stateText_.clear();
@@ -170,7 +170,7 @@ void MainWindow::OnTimer(UINT_PTR id) {
   if (state_ == State::kRecording) {
     fetcher_->Request(NextFetch());  // no notifications while recording: the picture is polled
     if (recordSeconds_ > 0 && now - recordStart_ >= static_cast<ULONGLONG>(recordSeconds_) * 1000 + 500)
-      StopRecording(true);
+      StopRecording();
   }
   UpdateStatus();
 }

@@ -75,6 +75,7 @@ bool MainWindow::Create(HINSTANCE instance, int show) {
       {FVIRTKEY, 'Z', kCmdZoomCycle},
       {FVIRTKEY, 'C', kCmdClipping},
       {FVIRTKEY, VK_F11, kCmdFullScreen},
+      {FVIRTKEY, VK_ESCAPE, kCmdLeaveFullScreen},
   };
   accelerators_ = CreateAcceleratorTableW(const_cast<ACCEL*>(keys), static_cast<int>(std::size(keys)));
 
@@ -134,7 +135,7 @@ LRESULT MainWindow::Handle(UINT m, WPARAM wp, LPARAM lp) {
     case WM_CLOSE:
       RememberPlacement();
       SaveSettings(settings_);
-      if (state_ == State::kRecording) StopRecording(false);
+      if (state_ == State::kRecording) StopRecording();
       KillTimer(window_, 1);
       fetcher_->Quiesce();
       camera_.Close();
@@ -434,12 +435,12 @@ void MainWindow::OnCommand(int id) {
     case kCmdSnapshot: Snapshot(); break;
     case kCmdRecord:
       if (state_ == State::kRecording)
-        StopRecording(false);
+        StopRecording();
       else
         StartRecording();
       break;
     case kCmdStopRecording:
-      if (state_ == State::kRecording) StopRecording(false);
+      if (state_ == State::kRecording) StopRecording();
       break;
     case kCmdRecordUntilStopped: settings_.recordSeconds = 0; break;
     case kCmdRecord10: settings_.recordSeconds = 10; break;
@@ -472,6 +473,9 @@ void MainWindow::OnCommand(int id) {
       picture_.SetClipping(settings_.clipping);
       break;
     case kCmdFullScreen: ToggleFullScreen(); break;
+    case kCmdLeaveFullScreen:
+      if (fullScreen_) ToggleFullScreen();
+      break;
     case kCmdReconnect: TryReconnect(); break;
     case kCmdCameraDialog:
     case kCmdAnalogDialog:

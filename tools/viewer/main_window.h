@@ -40,6 +40,7 @@ enum Command : int {
   kCmdLogScale,
   kCmdClipping,
   kCmdFullScreen,
+  kCmdLeaveFullScreen,  // Escape
   kCmdReconnect,
   kCmdCameraDialog,
   kCmdAnalogDialog,
@@ -96,7 +97,7 @@ class MainWindow {
   // Files (file_commands.cpp).
   void Snapshot();
   void StartRecording();
-  void StopRecording(bool finished);
+  void StopRecording();
   void ShowAbout();
 
   HWND window_ = nullptr;
