@@ -32,6 +32,9 @@ bool Camera::Open(KORVEX_HWND window, int number) {
   hasDevice_ = Korvex_GetCameraInfo(handle_, &info) != 0 && !Enumerate().empty();
   while (Korvex_GetLastError(handle_) != 0) {  // the start-up's own codes are not news
   }
+  std::array<char, kNameLength> name{};
+  if (hasDevice_ && Korvex_GetDeviceName(handle_, number_, name.data(), kNameLength))
+    name_ = Widen(name.data());
   // The viewer draws the picture itself: no preview window of the SDK.
   if (hasDevice_) Korvex_SetPreviewWindow(handle_, nullptr, 0, 0, 0, 0);
   return hasDevice_;
@@ -42,6 +45,7 @@ void Camera::Close() {
   handle_ = 0;
   hasDevice_ = false;
   live_ = false;
+  name_.clear();
 }
 
 std::vector<Camera::Present> Camera::Enumerate() const {
@@ -59,13 +63,6 @@ std::vector<Camera::Present> Camera::Enumerate() const {
       out.push_back({number, Widen(name.data())});
   }
   return out;
-}
-
-std::wstring Camera::Name() const {
-  if (!hasDevice_) return L"";
-  std::array<char, kNameLength> name{};
-  if (!Korvex_GetDeviceName(handle_, number_, name.data(), kNameLength)) return L"";
-  return Widen(name.data());
 }
 
 bool Camera::StartLive(KORVEX_HWND window) {

@@ -36,7 +36,9 @@ class Camera {
     std::wstring name;
   };
   std::vector<Present> Enumerate() const;
-  std::wstring Name() const;
+  // The camera's name, read when it was opened (asking an absent camera for
+  // its name would report an error each time).
+  const std::wstring& Name() const { return name_; }
 
   // Frame notifications go to `window`; true when live.
   bool StartLive(KORVEX_HWND window);
@@ -60,6 +62,7 @@ class Camera {
   int number_ = 0;
   bool hasDevice_ = false;
   bool live_ = false;
+  std::wstring name_;
 };
 
 }  // namespace korvex::viewer
