@@ -194,6 +194,16 @@ void Click(HWND window) {
   ClickAt((r.left + r.right) / 2, (r.top + r.bottom) / 2);
 }
 
+void MoveTo(int x, int y) {
+  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  std::vector<INPUT> in(1);
+  in[0].type = INPUT_MOUSE;
+  in[0].mi.dx = x * 65535 / (w - 1);
+  in[0].mi.dy = y * 65535 / (h - 1);
+  in[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  Send(in);
+}
+
 void ClickAt(int x, int y) {
   const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
   std::vector<INPUT> in(3);

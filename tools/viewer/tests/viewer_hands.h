@@ -52,6 +52,7 @@ void Key(WORD vk, bool control = false, bool alt = false, bool shift = false);
 void Type(const std::wstring& text);
 void Click(HWND window);  // the left button at the window's centre
 void ClickAt(int x, int y);  // the left button at a screen point
+void MoveTo(int x, int y);   // the mouse to a screen point
 
 // A screenshot of a window's client area as it is on the screen.
 struct Shot {

@@ -2,7 +2,8 @@
 // real windows (see viewer_hands.h). One scenario a run:
 //   viewer_test <scenario> <folder for screenshots and files>
 // bars      the simulator's colour bars in their order and places on screen;
-//           Z zooms to 100% and the zoom is remembered
+//           the pixel under the mouse on the status line; Z zooms to 100%
+//           and the zoom is remembered
 // snapshot  Ctrl+S, Save As a PNG: the file equals a snapshot through the C API
 // gamma     the image dialog from the menu, gamma lowered, OK: the picture
 //           brightens and the gamma is stored when the viewer closes
@@ -20,6 +21,8 @@
 #include "KorvexSdk_740K3_XLN.h"
 
 #include <cmath>
+#include <cstdlib>
+#include <cwchar>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -160,6 +163,21 @@ void Bars() {
   AveragePatch(shot, box.left + 4, rampY, left);
   AveragePatch(shot, box.right - 5, rampY, right);
   CHECK(left[1] + 60 < right[1], "no gray ramp below the bars (%.0f to %.0f)", left[1], right[1]);
+  // The mouse over the red bar: the status line names the image pixel under
+  // it (x in the sixth bar's columns 1600 to 1919) and its red value.
+  POINT over{box.left + 11 * w / 16, y};
+  ClientToScreen(v.Child(L"KorvexViewerPicture"), &over);
+  MoveTo(over.x, over.y);
+  int px = -1, py = -1, r = -1, g = -1, b = -1;
+  CHECK(WaitUntil(
+            [&] {
+              return swscanf(v.Status(6).c_str(), L"%d, %d: R %d G %d B %d", &px, &py, &r, &g, &b) == 5;
+            },
+            10000),
+        "no pixel value on the status line (it says \"%ls\")", v.Status(6).c_str());
+  CHECK(px >= 1600 && px < 1920 && std::abs(py - 320) < 8 && r > 2 * g && r > 2 * b,
+        "under the mouse the status names pixel %d, %d: R %d G %d B %d, not the red bar", px, py, r,
+        g, b);
   // Z: 100%, the picture larger than the window fills it (scroll bars), and
   // the zoom is remembered for the next start.
   BringToFront(v.Main());
