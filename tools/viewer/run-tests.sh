@@ -61,6 +61,7 @@ scenario bars en_US.UTF-8
 scenario snapshot en_US.UTF-8
 scenario gamma en_US.UTF-8
 scenario record en_US.UTF-8
+scenario first-run en_US.UTF-8
 scenario unplug en_US.UTF-8
 scenario japanese ja_JP.UTF-8
 if [ "$measure" -eq 1 ]; then only=(measure); scenario measure en_US.UTF-8; fi

@@ -5,6 +5,7 @@
 namespace korvex::viewer {
 namespace {
 
+constexpr wchar_t kSdkKey[] = L"Software\\Quorel\\Korvex740K3XLNSdk";
 constexpr wchar_t kKey[] = L"Software\\Quorel\\Korvex740K3XLNSdk\\Viewer";
 
 void ReadInt(HKEY key, const wchar_t* name, int* value, int low, int high) {
@@ -59,6 +60,12 @@ ViewerSettings LoadSettings() {
 }
 
 void SaveSettings(const ViewerSettings& s) {
+  // The SDK writes its first-run defaults (24-bit colour, the full picture)
+  // only when its key does not exist yet: the viewer never creates that key
+  // itself, or a later first run with a camera would start without them.
+  HKEY sdk = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, kSdkKey, 0, KEY_READ, &sdk) != ERROR_SUCCESS) return;
+  RegCloseKey(sdk);
   HKEY key = nullptr;
   if (RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
                       nullptr) != ERROR_SUCCESS)

@@ -1,7 +1,8 @@
 // What the viewer remembers per user, under the SDK's registry key in the
 // subkey "Viewer" (HKEY_CURRENT_USER\Software\Quorel\Korvex740K3XLNSdk
 // plus \Viewer): window place and size, last camera, zoom, panels, last folder
-// and recording length. A missing or unreadable value keeps its default.
+// and recording length. A missing or unreadable value keeps its default;
+// nothing is saved before the SDK has made its own key.
 #pragma once
 
 #include "render.h"

@@ -8,6 +8,8 @@
 // gamma     the image dialog from the menu, gamma lowered, OK: the picture
 //           brightens and the gamma is stored when the viewer closes
 // record    Ctrl+R, Save As, the Stop button: a finished AVI file, live again
+// first-run no camera at the first start ("No camera"), then one: it gets
+//           the SDK's first-run settings
 // unplug    the camera unplugged: "camera lost" within 3 s and a red frame;
 //           plugged back: frames again
 // japanese  the menu texts under a Japanese system
@@ -362,6 +364,32 @@ void Record() {
   std::printf("recorded %u frames\n", frames);
 }
 
+// A first start without any camera shows "No camera" and leaves the SDK's
+// first-run settings in place: the next start, with a camera, gets 24-bit
+// colour at the full 2560 x 1920.
+void FirstRun() {
+  RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Quorel");
+  char cameras[16] = {};
+  GetEnvironmentVariableA("KORVEX_SIMULATED_CAMERAS", cameras, sizeof cameras);
+  SetEnvironmentVariableA("KORVEX_SIMULATED_CAMERAS", nullptr);
+  {
+    Viewer v;
+    CHECK(v.Start(), "the viewer did not show its window without a camera");
+    CHECK(WaitUntil([&] { return v.Status(0) == L"No camera"; }, 30000),
+          "no \"No camera\" on the status line (it says \"%ls\")", v.Status(0).c_str());
+    Shot s = Capture(v.Main());
+    s.Save(Path("no-camera.bmp"));
+    CHECK(v.CloseByKeyboard(), "the viewer did not close on Alt+F4");
+  }
+  SetEnvironmentVariableA("KORVEX_SIMULATED_CAMERAS", cameras);
+  Viewer v;
+  CHECK(v.Start(), "the viewer did not show its window");
+  CHECK(WaitFrames(v, 1), "no frames shown");
+  CHECK(v.Status(2) == L"24-bit colour, 2560 x 1920", "the camera starts with \"%ls\"",
+        v.Status(2).c_str());
+  CHECK(v.CloseByKeyboard(), "the viewer did not close on Alt+F4");
+}
+
 void Unplug() {
   Viewer v;
   CHECK(v.Start(), "the viewer did not show its window");
@@ -568,7 +596,7 @@ void Measure() {
 
 int main(int argc, char** argv) {
   if (argc < 3) {
-    std::printf("usage: viewer_test bars|snapshot|gamma|record|unplug|japanese|measure <folder>\n");
+    std::printf("usage: viewer_test bars|snapshot|gamma|record|first-run|unplug|japanese|measure <folder>\n");
     return 2;
   }
   const std::string scenario = argv[1];
@@ -582,6 +610,7 @@ int main(int argc, char** argv) {
   else if (scenario == "snapshot") Snapshot();
   else if (scenario == "gamma") Gamma();
   else if (scenario == "record") Record();
+  else if (scenario == "first-run") FirstRun();
   else if (scenario == "unplug") Unplug();
   else if (scenario == "japanese") Japanese();
   else if (scenario == "measure") Measure();
