@@ -74,6 +74,7 @@ include(${CMAKE_SOURCE_DIR}/cmake/windows/package.cmake)
 # The korvex tool and the example programs, as on Linux.
 add_subdirectory(${CMAKE_SOURCE_DIR}/tools ${CMAKE_BINARY_DIR}/tools)
 add_subdirectory(${CMAKE_SOURCE_DIR}/examples ${CMAKE_BINARY_DIR}/examples)
+add_subdirectory(${CMAKE_SOURCE_DIR}/tools/viewer ${CMAKE_BINARY_DIR}/viewer)
 
 if(KORVEX_BUILD_BENCH)
   add_subdirectory(${CMAKE_SOURCE_DIR}/bench/windows ${CMAKE_BINARY_DIR}/bench)
