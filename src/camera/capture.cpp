@@ -150,14 +150,12 @@ int CKorvex::StartPreview() {
   if (!PrepareAcquisition()) return NotPossible();
   if (!StartWorker()) {
     StopPreview();
-    errors_.ReportError(KORVEX_ERR_WORKER);
-    return 0;
+    return Fail(KORVEX_ERR_WORKER);
   }
   device_->SetTriggerMode(false);
   if (device_->StartStreaming() != 0) {
     StopPreview();
-    errors_.ReportError(KORVEX_ERR_REFUSED);
-    return 0;
+    return Fail(KORVEX_ERR_REFUSED);
   }
   state_.store(kPreviewing);
   ClaimDevice(deviceNumber_);
@@ -220,14 +218,10 @@ int CKorvex::CallBackPreview(platform::WindowHandle frameWindow, void* buffer, i
 int CKorvex::StartPreviewWithWindow() {
   LockGuard<RecursiveMutex> control(acquisitionLock_);
   if (!HasDevice()) return NotPossible();
-  if (!OpenDisplayIfWanted()) {
-    errors_.ReportError(KORVEX_ERR_WINDOW);
-    return 0;
-  }
+  if (!OpenDisplayIfWanted()) return Fail(KORVEX_ERR_WINDOW);
   if (!StartPreview()) {
     Close();
-    errors_.ReportError(KORVEX_ERR_FRAME);
-    return 0;
+    return Fail(KORVEX_ERR_FRAME);
   }
   return 1;
 }
@@ -275,8 +269,7 @@ int CKorvex::TakeSnapShot(void* buffer, int size, int rowOrder) {
   }
   if (!delivered) {
     if (!keepOpen) device_->CloseCaptureHandle();
-    errors_.ReportError(KORVEX_ERR_FRAME);
-    return 0;
+    return Fail(KORVEX_ERR_FRAME);
   }
   ProcessFrame();
   imageReady_.store(1);
@@ -285,10 +278,7 @@ int CKorvex::TakeSnapShot(void* buffer, int size, int rowOrder) {
                       (output != nullptr && CopyImage(*output, rowOrder, buffer, size));
   frame.unlock();
   if (!keepOpen) device_->CloseCaptureHandle();
-  if (!copied) {
-    errors_.ReportError(KORVEX_ERR_MEMORY);
-    return 0;
-  }
+  if (!copied) return Fail(KORVEX_ERR_MEMORY);
   return 1;
 }
 
@@ -297,14 +287,8 @@ int CKorvex::GetImage(void* buffer, int size, int rowOrder) {
   LockGuard<RecursiveMutex> frame(frameLock_);
   CDibImage* output = OutputImage();
   if (output == nullptr) return NotPossible();
-  if (output->IsEmpty() || buffer == nullptr) {
-    errors_.ReportError(KORVEX_ERR_MEMORY);
-    return 0;
-  }
-  if (!CopyImage(*output, rowOrder, buffer, size)) {
-    errors_.ReportError(KORVEX_ERR_MEMORY);
-    return 0;
-  }
+  if (output->IsEmpty() || buffer == nullptr) return Fail(KORVEX_ERR_MEMORY);
+  if (!CopyImage(*output, rowOrder, buffer, size)) return Fail(KORVEX_ERR_MEMORY);
   return 1;
 }
 
@@ -314,10 +298,7 @@ int CKorvex::Trigger(platform::WindowHandle frameWindow, void* buffer, int size,
   // A triggered camera is refused too: one worker per camera.
   if (State() != kIdle) return NotPossible();
   StoreFrameTarget(frameWindow, buffer, size, rowOrder);
-  if (!OpenDisplayIfWanted()) {
-    errors_.ReportError(KORVEX_ERR_WINDOW);
-    return 0;
-  }
+  if (!OpenDisplayIfWanted()) return Fail(KORVEX_ERR_WINDOW);
   if (!PrepareAcquisition()) {
     Close();
     return NotPossible();
@@ -328,8 +309,7 @@ int CKorvex::Trigger(platform::WindowHandle frameWindow, void* buffer, int size,
   device_->SetTriggerMode(true);
   if (!StartWorker()) {
     Close();
-    errors_.ReportError(KORVEX_ERR_WORKER);
-    return 0;
+    return Fail(KORVEX_ERR_WORKER);
   }
   KORVEX_LOG(kInfo, kCamera, errors_.CameraHandle(), "trigger mode on device %d", deviceNumber_.load());
   return 1;

@@ -126,8 +126,7 @@ int CKorvex::SetCameraDlg(platform::WindowHandle owner) {
   if (result < 0) {
     // Another dialog of this kind is open for the camera, the camera is being
     // released, or the dialog could not be shown.
-    errors_.ReportError(KORVEX_ERR_NOT_POSSIBLE);
-    return 0;
+    return Fail(KORVEX_ERR_NOT_POSSIBLE);
   }
   return 1;
 }
@@ -175,8 +174,7 @@ int CKorvex::SetAnalogDlg(platform::WindowHandle owner) {
   if (result < 0) {
     // Another dialog of this kind is open for the camera, the camera is being
     // released, or the dialog could not be shown.
-    errors_.ReportError(KORVEX_ERR_NOT_POSSIBLE);
-    return 0;
+    return Fail(KORVEX_ERR_NOT_POSSIBLE);
   }
   return 1;
 }
@@ -204,8 +202,7 @@ int CKorvex::SetImageDlg(platform::WindowHandle owner) {
   if (result < 0) {
     // Another dialog of this kind is open for the camera, the camera is being
     // released, or the dialog could not be shown.
-    errors_.ReportError(KORVEX_ERR_NOT_POSSIBLE);
-    return 0;
+    return Fail(KORVEX_ERR_NOT_POSSIBLE);
   }
   return 1;
 }

@@ -25,8 +25,7 @@ int CKorvex::SaveImageW(const KORVEX_WCHAR* fileName, int format) {
   const std::optional<platform::FileName> name = platform::FileName::FromWide(fileName);
   if (!name) {
     if (!HasDevice()) return NotPossible();
-    errors_.ReportError(KORVEX_ERR_FILE);
-    return 0;
+    return Fail(KORVEX_ERR_FILE);
   }
   return SaveImageFile(*name, format);
 }

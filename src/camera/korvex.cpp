@@ -27,10 +27,7 @@ int CKorvex::SetCaptureWindow(int width, int height) {
   LockGuard<RecursiveMutex> control(acquisitionLock_);
   if (!HasDevice()) return NotPossible();
   SizePreset preset;
-  if (!FindRootSizePreset(width, height, &preset)) {
-    errors_.ReportError(KORVEX_ERR_WINDOW);
-    return 0;
-  }
+  if (!FindRootSizePreset(width, height, &preset)) return Fail(KORVEX_ERR_WINDOW);
   SizeGroup& s = settings_.size;
   s.TH = preset.TH;
   s.TV = preset.TV;
@@ -61,10 +58,7 @@ int CKorvex::SetCaptureWindowEx(int th, int ehs, int eh, int tv, int evs, int ev
   s.EV = ev;
   // Rejected values stay stored: the next acquisition then fails with KORVEX_ERR_GEOMETRY
   // until valid ones are set.
-  if (!CheckGeometry()) {
-    errors_.ReportError(KORVEX_ERR_GEOMETRY);
-    return 0;
-  }
+  if (!CheckGeometry()) return Fail(KORVEX_ERR_GEOMETRY);
   if (State() == kIdle) ApplyWindow();
   return 1;
 }
@@ -91,8 +85,7 @@ int CKorvex::LoadConfigFile(const platform::FileName& fileName) {
     case ConfigRead::kUnreadable: return 0;  // missing or unreadable: nothing raised
     case ConfigRead::kTooLarge:
       // Larger than any configuration: refused unread, and said so.
-      errors_.ReportError(KORVEX_ERR_FILE);
-      return 0;
+      return Fail(KORVEX_ERR_FILE);
   }
   LockGuard<RecursiveMutex> guard(configLock_);
   configList_ = std::move(entries);
@@ -103,10 +96,7 @@ int CKorvex::LoadConfigFileW(const KORVEX_WCHAR* fileName) {
   // The wide name is used as it is (converted on Linux to the locale's
   // character set); a name that cannot be a file name is refused.
   const std::optional<platform::FileName> name = platform::FileName::FromWide(fileName);
-  if (!name) {
-    errors_.ReportError(KORVEX_ERR_FILE);
-    return 0;
-  }
+  if (!name) return Fail(KORVEX_ERR_FILE);
   return LoadConfigFile(*name);
 }
 

@@ -178,8 +178,10 @@ class CKorvex {
   int SaveImageFile(const platform::FileName& fileName, int format);
   int RecordFile(const platform::FileName& fileName, int milliseconds, int showWindow);
 
-  int NotPossible() {
-    errors_.ReportError(KORVEX_ERR_NOT_POSSIBLE);
+  int NotPossible() { return Fail(KORVEX_ERR_NOT_POSSIBLE); }
+  // Records and posts `code`; the failure result 0.
+  int Fail(uint32_t code) {
+    errors_.ReportError(code);
     return 0;
   }
 

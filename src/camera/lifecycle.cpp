@@ -111,10 +111,7 @@ int CKorvex::Initialize(platform::WindowHandle notifyWindow) {
     device_.reset();
   }
   errors_.SetNotifyWindow(notifyWindow);
-  if (!device_) {
-    errors_.ReportError(KORVEX_ERR_MEMORY);
-    return 0;
-  }
+  if (!device_) return Fail(KORVEX_ERR_MEMORY);
   hasDevice_.store(true, std::memory_order_release);
 
   LoadSize(settings_, deviceNumber_);
@@ -138,8 +135,7 @@ int CKorvex::SetDeviceNumber(int number) {
   if (State() != kIdle) return NotPossible();
   SaveSettings();
   if (!device_->IsDevicePresent(number) || device_->SelectDevice(number) != 0) {
-    errors_.ReportError(KORVEX_ERR_DEVICE);
-    return 0;
+    return Fail(KORVEX_ERR_DEVICE);
   }
   deviceNumber_ = number;  // the loads below read the new camera's keys
   LoadAndApplyAnalogSettings();
@@ -156,10 +152,7 @@ int CKorvex::EnumerateDevices(Char* names, int slotSize, Write write) {
   // Probing rewrites the presence table that selection and starts read.
   LockGuard<RecursiveMutex> control(acquisitionLock_);
   if (!HasDevice()) return NotPossible();
-  if (names == nullptr) {
-    errors_.ReportError(KORVEX_ERR_ARGUMENT);
-    return 0;
-  }
+  if (names == nullptr) return Fail(KORVEX_ERR_ARGUMENT);
   device_->ProbeDevices();
   int found = 0;
   for (int index = 0; index < kMaxDevices; ++index) {
@@ -218,23 +211,14 @@ int CKorvex::GetDeviceNameW(int number, KORVEX_WCHAR* name, int size) {
   LockGuard<RecursiveMutex> control(acquisitionLock_);
   char text[32];
   if (!DeviceNameFor(number, name != nullptr, size, text)) return 0;
-  if (platform::AnsiToWide(text, name, size) <= 0) {
-    errors_.ReportError(KORVEX_ERR_DEVICE);
-    return 0;
-  }
+  if (platform::AnsiToWide(text, name, size) <= 0) return Fail(KORVEX_ERR_DEVICE);
   return 1;
 }
 
 int CKorvex::GetCameraInfo(KORVEX_CAMERA_INFO* info) {
   if (!HasDevice()) return NotPossible();
-  if (info == nullptr) {
-    errors_.ReportError(KORVEX_ERR_ARGUMENT);
-    return 0;
-  }
-  if (info->size < 36u) {
-    errors_.ReportError(KORVEX_ERR_MEMORY);
-    return 0;
-  }
+  if (info == nullptr) return Fail(KORVEX_ERR_ARGUMENT);
+  if (info->size < 36u) return Fail(KORVEX_ERR_MEMORY);
   info->maxWidth = 2560;
   info->maxHeight = 2560;
   info->gainMin = 0;

@@ -81,16 +81,10 @@ Setting& FieldOf(CameraSettings& s, FilterId id) {
 
 int CKorvex::SetFilterValue(int id, int value) {
   if (!HasDevice()) return NotPossible();
-  if (id < kFirstFilterId || id > kLastFilterId) {
-    errors_.ReportError(KORVEX_ERR_ARGUMENT);
-    return 0;
-  }
+  if (id < kFirstFilterId || id > kLastFilterId) return Fail(KORVEX_ERR_ARGUMENT);
   const FilterId filter = static_cast<FilterId>(id);
   const Range range = RangeOf(filter);
-  if (value < range.min || value > range.max) {
-    errors_.ReportError(KORVEX_ERR_ARGUMENT);
-    return 0;
-  }
+  if (value < range.min || value > range.max) return Fail(KORVEX_ERR_ARGUMENT);
   FilterGroup& f = settings_.filter;
   switch (filter) {
     case kBayerGainRGB:
@@ -123,8 +117,7 @@ int CKorvex::GetFilterValue(int id, int* ok) {
   if (ok) *ok = 1;
   if (id < kFirstFilterId || id > kLastFilterId) {
     if (ok) *ok = 0;
-    errors_.ReportError(KORVEX_ERR_ARGUMENT);
-    return 0;
+    return Fail(KORVEX_ERR_ARGUMENT);
   }
   const FilterId filter = static_cast<FilterId>(id);
   const FilterGroup& f = settings_.filter;
@@ -150,10 +143,7 @@ void CKorvex::SetGainField(int32_t gain) {
 
 int CKorvex::SetColorMode(int bitsPerPixel) {
   const std::optional<ColorMode> mode = ColorModeOfBits(bitsPerPixel);
-  if (!mode) {
-    errors_.ReportError(KORVEX_ERR_ARGUMENT);
-    return 0;
-  }
+  if (!mode) return Fail(KORVEX_ERR_ARGUMENT);
   settings_.video.Color = IndexOf(*mode);
   return 1;
 }
@@ -280,10 +270,7 @@ int CKorvex::SetRealExposureTime(int microseconds) {
   // 1014 stands for a 2028-line exposure, so a time that converts to exactly
   // 1014 lines is out of range like every longer one.
   if (lines == 1014) lines = 2028;
-  if (lines < 0 || lines > 1014) {
-    errors_.ReportError(KORVEX_ERR_ARGUMENT);
-    return 0;
-  }
+  if (lines < 0 || lines > 1014) return Fail(KORVEX_ERR_ARGUMENT);
   settings_.analog.Exposure = lines;
   device_->SetExposure(static_cast<uint16_t>(lines));
   return 1;

@@ -27,17 +27,11 @@ int CKorvex::Record(const char* fileName, int milliseconds, int showWindow) {
 }
 
 int CKorvex::RecordW(const KORVEX_WCHAR* fileName, int milliseconds, int showWindow) {
-  if (fileName == nullptr) {
-    errors_.ReportError(KORVEX_ERR_ARGUMENT);
-    return 0;
-  }
+  if (fileName == nullptr) return Fail(KORVEX_ERR_ARGUMENT);
   // The wide name is used as it is, whatever the ANSI code page holds (on
   // Linux converted to the locale's character set).
   const std::optional<platform::FileName> name = platform::FileName::FromWide(fileName);
-  if (!name) {
-    errors_.ReportError(KORVEX_ERR_FILE);
-    return 0;
-  }
+  if (!name) return Fail(KORVEX_ERR_FILE);
   return RecordFile(*name, milliseconds, showWindow);
 }
 
@@ -45,10 +39,7 @@ int CKorvex::RecordFile(const platform::FileName& fileName, int milliseconds, in
   LockGuard<RecursiveMutex> control(acquisitionLock_);
   // A negative duration is refused rather than read as an unsigned count of
   // milliseconds, which would record for weeks.
-  if (fileName.IsEmpty() || milliseconds < 0) {
-    errors_.ReportError(KORVEX_ERR_ARGUMENT);
-    return 0;
-  }
+  if (fileName.IsEmpty() || milliseconds < 0) return Fail(KORVEX_ERR_ARGUMENT);
   if (!HasDevice()) return NotPossible();
   // One recording at a time: the running one owns the file and the recorder.
   if (recorderRun_.load()) return NotPossible();
@@ -57,14 +48,10 @@ int CKorvex::RecordFile(const platform::FileName& fileName, int milliseconds, in
 
   // Recording delivers no frame messages or copies.
   StoreFrameTarget(nullptr, nullptr, 0, 0);
-  if (showWindow != 0 && !OpenDisplayIfWanted()) {
-    errors_.ReportError(KORVEX_ERR_WINDOW);
-    return 0;
-  }
+  if (showWindow != 0 && !OpenDisplayIfWanted()) return Fail(KORVEX_ERR_WINDOW);
   if (!StartPreview()) {
     Close();
-    errors_.ReportError(KORVEX_ERR_FILE);
-    return 0;
+    return Fail(KORVEX_ERR_FILE);
   }
   {
     LockGuard<RecursiveMutex> frame(frameLock_);
@@ -78,8 +65,7 @@ int CKorvex::RecordFile(const platform::FileName& fileName, int milliseconds, in
   }
   if (!recorder_.BeginAviFile(fileName)) {
     Close();
-    errors_.ReportError(KORVEX_ERR_FILE);
-    return 0;
+    return Fail(KORVEX_ERR_FILE);
   }
   recordDuration_ = static_cast<uint32_t>(milliseconds);
   newFrame_.store(0);
@@ -90,8 +76,7 @@ int CKorvex::RecordFile(const platform::FileName& fileName, int milliseconds, in
     recorderRun_.store(false);
     FinishRecording(platform::TimeGetTime());  // no frames: the nominal rate
     Close();
-    errors_.ReportError(KORVEX_ERR_WORKER);
-    return 0;
+    return Fail(KORVEX_ERR_WORKER);
   }
   return 1;
 }

@@ -14,8 +14,7 @@ int CKorvex::ReadRegister(int reg, int* ok) {
   int32_t value = 0;
   if (!device_->ReadSensorRegister(static_cast<uint16_t>(reg & 0xFF), value)) {
     if (ok) *ok = 0;
-    errors_.ReportError(KORVEX_ERR_REFUSED);
-    return 0;
+    return Fail(KORVEX_ERR_REFUSED);
   }
   if (ok) *ok = 1;
   return value;
@@ -24,8 +23,7 @@ int CKorvex::ReadRegister(int reg, int* ok) {
 int CKorvex::WriteRegister(int reg, int value) {
   if (!HasDevice()) return NotPossible();
   if (!device_->WriteSensorRegister(static_cast<uint16_t>(reg & 0xFF), value)) {
-    errors_.ReportError(KORVEX_ERR_REFUSED);
-    return 0;
+    return Fail(KORVEX_ERR_REFUSED);
   }
   return 1;
 }
