@@ -9,10 +9,10 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
-#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -22,28 +22,42 @@ namespace {
 struct Range {
   int low, high;
 };
-constexpr Range kRanges[29] = {
-    {0, 0},                                  // no identifier 0
-    {-255, 255}, {-127, 127}, {-360, 360},   // brightness, contrast, hue
-    {-255, 255}, {0, 30},                    // saturation, sharpness
-    {INT_MIN, INT_MAX},                      // packed white-balance gains: any value
-    {0, 400}, {0, 400}, {0, 400},            // red, green, blue white-balance gain
-    {INT_MIN, INT_MAX},                      // automatic white balance: any value
-    {0, 200}, {0, 3},                        // gamma, Bayer phase
-    {0, 1023},                               // global gain
-    {0, 0}, {0, 0}, {0, 0}, {0, 0},          // the four colour gains
-    {0, 1014},                               // exposure
-    {0, 2},                                  // gray mode
-    {0, 255}, {0, 255}, {0, 255}, {0, 255},  // gray gains
-    {-255, 255}, {-255, 255}, {-255, 255}, {-255, 255},  // gray offsets
-    {0, 1}};                                 // gray calibration request
+constexpr Range kRanges[29] = {{0, 0},  // no identifier 0
+                               {-255, 255},
+                               {-127, 127},
+                               {-360, 360},  // brightness, contrast, hue
+                               {-255, 255},
+                               {0, 30},             // saturation, sharpness
+                               {INT_MIN, INT_MAX},  // packed white-balance gains: any value
+                               {0, 400},
+                               {0, 400},
+                               {0, 400},            // red, green, blue white-balance gain
+                               {INT_MIN, INT_MAX},  // automatic white balance: any value
+                               {0, 200},
+                               {0, 3},     // gamma, Bayer phase
+                               {0, 1023},  // global gain
+                               {0, 0},
+                               {0, 0},
+                               {0, 0},
+                               {0, 0},     // the four colour gains
+                               {0, 1014},  // exposure
+                               {0, 2},     // gray mode
+                               {0, 255},
+                               {0, 255},
+                               {0, 255},
+                               {0, 255},  // gray gains
+                               {-255, 255},
+                               {-255, 255},
+                               {-255, 255},
+                               {-255, 255},  // gray offsets
+                               {0, 1}};      // gray calibration request
 // What the getters may return.
 constexpr Range kReadRanges[29] = {
-    {0, 0},       {-255, 255}, {-127, 127}, {-360, 360}, {-255, 255}, {0, 30},
-    {0, 0xFFFFFF}, {0, 400},   {0, 400},    {0, 400},    {0, 1},      {0, 200},
-    {0, 3},       {0, 1023},   {0, 0},      {0, 0},      {0, 0},      {0, 0},
-    {0, 1014},    {0, 2},      {0, 255},    {0, 255},    {0, 255},    {0, 255},
-    {-255, 255},  {-255, 255}, {-255, 255}, {-255, 255}, {0, 1}};
+    {0, 0},        {-255, 255}, {-127, 127}, {-360, 360}, {-255, 255}, {0, 30},
+    {0, 0xFFFFFF}, {0, 400},    {0, 400},    {0, 400},    {0, 1},      {0, 200},
+    {0, 3},        {0, 1023},   {0, 0},      {0, 0},      {0, 0},      {0, 0},
+    {0, 1014},     {0, 2},      {0, 255},    {0, 255},    {0, 255},    {0, 255},
+    {-255, 255},   {-255, 255}, {-255, 255}, {-255, 255}, {0, 1}};
 
 constexpr int kRawColorModes[] = {8, 16, 24, 32, 48, 64};
 constexpr int kReportedColorModes[] = {8, 10, 24, 32, 42, 58};
@@ -117,8 +131,9 @@ class Session {
       case 0: return input_.ConsumeIntegral<int>();
       case 1: return input_.ConsumeIntegralInRange<int>(-2, 2);
       case 2: return input_.ConsumeIntegralInRange<int>(-400, 1100);
-      case 3: return input_.PickValueInArray({INT_MIN, INT_MAX, 255, 256, 400, 401, 1023, 1024,
-                                              1014, 1015, -255, -256, -360, 361, 127, 128});
+      case 3:
+        return input_.PickValueInArray({INT_MIN, INT_MAX, 255, 256, 400, 401, 1023, 1024, 1014,
+                                        1015, -255, -256, -360, 361, 127, 128});
       default: return input_.ConsumeIntegralInRange<int>(-1, 260);
     }
   }
@@ -135,14 +150,12 @@ class Session {
     switch (input_.ConsumeIntegralInRange<int>(0, 17)) {
       case 0:
       case 1:
-      case 2:
-        SetById(input_.ConsumeIntegralInRange<int>(-1, 30), Value());
-        break;
+      case 2: SetById(input_.ConsumeIntegralInRange<int>(-1, 30), Value()); break;
       case 3: {
         const int id = input_.ConsumeIntegralInRange<int>(-1, 30);
         int ok = -7;
         const int value = Korvex_GetFilterValue(h, id, &ok);
-        const bool valid = id >= 1 && id <= 28;
+        const bool valid = id >= KORVEX_FILTER_BRIGHTNESS && id <= KORVEX_FILTER_GRAY_CALIBRATE;
         KORVEX_FUZZ_CHECK(ok == (valid ? 1 : 0), "ok tells whether the identifier exists");
         if (!valid) {
           KORVEX_FUZZ_CHECK(value == 0 && Korvex_GetLastError(h) == KORVEX_ERR_ARGUMENT,
@@ -178,8 +191,9 @@ class Session {
       case 6: {
         const int flag = Value();
         const bool horizontal = input_.ConsumeBool();
-        KORVEX_FUZZ_CHECK((horizontal ? Korvex_SetMirrorH(h, flag) : Korvex_SetMirrorV(h, flag)) == 1,
-                          "mirrors take any flag");
+        KORVEX_FUZZ_CHECK(
+            (horizontal ? Korvex_SetMirrorH(h, flag) : Korvex_SetMirrorV(h, flag)) == 1,
+            "mirrors take any flag");
         KORVEX_FUZZ_CHECK((horizontal ? Korvex_GetMirrorH(h) : Korvex_GetMirrorV(h)) == (flag != 0),
                           "mirror reads back as 0 or 1");
         break;
@@ -223,9 +237,7 @@ class Session {
         }
         Drain();
         break;
-      case 10:
-        SnapShot();
-        break;
+      case 10: SnapShot(); break;
       case 11:
         if (!capturing_ && input_.ConsumeIntegralInRange<int>(0, 3) == 0) {
           if (!geometryValid_ && !previewing_) {
@@ -269,8 +281,8 @@ class Session {
         int ev = input_.ConsumeIntegralInRange<int>(-1, 130);
         if (eh == 0) eh = 1;
         if (ev == 0) ev = 1;
-        const bool valid = ehs >= 0 && evs >= 0 && eh >= 0 && ev >= 0 && ehs + eh <= 2560 &&
-                           evs + ev <= 2560;
+        const bool valid =
+            ehs >= 0 && evs >= 0 && eh >= 0 && ev >= 0 && ehs + eh <= 2560 && evs + ev <= 2560;
         const int result = Korvex_SetCaptureWindowEx(h, 2560, ehs, eh, 2560, evs, ev);
         KORVEX_FUZZ_CHECK(result == (valid ? 1 : 0), "exactly a valid geometry is taken");
         if (!valid)
@@ -311,12 +323,15 @@ class Session {
     }
     const size_t bytes = ImageBytes();
     const bool fits = input_.ConsumeIntegralInRange<int>(0, 7) != 0;
-    const int size = fits ? static_cast<int>(bytes) : input_.ConsumeIntegralInRange<int>(0, static_cast<int>(bytes));
+    const int size = fits ? static_cast<int>(bytes)
+                          : input_.ConsumeIntegralInRange<int>(0, static_cast<int>(bytes));
     std::unique_ptr<uint8_t[]> buffer(new uint8_t[size > 0 ? static_cast<size_t>(size) : 1]);
     // Gray calibration runs in the gray colour modes under gray mode 1.
-    const bool calibrates = Korvex_GetFilterValue(h, 28, nullptr) == 1 &&
-                            Korvex_GetFilterValue(h, 19, nullptr) == 1 && modeIndex_ <= 1;
-    const int result = Korvex_SnapShot(h, buffer.get(), size, input_.ConsumeIntegralInRange<int>(0, 1));
+    const bool calibrates = Korvex_GetFilterValue(h, KORVEX_FILTER_GRAY_CALIBRATE, nullptr) == 1 &&
+                            Korvex_GetFilterValue(h, KORVEX_FILTER_GRAY_MODE, nullptr) == 1 &&
+                            modeIndex_ <= 1;
+    const int result =
+        Korvex_SnapShot(h, buffer.get(), size, input_.ConsumeIntegralInRange<int>(0, 1));
     if (previewing_) {
       KORVEX_FUZZ_CHECK(result == 0 && Korvex_GetLastError(h) == KORVEX_ERR_NOT_POSSIBLE,
                         "no snapshot while previewing");
@@ -325,7 +340,7 @@ class Session {
     if (size == 0 || static_cast<size_t>(size) >= bytes) {
       KORVEX_FUZZ_CHECK(result == 1, "a snapshot with room for the image succeeds");
       if (calibrates)
-        KORVEX_FUZZ_CHECK(Korvex_GetFilterValue(h, 28, nullptr) == 0,
+        KORVEX_FUZZ_CHECK(Korvex_GetFilterValue(h, KORVEX_FILTER_GRAY_CALIBRATE, nullptr) == 0,
                           "one processed frame takes the calibration request");
     } else {
       KORVEX_FUZZ_CHECK(result == 0, "a buffer too small fails");
@@ -339,7 +354,7 @@ class Session {
 
   void SetById(int id, int value) {
     const KORVEX_HANDLE h = Handle();
-    const bool valid = id >= 1 && id <= 28;
+    const bool valid = id >= KORVEX_FILTER_BRIGHTNESS && id <= KORVEX_FILTER_GRAY_CALIBRATE;
     const bool inRange = valid && value >= kRanges[id].low && value <= kRanges[id].high;
     const int before = valid ? Korvex_GetFilterValue(h, id, nullptr) : 0;
     const int result = Korvex_SetFilterValue(h, id, value);
@@ -352,32 +367,36 @@ class Session {
     }
     if (Unattended()) return;
     int expected = value;
-    if (id == 6) expected = value & 0xFFFFFF;
-    if (id == 10) expected = value != 0 ? 1 : 0;
+    if (id == KORVEX_FILTER_BAYER_GAIN_RGB) expected = value & 0xFFFFFF;
+    if (id == KORVEX_FILTER_BAYER_GAIN_AUTO) expected = value != 0 ? 1 : 0;
     KORVEX_FUZZ_CHECK(Korvex_GetFilterValue(h, id, nullptr) == expected, "reads back as stored");
-    if (id == 13) {
-      for (int colour = 14; colour <= 17; ++colour)
+    if (id == KORVEX_FILTER_GLOBAL_GAIN) {
+      for (int colour = KORVEX_FILTER_COLOR_GAIN_RED; colour <= KORVEX_FILTER_COLOR_GAIN_BLUE;
+           ++colour)
         KORVEX_FUZZ_CHECK(Korvex_GetFilterValue(h, colour, nullptr) == 0, "colour gains stay 0");
     }
-    if (id == 6) {
-      KORVEX_FUZZ_CHECK(Korvex_GetFilterValue(h, 7, nullptr) == (value & 0xFF) &&
-                            Korvex_GetFilterValue(h, 8, nullptr) == ((value >> 8) & 0xFF) &&
-                            Korvex_GetFilterValue(h, 9, nullptr) == ((value >> 16) & 0xFF),
-                        "packed gains go to red, green and blue");
+    if (id == KORVEX_FILTER_BAYER_GAIN_RGB) {
+      KORVEX_FUZZ_CHECK(
+          Korvex_GetFilterValue(h, KORVEX_FILTER_BAYER_GAIN_RED, nullptr) == (value & 0xFF) &&
+              Korvex_GetFilterValue(h, KORVEX_FILTER_BAYER_GAIN_GREEN, nullptr) ==
+                  ((value >> 8) & 0xFF) &&
+              Korvex_GetFilterValue(h, KORVEX_FILTER_BAYER_GAIN_BLUE, nullptr) ==
+                  ((value >> 16) & 0xFF),
+          "packed gains go to red, green and blue");
     }
   }
 
   // Every code raised is one of the table's.
   void CheckCodes() {
     for (uint32_t code; (code = Korvex_GetLastError(Handle())) != 0;)
-      KORVEX_FUZZ_CHECK(code >= 1 && code <= 13 && code != KORVEX_ERR_RESERVED &&
-                            code != KORVEX_ERR_UNSUPPORTED,
-                        "only documented codes");
+      KORVEX_FUZZ_CHECK(
+          code >= 1 && code <= 13 && code != KORVEX_ERR_RESERVED && code != KORVEX_ERR_UNSUPPORTED,
+          "only documented codes");
   }
 
   void CheckRanges() {
     const KORVEX_HANDLE h = Handle();
-    for (int id = 1; id <= 28; ++id) {
+    for (int id = KORVEX_FILTER_BRIGHTNESS; id <= KORVEX_FILTER_GRAY_CALIBRATE; ++id) {
       int ok = 0;
       const int value = Korvex_GetFilterValue(h, id, &ok);
       KORVEX_FUZZ_CHECK(ok == 1, "every identifier reads");

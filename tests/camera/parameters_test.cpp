@@ -41,31 +41,55 @@ struct IdRange {
 
 TEST_F(Parameters, EveryIdentifierAcceptsItsRangeAndRefusesJustOutside) {
   const IdRange ranges[] = {
-      {1, -255, 255}, {2, -127, 127}, {3, -360, 360}, {4, -255, 255}, {5, 0, 30},
-      {7, 0, 400},    {8, 0, 400},    {9, 0, 400},    {11, 0, 200},   {12, 0, 3},
-      {13, 0, 1023},  {14, 0, 0},     {15, 0, 0},     {16, 0, 0},     {17, 0, 0},
-      {18, 0, 1014},  {19, 0, 2},     {20, 0, 255},   {21, 0, 255},   {22, 0, 255},
-      {23, 0, 255},   {24, -255, 255}, {25, -255, 255}, {26, -255, 255}, {27, -255, 255},
-      {28, 0, 1},
+      {KORVEX_FILTER_BRIGHTNESS, -255, 255},
+      {KORVEX_FILTER_CONTRAST, -127, 127},
+      {KORVEX_FILTER_HUE, -360, 360},
+      {KORVEX_FILTER_SATURATION, -255, 255},
+      {KORVEX_FILTER_SHARPNESS, 0, 30},
+      {KORVEX_FILTER_BAYER_GAIN_RED, 0, 400},
+      {KORVEX_FILTER_BAYER_GAIN_GREEN, 0, 400},
+      {KORVEX_FILTER_BAYER_GAIN_BLUE, 0, 400},
+      {KORVEX_FILTER_GAMMA, 0, 200},
+      {KORVEX_FILTER_BAYER_MODE, 0, 3},
+      {KORVEX_FILTER_GLOBAL_GAIN, 0, 1023},
+      {KORVEX_FILTER_COLOR_GAIN_RED, 0, 0},
+      {KORVEX_FILTER_COLOR_GAIN_GREEN1, 0, 0},
+      {KORVEX_FILTER_COLOR_GAIN_GREEN2, 0, 0},
+      {KORVEX_FILTER_COLOR_GAIN_BLUE, 0, 0},
+      {KORVEX_FILTER_EXPOSURE_TIME, 0, 1014},
+      {KORVEX_FILTER_GRAY_MODE, 0, 2},
+      {KORVEX_FILTER_GRAY_GAIN_R, 0, 255},
+      {KORVEX_FILTER_GRAY_GAIN_G1, 0, 255},
+      {KORVEX_FILTER_GRAY_GAIN_G2, 0, 255},
+      {KORVEX_FILTER_GRAY_GAIN_B, 0, 255},
+      {KORVEX_FILTER_GRAY_OFFSET_R, -255, 255},
+      {KORVEX_FILTER_GRAY_OFFSET_G1, -255, 255},
+      {KORVEX_FILTER_GRAY_OFFSET_G2, -255, 255},
+      {KORVEX_FILTER_GRAY_OFFSET_B, -255, 255},
+      {KORVEX_FILTER_GRAY_CALIBRATE, 0, 1},
+  };
+  // The colour gains are fixed on this model: they read 0 whatever was set.
+  const auto fixed = [](int id) {
+    return id >= KORVEX_FILTER_COLOR_GAIN_RED && id <= KORVEX_FILTER_COLOR_GAIN_BLUE;
   };
   for (const IdRange& r : ranges) {
     int ok = 0;
     for (int value : {r.min, r.max}) {
       EXPECT_EQ(Korvex_SetFilterValue(handle_, r.id, value), 1) << "id " << r.id << " = " << value;
-      EXPECT_EQ(Korvex_GetFilterValue(handle_, r.id, &ok), r.id >= 14 && r.id <= 17 ? 0 : value)
+      EXPECT_EQ(Korvex_GetFilterValue(handle_, r.id, &ok), fixed(r.id) ? 0 : value)
           << "id " << r.id;
       EXPECT_EQ(ok, 1);
     }
     for (int value : {r.min - 1, r.max + 1}) {
       EXPECT_EQ(Korvex_SetFilterValue(handle_, r.id, value), 0) << "id " << r.id << " = " << value;
       EXPECT_EQ(Korvex_GetLastError(handle_), KORVEX_ERR_ARGUMENT) << "id " << r.id;
-      EXPECT_EQ(Korvex_GetFilterValue(handle_, r.id, &ok), r.id >= 14 && r.id <= 17 ? 0 : r.max)
+      EXPECT_EQ(Korvex_GetFilterValue(handle_, r.id, &ok), fixed(r.id) ? 0 : r.max)
           << "a refused value leaves the field alone, id " << r.id;
     }
   }
   Drain();
   // The packed gains and the automatic flag take any value.
-  EXPECT_EQ(Korvex_SetFilterValue(handle_, 6, INT_MIN), 1);
+  EXPECT_EQ(Korvex_SetFilterValue(handle_, KORVEX_FILTER_BAYER_GAIN_RGB, INT_MIN), 1);
   EXPECT_EQ(Korvex_SetBayerGainAuto(handle_, 7), 1);
   EXPECT_EQ(Korvex_GetBayerGainAuto(handle_, nullptr), 1);
   EXPECT_EQ(Korvex_GetLastError(handle_), 0u);
@@ -111,16 +135,18 @@ TEST_F(Parameters, GainAndExposureReachTheSensor) {
 }
 
 TEST_F(Parameters, RealExposureTimeBothWays) {
-  const struct { int exposure, microseconds; } reads[] = {
-      {0, 61}, {1, 182}, {100, 12119}, {1013, 122212}, {1014, 244604}};
+  const struct {
+    int exposure, microseconds;
+  } reads[] = {{0, 61}, {1, 182}, {100, 12119}, {1013, 122212}, {1014, 244604}};
   for (auto r : reads) {
     ASSERT_EQ(Korvex_SetExposureTime(handle_, r.exposure), 1);
     int ok = 0;
     EXPECT_EQ(Korvex_GetRealExposureTime(handle_, &ok), r.microseconds) << r.exposure;
     EXPECT_EQ(ok, 1);
   }
-  const struct { int microseconds, exposure; } sets[] = {
-      {120, 0}, {121, 1}, {122271, 1013}, {-100, 0}, {12119, 100}};
+  const struct {
+    int microseconds, exposure;
+  } sets[] = {{120, 0}, {121, 1}, {122271, 1013}, {-100, 0}, {12119, 100}};
   for (auto s : sets) {
     EXPECT_EQ(Korvex_SetRealExposureTime(handle_, s.microseconds), 1) << s.microseconds;
     EXPECT_EQ(Korvex_GetExposureTime(handle_, nullptr), s.exposure) << s.microseconds;

@@ -123,17 +123,17 @@ TEST_F(ImageDialog, GrayAllFramesTogglesCalibrationAndOnceRequestsOne) {
   ASSERT_EQ(KorvexHost_HandPick(sheet, kTab, 1), 1);
   int ok = 0;
   ASSERT_EQ(KorvexHost_HandClick(gray, kAllFrames), 1);
-  EXPECT_EQ(Korvex_GetFilterValue(handle_, 28, &ok), -1);
+  EXPECT_EQ(Korvex_GetFilterValue(handle_, KORVEX_FILTER_GRAY_CALIBRATE, &ok), -1);
   ASSERT_EQ(KorvexHost_HandClick(gray, kAllFrames), 1);
-  EXPECT_EQ(Korvex_GetFilterValue(handle_, 28, &ok), 0);
+  EXPECT_EQ(Korvex_GetFilterValue(handle_, KORVEX_FILTER_GRAY_CALIBRATE, &ok), 0);
   ASSERT_EQ(KorvexHost_HandClick(gray, kOnce), 1);
-  EXPECT_EQ(Korvex_GetFilterValue(handle_, 28, &ok), 1);
+  EXPECT_EQ(Korvex_GetFilterValue(handle_, KORVEX_FILTER_GRAY_CALIBRATE, &ok), 1);
   ASSERT_EQ(KorvexHost_HandClick(gray, 1048), 1);
   EXPECT_EQ(Korvex_GetGrayMode(handle_, nullptr), 2);
   KorvexHost_HandClick(sheet, kCancel);
   EXPECT_EQ(dialog.Join(), 1);
   // Cancel put the calibration request and the mode back.
-  EXPECT_EQ(Korvex_GetFilterValue(handle_, 28, &ok), 0);
+  EXPECT_EQ(Korvex_GetFilterValue(handle_, KORVEX_FILTER_GRAY_CALIBRATE, &ok), 0);
   EXPECT_EQ(Korvex_GetGrayMode(handle_, nullptr), 0);
 }
 
@@ -298,10 +298,10 @@ TEST_F(ImageDialog, AllFramesSwitchedOffDuringPreviewStaysOff) {
     ASSERT_TRUE(Read(gray, kAllFrames).checked);
     // Calibration runs once the request has been counted down past -1.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (Korvex_GetFilterValue(handle_, 28, &ok) == -1 &&
+    while (Korvex_GetFilterValue(handle_, KORVEX_FILTER_GRAY_CALIBRATE, &ok) == -1 &&
            std::chrono::steady_clock::now() < deadline)
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    ASSERT_LT(Korvex_GetFilterValue(handle_, 28, &ok), -1) << "calibration never ran";
+    ASSERT_LT(Korvex_GetFilterValue(handle_, KORVEX_FILTER_GRAY_CALIBRATE, &ok), -1) << "calibration never ran";
     // Clicks spread over the frame's course, so that some land while a
     // frame is measured (nothing is timed here: the stop below is the check).
     std::this_thread::sleep_for(std::chrono::microseconds(500 * (click % 20)));
@@ -309,9 +309,9 @@ TEST_F(ImageDialog, AllFramesSwitchedOffDuringPreviewStaysOff) {
     ASSERT_FALSE(Read(gray, kAllFrames).checked);
     // The stop waits for the frame that was being measured.
     ASSERT_EQ(Korvex_StopPreview(handle_), 1);
-    if (Korvex_GetFilterValue(handle_, 28, &ok) != 0) {
+    if (Korvex_GetFilterValue(handle_, KORVEX_FILTER_GRAY_CALIBRATE, &ok) != 0) {
       ++stillOn;
-      ASSERT_EQ(Korvex_SetFilterValue(handle_, 28, 0), 1);
+      ASSERT_EQ(Korvex_SetFilterValue(handle_, KORVEX_FILTER_GRAY_CALIBRATE, 0), 1);
     }
   }
   EXPECT_EQ(stillOn, 0) << "of 20 clicks, calibration went on after these";
