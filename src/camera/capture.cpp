@@ -240,8 +240,7 @@ int CKorvex::Capture() {
 
 bool CKorvex::TakeSingleFrame() {
   CDibImage& raw = *images_[kRawFrame];
-  if (device_->GetSingleFrame(raw.Bits(), CKVXSdkLib::kNoConversion, CKVXSdkLib::kNoEstimate,
-                              CKVXSdkLib::kCopyRaw) != 0)
+  if (device_->GetSingleFrame(raw.Bits()) != 0)
     return false;
   RelayRawFrame(raw);
   return true;
@@ -376,8 +375,7 @@ void CKorvex::PreviewWorker() {
 
     UniqueLock<RecursiveMutex> frame(frameLock_);
     CDibImage& raw = *images_[kRawFrame];
-    if (device_->GetStreamFrame(raw.Bits(), CKVXSdkLib::kNoConversion, CKVXSdkLib::kNoEstimate,
-                                CKVXSdkLib::kCopyRaw) != 0) {
+    if (device_->GetStreamFrame(raw.Bits()) != 0) {
       PostFrameError(KORVEX_ERR_FRAME);
       errors_.ReportError(KORVEX_ERR_FRAME);
       continue;

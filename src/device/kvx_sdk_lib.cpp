@@ -55,14 +55,6 @@ int CKVXSdkLib::CopyRawFrame(uint8_t* out, const uint8_t* src) {
   return 0;
 }
 
-int CKVXSdkLib::ConvertFrameRegion(uint8_t*, const uint8_t*, int, int, int, int, int) { return 0; }
-
-int CKVXSdkLib::ConvertFrame(uint8_t* out, const uint8_t* src, int flags) {
-  return ConvertFrameRegion(out, src, 0, 0, width_, height_, flags);
-}
-
-int CKVXSdkLib::CopyFieldFrame(uint8_t*, const uint8_t*) { return 0; }
-
 int CKVXSdkLib::SetVariant(int v) {
   variant_ = (v == 0 || v == 1 || v == 2) ? v : 1;
   return 1;
@@ -145,8 +137,6 @@ int CKVXSdkLib::SelectDevice(int index) {
 
 void CKVXSdkLib::FreeFrameBuffers() {
   singleFrame_.reset();
-  colourBuffer_.reset();
-  colourBufferSize_ = 0;
   ring_.clear();
   ringBufferSize_ = 0;
 }
@@ -167,7 +157,7 @@ int CKVXSdkLib::AllocateFrameBuffers(int pitch, int firstColumn, int width, int 
   const bool sameGeometry = pitch == pitch_ && firstColumn == firstColumn_ && width == width_ &&
                             totalLines == totalLines_ && firstLine == firstLine_ &&
                             height == height_ && ring_.size() == static_cast<size_t>(count) &&
-                            singleFrame_ != nullptr && colourBuffer_ != nullptr;
+                            singleFrame_ != nullptr;
   if (sameGeometry) {
     SendTransferSize();
     return 0;
@@ -185,20 +175,13 @@ int CKVXSdkLib::AllocateFrameBuffers(int pitch, int firstColumn, int width, int 
   const int64_t raw = static_cast<int64_t>(pitch) * totalLines;
   const int64_t exact = static_cast<int64_t>(pitch) * (firstLine + height);
   const int64_t transfer = exact % 1024 == 0 ? exact : (exact / 1024) * 1024 + 1024;
-  const int64_t colour = static_cast<int64_t>(width) * height * 3;
-  if (raw > kLimit || 2 * transfer > kLimit || colour > kLimit) return kOutOfMemory;
+  if (raw > kLimit || 2 * transfer > kLimit) return kOutOfMemory;
   rawFrameBytes_ = static_cast<int32_t>(raw);
   exactTransferBytes_ = static_cast<int32_t>(exact);
   transferSize_ = static_cast<int32_t>(transfer);
 
   singleFrame_ = ZeroedBytes(2 * transfer);
   if (!singleFrame_) return kOutOfMemory;
-  colourBuffer_ = ZeroedBytes(colour);
-  if (!colourBuffer_) {
-    singleFrame_.reset();
-    return kOutOfMemory;
-  }
-  colourBufferSize_ = static_cast<int32_t>(colour);
 
   try {
     ring_.reserve(static_cast<size_t>(count));

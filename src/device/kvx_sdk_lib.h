@@ -48,11 +48,6 @@ class CKVXSdkLib {
 
   // Copies the region of interest of a raw frame buffer into out.
   int CopyRawFrame(uint8_t* out, const uint8_t* src);
-  // Conversions for other frame formats; this camera never needs them.
-  int ConvertFrameRegion(uint8_t* out, const uint8_t* src, int x, int y, int width, int height,
-                         int flags);
-  int ConvertFrame(uint8_t* out, const uint8_t* src, int flags);
-  int CopyFieldFrame(uint8_t* out, const uint8_t* src);
   // Stores v when 0, 1 or 2, else 1; returns 1.
   int SetVariant(int v);
   // Stores the word-mode flag and sends the transfer width command; the
@@ -103,27 +98,23 @@ class CKVXSdkLib {
                            int height, int count);
 
   // ---- Single frames ----
-  // The arguments of GetSingleFrame and GetStreamFrame: conversion flags
-  // (none), the estimate (not used), and kCopyRaw to copy the raw region of
-  // interest rather than convert the frame.
-  static constexpr int kNoConversion = 0;
-  static constexpr int kNoEstimate = 0;
-  static constexpr int kCopyRaw = 1;
   int CaptureSingleFrame();
   void CloseCaptureHandle();
-  int GetSingleFrame(uint8_t* out, int convert, int estimate, int raw);
+  // Copies the raw region of interest of the last single frame into out:
+  // 0, or 14 without a buffer.
+  int GetSingleFrame(uint8_t* out);
   int64_t SingleCaptureStatus() const { return singleCaptureStatus_; }
 
   // ---- Streaming ----
   int StartStreaming();
   int StopStreaming();
   int WaitForFrame();
-  int GetStreamFrame(uint8_t* out, int convert, int estimate, int raw);
+  // Copies the raw region of interest of the frame WaitForFrame found into
+  // out and frees its slot: 0, or 14 without a buffer.
+  int GetStreamFrame(uint8_t* out);
   bool Streaming() const { return stream_.finished.load() == 0; }
   int StreamFrameCount() const { return stream_.frameCount.load(); }
-  int StreamElapsedMs() const { return stream_.elapsed.load(); }
   int64_t StreamStatus() const { return stream_.status.load(); }
-  int ReadIndex() const { return stream_.readIndex.load(); }
   int WriteIndex() const { return stream_.writeIndex.load(); }
 
   // Ring index rules. The slot after `write` for the next frame, skipping
@@ -137,11 +128,7 @@ class CKVXSdkLib {
 
   // ---- Geometry and buffers ----
   int WordMode() const { return wordMode_; }
-  int Pitch() const { return pitch_; }
-  int FirstColumn() const { return firstColumn_; }
   int Width() const { return width_; }
-  int TotalLines() const { return totalLines_; }
-  int FirstLine() const { return firstLine_; }
   int Height() const { return height_; }
   int RawFrameBytes() const { return rawFrameBytes_; }
   int TransferSize() const { return transferSize_; }
@@ -149,18 +136,11 @@ class CKVXSdkLib {
   int RingBufferSize() const { return ringBufferSize_; }
   int RingCount() const { return static_cast<int>(ring_.size()); }
   const uint8_t* RingBuffer(int i) const { return ring_[i].get(); }
-  const uint8_t* SingleFrameBuffer() const { return singleFrame_.get(); }
-  uint8_t* ColourBuffer() const { return colourBuffer_.get(); }
-  int ColourBufferSize() const { return colourBufferSize_; }
-  int FrameFormat() const { return frameFormat_; }
   int Variant() const { return variant_; }
   int LargeTransfer() const { return largeTransfer_; }
 
   // Requested window as the model's size setup stored it.
-  int WindowX() const { return windowX_; }
-  int WindowY() const { return windowY_; }
   int WindowWidth() const { return windowWidth_; }
-  int WindowHeight() const { return windowHeight_; }
 
   // Mirror flags (0/1), kept for the camera object.
   int SetMirrorH(bool on) {
@@ -253,7 +233,6 @@ class CKVXSdkLib {
   int32_t pitch_ = 0, firstColumn_ = 0, width_ = 0;
   int32_t totalLines_ = 0, firstLine_ = 0, height_ = 0;
   int32_t rawFrameBytes_ = 0, transferSize_ = 0, exactTransferBytes_ = 0;
-  int32_t frameFormat_ = 1;
   // Written by the mirror exports, the analog dialog's thread and every
   // acquisition start, none of which shares a lock with the others: the last
   // writer wins.
@@ -262,8 +241,6 @@ class CKVXSdkLib {
 
   // Buffers.
   platform::PageBuffer singleFrame_;
-  platform::PageBuffer colourBuffer_;
-  int32_t colourBufferSize_ = 0;
   int32_t ringBufferSize_ = 0;
   std::vector<platform::PageBuffer> ring_;
   int64_t singleCaptureStatus_ = 0;

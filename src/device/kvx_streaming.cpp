@@ -73,11 +73,10 @@ void CKVXSdkLib::CloseCaptureHandle() {
   CloseDevice(captureHandle_);
 }
 
-int CKVXSdkLib::GetSingleFrame(uint8_t* out, int convert, int /*estimate*/, int raw) {
+int CKVXSdkLib::GetSingleFrame(uint8_t* out) {
   if (out == nullptr || !singleFrame_) return kNullBuffer;
   // A refused copy (a region outside the buffers) delivered nothing.
-  return raw == 1 ? CopyRawFrame(out, singleFrame_.get())
-                  : ConvertFrame(out, singleFrame_.get(), convert);
+  return CopyRawFrame(out, singleFrame_.get());
 }
 
 // ---- Streaming ----
@@ -220,12 +219,11 @@ int CKVXSdkLib::WaitForFrame() {
   return kStreamEnded;
 }
 
-int CKVXSdkLib::GetStreamFrame(uint8_t* out, int convert, int /*estimate*/, int raw) {
+int CKVXSdkLib::GetStreamFrame(uint8_t* out) {
   if (out == nullptr || ring_.empty()) return kNullBuffer;
   StreamBlock& s = stream_;
   const int read = s.readIndex.load();
-  const int copied = raw == 1 ? CopyRawFrame(out, ring_[read].get())
-                              : ConvertFrame(out, ring_[read].get(), convert);
+  const int copied = CopyRawFrame(out, ring_[read].get());
   LockGuard<Mutex> lock(s.indexLock);
   const int next = read + 1;
   s.readIndex.store(next >= static_cast<int>(ring_.size()) ? 0 : next);

@@ -15,9 +15,6 @@ using testing::CommandPackets;
 using testing::Packet;
 using Clock = std::chrono::steady_clock;
 // The frame reads' arguments: the raw region of interest, unconverted.
-constexpr int kNoConversion = CKVXSdkLib::kNoConversion;
-constexpr int kNoEstimate = CKVXSdkLib::kNoEstimate;
-constexpr int kCopyRaw = CKVXSdkLib::kCopyRaw;
 
 constexpr size_t kByteFrame = 2560u * 2008u;
 
@@ -37,7 +34,7 @@ class FrameEngineTest : public testing::SimTest {
     for (int polls = 0; polls < 10000; ++polls) {
       const int r = device.WaitForFrame();
       if (r == CKVXSdkLib::kFrameReady)
-        return device.GetStreamFrame(out, kNoConversion, kNoEstimate, kCopyRaw) == 0;
+        return device.GetStreamFrame(out) == 0;
       if (r == CKVXSdkLib::kStreamEnded) return false;
       if (r == CKVXSdkLib::kStreamIdle) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
@@ -50,7 +47,7 @@ class FrameEngineTest : public testing::SimTest {
       const int r = device.WaitForFrame();
       if (r == CKVXSdkLib::kStreamEnded) return true;
       if (r == CKVXSdkLib::kFrameReady)
-        device.GetStreamFrame(sink.data(), kNoConversion, kNoEstimate, kCopyRaw);
+        device.GetStreamFrame(sink.data());
     }
     return false;
   }
@@ -63,7 +60,6 @@ TEST_F(FrameEngineTest, AllocateFrameBuffers) {
   EXPECT_EQ(device.RingBufferSize(), 10280960);
   EXPECT_EQ(device.RawFrameBytes(), 5140480);
   EXPECT_EQ(device.RingCount(), 4);
-  EXPECT_EQ(device.ColourBufferSize(), 2560 * 2008 * 3);
   EXPECT_EQ(CommandPackets().back(), Packet({0x09, 0x00, 0x70, 0x4E, 0x00}));
 
   EXPECT_EQ(device.AllocateFrameBuffers(2560, 0, 2560, 2008, 0, 2008, 1), 1);
@@ -138,8 +134,8 @@ TEST_F(FrameEngineTest, CopyRawFrameCutsTheRegion) {
   ASSERT_EQ(device.CopyRawFrame(out.data(), src.data()), 0);
   EXPECT_EQ(out, (std::vector<uint8_t>{10, 11, 12, 18, 19, 20, 26, 27, 28, 34, 35, 36}));
   EXPECT_EQ(device.CopyRawFrame(nullptr, src.data()), 14);
-  EXPECT_EQ(device.GetSingleFrame(nullptr, kNoConversion, kNoEstimate, kCopyRaw), 14);
-  EXPECT_EQ(device.GetStreamFrame(nullptr, kNoConversion, kNoEstimate, kCopyRaw), 14);
+  EXPECT_EQ(device.GetSingleFrame(nullptr), 14);
+  EXPECT_EQ(device.GetStreamFrame(nullptr), 14);
 }
 
 TEST_F(FrameEngineTest, RefusedRawCopiesAreFailures) {
@@ -147,15 +143,15 @@ TEST_F(FrameEngineTest, RefusedRawCopiesAreFailures) {
   // A first column so far out that the region ends past the buffers.
   ASSERT_EQ(device.AllocateFrameBuffers(8, 5000, 3, 6, 1, 4, 3), 0);
   std::vector<uint8_t> out(64);
-  EXPECT_EQ(device.GetSingleFrame(out.data(), kNoConversion, kNoEstimate, kCopyRaw), 4);
-  EXPECT_EQ(device.GetStreamFrame(out.data(), kNoConversion, kNoEstimate, kCopyRaw), 4);
+  EXPECT_EQ(device.GetSingleFrame(out.data()), 4);
+  EXPECT_EQ(device.GetStreamFrame(out.data()), 4);
 }
 
 TEST_F(FrameEngineTest, SingleFramesMatchTheCameraByteForByte) {
   CKorvex740K3XLNSdk model;
   std::vector<uint8_t> out(2 * kByteFrame), expected(2 * kByteFrame);
   ASSERT_EQ(model.CaptureSingleFrame(), 0);
-  ASSERT_EQ(model.GetSingleFrame(out.data(), kNoConversion, kNoEstimate, kCopyRaw), 0);
+  ASSERT_EQ(model.GetSingleFrame(out.data()), 0);
   ASSERT_EQ(KorvexHost_SimRenderFrame(0, 0, expected.data(), kByteFrame), kByteFrame);
   EXPECT_EQ(0, std::memcmp(out.data(), expected.data(), kByteFrame));
 
@@ -167,7 +163,7 @@ TEST_F(FrameEngineTest, SingleFramesMatchTheCameraByteForByte) {
   ASSERT_FALSE(log.empty());
   EXPECT_EQ(log.back().code, IOCTL_LARGE_PIPE_IN_DIRECT);
   EXPECT_EQ(log.back().outLength, 2 * kByteFrame);
-  ASSERT_EQ(model.GetSingleFrame(out.data(), kNoConversion, kNoEstimate, kCopyRaw), 0);
+  ASSERT_EQ(model.GetSingleFrame(out.data()), 0);
   ASSERT_EQ(KorvexHost_SimRenderFrame(0, 1, expected.data(), 2 * kByteFrame), 2 * kByteFrame);
   EXPECT_EQ(out, expected);
 
@@ -176,7 +172,7 @@ TEST_F(FrameEngineTest, SingleFramesMatchTheCameraByteForByte) {
   for (size_t i = 0; i < supplied.size(); ++i) supplied[i] = static_cast<uint8_t>(i * 7 + 3);
   KorvexHost_SimSetRawFrame(0, supplied.data(), supplied.size());
   ASSERT_EQ(model.CaptureSingleFrame(), 0);
-  model.GetSingleFrame(out.data(), kNoConversion, kNoEstimate, kCopyRaw);
+  model.GetSingleFrame(out.data());
   EXPECT_EQ(out, supplied);
   EXPECT_EQ(KorvexHost_SimOpenHandles(0), 1u);  // the capture handle stays open
   model.CloseCaptureHandle();
