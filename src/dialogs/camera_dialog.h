@@ -28,7 +28,6 @@ class CameraDialog final : public ModalDialog {
   void OnInit(DialogSurface& surface) override;
   void OnCommand(DialogSurface& surface, int id, Notice notice) override;
 
-  const PresetList& Presets() const { return list_; }
 
  private:
   void ShowPreset(DialogSurface& surface, int index);
