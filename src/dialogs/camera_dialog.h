@@ -28,7 +28,6 @@ class CameraDialog final : public ModalDialog {
   void OnInit(DialogSurface& surface) override;
   void OnCommand(DialogSurface& surface, int id, Notice notice) override;
 
-
  private:
   void ShowPreset(DialogSurface& surface, int index);
   void ReadControls(DialogSurface& surface);
