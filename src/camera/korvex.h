@@ -6,6 +6,7 @@
 #include "errors/error_report.h"
 #include "camera/dialog_link.h"
 #include "camera/display_window.h"
+#include "camera/exposure_timing.h"
 #include "camera/frame_rate_meter.h"
 #include "common/camera_settings.h"
 #include "common/color_mode.h"
@@ -274,16 +275,7 @@ class CKorvex {
   Mutex pauseMutex_;
   std::condition_variable_any pauseWake_;
 
-  // Exposure timing read-out, refreshed by GetRealExposureTime on the
-  // application's threads and by every acquisition preparation. It has a
-  // lock of its own: the read-out works in every state, so it does not wait
-  // for the acquisition lock.
-  Mutex timingLock_;
-  int32_t lineLength_ KORVEX_GUARDED_BY(timingLock_) = 0;
-  int32_t lineOffset_ KORVEX_GUARDED_BY(timingLock_) = 0;
-  int32_t effectiveLines_ KORVEX_GUARDED_BY(timingLock_) = 1;
-  double clockFactor_ KORVEX_GUARDED_BY(timingLock_) = 1.0;
-  int32_t realExposure_ KORVEX_GUARDED_BY(timingLock_) = 0;
+  ExposureTiming exposureTiming_;
 
   // Configuration list with its own lock.
   RecursiveMutex configLock_;

@@ -252,16 +252,8 @@ int CKorvex::GetRealExposureTime(int* ok) {
     if (ok) *ok = 0;
     return NotPossible();
   }
-  LockGuard<Mutex> timing(timingLock_);
-  lineLength_ = kLinePeriodClocks;
-  lineOffset_ = kFixedOffsetClocks;
-  clockFactor_ = kClockPeriodMs;
-  const int32_t exposure = settings_.analog.Exposure;
-  effectiveLines_ = exposure == 1014 ? 2028 : exposure;
   if (ok) *ok = 1;
-  realExposure_ = static_cast<int32_t>(
-      (effectiveLines_ * static_cast<double>(lineLength_) + lineOffset_) * clockFactor_ * 1000.0);
-  return realExposure_;
+  return exposureTiming_.Refresh(settings_.analog.Exposure);
 }
 
 int CKorvex::SetRealExposureTime(int microseconds) {
