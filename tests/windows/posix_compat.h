@@ -19,4 +19,12 @@ inline char* mkdtemp(char* pattern) {
   }
   return nullptr;
 }
+
+// Environment variables as POSIX sets them (the C runtime's copy, which
+// getenv reads).
+inline int setenv(const char* name, const char* value, int overwrite) {
+  if (!overwrite && getenv(name) != nullptr) return 0;
+  return _putenv_s(name, value) == 0 ? 0 : -1;
+}
+inline int unsetenv(const char* name) { return _putenv_s(name, "") == 0 ? 0 : -1; }
 #endif

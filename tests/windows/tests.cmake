@@ -5,32 +5,17 @@ add_subdirectory(/usr/src/googletest/googletest ${CMAKE_BINARY_DIR}/googletest E
 
 set(KORVEX_TESTS ${CMAKE_SOURCE_DIR}/tests)
 
-# The core suite: the suites that need nothing of the Linux host library but
-# the simulated cameras (which korvexsim.dll provides here). The host
-# library's own suites, and those that drive its message windows, bitmap
-# faults or registry folders, stay Linux-only.
-set(KORVEX_WINDOWS_CORE_TESTS
-  ${KORVEX_TESTS}/api/registry_test.cpp
-  ${KORVEX_TESTS}/camera/config_file_test.cpp
-  ${KORVEX_TESTS}/camera/lifecycle_test.cpp
-  ${KORVEX_TESTS}/camera/recording_test.cpp
-  ${KORVEX_TESTS}/device/frame_engine_test.cpp
-  ${KORVEX_TESTS}/device/model_test.cpp
-  ${KORVEX_TESTS}/device/registers_test.cpp
-  ${KORVEX_TESTS}/device/transport_test.cpp
-  ${KORVEX_TESTS}/image/avi/avi_reader.cpp
-  ${KORVEX_TESTS}/image/avi/avi_recorder_test.cpp
-  ${KORVEX_TESTS}/image/converters/converters_definitions_test.cpp
-  ${KORVEX_TESTS}/image/converters/converters_layout_test.cpp
-  ${KORVEX_TESTS}/image/converters/converters_oracle_test.cpp
-  ${KORVEX_TESTS}/image/files/camera_save_test.cpp
-  ${KORVEX_TESTS}/image/files/file_readers.cpp
-  ${KORVEX_TESTS}/image/files/image_files_test.cpp
-  ${KORVEX_TESTS}/image/pipeline_test.cpp
-  ${KORVEX_TESTS}/image/pipeline_stripes_test.cpp
-  ${KORVEX_TESTS}/platform/file_test.cpp
-  ${KORVEX_TESTS}/platform/simulated_cameras_test.cpp
-  ${KORVEX_TESTS}/sim/sim_camera_test.cpp
+# The core suite: every test source the Linux suite has, but those that
+# tests/suites.cmake keeps on Linux and the dialog suites (their own program
+# below), with the Windows-only sources of this folder. The simulated
+# cameras come from korvexsim.dll here.
+include(${KORVEX_TESTS}/suites.cmake)
+file(GLOB_RECURSE KORVEX_WINDOWS_CORE_TESTS CONFIGURE_DEPENDS
+     RELATIVE ${KORVEX_TESTS} ${KORVEX_TESTS}/*.cpp ${KORVEX_TESTS}/*.c)
+list(FILTER KORVEX_WINDOWS_CORE_TESTS EXCLUDE REGEX "^(windows|package/consumer)/")
+list(REMOVE_ITEM KORVEX_WINDOWS_CORE_TESTS ${KORVEX_TESTS_LINUX_ONLY} ${KORVEX_DIALOG_SUITES})
+list(TRANSFORM KORVEX_WINDOWS_CORE_TESTS PREPEND ${KORVEX_TESTS}/)
+list(APPEND KORVEX_WINDOWS_CORE_TESTS
   ${KORVEX_TESTS}/windows/dialog_seam_win32_test.cpp
   ${KORVEX_TESTS}/windows/test_environment_win32.cpp
   ${KORVEX_TESTS}/windows/win32_seam_test.cpp
@@ -66,10 +51,9 @@ target_link_libraries(korvex_save_formats PRIVATE KorvexSdk_740K3_XLN korvexsim)
 # The property dialogs through the DLL, worked with window messages: the
 # dialog suites shared with Linux over Win32 hands, and the templates read
 # back from the DLL's resources.
+list(TRANSFORM KORVEX_DIALOG_SUITES PREPEND ${KORVEX_TESTS}/ OUTPUT_VARIABLE KORVEX_DIALOG_SUITE_FILES)
 add_executable(korvex_dialog_tests
-  ${KORVEX_TESTS}/dialogs/analog_dialog_test.cpp
-  ${KORVEX_TESTS}/dialogs/camera_dialog_test.cpp
-  ${KORVEX_TESTS}/dialogs/image_dialog_test.cpp
+  ${KORVEX_DIALOG_SUITE_FILES}
   ${KORVEX_TESTS}/windows/dialogs/dialog_resources_test.cpp
   ${KORVEX_TESTS}/windows/support/dialog_hands_win32.cpp)
 target_include_directories(korvex_dialog_tests PRIVATE ${KORVEX_TESTS}/windows ${KORVEX_TESTS}
