@@ -158,6 +158,12 @@ TEST_F(CameraDialog, ARefusedSecondLaunchDoesNotInterruptTheRunningPreview) {
   KorvexHostWindow box = korvex::test::WaitForDialog();
   ASSERT_NE(box, nullptr);
   ASSERT_EQ(Korvex_StartPreview(handle_), 1);
+  // The streaming thread opens its own handle once it runs: counted from its
+  // first frame on, so only a stop and restart can add opens.
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (KorvexHost_SimFramesServed(0) == 0 && std::chrono::steady_clock::now() < until)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  ASSERT_GT(KorvexHost_SimFramesServed(0), 0u);
   const uint32_t opens = KorvexHost_SimOpenCount(0);
   while (Korvex_GetLastError(handle_) != 0) {
   }
