@@ -63,8 +63,8 @@ struct Scene {
 
   static void Merge(ScalingConverter f, Buffer& dst, Buffer& raw) {
     f(dst.data(), raw.data(), dst.All(), raw.All(), Size{dst.width, dst.height},
-      Size{raw.width, raw.height}, uint16_t(dst.bpp), uint16_t(raw.bpp), dst.stride, raw.stride,
-      0, 0);
+      Size{raw.width, raw.height}, uint16_t(dst.bpp), uint16_t(raw.bpp), dst.stride, raw.stride, 0,
+      0);
   }
 };
 
@@ -101,7 +101,10 @@ void BM_MergeFields(benchmark::State& state) {
 }
 BENCHMARK(BM_MergeFields)
     ->ArgNames({"bits", "mirror"})
-    ->Args({8, 0})->Args({8, 3})->Args({16, 0})->Args({16, 3})
+    ->Args({8, 0})
+    ->Args({8, 3})
+    ->Args({16, 0})
+    ->Args({16, 3})
     ->Unit(benchmark::kMillisecond);
 
 // Demosaic (interior and border) into 24-bit; with arg 1 the white-balance
@@ -124,7 +127,9 @@ void BM_Demosaic8(benchmark::State& state) {
 }
 BENCHMARK(BM_Demosaic8)
     ->ArgNames({"measure", "bpp"})
-    ->Args({0, 3})->Args({1, 3})->Args({0, 4})
+    ->Args({0, 3})
+    ->Args({1, 3})
+    ->Args({0, 4})
     ->Unit(benchmark::kMillisecond);
 
 #ifdef KORVEX_BENCH_OPENCV
@@ -205,8 +210,8 @@ Buffer& Gray16(Scene& s) { return s.gray16; }
 Buffer& Rgb24(Scene& s) { return s.rgb24; }
 Buffer& Rgb48(Scene& s) { return s.rgb48; }
 
-#define KORVEX_STAGE(name, F, pick, ...)                                              \
-  BENCHMARK_CAPTURE(Stage, name, F, pick, std::vector<int32_t>{__VA_ARGS__})          \
+#define KORVEX_STAGE(name, F, pick, ...)                                     \
+  BENCHMARK_CAPTURE(Stage, name, F, pick, std::vector<int32_t>{__VA_ARGS__}) \
       ->Unit(benchmark::kMillisecond)
 
 KORVEX_STAGE(MeasureWhiteBalance8, MeasureWhiteBalance8, Gray8, 0, 0, 0, 0);
@@ -258,8 +263,8 @@ void BM_ColourMode2AllStages(benchmark::State& state) {
     int32_t wb[] = {0, std::min(m[2], 400), std::min(m[1], 400), std::min(m[0], 400)};
     Apply(Demosaic8, out, gray, wb);
     Apply(Demosaic8Border, out, gray, wb);
-    int32_t hs[] = {20, 0, 40, 10}, gamma[] = {130, 10}, contrast[] = {20, 10},
-            sharp[] = {10, 10}, bright[] = {30, 10};
+    int32_t hs[] = {20, 0, 40, 10}, gamma[] = {130, 10}, contrast[] = {20, 10}, sharp[] = {10, 10},
+            bright[] = {30, 10};
     Apply(HueSaturation24, out, out, hs);
     Apply(Gamma24, out, out, gamma);
     Apply(Contrast24, out, out, contrast);

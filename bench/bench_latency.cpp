@@ -73,8 +73,8 @@ void BM_FrameToNotification(benchmark::State& state) {
     Korvex_SetSharpness(camera, 10);
     Korvex_SetBrightness(camera, 15);
     Korvex_SetBayerGainAuto(camera, 1);
-    started = Korvex_CallBackPreview(camera, reinterpret_cast<KORVEX_HWND>(frames),
-                                     buffer.data(), static_cast<int>(buffer.size()), 1) == 1;
+    started = Korvex_CallBackPreview(camera, reinterpret_cast<KORVEX_HWND>(frames), buffer.data(),
+                                     static_cast<int>(buffer.size()), 1) == 1;
   }
   KorvexHostMessage message;
   std::vector<double> latencies;

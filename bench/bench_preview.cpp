@@ -41,8 +41,8 @@ void BM_PreviewColourEveryStage(benchmark::State& state) {
     Korvex_SetSharpness(camera, 10);
     Korvex_SetBrightness(camera, 15);
     Korvex_SetBayerGainAuto(camera, 1);
-    started = Korvex_CallBackPreview(camera, reinterpret_cast<KORVEX_HWND>(frames),
-                                     buffer.data(), static_cast<int>(buffer.size()), 1) == 1;
+    started = Korvex_CallBackPreview(camera, reinterpret_cast<KORVEX_HWND>(frames), buffer.data(),
+                                     static_cast<int>(buffer.size()), 1) == 1;
   }
   KorvexHostMessage message;
   if (!started || KorvexHost_GetMessage(frames, &message, 10000) != 1) {
@@ -54,8 +54,8 @@ void BM_PreviewColourEveryStage(benchmark::State& state) {
         break;
       }
     }
-    state.counters["frames/s"] = benchmark::Counter(static_cast<double>(state.iterations()),
-                                                    benchmark::Counter::kIsRate);
+    state.counters["frames/s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
   }
   if (camera != 0) {
     Korvex_StopPreview(camera);

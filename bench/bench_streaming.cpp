@@ -34,8 +34,8 @@ void BM_StreamIntoRing(benchmark::State& state) {
   }
   model.StopStreaming();
   state.SetBytesProcessed(state.iterations() * frameBytes);
-  state.counters["frames/s"] = benchmark::Counter(static_cast<double>(state.iterations()),
-                                                  benchmark::Counter::kIsRate);
+  state.counters["frames/s"] =
+      benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
   KorvexHost_SimReset();
 }
 BENCHMARK(BM_StreamIntoRing)->Arg(0)->Arg(1)->ArgName("word")->UseRealTime()->MinTime(2.0);
@@ -49,8 +49,8 @@ void BM_MemcpyFrame(benchmark::State& state) {
     benchmark::ClobberMemory();
   }
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(bytes));
-  state.counters["frames/s"] = benchmark::Counter(static_cast<double>(state.iterations()),
-                                                  benchmark::Counter::kIsRate);
+  state.counters["frames/s"] =
+      benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_MemcpyFrame)->Arg(0)->Arg(1)->ArgName("word")->UseRealTime()->MinTime(2.0);
 

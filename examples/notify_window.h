@@ -54,8 +54,7 @@ static inline int WaitNotification(KORVEX_HWND window, Notification* out, unsign
     }
     const ULONGLONG now = GetTickCount64();
     if (now >= deadline) return 0;
-    MsgWaitForMultipleObjectsEx(0, NULL, (DWORD)(deadline - now), QS_ALLINPUT,
-                                MWMO_INPUTAVAILABLE);
+    MsgWaitForMultipleObjectsEx(0, NULL, (DWORD)(deadline - now), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
   }
 }
 

@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   int result = 1;
-  Korvex_SetColorMode(camera, 24);   /* 24-bit colour */
+  Korvex_SetColorMode(camera, 24);    /* 24-bit colour */
   Korvex_SetBayerGainAuto(camera, 1); /* balance white on the frame taken */
   /* From the idle state a snapshot prepares the camera, takes one frame into
    * the camera's output image and leaves the camera idle. No buffer is

@@ -20,9 +20,9 @@ enum { kFrames = 3, kWaitMs = 5000 };
 static void PulseSimulatedTrigger(void) {
   typedef int (*SimTrigger)(int index);
   HMODULE simulator = GetModuleHandleA("korvexsim.dll");
-  SimTrigger trigger =
-      simulator != NULL ? (SimTrigger)(void*)GetProcAddress(simulator, "KorvexHost_SimTrigger")
-                        : NULL;
+  SimTrigger trigger = simulator != NULL
+                           ? (SimTrigger)(void*)GetProcAddress(simulator, "KorvexHost_SimTrigger")
+                           : NULL;
   if (trigger != NULL) trigger(0);
 }
 #else

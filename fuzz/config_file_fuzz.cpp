@@ -37,9 +37,7 @@ enum class FileKind : uint8_t {
   kCount
 };
 
-Entries ListOf(KORVEX_HANDLE handle) {
-  return korvex::Chain().Lookup(handle)->ConfigList();
-}
+Entries ListOf(KORVEX_HANDLE handle) { return korvex::Chain().Lookup(handle)->ConfigList(); }
 
 // The records of a file, decoded here from the bytes.
 Entries RecordsOf(const std::string& bytes) {
@@ -94,17 +92,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       ::symlink((folder + "/target.bin").c_str(), path.c_str());
       readable = true;
       break;
-    case FileKind::kMissing:
-      break;
-    case FileKind::kDanglingLink:
-      ::symlink((folder + "/nowhere").c_str(), path.c_str());
-      break;
-    case FileKind::kFolder:
-      ::mkdir(path.c_str(), 0700);
-      break;
-    case FileKind::kFifo:
-      ::mkfifo(path.c_str(), 0600);
-      break;
+    case FileKind::kMissing: break;
+    case FileKind::kDanglingLink: ::symlink((folder + "/nowhere").c_str(), path.c_str()); break;
+    case FileKind::kFolder: ::mkdir(path.c_str(), 0700); break;
+    case FileKind::kFifo: ::mkfifo(path.c_str(), 0600); break;
     case FileKind::kDevNull:
       path = "/dev/null";
       device = true;
@@ -113,12 +104,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       path = "/dev/zero";
       device = true;
       break;
-    case FileKind::kEmptyName:
-      path.clear();
-      break;
+    case FileKind::kEmptyName: path.clear(); break;
     case FileKind::kNullName:
-    case FileKind::kCount:
-      break;
+    case FileKind::kCount: break;
     case FileKind::kOddName:
       path = folder + "/" + oddName;
       WriteFile(path, content);
@@ -140,9 +128,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     name.push_back(0);
     result = Korvex_LoadConfigFileW(handle, name.data());
     if (!ascii) {
-      KORVEX_FUZZ_CHECK(result == 0 && Korvex_GetLastError(handle) == KORVEX_ERR_FILE &&
-                            ListOf(handle) == before,
-                        "an unconvertible name is refused with its code");
+      KORVEX_FUZZ_CHECK(
+          result == 0 && Korvex_GetLastError(handle) == KORVEX_ERR_FILE && ListOf(handle) == before,
+          "an unconvertible name is refused with its code");
       environment.ClearScratch();
       return 0;
     }

@@ -33,8 +33,7 @@ class PrivateEnvironment {
 
  private:
   PrivateEnvironment() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "korvex-fuzz-XXXXXX").string();
+    std::string pattern = (std::filesystem::temp_directory_path() / "korvex-fuzz-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) std::abort();
     folder_ = pattern;
     scratch_ = folder_ + "/files";
@@ -53,13 +52,13 @@ class PrivateEnvironment {
 
 // Stops the fuzzer with a message when a property does not hold; libFuzzer
 // saves the input that caused it.
-#define KORVEX_FUZZ_CHECK(condition, what)                                           \
-  do {                                                                               \
-    if (!(condition)) {                                                              \
-      std::fprintf(stderr, "fuzz check failed: %s (%s) at %s:%d\n", what, #condition, \
-                   __FILE__, __LINE__);                                              \
-      std::abort();                                                                  \
-    }                                                                                \
+#define KORVEX_FUZZ_CHECK(condition, what)                                                      \
+  do {                                                                                          \
+    if (!(condition)) {                                                                         \
+      std::fprintf(stderr, "fuzz check failed: %s (%s) at %s:%d\n", what, #condition, __FILE__, \
+                   __LINE__);                                                                   \
+      std::abort();                                                                             \
+    }                                                                                           \
   } while (0)
 
 }  // namespace korvex::fuzz

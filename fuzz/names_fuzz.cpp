@@ -79,7 +79,8 @@ void CheckWideToNarrow(const std::u16string& text, bool strict, bool utf8) {
   const int length = static_cast<int>(text.size());
   const uint32_t flags = strict ? KORVEX_HOST_TEXT_STRICT : 0u;
   int usedDefault = -1;
-  const int needed = KorvexHost_WideCharToMultiByte(flags, source, length, nullptr, 0, &usedDefault);
+  const int needed =
+      KorvexHost_WideCharToMultiByte(flags, source, length, nullptr, 0, &usedDefault);
   const std::optional<std::string> expected = Expected(text, utf8);
   if (length == 0) {
     KORVEX_FUZZ_CHECK(needed == 0, "an empty source is refused");
@@ -101,8 +102,8 @@ void CheckWideToNarrow(const std::u16string& text, bool strict, bool utf8) {
                       "the bytes expected");
   if (needed > 1) {
     std::unique_ptr<char[]> small(new char[static_cast<size_t>(needed - 1)]);
-    KORVEX_FUZZ_CHECK(KorvexHost_WideCharToMultiByte(flags, source, length, small.get(),
-                                                     needed - 1, nullptr) == 0 &&
+    KORVEX_FUZZ_CHECK(KorvexHost_WideCharToMultiByte(flags, source, length, small.get(), needed - 1,
+                                                     nullptr) == 0 &&
                           KorvexHost_TextLastError() == KORVEX_HOST_TEXT_INSUFFICIENT_BUFFER,
                       "a buffer one short is refused");
   }
@@ -120,14 +121,15 @@ void CheckNarrowToWide(const std::string& text, bool strict, bool utf8) {
   if (!utf8) {
     bool ascii = true;
     for (unsigned char c : text) ascii = ascii && c < 0x80;
-    if (strict) KORVEX_FUZZ_CHECK((needed > 0) == ascii, "strict ASCII fails exactly on 8-bit bytes");
+    if (strict)
+      KORVEX_FUZZ_CHECK((needed > 0) == ascii, "strict ASCII fails exactly on 8-bit bytes");
     if (needed > 0) KORVEX_FUZZ_CHECK(needed == length, "one unit per byte under C");
   }
   if (needed <= 0) return;
   std::unique_ptr<uint16_t[]> target(new uint16_t[static_cast<size_t>(needed)]);
-  KORVEX_FUZZ_CHECK(KorvexHost_MultiByteToWideChar(flags, text.data(), length, target.get(),
-                                                   needed) == needed,
-                    "the length asked for is the length written");
+  KORVEX_FUZZ_CHECK(
+      KorvexHost_MultiByteToWideChar(flags, text.data(), length, target.get(), needed) == needed,
+      "the length asked for is the length written");
   if (strict) {
     // What converted strictly converts back to the same bytes.
     const std::u16string wide(reinterpret_cast<const char16_t*>(target.get()),
@@ -228,9 +230,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Conversions are quick, saves slower, a recording slowest: the short
   // inputs the fuzzer starts from pick conversions.
   switch (input.ConsumeIntegralInRange<int>(0, 63)) {
-    case 63:
-      CheckWideExport(input, utf8, /*record=*/true);
-      break;
+    case 63: CheckWideExport(input, utf8, /*record=*/true); break;
     case 55:
     case 56:
     case 57:
@@ -238,9 +238,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     case 59:
     case 60:
     case 61:
-    case 62:
-      CheckWideExport(input, utf8, /*record=*/false);
-      break;
+    case 62: CheckWideExport(input, utf8, /*record=*/false); break;
     default: {
       const bool strict = input.ConsumeBool();
       if (input.ConsumeBool()) {

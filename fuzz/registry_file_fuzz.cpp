@@ -39,9 +39,8 @@ bool SameHive(const Hive& a, const Hive& b) {
 void CheckPublicView(const Hive& hive) {
   for (const auto& [name, key] : hive.keys) {
     KorvexHostRegKey handle = nullptr;
-    const int32_t opened =
-        KorvexHost_RegOpenKey(KORVEX_HOST_HKEY_CURRENT_USER, key.path.c_str(),
-                              KORVEX_HOST_KEY_READ, &handle);
+    const int32_t opened = KorvexHost_RegOpenKey(KORVEX_HOST_HKEY_CURRENT_USER, key.path.c_str(),
+                                                 KORVEX_HOST_KEY_READ, &handle);
     // A path with an empty, over-long or control-character name cannot be
     // asked for through the functions; the hive may still hold it.
     if (opened != KORVEX_HOST_REG_OK) {
@@ -54,14 +53,12 @@ void CheckPublicView(const Hive& hive) {
       KORVEX_FUZZ_CHECK(KorvexHost_RegQueryValue(handle, value.name.c_str(), &type, nullptr,
                                                  &size) == KORVEX_HOST_REG_OK,
                         "a parsed value can be queried");
-      KORVEX_FUZZ_CHECK(type == value.type && size == value.data.size(),
-                        "type and size as parsed");
+      KORVEX_FUZZ_CHECK(type == value.type && size == value.data.size(), "type and size as parsed");
       std::string data(size + 1, '\x5A');
       uint32_t room = size + 1;
-      KORVEX_FUZZ_CHECK(
-          KorvexHost_RegQueryValue(handle, value.name.c_str(), &type, data.data(), &room) ==
-              KORVEX_HOST_REG_OK,
-          "a parsed value can be read");
+      KORVEX_FUZZ_CHECK(KorvexHost_RegQueryValue(handle, value.name.c_str(), &type, data.data(),
+                                                 &room) == KORVEX_HOST_REG_OK,
+                        "a parsed value can be read");
       KORVEX_FUZZ_CHECK(room == size &&
                             (size == 0 || std::memcmp(data.data(), value.data.data(), size) == 0) &&
                             data[size] == '\x5A',
@@ -81,15 +78,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const auto& [name, key] : parsed.keys) {
     for (size_t i = 0; i < key.values.size(); ++i)
       for (size_t j = i + 1; j < key.values.size(); ++j)
-        KORVEX_FUZZ_CHECK(!korvex::host::registry::SameName(key.values[i].name,
-                                                            key.values[j].name),
+        KORVEX_FUZZ_CHECK(!korvex::host::registry::SameName(key.values[i].name, key.values[j].name),
                           "one value per name in a key");
   }
   const std::string written = korvex::host::registry::Serialize(parsed);
   const Hive reread = korvex::host::registry::Parse(written);
   KORVEX_FUZZ_CHECK(SameHive(parsed, reread), "a written hive reads back the same");
-  KORVEX_FUZZ_CHECK(korvex::host::registry::Serialize(reread) == written,
-                    "writing is stable");
+  KORVEX_FUZZ_CHECK(korvex::host::registry::Serialize(reread) == written, "writing is stable");
 
   // The same text as the hive file of the private registry.
   const std::string folder = environment.Folder() + "/registry";

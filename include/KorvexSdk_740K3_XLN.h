@@ -76,19 +76,27 @@ typedef uint32_t KORVEX_HANDLE;
 
 /** @name Error codes, read back with Korvex_GetLastError()
  *  @{ */
-#define KORVEX_ERR_NOT_POSSIBLE      1  /**< no device, wrong acquisition state, or nothing to work on yet */
-#define KORVEX_ERR_DEVICE            2  /**< the selected camera is not present or another process streams from it */
-#define KORVEX_ERR_WORKER            3  /**< the worker or recording thread could not be started */
-#define KORVEX_ERR_WINDOW            4  /**< the preview window, or a stored size preset, is not available */
-#define KORVEX_ERR_MEMORY            5  /**< out of memory, or the application's buffer is too small or null */
-#define KORVEX_ERR_REFUSED           6  /**< the camera refused a register request, or streaming did not start */
-#define KORVEX_ERR_GEOMETRY          7  /**< invalid capture geometry (size or position) */
-#define KORVEX_ERR_FRAME             8  /**< a frame was not delivered */
-#define KORVEX_ERR_ARGUMENT          9  /**< invalid argument: a value out of range, a null record or name */
-#define KORVEX_ERR_RESERVED         10  /**< never raised */
-#define KORVEX_ERR_UNSUPPORTED      11  /**< not supported by this camera model */
-#define KORVEX_ERR_FILE             12  /**< a file could not be opened, or the recording did not start, or it ended early (full disk, 4 GiB file) */
-#define KORVEX_ERR_STREAM_ENDED     13  /**< the preview stream ended (no frame for 6 seconds, or the camera went away) */
+#define KORVEX_ERR_NOT_POSSIBLE \
+  1 /**< no device, wrong acquisition state, or nothing to work on yet */
+#define KORVEX_ERR_DEVICE \
+  2 /**< the selected camera is not present or another process streams from it */
+#define KORVEX_ERR_WORKER 3 /**< the worker or recording thread could not be started */
+#define KORVEX_ERR_WINDOW 4 /**< the preview window, or a stored size preset, is not available */
+#define KORVEX_ERR_MEMORY 5 /**< out of memory, or the application's buffer is too small or null \
+                             */
+#define KORVEX_ERR_REFUSED \
+  6 /**< the camera refused a register request, or streaming did not start */
+#define KORVEX_ERR_GEOMETRY 7  /**< invalid capture geometry (size or position) */
+#define KORVEX_ERR_FRAME 8     /**< a frame was not delivered */
+#define KORVEX_ERR_ARGUMENT 9  /**< invalid argument: a value out of range, a null record or name \
+                                */
+#define KORVEX_ERR_RESERVED 10 /**< never raised */
+#define KORVEX_ERR_UNSUPPORTED 11 /**< not supported by this camera model */
+#define KORVEX_ERR_FILE                                                                       \
+  12 /**< a file could not be opened, or the recording did not start, or it ended early (full \
+        disk, 4 GiB file) */
+#define KORVEX_ERR_STREAM_ENDED \
+  13 /**< the preview stream ended (no frame for 6 seconds, or the camera went away) */
 /** @} */
 
 /** Result of Korvex_GetDllVersion(): 1.168.5.31 (0x01A8051F). */
@@ -98,31 +106,31 @@ typedef uint32_t KORVEX_HANDLE;
  *  It lives in the camera object until Korvex_Release() and is rewritten for
  *  every frame, so a handler that runs late reads a newer frame's values. */
 typedef struct KORVEX_FRAME_INFO {
-  uint32_t size;           /**< always 32 */
-  uint32_t width;          /**< raw frame width (2560) */
-  uint32_t height;         /**< raw frame height (2008) */
-  uint32_t bitsPerPixel;   /**< of the colour mode: 8, 16, 24, 32, 48 or 64 */
-  uint32_t frameRate;      /**< frames per 10 seconds; 0 in trigger mode */
-  uint32_t reserved;       /**< not written */
+  uint32_t size;         /**< always 32 */
+  uint32_t width;        /**< raw frame width (2560) */
+  uint32_t height;       /**< raw frame height (2008) */
+  uint32_t bitsPerPixel; /**< of the colour mode: 8, 16, 24, 32, 48 or 64 */
+  uint32_t frameRate;    /**< frames per 10 seconds; 0 in trigger mode */
+  uint32_t reserved;     /**< not written */
   /** The application's frame buffer given to Korvex_CallBackPreview() or
    *  Korvex_Trigger(), or null. */
   union {
-    void* buffer;          /**< the buffer pointer */
-    uint64_t bufferBits;   /**< the same, as 64 bits */
+    void* buffer;        /**< the buffer pointer */
+    uint64_t bufferBits; /**< the same, as 64 bits */
   } u;
 } KORVEX_FRAME_INFO;
 
 /** Camera information record, filled by Korvex_GetCameraInfo() (36 bytes). */
 typedef struct KORVEX_CAMERA_INFO {
-  uint32_t size;           /**< set by the application: at least 36 */
-  uint32_t maxWidth;       /**< largest image width */
-  uint32_t maxHeight;      /**< largest image height */
-  uint32_t gainMin;        /**< smallest global gain (0) */
-  uint32_t gainMax;        /**< largest global gain (1023) */
-  uint32_t reserved1;      /**< 0 */
-  uint32_t reserved2;      /**< 0 */
-  uint32_t exposureMin;    /**< smallest exposure setting in lines (0) */
-  uint32_t exposureMax;    /**< largest exposure setting (1014, meaning 2028 lines) */
+  uint32_t size;        /**< set by the application: at least 36 */
+  uint32_t maxWidth;    /**< largest image width */
+  uint32_t maxHeight;   /**< largest image height */
+  uint32_t gainMin;     /**< smallest global gain (0) */
+  uint32_t gainMax;     /**< largest global gain (1023) */
+  uint32_t reserved1;   /**< 0 */
+  uint32_t reserved2;   /**< 0 */
+  uint32_t exposureMin; /**< smallest exposure setting in lines (0) */
+  uint32_t exposureMax; /**< largest exposure setting (1014, meaning 2028 lines) */
 } KORVEX_CAMERA_INFO;
 
 /** @cond LAYOUT_CHECKS */
@@ -139,13 +147,14 @@ _Static_assert(sizeof(KORVEX_CAMERA_INFO) == 36, "camera information record is 3
 
 /** @name Save formats for Korvex_SaveImage()
  *  @{ */
-#define KORVEX_SAVE_BMP        0  /**< BMP, bottom-up rows; 8-bit with a gray palette */
-#define KORVEX_SAVE_RAW        1  /**< the pixels as held: top row first, rows padded to 4 bytes */
-#define KORVEX_SAVE_JPEG_HIGH  2  /**< progressive JPEG, quality 100 (8-bit gray or 24-bit colour) */
-#define KORVEX_SAVE_JPEG_MID   3  /**< progressive JPEG, quality 70 */
-#define KORVEX_SAVE_JPEG_LOW   4  /**< progressive JPEG, quality 20 */
-#define KORVEX_SAVE_PNG        5  /**< PNG; 16-bit samples for the 16-, 48- and 64-bit modes */
-#define KORVEX_SAVE_TIFF       6  /**< uncompressed TIFF, one strip */
+#define KORVEX_SAVE_BMP 0       /**< BMP, bottom-up rows; 8-bit with a gray palette */
+#define KORVEX_SAVE_RAW 1       /**< the pixels as held: top row first, rows padded to 4 bytes */
+#define KORVEX_SAVE_JPEG_HIGH 2 /**< progressive JPEG, quality 100 (8-bit gray or 24-bit colour) \
+                                 */
+#define KORVEX_SAVE_JPEG_MID 3  /**< progressive JPEG, quality 70 */
+#define KORVEX_SAVE_JPEG_LOW 4  /**< progressive JPEG, quality 20 */
+#define KORVEX_SAVE_PNG 5       /**< PNG; 16-bit samples for the 16-, 48- and 64-bit modes */
+#define KORVEX_SAVE_TIFF 6      /**< uncompressed TIFF, one strip */
 /** @} */
 
 /* ---- Lifecycle and identity ------------------------------------------- */
@@ -187,7 +196,8 @@ KORVEX_API int KORVEX_CALL Korvex_EnumDeviceW(KORVEX_HANDLE h, KORVEX_WCHAR* nam
  *  size of 14 or less; #KORVEX_ERR_DEVICE when that camera is not present. */
 KORVEX_API int KORVEX_CALL Korvex_GetDeviceName(KORVEX_HANDLE h, int number, char* name, int size);
 /** As Korvex_GetDeviceName() in UTF-16; @p size counts code units. */
-KORVEX_API int KORVEX_CALL Korvex_GetDeviceNameW(KORVEX_HANDLE h, int number, KORVEX_WCHAR* name, int size);
+KORVEX_API int KORVEX_CALL Korvex_GetDeviceNameW(KORVEX_HANDLE h, int number, KORVEX_WCHAR* name,
+                                                 int size);
 /** Fills @p info with the largest image and the gain and exposure ranges.
  *  @param info record whose @c size the application has set to at least 36.
  *  @return 1/0. Errors: #KORVEX_ERR_ARGUMENT for null, #KORVEX_ERR_MEMORY
@@ -226,7 +236,8 @@ KORVEX_API int KORVEX_CALL Korvex_Preview(KORVEX_HANDLE h);
  *  Korvex_GetImage() in the notification handler, which copies under the
  *  camera's frame lock.
  *  @return 1/0, errors and states as Korvex_Preview(). */
-KORVEX_API int KORVEX_CALL Korvex_CallBackPreview(KORVEX_HANDLE h, KORVEX_HWND frameWindow, void* buffer, int size, int rowOrder);
+KORVEX_API int KORVEX_CALL Korvex_CallBackPreview(KORVEX_HANDLE h, KORVEX_HWND frameWindow,
+                                                  void* buffer, int size, int rowOrder);
 /** Starts streaming and the preview worker without touching the window or
  *  the frame target. @return 1/0. Errors: #KORVEX_ERR_NOT_POSSIBLE in the
  *  capturing or triggered state or after a failed preparation (which records
@@ -273,7 +284,8 @@ KORVEX_API int KORVEX_CALL Korvex_GetImage(KORVEX_HANDLE h, void* buffer, int si
  *  @p buffer. @return 1/0. Errors: #KORVEX_ERR_NOT_POSSIBLE while previewing
  *  or capturing or after a failed preparation; #KORVEX_ERR_WINDOW;
  *  #KORVEX_ERR_WORKER. States: idle → triggered. */
-KORVEX_API int KORVEX_CALL Korvex_Trigger(KORVEX_HANDLE h, KORVEX_HWND frameWindow, void* buffer, int size, int rowOrder);
+KORVEX_API int KORVEX_CALL Korvex_Trigger(KORVEX_HANDLE h, KORVEX_HWND frameWindow, void* buffer,
+                                          int size, int rowOrder);
 /** @return always 0. @p unused is ignored. */
 KORVEX_API int KORVEX_CALL Korvex_GetStatus(KORVEX_HANDLE h, int unused);
 /** The exposure as time: (lines × 2894 + 1480) clocks of 1/24 µs, truncated
@@ -290,7 +302,8 @@ KORVEX_API int KORVEX_CALL Korvex_GetRealExposureTime(KORVEX_HANDLE h, int* ok);
  *  After Korvex_Initialize() the rectangle is the image size; null and four
  *  zeros run the preview without a window. Takes effect at the next start.
  *  @return 1/0 (#KORVEX_ERR_NOT_POSSIBLE without a device). */
-KORVEX_API int KORVEX_CALL Korvex_SetPreviewWindow(KORVEX_HANDLE h, KORVEX_HWND parent, int left, int top, int right, int bottom);
+KORVEX_API int KORVEX_CALL Korvex_SetPreviewWindow(KORVEX_HANDLE h, KORVEX_HWND parent, int left,
+                                                   int top, int right, int bottom);
 /** Selects a stored size preset by its width and height.
  *  @return 1/0. Errors: #KORVEX_ERR_WINDOW when no preset has that size;
  *  #KORVEX_ERR_GEOMETRY. Takes effect at the next start. */
@@ -302,43 +315,45 @@ KORVEX_API int KORVEX_CALL Korvex_SetCaptureWindow(KORVEX_HANDLE h, int width, i
  *  @return 1/0 (#KORVEX_ERR_GEOMETRY; the values stay stored and the next
  *  start fails until valid ones are set). Applied now when idle, else at
  *  the next start. */
-KORVEX_API int KORVEX_CALL Korvex_SetCaptureWindowEx(KORVEX_HANDLE h, int TH, int EHS, int EH, int TV, int EVS, int EV);
+KORVEX_API int KORVEX_CALL Korvex_SetCaptureWindowEx(KORVEX_HANDLE h, int TH, int EHS, int EH,
+                                                     int TV, int EVS, int EV);
 /** Reads the capture geometry; each pointer may be null. @return 1. */
-KORVEX_API int KORVEX_CALL Korvex_GetCaptureWindowEx(KORVEX_HANDLE h, int* TH, int* EHS, int* EH, int* TV, int* EVS, int* EV);
+KORVEX_API int KORVEX_CALL Korvex_GetCaptureWindowEx(KORVEX_HANDLE h, int* TH, int* EHS, int* EH,
+                                                     int* TV, int* EVS, int* EV);
 
 /* ---- Image parameters by identifier ------------------------------------ */
 
 /** @name Image parameter identifiers for Korvex_SetFilterValue() and Korvex_GetFilterValue()
  *  Each named parameter function below fixes one of them.
  *  @{ */
-#define KORVEX_FILTER_BRIGHTNESS          1  /**< brightness offset */
-#define KORVEX_FILTER_CONTRAST            2  /**< contrast */
-#define KORVEX_FILTER_HUE                 3  /**< hue rotation in degrees */
-#define KORVEX_FILTER_SATURATION          4  /**< saturation */
-#define KORVEX_FILTER_SHARPNESS           5  /**< sharpness */
-#define KORVEX_FILTER_BAYER_GAIN_RGB      6  /**< the three white-balance gains packed */
-#define KORVEX_FILTER_BAYER_GAIN_RED      7  /**< white-balance gain of red */
-#define KORVEX_FILTER_BAYER_GAIN_GREEN    8  /**< white-balance gain of green */
-#define KORVEX_FILTER_BAYER_GAIN_BLUE     9  /**< white-balance gain of blue */
-#define KORVEX_FILTER_BAYER_GAIN_AUTO    10  /**< automatic white balance */
-#define KORVEX_FILTER_GAMMA              11  /**< gamma in hundredths */
-#define KORVEX_FILTER_BAYER_MODE         12  /**< phase of the colour mosaic */
-#define KORVEX_FILTER_GLOBAL_GAIN        13  /**< global analog gain */
-#define KORVEX_FILTER_COLOR_GAIN_RED     14  /**< colour gain of red */
-#define KORVEX_FILTER_COLOR_GAIN_GREEN1  15  /**< colour gain of the first green */
-#define KORVEX_FILTER_COLOR_GAIN_GREEN2  16  /**< colour gain of the second green */
-#define KORVEX_FILTER_COLOR_GAIN_BLUE    17  /**< colour gain of blue */
-#define KORVEX_FILTER_EXPOSURE_TIME      18  /**< exposure in sensor lines */
-#define KORVEX_FILTER_GRAY_MODE          19  /**< gray mode */
-#define KORVEX_FILTER_GRAY_GAIN_R        20  /**< gray gain of the red site */
-#define KORVEX_FILTER_GRAY_GAIN_G1       21  /**< gray gain of the first green site */
-#define KORVEX_FILTER_GRAY_GAIN_G2       22  /**< gray gain of the second green site */
-#define KORVEX_FILTER_GRAY_GAIN_B        23  /**< gray gain of the blue site */
-#define KORVEX_FILTER_GRAY_OFFSET_R      24  /**< gray offset of the red site */
-#define KORVEX_FILTER_GRAY_OFFSET_G1     25  /**< gray offset of the first green site */
-#define KORVEX_FILTER_GRAY_OFFSET_G2     26  /**< gray offset of the second green site */
-#define KORVEX_FILTER_GRAY_OFFSET_B      27  /**< gray offset of the blue site */
-#define KORVEX_FILTER_GRAY_CALIBRATE     28  /**< gray calibration */
+#define KORVEX_FILTER_BRIGHTNESS 1         /**< brightness offset */
+#define KORVEX_FILTER_CONTRAST 2           /**< contrast */
+#define KORVEX_FILTER_HUE 3                /**< hue rotation in degrees */
+#define KORVEX_FILTER_SATURATION 4         /**< saturation */
+#define KORVEX_FILTER_SHARPNESS 5          /**< sharpness */
+#define KORVEX_FILTER_BAYER_GAIN_RGB 6     /**< the three white-balance gains packed */
+#define KORVEX_FILTER_BAYER_GAIN_RED 7     /**< white-balance gain of red */
+#define KORVEX_FILTER_BAYER_GAIN_GREEN 8   /**< white-balance gain of green */
+#define KORVEX_FILTER_BAYER_GAIN_BLUE 9    /**< white-balance gain of blue */
+#define KORVEX_FILTER_BAYER_GAIN_AUTO 10   /**< automatic white balance */
+#define KORVEX_FILTER_GAMMA 11             /**< gamma in hundredths */
+#define KORVEX_FILTER_BAYER_MODE 12        /**< phase of the colour mosaic */
+#define KORVEX_FILTER_GLOBAL_GAIN 13       /**< global analog gain */
+#define KORVEX_FILTER_COLOR_GAIN_RED 14    /**< colour gain of red */
+#define KORVEX_FILTER_COLOR_GAIN_GREEN1 15 /**< colour gain of the first green */
+#define KORVEX_FILTER_COLOR_GAIN_GREEN2 16 /**< colour gain of the second green */
+#define KORVEX_FILTER_COLOR_GAIN_BLUE 17   /**< colour gain of blue */
+#define KORVEX_FILTER_EXPOSURE_TIME 18     /**< exposure in sensor lines */
+#define KORVEX_FILTER_GRAY_MODE 19         /**< gray mode */
+#define KORVEX_FILTER_GRAY_GAIN_R 20       /**< gray gain of the red site */
+#define KORVEX_FILTER_GRAY_GAIN_G1 21      /**< gray gain of the first green site */
+#define KORVEX_FILTER_GRAY_GAIN_G2 22      /**< gray gain of the second green site */
+#define KORVEX_FILTER_GRAY_GAIN_B 23       /**< gray gain of the blue site */
+#define KORVEX_FILTER_GRAY_OFFSET_R 24     /**< gray offset of the red site */
+#define KORVEX_FILTER_GRAY_OFFSET_G1 25    /**< gray offset of the first green site */
+#define KORVEX_FILTER_GRAY_OFFSET_G2 26    /**< gray offset of the second green site */
+#define KORVEX_FILTER_GRAY_OFFSET_B 27     /**< gray offset of the blue site */
+#define KORVEX_FILTER_GRAY_CALIBRATE 28    /**< gray calibration */
 /** @} */
 
 /** Sets image parameter @p id (1 to 28; the named functions below fix the
@@ -377,27 +392,36 @@ KORVEX_API int KORVEX_CALL Korvex_GetSaturation(KORVEX_HANDLE h, int* ok);
 KORVEX_API int KORVEX_CALL Korvex_SetSharpness(KORVEX_HANDLE h, int value);
 /** Reads the sharpness (id 5). @param ok receives 1/0 (may be null). */
 KORVEX_API int KORVEX_CALL Korvex_GetSharpness(KORVEX_HANDLE h, int* ok);
-/** Sets the the three white-balance gains packed: red in bits 0-7, green in 8-15, blue in 16-23 (id 6): any value, no range check. @return 1/0, see Korvex_SetFilterValue(). */
+/** Sets the the three white-balance gains packed: red in bits 0-7, green in 8-15, blue in 16-23 (id
+ * 6): any value, no range check. @return 1/0, see Korvex_SetFilterValue(). */
 KORVEX_API int KORVEX_CALL Korvex_SetBayerGainRGB(KORVEX_HANDLE h, int value);
-/** Reads the the three white-balance gains packed: red in bits 0-7, green in 8-15, blue in 16-23 (id 6). @param ok receives 1/0 (may be null). */
+/** Reads the the three white-balance gains packed: red in bits 0-7, green in 8-15, blue in 16-23
+ * (id 6). @param ok receives 1/0 (may be null). */
 KORVEX_API int KORVEX_CALL Korvex_GetBayerGainRGB(KORVEX_HANDLE h, int* ok);
-/** Sets the white-balance gain of red in percent (id 7): 0..400. @return 1/0, see Korvex_SetFilterValue(). */
+/** Sets the white-balance gain of red in percent (id 7): 0..400. @return 1/0, see
+ * Korvex_SetFilterValue(). */
 KORVEX_API int KORVEX_CALL Korvex_SetBayerGainRed(KORVEX_HANDLE h, int value);
 /** Reads the white-balance gain of red in percent (id 7). @param ok receives 1/0 (may be null). */
 KORVEX_API int KORVEX_CALL Korvex_GetBayerGainRed(KORVEX_HANDLE h, int* ok);
-/** Sets the white-balance gain of green in percent (id 8): 0..400. @return 1/0, see Korvex_SetFilterValue(). */
+/** Sets the white-balance gain of green in percent (id 8): 0..400. @return 1/0, see
+ * Korvex_SetFilterValue(). */
 KORVEX_API int KORVEX_CALL Korvex_SetBayerGainGreen(KORVEX_HANDLE h, int value);
-/** Reads the white-balance gain of green in percent (id 8). @param ok receives 1/0 (may be null). */
+/** Reads the white-balance gain of green in percent (id 8). @param ok receives 1/0 (may be null).
+ */
 KORVEX_API int KORVEX_CALL Korvex_GetBayerGainGreen(KORVEX_HANDLE h, int* ok);
-/** Sets the white-balance gain of blue in percent (id 9): 0..400. @return 1/0, see Korvex_SetFilterValue(). */
+/** Sets the white-balance gain of blue in percent (id 9): 0..400. @return 1/0, see
+ * Korvex_SetFilterValue(). */
 KORVEX_API int KORVEX_CALL Korvex_SetBayerGainBlue(KORVEX_HANDLE h, int value);
 /** Reads the white-balance gain of blue in percent (id 9). @param ok receives 1/0 (may be null). */
 KORVEX_API int KORVEX_CALL Korvex_GetBayerGainBlue(KORVEX_HANDLE h, int* ok);
-/** Sets the automatic white balance on every frame (stored as 0 or 1) (id 10): any value. @return 1/0, see Korvex_SetFilterValue(). */
+/** Sets the automatic white balance on every frame (stored as 0 or 1) (id 10): any value. @return
+ * 1/0, see Korvex_SetFilterValue(). */
 KORVEX_API int KORVEX_CALL Korvex_SetBayerGainAuto(KORVEX_HANDLE h, int value);
-/** Reads the automatic white balance on every frame (stored as 0 or 1) (id 10). @param ok receives 1/0 (may be null). */
+/** Reads the automatic white balance on every frame (stored as 0 or 1) (id 10). @param ok receives
+ * 1/0 (may be null). */
 KORVEX_API int KORVEX_CALL Korvex_GetBayerGainAuto(KORVEX_HANDLE h, int* ok);
-/** Sets the gamma in hundredths (100 is linear) (id 11): 0..200. @return 1/0, see Korvex_SetFilterValue(). */
+/** Sets the gamma in hundredths (100 is linear) (id 11): 0..200. @return 1/0, see
+ * Korvex_SetFilterValue(). */
 KORVEX_API int KORVEX_CALL Korvex_SetGamma(KORVEX_HANDLE h, int value);
 /** Reads the gamma in hundredths (100 is linear) (id 11). @param ok receives 1/0 (may be null). */
 KORVEX_API int KORVEX_CALL Korvex_GetGamma(KORVEX_HANDLE h, int* ok);
@@ -405,63 +429,85 @@ KORVEX_API int KORVEX_CALL Korvex_GetGamma(KORVEX_HANDLE h, int* ok);
 KORVEX_API int KORVEX_CALL Korvex_SetBayerMode(KORVEX_HANDLE h, int value);
 /** Reads the phase of the colour mosaic (id 12). @param ok receives 1/0 (may be null). */
 KORVEX_API int KORVEX_CALL Korvex_GetBayerMode(KORVEX_HANDLE h, int* ok);
-/** Sets the global analog gain, written to the sensor at once; reads what the sensor holds (id 13): 0..1023. @return 1/0, see Korvex_SetFilterValue(). */
+/** Sets the global analog gain, written to the sensor at once; reads what the sensor holds (id 13):
+ * 0..1023. @return 1/0, see Korvex_SetFilterValue(). */
 KORVEX_API int KORVEX_CALL Korvex_SetGlobalGain(KORVEX_HANDLE h, int value);
 /** Reads the global analog gain (id 13). @param ok receives 1/0 (may be null). */
 KORVEX_API int KORVEX_CALL Korvex_GetGlobalGain(KORVEX_HANDLE h, int* ok);
-/** Sets the colour gain of red, fixed on this model (id 14): 0 only. @return 1/0, see Korvex_SetFilterValue(). */
+/** Sets the colour gain of red, fixed on this model (id 14): 0 only. @return 1/0, see
+ * Korvex_SetFilterValue(). */
 KORVEX_API int KORVEX_CALL Korvex_SetColorGainRed(KORVEX_HANDLE h, int value);
-/** Reads the colour gain of red, fixed on this model (id 14). @param ok receives 1/0 (may be null). */
+/** Reads the colour gain of red, fixed on this model (id 14). @param ok receives 1/0 (may be null).
+ */
 KORVEX_API int KORVEX_CALL Korvex_GetColorGainRed(KORVEX_HANDLE h, int* ok);
-/** Sets the colour gain of the first green, fixed on this model (id 15): 0 only. @return 1/0, see Korvex_SetFilterValue(). */
+/** Sets the colour gain of the first green, fixed on this model (id 15): 0 only. @return 1/0, see
+ * Korvex_SetFilterValue(). */
 KORVEX_API int KORVEX_CALL Korvex_SetColorGainGreen1(KORVEX_HANDLE h, int value);
-/** Reads the colour gain of the first green, fixed on this model (id 15). @param ok receives 1/0 (may be null). */
+/** Reads the colour gain of the first green, fixed on this model (id 15). @param ok receives 1/0
+ * (may be null). */
 KORVEX_API int KORVEX_CALL Korvex_GetColorGainGreen1(KORVEX_HANDLE h, int* ok);
-/** Sets the colour gain of the second green, fixed on this model (id 16): 0 only. @return 1/0, see Korvex_SetFilterValue(). */
+/** Sets the colour gain of the second green, fixed on this model (id 16): 0 only. @return 1/0, see
+ * Korvex_SetFilterValue(). */
 KORVEX_API int KORVEX_CALL Korvex_SetColorGainGreen2(KORVEX_HANDLE h, int value);
-/** Reads the colour gain of the second green, fixed on this model (id 16). @param ok receives 1/0 (may be null). */
+/** Reads the colour gain of the second green, fixed on this model (id 16). @param ok receives 1/0
+ * (may be null). */
 KORVEX_API int KORVEX_CALL Korvex_GetColorGainGreen2(KORVEX_HANDLE h, int* ok);
-/** Sets the colour gain of blue, fixed on this model (id 17): 0 only. @return 1/0, see Korvex_SetFilterValue(). */
+/** Sets the colour gain of blue, fixed on this model (id 17): 0 only. @return 1/0, see
+ * Korvex_SetFilterValue(). */
 KORVEX_API int KORVEX_CALL Korvex_SetColorGainBlue(KORVEX_HANDLE h, int value);
-/** Reads the colour gain of blue, fixed on this model (id 17). @param ok receives 1/0 (may be null). */
+/** Reads the colour gain of blue, fixed on this model (id 17). @param ok receives 1/0 (may be
+ * null). */
 KORVEX_API int KORVEX_CALL Korvex_GetColorGainBlue(KORVEX_HANDLE h, int* ok);
-/** Sets the exposure in sensor lines (1014 means 2028), written to the sensor at once (id 18): 0..1014. @return 1/0, see Korvex_SetFilterValue(). */
+/** Sets the exposure in sensor lines (1014 means 2028), written to the sensor at once (id 18):
+ * 0..1014. @return 1/0, see Korvex_SetFilterValue(). */
 KORVEX_API int KORVEX_CALL Korvex_SetExposureTime(KORVEX_HANDLE h, int value);
-/** Reads the exposure in sensor lines (1014 means 2028) (id 18). @param ok receives 1/0 (may be null). */
+/** Reads the exposure in sensor lines (1014 means 2028) (id 18). @param ok receives 1/0 (may be
+ * null). */
 KORVEX_API int KORVEX_CALL Korvex_GetExposureTime(KORVEX_HANDLE h, int* ok);
-/** Sets the gray filter: 0 Bayer, 1 Bayer convert, 2 grayscale (id 19): 0..2. @return 1/0, see Korvex_SetFilterValue(). */
+/** Sets the gray filter: 0 Bayer, 1 Bayer convert, 2 grayscale (id 19): 0..2. @return 1/0, see
+ * Korvex_SetFilterValue(). */
 KORVEX_API int KORVEX_CALL Korvex_SetGrayMode(KORVEX_HANDLE h, int value);
-/** Reads the gray filter: 0 Bayer, 1 Bayer convert, 2 grayscale (id 19). @param ok receives 1/0 (may be null). */
+/** Reads the gray filter: 0 Bayer, 1 Bayer convert, 2 grayscale (id 19). @param ok receives 1/0
+ * (may be null). */
 KORVEX_API int KORVEX_CALL Korvex_GetGrayMode(KORVEX_HANDLE h, int* ok);
-/** Sets the gray gain of the red sites (id 20): 0..255. @return 1/0, see Korvex_SetFilterValue(). */
+/** Sets the gray gain of the red sites (id 20): 0..255. @return 1/0, see Korvex_SetFilterValue().
+ */
 KORVEX_API int KORVEX_CALL Korvex_SetGrayGainR(KORVEX_HANDLE h, int value);
 /** Reads the gray gain of the red sites (id 20). @param ok receives 1/0 (may be null). */
 KORVEX_API int KORVEX_CALL Korvex_GetGrayGainR(KORVEX_HANDLE h, int* ok);
-/** Sets the gray gain of the first green sites (id 21): 0..255. @return 1/0, see Korvex_SetFilterValue(). */
+/** Sets the gray gain of the first green sites (id 21): 0..255. @return 1/0, see
+ * Korvex_SetFilterValue(). */
 KORVEX_API int KORVEX_CALL Korvex_SetGrayGainG1(KORVEX_HANDLE h, int value);
 /** Reads the gray gain of the first green sites (id 21). @param ok receives 1/0 (may be null). */
 KORVEX_API int KORVEX_CALL Korvex_GetGrayGainG1(KORVEX_HANDLE h, int* ok);
-/** Sets the gray gain of the second green sites (id 22): 0..255. @return 1/0, see Korvex_SetFilterValue(). */
+/** Sets the gray gain of the second green sites (id 22): 0..255. @return 1/0, see
+ * Korvex_SetFilterValue(). */
 KORVEX_API int KORVEX_CALL Korvex_SetGrayGainG2(KORVEX_HANDLE h, int value);
 /** Reads the gray gain of the second green sites (id 22). @param ok receives 1/0 (may be null). */
 KORVEX_API int KORVEX_CALL Korvex_GetGrayGainG2(KORVEX_HANDLE h, int* ok);
-/** Sets the gray gain of the blue sites (id 23): 0..255. @return 1/0, see Korvex_SetFilterValue(). */
+/** Sets the gray gain of the blue sites (id 23): 0..255. @return 1/0, see Korvex_SetFilterValue().
+ */
 KORVEX_API int KORVEX_CALL Korvex_SetGrayGainB(KORVEX_HANDLE h, int value);
 /** Reads the gray gain of the blue sites (id 23). @param ok receives 1/0 (may be null). */
 KORVEX_API int KORVEX_CALL Korvex_GetGrayGainB(KORVEX_HANDLE h, int* ok);
-/** Sets the gray offset of the red sites (id 24): -255..255. @return 1/0, see Korvex_SetFilterValue(). */
+/** Sets the gray offset of the red sites (id 24): -255..255. @return 1/0, see
+ * Korvex_SetFilterValue(). */
 KORVEX_API int KORVEX_CALL Korvex_SetGrayOffsetR(KORVEX_HANDLE h, int value);
 /** Reads the gray offset of the red sites (id 24). @param ok receives 1/0 (may be null). */
 KORVEX_API int KORVEX_CALL Korvex_GetGrayOffsetR(KORVEX_HANDLE h, int* ok);
-/** Sets the gray offset of the first green sites (id 25): -255..255. @return 1/0, see Korvex_SetFilterValue(). */
+/** Sets the gray offset of the first green sites (id 25): -255..255. @return 1/0, see
+ * Korvex_SetFilterValue(). */
 KORVEX_API int KORVEX_CALL Korvex_SetGrayOffsetG1(KORVEX_HANDLE h, int value);
 /** Reads the gray offset of the first green sites (id 25). @param ok receives 1/0 (may be null). */
 KORVEX_API int KORVEX_CALL Korvex_GetGrayOffsetG1(KORVEX_HANDLE h, int* ok);
-/** Sets the gray offset of the second green sites (id 26): -255..255. @return 1/0, see Korvex_SetFilterValue(). */
+/** Sets the gray offset of the second green sites (id 26): -255..255. @return 1/0, see
+ * Korvex_SetFilterValue(). */
 KORVEX_API int KORVEX_CALL Korvex_SetGrayOffsetG2(KORVEX_HANDLE h, int value);
-/** Reads the gray offset of the second green sites (id 26). @param ok receives 1/0 (may be null). */
+/** Reads the gray offset of the second green sites (id 26). @param ok receives 1/0 (may be null).
+ */
 KORVEX_API int KORVEX_CALL Korvex_GetGrayOffsetG2(KORVEX_HANDLE h, int* ok);
-/** Sets the gray offset of the blue sites (id 27): -255..255. @return 1/0, see Korvex_SetFilterValue(). */
+/** Sets the gray offset of the blue sites (id 27): -255..255. @return 1/0, see
+ * Korvex_SetFilterValue(). */
 KORVEX_API int KORVEX_CALL Korvex_SetGrayOffsetB(KORVEX_HANDLE h, int value);
 /** Reads the gray offset of the blue sites (id 27). @param ok receives 1/0 (may be null). */
 KORVEX_API int KORVEX_CALL Korvex_GetGrayOffsetB(KORVEX_HANDLE h, int* ok);
@@ -516,7 +562,8 @@ KORVEX_API int KORVEX_CALL Korvex_SetIOPort(KORVEX_HANDLE h, int value);
 /** Reads the I/O port into @p value (0 when the read failed); the other two
  *  arguments are ignored. @return 1; 0 with #KORVEX_ERR_ARGUMENT (posted)
  *  for a null pointer. */
-KORVEX_API int KORVEX_CALL Korvex_GetIOPort(KORVEX_HANDLE h, unsigned char* value, int unused1, int unused2);
+KORVEX_API int KORVEX_CALL Korvex_GetIOPort(KORVEX_HANDLE h, unsigned char* value, int unused1,
+                                            int unused2);
 /** Not supported by this model. @return -1 with #KORVEX_ERR_UNSUPPORTED. */
 KORVEX_API int KORVEX_CALL Korvex_SetConfigFilter(KORVEX_HANDLE h, int unused);
 /** Not supported by this model. @return -1 with #KORVEX_ERR_UNSUPPORTED. */
@@ -540,7 +587,8 @@ KORVEX_API int KORVEX_CALL Korvex_ReadRegisterEx(KORVEX_HANDLE h, int reg, int* 
 /** Writes sensor register @p reg. @return 1/0 (#KORVEX_ERR_REFUSED;
  *  #KORVEX_ERR_NOT_POSSIBLE without a device). Writing registers under the
  *  library's feet changes what it believes about the sensor. */
-KORVEX_API int KORVEX_CALL Korvex_WriteRegister(KORVEX_HANDLE h, unsigned char reg, unsigned short value);
+KORVEX_API int KORVEX_CALL Korvex_WriteRegister(KORVEX_HANDLE h, unsigned char reg,
+                                                unsigned short value);
 /** As Korvex_WriteRegister(); the register is cut to 8 bits and the value
  *  is passed on whole. */
 KORVEX_API int KORVEX_CALL Korvex_WriteRegisterEx(KORVEX_HANDLE h, int reg, int value);
@@ -572,7 +620,8 @@ KORVEX_API int KORVEX_CALL Korvex_SaveImage(KORVEX_HANDLE h, const char* fileNam
  *  characters: Windows opens it as it is; Linux converts it with the calling
  *  thread's character set. #KORVEX_ERR_FILE when the name cannot be a file
  *  name (Linux: the character set cannot hold it). */
-KORVEX_API int KORVEX_CALL Korvex_SaveImageW(KORVEX_HANDLE h, const KORVEX_WCHAR* fileName, int format);
+KORVEX_API int KORVEX_CALL Korvex_SaveImageW(KORVEX_HANDLE h, const KORVEX_WCHAR* fileName,
+                                             int format);
 /** Starts the preview and records its frames into an uncompressed 24-bit AVI
  *  file for @p milliseconds from the first frame; then the file is finished
  *  and the preview keeps running. Korvex_StopPreview(), Korvex_Close() or
@@ -589,10 +638,12 @@ KORVEX_API int KORVEX_CALL Korvex_SaveImageW(KORVEX_HANDLE h, const KORVEX_WCHAR
  *  start; #KORVEX_ERR_NOT_POSSIBLE while a recording runs; #KORVEX_ERR_WINDOW;
  *  #KORVEX_ERR_WORKER. No frame notifications are sent while recording.
  *  States: idle or previewing → previewing. */
-KORVEX_API int KORVEX_CALL Korvex_Record(KORVEX_HANDLE h, const char* fileName, int milliseconds, int showWindow);
+KORVEX_API int KORVEX_CALL Korvex_Record(KORVEX_HANDLE h, const char* fileName, int milliseconds,
+                                         int showWindow);
 /** As Korvex_Record() with a UTF-16 name, used as Korvex_SaveImageW() uses
  *  it (#KORVEX_ERR_FILE when it cannot be a file name). */
-KORVEX_API int KORVEX_CALL Korvex_RecordW(KORVEX_HANDLE h, const KORVEX_WCHAR* fileName, int milliseconds, int showWindow);
+KORVEX_API int KORVEX_CALL Korvex_RecordW(KORVEX_HANDLE h, const KORVEX_WCHAR* fileName,
+                                          int milliseconds, int showWindow);
 /** Reads a configuration file (a headerless array of 8-byte records) into
  *  the camera's configuration list, replacing an earlier one. This model
  *  uses no setting from it. @return 1 when the file was read (also when

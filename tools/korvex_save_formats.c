@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
   static const struct {
     int format;
     const char* extension;
-  } formats[] = {{KORVEX_SAVE_BMP, "bmp"},        {KORVEX_SAVE_RAW, "raw"},
+  } formats[] = {{KORVEX_SAVE_BMP, "bmp"},         {KORVEX_SAVE_RAW, "raw"},
                  {KORVEX_SAVE_JPEG_HIGH, "h.jpg"}, {KORVEX_SAVE_JPEG_MID, "m.jpg"},
                  {KORVEX_SAVE_JPEG_LOW, "l.jpg"},  {KORVEX_SAVE_PNG, "png"},
                  {KORVEX_SAVE_TIFF, "tif"}};

@@ -101,8 +101,10 @@ void Acquirer(int camera, unsigned seed) {
     const auto hold = std::chrono::milliseconds(200 + random() % 1500);
     switch (kind) {
       case 0:
-        Count(Korvex_CallBackPreview(h, reinterpret_cast<KORVEX_HWND>(frames), buffer.data(), size,
-                                     1) ? "preview" : "preview refused");
+        Count(
+            Korvex_CallBackPreview(h, reinterpret_cast<KORVEX_HWND>(frames), buffer.data(), size, 1)
+                ? "preview"
+                : "preview refused");
         std::this_thread::sleep_for(hold);
         break;
       case 1:
@@ -127,8 +129,9 @@ void Acquirer(int camera, unsigned seed) {
         break;
       case 3: {
         const std::string path = g_folder + "/film" + std::to_string(camera) + ".avi";
-        Count(Korvex_Record(h, path.c_str(), static_cast<int>(random() % 800), 0) ? "record"
-                                                                                  : "record refused");
+        Count(Korvex_Record(h, path.c_str(), static_cast<int>(random() % 800), 0)
+                  ? "record"
+                  : "record refused");
         std::this_thread::sleep_for(hold);
         std::remove(path.c_str());
         break;
@@ -156,7 +159,10 @@ void ParameterChanger(unsigned seed) {
   while (g_running) {
     const KORVEX_HANDLE h = g_handles[random() % kCameras];
     switch (random() % 6) {
-      case 0: Korvex_SetFilterValue(h, 1 + static_cast<int>(random() % 28), static_cast<int>(random() % 600) - 300); break;
+      case 0:
+        Korvex_SetFilterValue(h, 1 + static_cast<int>(random() % 28),
+                              static_cast<int>(random() % 600) - 300);
+        break;
       case 1: Korvex_SetColorMode(h, kModes[random() % 6]); break;
       case 2: Korvex_SetMirrorH(h, static_cast<int>(random() % 2)); break;
       case 3: Korvex_SetExposureTime(h, static_cast<int>(random() % 1015)); break;
@@ -175,7 +181,8 @@ void Saver(unsigned seed) {
     const std::string path = g_folder + "/save" + std::to_string(camera);
     Bounded("SaveImage", [&] {
       Count(Korvex_SaveImage(g_handles[camera], path.c_str(), static_cast<int>(random() % 7))
-                ? "save" : "save refused");
+                ? "save"
+                : "save refused");
     });
     std::remove(path.c_str());
     std::this_thread::sleep_for(std::chrono::milliseconds(50 + random() % 200));

@@ -58,26 +58,26 @@ extern "C" {
 #define KORVEX_HOST_TB_THUMBPOSITION 4
 
 /* Control messages for KorvexHost_SendDlgItemMessage. */
-#define KORVEX_HOST_TBM_GETPOS 0x0400u       /* -> position */
+#define KORVEX_HOST_TBM_GETPOS 0x0400u /* -> position */
 #define KORVEX_HOST_TBM_GETRANGEMIN 0x0401u
 #define KORVEX_HOST_TBM_GETRANGEMAX 0x0402u
-#define KORVEX_HOST_TBM_SETPOS 0x0405u       /* lParam position, kept within the range */
-#define KORVEX_HOST_TBM_SETRANGEMIN 0x0407u  /* lParam */
-#define KORVEX_HOST_TBM_SETRANGEMAX 0x0408u  /* lParam */
-#define KORVEX_HOST_TBM_SETTICFREQ 0x0414u   /* wParam */
-#define KORVEX_HOST_UDM_SETBUDDY 0x0469u     /* wParam: the buddy's handle */
-#define KORVEX_HOST_UDM_SETRANGE32 0x046Fu   /* wParam low, lParam high */
-#define KORVEX_HOST_UDM_SETPOS32 0x0471u     /* lParam */
+#define KORVEX_HOST_TBM_SETPOS 0x0405u      /* lParam position, kept within the range */
+#define KORVEX_HOST_TBM_SETRANGEMIN 0x0407u /* lParam */
+#define KORVEX_HOST_TBM_SETRANGEMAX 0x0408u /* lParam */
+#define KORVEX_HOST_TBM_SETTICFREQ 0x0414u  /* wParam */
+#define KORVEX_HOST_UDM_SETBUDDY 0x0469u    /* wParam: the buddy's handle */
+#define KORVEX_HOST_UDM_SETRANGE32 0x046Fu  /* wParam low, lParam high */
+#define KORVEX_HOST_UDM_SETPOS32 0x0471u    /* lParam */
 #define KORVEX_HOST_UDM_GETPOS32 0x0472u
-#define KORVEX_HOST_CB_ADDSTRING 0x0143u     /* lParam text -> index */
-#define KORVEX_HOST_CB_DELETESTRING 0x0144u  /* wParam index -> count left, or -1 */
+#define KORVEX_HOST_CB_ADDSTRING 0x0143u    /* lParam text -> index */
+#define KORVEX_HOST_CB_DELETESTRING 0x0144u /* wParam index -> count left, or -1 */
 #define KORVEX_HOST_CB_GETCOUNT 0x0146u
-#define KORVEX_HOST_CB_GETCURSEL 0x0147u     /* -> index, or -1 */
-#define KORVEX_HOST_CB_INSERTSTRING 0x014Au  /* wParam index (-1: end), lParam text -> index */
+#define KORVEX_HOST_CB_GETCURSEL 0x0147u    /* -> index, or -1 */
+#define KORVEX_HOST_CB_INSERTSTRING 0x014Au /* wParam index (-1: end), lParam text -> index */
 #define KORVEX_HOST_CB_RESETCONTENT 0x014Bu
-#define KORVEX_HOST_CB_SETCURSEL 0x014Eu     /* wParam index -> index, or -1 (no selection) */
+#define KORVEX_HOST_CB_SETCURSEL 0x014Eu /* wParam index -> index, or -1 (no selection) */
 #define KORVEX_HOST_TCM_GETITEMCOUNT 0x1304u
-#define KORVEX_HOST_TCM_INSERTITEM 0x1307u   /* wParam index, lParam UTF-8 caption -> index */
+#define KORVEX_HOST_TCM_INSERTITEM 0x1307u /* wParam index, lParam UTF-8 caption -> index */
 #define KORVEX_HOST_TCM_GETCURSEL 0x130Bu
 #define KORVEX_HOST_TCM_SETCURSEL 0x130Cu
 
@@ -110,7 +110,7 @@ typedef struct KorvexHostNotify {
 } KorvexHostNotify;
 
 typedef intptr_t (*KorvexHostDialogProc)(KorvexHostWindow dialog, uint32_t message,
-                                          uintptr_t wParam, intptr_t lParam);
+                                         uintptr_t wParam, intptr_t lParam);
 
 /* Runs a modal dialog on the calling thread (DialogBoxParam); `param` goes
  * to WM_INITDIALOG. Returns what KorvexHost_EndDialog was given, or -1 when
@@ -121,9 +121,9 @@ KORVEX_HOST_API intptr_t KorvexHost_DialogBoxParam(const KorvexHostDialogTemplat
 /* Creates a modeless child dialog (a page) of an open dialog, on the parent's
  * thread, hidden and at (0, 0) of the parent (CreateDialogParam). The page
  * goes away with its parent. Null on failure. Call on the parent's thread. */
-KORVEX_HOST_API KorvexHostWindow KorvexHost_CreateDialogParam(
-    const KorvexHostDialogTemplate* dialogTemplate, KorvexHostWindow parent,
-    KorvexHostDialogProc proc, intptr_t param);
+KORVEX_HOST_API KorvexHostWindow
+KorvexHost_CreateDialogParam(const KorvexHostDialogTemplate* dialogTemplate,
+                             KorvexHostWindow parent, KorvexHostDialogProc proc, intptr_t param);
 /* Ends a modal dialog; its loop returns `result` once the current work is
  * done. 0 when the dialog does not exist. */
 KORVEX_HOST_API int KorvexHost_EndDialog(KorvexHostWindow dialog, intptr_t result);
@@ -202,7 +202,7 @@ typedef struct KorvexHostDialogItemInfo {
   int32_t position; /* trackbar, up-down */
   int32_t rangeMin, rangeMax;
   int32_t tickFrequency;
-  int32_t buddyId; /* up-down: the buddy's id, 0 without one */
+  int32_t buddyId;   /* up-down: the buddy's id, 0 without one */
   int32_t selection; /* list or tab: the selected entry, -1 for none */
   int32_t count;     /* list entries or tabs */
 } KorvexHostDialogItemInfo;

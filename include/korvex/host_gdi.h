@@ -93,10 +93,9 @@ KORVEX_HOST_API int KorvexHost_BitBlt(KorvexHostDC target, int x, int y, int wid
 /* Copies with scaling by pixel replication; a negative extent mirrors the
  * rectangle along that axis (a source origin (0, h) with extent (w, -h)
  * flips the picture upside down). */
-KORVEX_HOST_API int KorvexHost_StretchBlt(KorvexHostDC target, int x, int y, int width,
-                                          int height, KorvexHostDC source, int sourceX,
-                                          int sourceY, int sourceWidth, int sourceHeight,
-                                          uint32_t rop);
+KORVEX_HOST_API int KorvexHost_StretchBlt(KorvexHostDC target, int x, int y, int width, int height,
+                                          KorvexHostDC source, int sourceX, int sourceY,
+                                          int sourceWidth, int sourceHeight, uint32_t rop);
 
 /* Fault injection for tests: while a bit is set the matching call fails. */
 #define KORVEX_HOST_GDI_FAIL_SECTION 1u

@@ -43,7 +43,7 @@ typedef struct KorvexRegKey_* KorvexHostRegKey;
 #define KORVEX_HOST_REG_ACCESS_DENIED 5  /* ERROR_ACCESS_DENIED */
 #define KORVEX_HOST_REG_INVALID_HANDLE 6 /* ERROR_INVALID_HANDLE */
 #define KORVEX_HOST_REG_INVALID_PARAMETER 87
-#define KORVEX_HOST_REG_MORE_DATA 234   /* ERROR_MORE_DATA: buffer too small */
+#define KORVEX_HOST_REG_MORE_DATA 234    /* ERROR_MORE_DATA: buffer too small */
 #define KORVEX_HOST_REG_KEY_DELETED 1018 /* the key of the handle is gone */
 #define KORVEX_HOST_REG_IO_ERROR 1016    /* ERROR_REGISTRY_IO_FAILED */
 

@@ -86,13 +86,13 @@ KORVEX_HOST_API int KorvexHost_SimSetFrameCallback(int index, KorvexSimFrameCall
  * (the command sent, the reply read) and the input record of other
  * requests. */
 typedef struct KorvexSimTraffic {
-  int device;          /* device index */
-  uint32_t code;       /* I/O control code */
-  uint32_t pipe;       /* pipe number; 0xFFFFFFFF for requests without one */
-  uint32_t inLength;   /* input buffer length */
-  uint32_t outLength;  /* output buffer length */
-  uint32_t returned;   /* bytes reported back */
-  int result;          /* 1 TRUE, 0 FALSE */
+  int device;         /* device index */
+  uint32_t code;      /* I/O control code */
+  uint32_t pipe;      /* pipe number; 0xFFFFFFFF for requests without one */
+  uint32_t inLength;  /* input buffer length */
+  uint32_t outLength; /* output buffer length */
+  uint32_t returned;  /* bytes reported back */
+  int result;         /* 1 TRUE, 0 FALSE */
   uint32_t packetLength;
   uint8_t packet[64];
 } KorvexSimTraffic;
@@ -111,8 +111,7 @@ KORVEX_HOST_API uint32_t KorvexHost_SimFramesServed(int index);
  * at index or the address is out of range. Sensor registers below 0x100 are
  * the 8-bit space, from 0x100 the 16-bit space (24-bit values). */
 KORVEX_HOST_API int KorvexHost_SimReadSensorRegister(int index, uint32_t reg, uint32_t* value);
-KORVEX_HOST_API int KorvexHost_SimReadControllerRegister(int index, uint32_t reg,
-                                                         uint8_t* value);
+KORVEX_HOST_API int KorvexHost_SimReadControllerRegister(int index, uint32_t reg, uint8_t* value);
 KORVEX_HOST_API int KorvexHost_SimReadSrom(int index, uint32_t address, uint8_t* value);
 /* The transfer time-out the camera's driver honours, in milliseconds. */
 KORVEX_HOST_API uint32_t KorvexHost_SimTransferTimeout(int index);

@@ -40,8 +40,8 @@ KORVEX_HOST_API int KorvexHost_MultiByteToWideChar(uint32_t flags, const char* s
  * hold becomes '?' and *usedDefault (optional) receives 1. Returns the number
  * of bytes written (or needed), 0 on failure. */
 KORVEX_HOST_API int KorvexHost_WideCharToMultiByte(uint32_t flags, const uint16_t* source,
-                                                   int sourceLength, char* target,
-                                                   int targetLength, int* usedDefault);
+                                                   int sourceLength, char* target, int targetLength,
+                                                   int* usedDefault);
 /* Why the calling thread's last conversion failed (0 after a success). */
 KORVEX_HOST_API int KorvexHost_TextLastError(void);
 /* The character set name the calling thread converts with. */

@@ -90,8 +90,8 @@ typedef struct KorvexHostRect {
  * default procedure, no extra bytes, no icon and no menu. */
 typedef struct KorvexHostWindowClass {
   uint32_t style;
-  uint64_t instance; /* module: KorvexHost_ProcessId() is the executable's */
-  uint32_t cursor;   /* 0 or KORVEX_HOST_IDC_ARROW */
+  uint64_t instance;  /* module: KorvexHost_ProcessId() is the executable's */
+  uint32_t cursor;    /* 0 or KORVEX_HOST_IDC_ARROW */
   int32_t background; /* a stock brush */
   const char* name;
 } KorvexHostWindowClass;
@@ -149,8 +149,8 @@ KORVEX_HOST_API KorvexHostWindow KorvexHost_GetFocus(void);
 /* Nothing is ever pending for painting: 1 for an on-screen window. */
 KORVEX_HOST_API int KorvexHost_UpdateWindow(KorvexHostWindow window);
 /* Grows a client rectangle to the window rectangle of the given style. */
-KORVEX_HOST_API int KorvexHost_AdjustWindowRectEx(KorvexHostRect* rect, uint32_t style,
-                                                  int hasMenu, uint32_t exStyle);
+KORVEX_HOST_API int KorvexHost_AdjustWindowRectEx(KorvexHostRect* rect, uint32_t style, int hasMenu,
+                                                  uint32_t exStyle);
 
 /* Screen size; 1920 x 1080 at start-up. */
 KORVEX_HOST_API int KorvexHost_GetSystemMetrics(int index);
@@ -165,8 +165,7 @@ KORVEX_HOST_API int KorvexHost_ReleaseDC(KorvexHostWindow window, KorvexHostDC d
  * rows of client width x 3 bytes without padding. Returns 1, or 0 when the
  * window does not exist or size is below width x height x 3. Read while
  * nothing draws into the window. */
-KORVEX_HOST_API int KorvexHost_ReadClientPixels(KorvexHostWindow window, void* buffer,
-                                                size_t size);
+KORVEX_HOST_API int KorvexHost_ReadClientPixels(KorvexHostWindow window, void* buffer, size_t size);
 
 /* Fault injection for tests: while a bit is set the matching call fails. */
 #define KORVEX_HOST_WINDOW_FAIL_REGISTER 1u
@@ -182,8 +181,7 @@ KORVEX_HOST_API void KorvexHost_SetWindowFaults(uint32_t mask);
  * regard to case). */
 KORVEX_HOST_API KorvexHostWindow KorvexHost_FindWindowEx(KorvexHostWindow parent,
                                                          KorvexHostWindow after,
-                                                         const char* className,
-                                                         const char* title);
+                                                         const char* className, const char* title);
 
 #ifdef __cplusplus
 }

@@ -69,7 +69,9 @@ bool CKorvex::PrepareAcquisition() {
     // meanwhile, until the next preparation.
     frameMode_.store(IndexOf(mode), std::memory_order_release);
     const int width = settings_.size.EH, height = settings_.size.EV;
-    auto make = [&](ImageRole role, int bits) { return images_[role]->Create(width, height, bits) != 0; };
+    auto make = [&](ImageRole role, int bits) {
+      return images_[role]->Create(width, height, bits) != 0;
+    };
     bool ok = true;
     // Besides each mode's own images: the 8-bit grey image is the 16-bit
     // grey mode's display source, and the 24-bit colour image the 8-bit
@@ -159,7 +161,8 @@ int CKorvex::StartPreview() {
   }
   state_.store(kPreviewing);
   ClaimDevice(deviceNumber_);
-  KORVEX_LOG(kInfo, kCamera, errors_.CameraHandle(), "preview started on device %d", deviceNumber_.load());
+  KORVEX_LOG(kInfo, kCamera, errors_.CameraHandle(), "preview started on device %d",
+             deviceNumber_.load());
   return 1;
 }
 
@@ -234,14 +237,14 @@ int CKorvex::Capture() {
   if (state != kIdle) return NotPossible();
   if (!PrepareAcquisition()) return NotPossible();
   state_.store(kCapturing);
-  KORVEX_LOG(kInfo, kCamera, errors_.CameraHandle(), "capture mode on device %d", deviceNumber_.load());
+  KORVEX_LOG(kInfo, kCamera, errors_.CameraHandle(), "capture mode on device %d",
+             deviceNumber_.load());
   return 1;
 }
 
 bool CKorvex::TakeSingleFrame() {
   CDibImage& raw = *images_[kRawFrame];
-  if (device_->GetSingleFrame(raw.Bits()) != 0)
-    return false;
+  if (device_->GetSingleFrame(raw.Bits()) != 0) return false;
   RelayRawFrame(raw);
   return true;
 }
@@ -310,7 +313,8 @@ int CKorvex::Trigger(platform::WindowHandle frameWindow, void* buffer, int size,
     Close();
     return Fail(KORVEX_ERR_WORKER);
   }
-  KORVEX_LOG(kInfo, kCamera, errors_.CameraHandle(), "trigger mode on device %d", deviceNumber_.load());
+  KORVEX_LOG(kInfo, kCamera, errors_.CameraHandle(), "trigger mode on device %d",
+             deviceNumber_.load());
   return 1;
 }
 
@@ -332,7 +336,8 @@ bool CKorvex::CopyImage(CDibImage& image, int rowOrder, void* buffer, int size) 
   if (rowOrder != 0) {
     std::memcpy(out, image.Bits(), required);
   } else {
-    for (int y = 0; y < height; ++y) std::memcpy(out + y * rowBytes, image.Row(height - 1 - y), rowBytes);
+    for (int y = 0; y < height; ++y)
+      std::memcpy(out + y * rowBytes, image.Row(height - 1 - y), rowBytes);
   }
   return true;
 }
@@ -428,7 +433,8 @@ void CKorvex::TriggerWorker() {
       continue;
     }
     if (frameWindow_ != nullptr)
-      platform::PostWindowMessage(frameWindow_, kMessageFrame, reinterpret_cast<uintptr_t>(&frameInfo_), 0);
+      platform::PostWindowMessage(frameWindow_, kMessageFrame,
+                                  reinterpret_cast<uintptr_t>(&frameInfo_), 0);
     DrawFrame();
     frame.unlock();
     DeliverDialogNotices(true);

@@ -23,17 +23,19 @@ constexpr uintptr_t kChildId = 6540;
 // Client size divisor of a sub-sampling mode.
 int SubSampleDivisor(int mode) {
   switch (mode) {
-    case 1: case 17: return 2;
-    case 2: case 18: return 4;
-    case 3: case 19: return 8;
+    case 1:
+    case 17: return 2;
+    case 2:
+    case 18: return 4;
+    case 3:
+    case 19: return 8;
     default: return 1;
   }
 }
 
 }  // namespace
 
-void DisplayWindow::Place(platform::WindowHandle parent, int left, int top, int right,
-                          int bottom) {
+void DisplayWindow::Place(platform::WindowHandle parent, int left, int top, int right, int bottom) {
   parent_ = parent;
   rect_[0] = left;
   rect_[1] = top;
@@ -52,10 +54,10 @@ bool DisplayWindow::Open(int imageWidth, int imageHeight, int subSample) {
 
   const platform::ModuleHandle module = platform::ExecutableModule();
   char name[sizeof className_];
-  std::snprintf(name, sizeof name, "VideoRenderer_%08x_%08x",
-                static_cast<unsigned>(reinterpret_cast<uintptr_t>(this)),
-                static_cast<unsigned>(platform::TimeGetTime() +
-                                      static_cast<uint32_t>(platform::Rand())));
+  std::snprintf(
+      name, sizeof name, "VideoRenderer_%08x_%08x",
+      static_cast<unsigned>(reinterpret_cast<uintptr_t>(this)),
+      static_cast<unsigned>(platform::TimeGetTime() + static_cast<uint32_t>(platform::Rand())));
   platform::WindowClass windowClass;
   windowClass.style = 0;
   windowClass.instance = module;
@@ -71,8 +73,7 @@ bool DisplayWindow::Open(int imageWidth, int imageHeight, int subSample) {
   platform::WindowHandle window = nullptr;
   if (parent_ != nullptr) {
     window = platform::CreateWindowOfClass(0, name, "ActiveMovie Window", kChildStyle, rect_[0],
-                                           rect_[1], rect_[2], rect_[3], parent_, kChildId,
-                                           module);
+                                           rect_[1], rect_[2], rect_[3], parent_, kChildId, module);
   } else {
     if (!Wanted()) return false;
     const int divisor = SubSampleDivisor(subSample);
@@ -108,7 +109,8 @@ void DisplayWindow::Close() {
   dc_ = nullptr;
   if (window_ != nullptr) platform::DestroyWindow(window_);
   window_ = nullptr;
-  if (className_[0] != '\0') platform::UnregisterWindowClass(className_, platform::ExecutableModule());
+  if (className_[0] != '\0')
+    platform::UnregisterWindowClass(className_, platform::ExecutableModule());
   className_[0] = '\0';
 }
 
@@ -133,8 +135,8 @@ void DisplayWindow::Draw(CDibImage& source, bool direct, CDibImage& display) {
 
   if (direct && width == source.Width() && height == source.Height()) {
     // One to one; the negative source extent turns the picture upright.
-    platform::StretchBlt(dc_, 0, 0, width, height, source.Dc(), 0, source.Height(),
-                         source.Width(), -source.Height(), platform::kSrcCopy);
+    platform::StretchBlt(dc_, 0, 0, width, height, source.Dc(), 0, source.Height(), source.Width(),
+                         -source.Height(), platform::kSrcCopy);
     return;
   }
   const int bits = source.BitsPerPixel() == 8 ? 8 : 24;

@@ -52,16 +52,17 @@ void CKorvex::ProcessFrame() {
     if (pipelineHooks_.filterChanged) pipelineHooks_.filterChanged();
   };
   hooks.analogChanged = [this](image::AnalogField field, int value)
-                           KORVEX_NO_THREAD_SAFETY_ANALYSIS {
-    if (field == image::AnalogField::kGain) {
-      dialogNotices_.gain = true;
-      dialogNotices_.gainValue = value;
-    } else {
-      dialogNotices_.exposure = true;
-      dialogNotices_.exposureValue = value;
-    }
-    if (pipelineHooks_.analogChanged) pipelineHooks_.analogChanged(field, value);
-  };
+                            KORVEX_NO_THREAD_SAFETY_ANALYSIS {
+                              if (field == image::AnalogField::kGain) {
+                                dialogNotices_.gain = true;
+                                dialogNotices_.gainValue = value;
+                              } else {
+                                dialogNotices_.exposure = true;
+                                dialogNotices_.exposureValue = value;
+                              }
+                              if (pipelineHooks_.analogChanged)
+                                pipelineHooks_.analogChanged(field, value);
+                            };
   // The mode the buffers were prepared for, not one stored since.
   const std::optional<ColorMode> mode = FrameMode();
   if (mode) image::ProcessFrame(images, *mode, settings_, &sensor, hooks, pipelineWorkers_.get());

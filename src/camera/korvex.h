@@ -52,7 +52,8 @@ enum ImageRole : int {
 };
 
 constexpr ImageRole OutputRole(ColorMode mode) { return static_cast<ImageRole>(IndexOf(mode)); }
-static_assert(OutputRole(ColorMode::kGray16) == kGray16 && OutputRole(ColorMode::kColor64) == kColor64);
+static_assert(OutputRole(ColorMode::kGray16) == kGray16 &&
+              OutputRole(ColorMode::kColor64) == kColor64);
 
 // Acquisition states.
 enum AcquisitionState : int32_t { kIdle = 0, kPreviewing = 1, kCapturing = 2, kTriggered = 3 };

@@ -17,8 +17,8 @@ namespace korvex {
 namespace {
 
 constexpr const char kDeviceName[] = "Korvex740K3-XLN";
-constexpr int kNameSlot = 256;       // bytes per EnumDevice slot
-constexpr int kWideNameSlot = 256;   // UTF-16 units per EnumDeviceW slot (512 bytes)
+constexpr int kNameSlot = 256;      // bytes per EnumDevice slot
+constexpr int kWideNameSlot = 256;  // UTF-16 units per EnumDeviceW slot (512 bytes)
 constexpr int kMinimumSlots = 10;
 
 // "Korvex740K3-XLN_NN": 18 characters and the terminator.
@@ -79,7 +79,12 @@ bool CKorvex::CheckGeometry() const {
   if (!within(eh) || !within(ev) || !within(ehs) || !within(evs)) return false;
   if (ehs + eh > 2560 || evs + ev > 2560) return false;
   switch (settings_.video.SubSample.Get()) {
-    case 1: case 2: case 3: case 17: case 18: case 19: return false;
+    case 1:
+    case 2:
+    case 3:
+    case 17:
+    case 18:
+    case 19: return false;
     default: return true;
   }
 }

@@ -48,8 +48,7 @@ void OwnershipTable::Release(int n, platform::WindowHandle owner) {
   Entry* entry = EntryAt(n);
   if (!entry) return;
   const uint64_t self = platform::CurrentProcessToken();
-  if (entry->ownerWindow != reinterpret_cast<uint64_t>(owner) || entry->ownerModule != self)
-    return;
+  if (entry->ownerWindow != reinterpret_cast<uint64_t>(owner) || entry->ownerModule != self) return;
   // A released entry has 0 in the reserved field; ours holds our identity.
   if (entry->reserved != 0 && entry->reserved != self) return;
   entry->ownerWindow = 0;

@@ -21,21 +21,31 @@ struct Range {
 // Accepted values of the identifiers that store into one field.
 Range RangeOf(FilterId id) {
   switch (id) {
-    case kBrightness: case kSaturation: return {-255, 255};
+    case kBrightness:
+    case kSaturation: return {-255, 255};
     case kContrast: return {-127, 127};
     case kHue: return {-360, 360};
     case kSharpness: return {0, 30};
-    case kBayerGainRed: case kBayerGainGreen: case kBayerGainBlue: return {0, 400};
+    case kBayerGainRed:
+    case kBayerGainGreen:
+    case kBayerGainBlue: return {0, 400};
     case kGamma: return {0, 200};
     case kBayerMode: return {0, 3};
     case kGlobalGain: return {0, 1023};
-    case kColorGainRed: case kColorGainGreen1: case kColorGainGreen2: case kColorGainBlue:
-      return {0, 0};
+    case kColorGainRed:
+    case kColorGainGreen1:
+    case kColorGainGreen2:
+    case kColorGainBlue: return {0, 0};
     case kExposureTime: return {0, 1014};
     case kGrayMode: return {0, 2};
-    case kGrayGainR: case kGrayGainG1: case kGrayGainG2: case kGrayGainB: return {0, 255};
-    case kGrayOffsetR: case kGrayOffsetG1: case kGrayOffsetG2: case kGrayOffsetB:
-      return {-255, 255};
+    case kGrayGainR:
+    case kGrayGainG1:
+    case kGrayGainG2:
+    case kGrayGainB: return {0, 255};
+    case kGrayOffsetR:
+    case kGrayOffsetG1:
+    case kGrayOffsetG2:
+    case kGrayOffsetB: return {-255, 255};
     case kGrayCalibrate: return {0, 1};
     default: return {INT32_MIN, INT32_MAX};  // packed gains and the auto flag take anything
   }
@@ -92,9 +102,7 @@ int CKorvex::SetFilterValue(int id, int value) {
       f.G_Gain = (value >> 8) & 0xFF;
       f.B_Gain = (value >> 16) & 0xFF;
       return 1;
-    case kBayerGainAuto:
-      f.BayerGainAuto = value != 0 ? 1 : 0;
-      return 1;
+    case kBayerGainAuto: f.BayerGainAuto = value != 0 ? 1 : 0; return 1;
     case kGlobalGain:
       SetGainField(value);
       device_->SetGlobalGain(static_cast<uint16_t>(value));
@@ -103,9 +111,7 @@ int CKorvex::SetFilterValue(int id, int value) {
       settings_.analog.Exposure = value;
       device_->SetExposure(static_cast<uint16_t>(value));
       return 1;
-    default:
-      FieldOf(settings_, filter) = value;
-      return 1;
+    default: FieldOf(settings_, filter) = value; return 1;
   }
 }
 
@@ -122,12 +128,13 @@ int CKorvex::GetFilterValue(int id, int* ok) {
   const FilterId filter = static_cast<FilterId>(id);
   const FilterGroup& f = settings_.filter;
   switch (filter) {
-    case kBayerGainRGB:
-      return (f.R_Gain & 0xFF) | (f.G_Gain & 0xFF) << 8 | (f.B_Gain & 0xFF) << 16;
+    case kBayerGainRGB: return (f.R_Gain & 0xFF) | (f.G_Gain & 0xFF) << 8 | (f.B_Gain & 0xFF) << 16;
     case kGlobalGain: return device_->GetGlobalGain();
     case kExposureTime: return device_->GetExposure();
-    case kColorGainRed: case kColorGainGreen1: case kColorGainGreen2: case kColorGainBlue:
-      return 0;
+    case kColorGainRed:
+    case kColorGainGreen1:
+    case kColorGainGreen2:
+    case kColorGainBlue: return 0;
     default: return FieldOf(settings_, filter);
   }
 }

@@ -21,15 +21,14 @@ void CKorvex::DrawFrame() {
   // the 8-bit grey or the 24-bit colour image.
   switch (*mode) {
     case ColorMode::kGray8:
-    case ColorMode::kColor24:
-      break;
+    case ColorMode::kColor24: break;
     case ColorMode::kGray16:
       image::ConvertRegion(*images_[kGray8], image::Reduce16To8, *images_[kGray16], nullptr, 0, 0,
                            nullptr);
       break;
     case ColorMode::kColor32:
-      image::ConvertRegion(*images_[kColor24], image::Copy32To24, *images_[kColor32], nullptr, 0,
-                           0, nullptr);
+      image::ConvertRegion(*images_[kColor24], image::Copy32To24, *images_[kColor32], nullptr, 0, 0,
+                           nullptr);
       break;
     case ColorMode::kColor48:
     case ColorMode::kColor64:

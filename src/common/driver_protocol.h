@@ -38,8 +38,8 @@ enum class Command : uint8_t {
   kTransferWidth = 0x0A,         // byte (0) or word (1) pixels
   kWriteControllerRegister = 0x25,
   kReadControllerRegister = 0x26,
-  kWriteSerialBus = 0x40,        // serial ROM write
-  kReadSerialBus = 0x41,         // serial ROM write-then-read
+  kWriteSerialBus = 0x40,  // serial ROM write
+  kReadSerialBus = 0x41,   // serial ROM write-then-read
 };
 constexpr uint8_t Byte(Command command) { return static_cast<uint8_t>(command); }
 

@@ -2,6 +2,9 @@
 // CKorvex740K3XLNSdk::InitializeSensor exactly as listed.
 #include "device/korvex740k3xln_init_table.h"
 
+// The tables below keep their hand-made columns.
+// clang-format off
+
 namespace korvex {
 
 const uint8_t kKorvex740K3XLNInitRegisters[256] = {
@@ -60,3 +63,4 @@ const SensorWrite kKorvex740K3XLNInitWrites16[130] = {
 };
 
 }  // namespace korvex
+// clang-format on

@@ -34,7 +34,8 @@ int CKVXSdkLib::SendCommand(const uint8_t* packet) {
 }
 
 int CKVXSdkLib::WriteSensorRegister(uint16_t reg, int32_t value) {
-  uint8_t packet[kPacketSize] = {Byte(Command::kWriteSensorRegister), 0x20, 0xFE, static_cast<uint8_t>(reg)};
+  uint8_t packet[kPacketSize] = {Byte(Command::kWriteSensorRegister), 0x20, 0xFE,
+                                 static_cast<uint8_t>(reg)};
   if (reg < 0x100) {
     packet[5] = static_cast<uint8_t>(value);
   } else {

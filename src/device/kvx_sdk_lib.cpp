@@ -38,8 +38,8 @@ int CKVXSdkLib::CopyRawFrame(uint8_t* out, const uint8_t* src) {
   if (out == nullptr || src == nullptr) return kNullBuffer;
   const size_t b = wordMode_ ? 2 : 1;
   // The region must lie inside the buffers of the current allocation.
-  const int64_t end = (static_cast<int64_t>(firstLine_) + height_ - 1) * pitch_ + firstColumn_ +
-                      width_;
+  const int64_t end =
+      (static_cast<int64_t>(firstLine_) + height_ - 1) * pitch_ + firstColumn_ + width_;
   if (height_ <= 0 || width_ <= 0 || end * static_cast<int64_t>(b) > ringBufferSize_) {
     return kBadLineCount;
   }

@@ -179,8 +179,8 @@ class CKVXSdkLib {
   // state and the ring indices are atomics.
   struct StreamBlock {
     uint32_t transferLength = 0;
-    SyncEvent frameReady{false};   // auto reset: one per completed frame
-    SyncEvent threadEnded{true};   // manual reset: the thread's last act
+    SyncEvent frameReady{false};  // auto reset: one per completed frame
+    SyncEvent threadEnded{true};  // manual reset: the thread's last act
     std::atomic<int32_t> elapsed{0};
     std::atomic<int32_t> frameCount{0};
     std::atomic<int64_t> status{0};

@@ -130,10 +130,12 @@ void CKVXSdkLib::StreamMain(StreamBlock* block) {
   int32_t elapsed = 0;
   DeviceHandle handle = nullptr;
   if (!OpenDevice(handle, s.devicePath.data())) {
-    KORVEX_LOG(kError, kDevice, 0, "%s: the camera cannot be opened for streaming", s.devicePath.data());
+    KORVEX_LOG(kError, kDevice, 0, "%s: the camera cannot be opened for streaming",
+               s.devicePath.data());
     status = kOpenFailed;
   } else {
-    KORVEX_LOG(kInfo, kDevice, 0, "%s: streaming %u-byte frames", s.devicePath.data(), s.transferLength);
+    KORVEX_LOG(kInfo, kDevice, 0, "%s: streaming %u-byte frames", s.devicePath.data(),
+               s.transferLength);
     const uint32_t start = platform::TickCount();
     const int count = static_cast<int>(s.ring.size());
     bool shortForgiven = false;
@@ -165,11 +167,12 @@ void CKVXSdkLib::StreamMain(StreamBlock* block) {
     elapsed = static_cast<int32_t>(platform::TickCount() - start);
     CloseDevice(handle);
     if (status == kTransferFailed) {
-      KORVEX_LOG(kError, kDevice, 0, "%s: a frame transfer failed after %d frames: the camera is gone",
+      KORVEX_LOG(kError, kDevice, 0,
+                 "%s: a frame transfer failed after %d frames: the camera is gone",
                  s.devicePath.data(), frames);
     } else {
-      KORVEX_LOG(kInfo, kDevice, 0, "%s: streaming stopped after %d frames in %d ms", s.devicePath.data(),
-                 frames, elapsed);
+      KORVEX_LOG(kInfo, kDevice, 0, "%s: streaming stopped after %d frames in %d ms",
+                 s.devicePath.data(), frames, elapsed);
     }
   }
   s.elapsed.store(elapsed);

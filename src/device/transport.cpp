@@ -42,8 +42,8 @@ int Transfer(uint32_t code, DeviceHandle handle, uint32_t pipe, uint32_t length,
   const int result =
       platform::DriverIoControl(handle, code, &pipe32, sizeof pipe32, buffer, length, &returned);
   transferred = returned;
-  KORVEX_LOG(kDebug, kDevice, 0, "control code 0x%06X pipe %u: %u of %u bytes%s", code, pipe, returned,
-             length, result == 1 ? "" : ", failed");
+  KORVEX_LOG(kDebug, kDevice, 0, "control code 0x%06X pipe %u: %u of %u bytes%s", code, pipe,
+             returned, length, result == 1 ? "" : ", failed");
   return result == 1 ? 0 : -1;
 }
 
@@ -57,8 +57,8 @@ int PipeTransfer(DeviceHandle handle, uint32_t pipe, uint32_t length, void* buff
 
 int LargePipeTransfer(DeviceHandle handle, uint32_t pipe, uint32_t length, void* buffer,
                       uint32_t& transferred, bool inDirect) {
-  return Transfer(inDirect ? IOCTL_LARGE_PIPE_IN_DIRECT : IOCTL_LARGE_PIPE_OUT_DIRECT, handle,
-                  pipe, length, buffer, transferred);
+  return Transfer(inDirect ? IOCTL_LARGE_PIPE_IN_DIRECT : IOCTL_LARGE_PIPE_OUT_DIRECT, handle, pipe,
+                  length, buffer, transferred);
 }
 
 int SendPacket(DeviceHandle handle, uint32_t pipe, uint32_t length, void* packet) {

@@ -49,9 +49,9 @@ const Row* RowOfTrack(int id) {
 
 std::string ExposureTimeText(int32_t exposure) {
   const int64_t lines = exposure == 1014 ? 2028 : exposure;
-  const double ms = (static_cast<double>(kLinePeriodClocks) * static_cast<double>(lines) +
-                     kFixedOffsetClocks) *
-                    kClockPeriodMs;
+  const double ms =
+      (static_cast<double>(kLinePeriodClocks) * static_cast<double>(lines) + kFixedOffsetClocks) *
+      kClockPeriodMs;
   char text[64];
   std::snprintf(text, sizeof text, "=%.2fms", ms);
   return text;
@@ -99,8 +99,7 @@ void AnalogPage::OnCommand(DialogSurface& s, int id, Notice notice) {
       if (s.Checked(id)) s.SetChecked(ids::kAutoIrisGain, false);
       group_.AutoIris = s.Checked(id) ? 1 : 0;
       return;
-    default:
-      break;
+    default: break;
   }
   const Row* row = RowOfEdit(id);
   // An edit that clamping rewrites is handled by the change that clamped it.
@@ -152,8 +151,8 @@ void AnalogPage::Default(DialogSurface& s) {
 void AnalogSheet::OnInit(DialogSurface& s) {
   Opened(s);
   s.AddTab(ids::kTab, 0, table::kAnalogGainTab.In(language_));
-  pageSurface_ = s.CreatePage(TemplateFor(DialogRole::kAnalogPage, language_), ids::kTab, 30, 25,
-                              page_);
+  pageSurface_ =
+      s.CreatePage(TemplateFor(DialogRole::kAnalogPage, language_), ids::kTab, 30, 25, page_);
   if (pageSurface_) pageSurface_->Show(true);
 }
 
@@ -164,14 +163,11 @@ void AnalogSheet::OnCommand(DialogSurface& s, int id, Notice notice) {
       if (pageSurface_) page_.Commit(*pageSurface_);
       s.End(kIdOk);
       return;
-    case kIdCancel:
-      s.End(kIdCancel);
-      return;
+    case kIdCancel: s.End(kIdCancel); return;
     case kIdDefault:
       if (pageSurface_) page_.Default(*pageSurface_);
       return;
-    default:
-      return;
+    default: return;
   }
 }
 

@@ -12,8 +12,8 @@ namespace {
 constexpr int kPresetEdits[] = {ids::kTotalH,     ids::kTotalV, ids::kEffectiveH,
                                 ids::kEffectiveV, ids::kStartH, ids::kStartV};
 
-constexpr int32_t SizePreset::*kPresetFields[] = {&SizePreset::TH, &SizePreset::TV,
-                                                  &SizePreset::EH, &SizePreset::EV,
+constexpr int32_t SizePreset::*kPresetFields[] = {&SizePreset::TH,  &SizePreset::TV,
+                                                  &SizePreset::EH,  &SizePreset::EV,
                                                   &SizePreset::EHS, &SizePreset::EVS};
 
 // A list's selection, or, when it has none (the stored value names no
@@ -42,9 +42,9 @@ bool IsEdit(int id) {
 }  // namespace
 
 void CameraDialog::ShowPreset(DialogSurface& s, int index) {
-  const SizePreset preset =
-      index >= 0 && index < kMaxSizePresets ? list_.presets[static_cast<size_t>(index)]
-                                            : SizePreset{};
+  const SizePreset preset = index >= 0 && index < kMaxSizePresets
+                                ? list_.presets[static_cast<size_t>(index)]
+                                : SizePreset{};
   for (size_t i = 0; i < std::size(kPresetEdits); ++i)
     s.SetNumber(kPresetEdits[i], preset.*kPresetFields[i], false);
 }
@@ -99,9 +99,10 @@ void CameraDialog::ReadControls(DialogSurface& s) {
                          static_cast<int>(std::size(table::kColorModeTexts)), defaults.color);
   list_.size = s.ListSelection(ids::kSizeList);
   const int subSample = s.ListSelection(ids::kSubSampleList);
-  list_.subSample = subSample >= 0 && subSample < static_cast<int>(std::size(table::kSubSampleValues))
-                        ? table::kSubSampleValues[subSample]
-                        : 0;
+  list_.subSample =
+      subSample >= 0 && subSample < static_cast<int>(std::size(table::kSubSampleValues))
+          ? table::kSubSampleValues[subSample]
+          : 0;
   list_.clock = Selected(s, ids::kClockList, list_.clock,
                          static_cast<int>(std::size(table::kClockTexts)), defaults.clock);
   // A wait time past what the interface holds (INT32_MAX) means the
@@ -146,15 +147,12 @@ void CameraDialog::OnCommand(DialogSurface& s, int id, Notice notice) {
         store_.Save(list_);
         s.End(kIdOk);
         return;
-      case kIdCancel:
-        s.End(kIdCancel);
-        return;
+      case kIdCancel: s.End(kIdCancel); return;
       case ids::kApply:
         ReadControls(s);
         store_.Save(list_);
         return;
-      default:
-        return;
+      default: return;
     }
   }
   if (notice == Notice::kSelectionChanged && IsList(id)) {

@@ -87,8 +87,8 @@ int32_t RowValue(DialogSurface& s, const Row& row, FilterGroup& group, bool& rew
 
 // An edit changed; true when it was one of the rows.
 template <size_t N>
-bool RowCommand(DialogSurface& s, const Row (&rows)[N], FilterGroup& group, int id,
-                Notice notice, bool initialised, bool& rewriting) {
+bool RowCommand(DialogSurface& s, const Row (&rows)[N], FilterGroup& group, int id, Notice notice,
+                bool initialised, bool& rewriting) {
   const Row* row = Find(rows, id, &Row::edit);
   if (row == nullptr) return false;
   // An edit that clamping rewrites is stored by the change being handled.
@@ -220,7 +220,10 @@ void GrayPage::Commit(DialogSurface& s) { CommitRows(s, kGrayRows, group_, rewri
 // ---- sheet ----------------------------------------------------------------------
 
 ImageSheet::ImageSheet(FilterGroup& group, FilterEnables enables, Language language)
-    : group_(group), enables_(enables), language_(language), filterPage_(group, enables),
+    : group_(group),
+      enables_(enables),
+      language_(language),
+      filterPage_(group, enables),
       grayPage_(group) {
   // Both pages have Bayer mode buttons: a pick on either shows on both.
   auto showBoth = [this] {
@@ -234,13 +237,13 @@ ImageSheet::ImageSheet(FilterGroup& group, FilterEnables enables, Language langu
 void ImageSheet::OnInit(DialogSurface& s) {
   Opened(s);
   s.AddTab(ids::kTab, 0, table::kImageFilterTab.In(language_));
-  filterSurface_ = s.CreatePage(TemplateFor(DialogRole::kImageFilterPage, language_), ids::kTab,
-                                30, 25, filterPage_);
+  filterSurface_ = s.CreatePage(TemplateFor(DialogRole::kImageFilterPage, language_), ids::kTab, 30,
+                                25, filterPage_);
   if (filterSurface_) filterSurface_->Show(true);
   if (enables_.grayTab) {
     s.AddTab(ids::kTab, 1, table::kGrayFilterTab.In(language_));
-    graySurface_ = s.CreatePage(TemplateFor(DialogRole::kGrayPage, language_), ids::kTab, 30, 25,
-                                grayPage_);
+    graySurface_ =
+        s.CreatePage(TemplateFor(DialogRole::kGrayPage, language_), ids::kTab, 30, 25, grayPage_);
     if (graySurface_) graySurface_->Show(false);
   }
 }
@@ -253,9 +256,7 @@ void ImageSheet::OnCommand(DialogSurface& s, int id, Notice notice) {
       if (graySurface_) grayPage_.Commit(*graySurface_);
       s.End(kIdOk);
       return;
-    case kIdCancel:
-      s.End(kIdCancel);
-      return;
+    case kIdCancel: s.End(kIdCancel); return;
     case kIdDefault:
       group_.Brightness = 0;
       group_.Contrast = 0;
@@ -280,8 +281,7 @@ void ImageSheet::OnCommand(DialogSurface& s, int id, Notice notice) {
         grayPage_.Show(*graySurface_);
       }
       return;
-    default:
-      return;
+    default: return;
   }
 }
 

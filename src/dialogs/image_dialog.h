@@ -32,7 +32,7 @@ class ImageFilterPage final : public DialogHandler {
   void OnInit(DialogSurface& surface) override;
   void OnCommand(DialogSurface& surface, int id, Notice notice) override;
   void OnScroll(DialogSurface& surface, int id) override;
-  void Show(DialogSurface& surface);    // controls from the group
+  void Show(DialogSurface& surface);  // controls from the group
   void ShowBayerMode(DialogSurface& surface);
   void Commit(DialogSurface& surface);  // edits into the group
 

@@ -7,6 +7,9 @@
 
 #include <iterator>
 
+// The tables below keep their hand-made columns.
+// clang-format off
+
 namespace korvex::dialogs::table {
 
 using C = ControlClass;
@@ -241,3 +244,4 @@ inline constexpr DualText kImageFilterTab = {"Image Filter", "Image Filter"};
 inline constexpr DualText kGrayFilterTab = {"Gray Filter", "Gray Filter"};
 
 }  // namespace korvex::dialogs::table
+// clang-format on

@@ -30,7 +30,7 @@ TypedNumber ParseTyped(std::string_view text, bool isSigned);
 // so that the edit change this causes can be told apart from typing. Text
 // without a number reads as 0 (within every range here) and is left as
 // typed, since it may be the start of a number ("-").
-int32_t ReadTyped(DialogSurface& surface, int id, bool isSigned, int32_t minimum,
-                  int32_t maximum, int32_t current, bool& rewriting);
+int32_t ReadTyped(DialogSurface& surface, int id, bool isSigned, int32_t minimum, int32_t maximum,
+                  int32_t current, bool& rewriting);
 
 }  // namespace korvex::dialogs

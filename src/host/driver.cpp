@@ -104,9 +104,9 @@ int KorvexHost_CloseDevice(KorvexHostDevice device) {
   return 1;
 }
 
-int KorvexHost_DeviceIoControl(KorvexHostDevice device, uint32_t controlCode,
-                               const void* inBuffer, uint32_t inLength, void* outBuffer,
-                               uint32_t outLength, uint32_t* returned) {
+int KorvexHost_DeviceIoControl(KorvexHostDevice device, uint32_t controlCode, const void* inBuffer,
+                               uint32_t inLength, void* outBuffer, uint32_t outLength,
+                               uint32_t* returned) {
   uint32_t moved = 0;
   bool ok = false;
   KorvexSimTraffic entry{};
@@ -129,10 +129,8 @@ int KorvexHost_DeviceIoControl(KorvexHostDevice device, uint32_t controlCode,
         uint32_t pipe;
         std::memcpy(&pipe, inBuffer, 4);
         entry.pipe = pipe;
-        const bool large =
-            controlCode == kLargePipeOutDirect || controlCode == kLargePipeInDirect;
-        ok = camera.PipeRequest(pipe, large, static_cast<uint8_t*>(outBuffer), outLength,
-                                &moved);
+        const bool large = controlCode == kLargePipeOutDirect || controlCode == kLargePipeInDirect;
+        ok = camera.PipeRequest(pipe, large, static_cast<uint8_t*>(outBuffer), outLength, &moved);
         if (pipe == korvex::sim::kCommandPipe) CopyPacket(entry, outBuffer, outLength);
         if (pipe == korvex::sim::kReplyPipe && ok) CopyPacket(entry, outBuffer, moved);
         break;
@@ -141,8 +139,7 @@ int KorvexHost_DeviceIoControl(KorvexHostDevice device, uint32_t controlCode,
         ok = camera.SetTimeoutRecord(static_cast<const uint8_t*>(inBuffer), inLength);
         CopyPacket(entry, inBuffer, inLength);
         break;
-      default:
-        break;
+      default: break;
     }
   }
   if (returned) *returned = moved;

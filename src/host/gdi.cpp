@@ -118,11 +118,11 @@ Color ReadPixel(const Surface& s, const uint8_t* p) {
     }
     case 16: {
       const unsigned v = Load16(p);
-      return {Widen8(Widen5((v >> 10) & 31)), Widen8(Widen5((v >> 5) & 31)), Widen8(Widen5(v & 31))};
+      return {Widen8(Widen5((v >> 10) & 31)), Widen8(Widen5((v >> 5) & 31)),
+              Widen8(Widen5(v & 31))};
     }
     case 24:
-    case 32:
-      return {Widen8(p[2]), Widen8(p[1]), Widen8(p[0])};
+    case 32: return {Widen8(p[2]), Widen8(p[1]), Widen8(p[0])};
     default:  // 48, 64
       return {Load16(p + 4), Load16(p + 2), Load16(p)};
   }
@@ -159,21 +159,13 @@ class NearestColor {
 void WritePixel(const Surface& s, uint8_t* p, Color c, NearestColor& nearest) {
   const uint8_t r = Narrow16(c.r), g = Narrow16(c.g), b = Narrow16(c.b);
   switch (s.section->bits) {
-    case 8:
-      p[0] = nearest(r, g, b);
-      break;
+    case 8: p[0] = nearest(r, g, b); break;
     case 16:
       Store16(p, static_cast<uint16_t>(((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3)));
       break;
-    case 24:
-      p[0] = b, p[1] = g, p[2] = r;
-      break;
-    case 32:
-      p[0] = b, p[1] = g, p[2] = r, p[3] = 0;
-      break;
-    case 48:
-      Store16(p, c.b), Store16(p + 2, c.g), Store16(p + 4, c.r);
-      break;
+    case 24: p[0] = b, p[1] = g, p[2] = r; break;
+    case 32: p[0] = b, p[1] = g, p[2] = r, p[3] = 0; break;
+    case 48: Store16(p, c.b), Store16(p + 2, c.g), Store16(p + 4, c.r); break;
     default:  // 64
       Store16(p, c.b), Store16(p + 2, c.g), Store16(p + 4, c.r), Store16(p + 6, 0);
       break;
@@ -212,8 +204,8 @@ uint8_t* RowOf(const Section& s, int32_t y) {
   return s.pixels + static_cast<ptrdiff_t>(row) * s.stride;
 }
 
-int Transfer(KorvexHostDC target, int x, int y, int width, int height, KorvexHostDC source,
-             int sx, int sy, int sw, int sh, uint32_t rop) {
+int Transfer(KorvexHostDC target, int x, int y, int width, int height, KorvexHostDC source, int sx,
+             int sy, int sw, int sh, uint32_t rop) {
   if (rop != KORVEX_HOST_SRCCOPY) return 0;
   Surface dst, src;
   {
@@ -231,9 +223,10 @@ int Transfer(KorvexHostDC target, int x, int y, int width, int height, KorvexHos
   const int dBytes = d.bits / 8, sBytes = s.bits / 8;
   const bool sameFormat =
       d.bits == s.bits &&
-      (d.bits != 8 || (dst.colorCount == src.colorCount &&
-                       std::memcmp(dst.colors.data(), src.colors.data(),
-                                   sizeof(KorvexHostRgbQuad) * static_cast<size_t>(dst.colorCount)) == 0));
+      (d.bits != 8 ||
+       (dst.colorCount == src.colorCount &&
+        std::memcmp(dst.colors.data(), src.colors.data(),
+                    sizeof(KorvexHostRgbQuad) * static_cast<size_t>(dst.colorCount)) == 0));
   // Whole runs of neighbouring pixels map onto neighbours: rows copy as one.
   bool contiguous = sameFormat && g_fastPaths.load(std::memory_order_relaxed);
   for (size_t i = 1; contiguous && i < xs.target.size(); ++i)
@@ -267,7 +260,8 @@ extern "C" {
 
 KorvexHostBitmap KorvexHost_CreateDIBSection(const void* bitmapInfo, void** bits) {
   if (bits != nullptr) *bits = nullptr;
-  if (bitmapInfo == nullptr || (g_faults.load() & KORVEX_HOST_GDI_FAIL_SECTION) != 0) return nullptr;
+  if (bitmapInfo == nullptr || (g_faults.load() & KORVEX_HOST_GDI_FAIL_SECTION) != 0)
+    return nullptr;
   KorvexHostBitmapInfoHeader h;
   std::memcpy(&h, bitmapInfo, sizeof h);
   const int depth = h.biBitCount;
@@ -291,7 +285,8 @@ KorvexHostBitmap KorvexHost_CreateDIBSection(const void* bitmapInfo, void** bits
   section->pixels = static_cast<uint8_t*>(pages);  // zero-filled by the kernel
   section->pixelBytes = bytes;
   if (depth == 8) {
-    section->colorCount = (h.biClrUsed == 0 || h.biClrUsed > 256) ? 256 : static_cast<int>(h.biClrUsed);
+    section->colorCount =
+        (h.biClrUsed == 0 || h.biClrUsed > 256) ? 256 : static_cast<int>(h.biClrUsed);
     std::memcpy(section->colors.data(), static_cast<const uint8_t*>(bitmapInfo) + h.biSize,
                 sizeof(KorvexHostRgbQuad) * static_cast<size_t>(section->colorCount));
   }
@@ -387,7 +382,8 @@ int KorvexHost_SetDIBColorTable(KorvexHostDC dc, int start, int count,
   Section& section = *surface.section;
   if (start >= section.colorCount) return 0;
   const int n = std::min(count, section.colorCount - start);
-  std::memcpy(section.colors.data() + start, colors, sizeof(KorvexHostRgbQuad) * static_cast<size_t>(n));
+  std::memcpy(section.colors.data() + start, colors,
+              sizeof(KorvexHostRgbQuad) * static_cast<size_t>(n));
   return n;
 }
 
@@ -399,20 +395,21 @@ int KorvexHost_GetDIBColorTable(KorvexHostDC dc, int start, int count, KorvexHos
   if (!SurfaceOf(state, dc, &surface)) return 0;
   if (start >= surface.colorCount) return 0;
   const int n = std::min(count, surface.colorCount - start);
-  std::memcpy(colors, surface.colors.data() + start, sizeof(KorvexHostRgbQuad) * static_cast<size_t>(n));
+  std::memcpy(colors, surface.colors.data() + start,
+              sizeof(KorvexHostRgbQuad) * static_cast<size_t>(n));
   return n;
 }
 
-int KorvexHost_BitBlt(KorvexHostDC target, int x, int y, int width, int height,
-                      KorvexHostDC source, int sourceX, int sourceY, uint32_t rop) {
+int KorvexHost_BitBlt(KorvexHostDC target, int x, int y, int width, int height, KorvexHostDC source,
+                      int sourceX, int sourceY, uint32_t rop) {
   return Transfer(target, x, y, width, height, source, sourceX, sourceY, width, height, rop);
 }
 
 int KorvexHost_StretchBlt(KorvexHostDC target, int x, int y, int width, int height,
                           KorvexHostDC source, int sourceX, int sourceY, int sourceWidth,
                           int sourceHeight, uint32_t rop) {
-  return Transfer(target, x, y, width, height, source, sourceX, sourceY, sourceWidth,
-                  sourceHeight, rop);
+  return Transfer(target, x, y, width, height, source, sourceX, sourceY, sourceWidth, sourceHeight,
+                  rop);
 }
 
 void KorvexHost_SetGdiFaults(uint32_t mask) { g_faults.store(mask); }

@@ -260,10 +260,10 @@ int KorvexHost_GetClassInfo(const char* name, uint64_t instance, KorvexHostWindo
   return 1;
 }
 
-KorvexHostWindow KorvexHost_CreateWindow(uint32_t exStyle, const char* className,
-                                         const char* title, uint32_t style, int32_t x, int32_t y,
-                                         int32_t width, int32_t height, KorvexHostWindow parent,
-                                         uintptr_t id, uint64_t instance) {
+KorvexHostWindow KorvexHost_CreateWindow(uint32_t exStyle, const char* className, const char* title,
+                                         uint32_t style, int32_t x, int32_t y, int32_t width,
+                                         int32_t height, KorvexHostWindow parent, uintptr_t id,
+                                         uint64_t instance) {
   if (className == nullptr || width < 0 || height < 0 || Faulty(KORVEX_HOST_WINDOW_FAIL_CREATE))
     return nullptr;
   const bool child = (style & KORVEX_HOST_WS_CHILD) != 0;
@@ -345,12 +345,8 @@ int KorvexHost_ShowWindow(KorvexHostWindow window, int command) {
   if (w == nullptr) return 0;
   const int wasVisible = (w->style & KORVEX_HOST_WS_VISIBLE) != 0 ? 1 : 0;
   switch (command) {
-    case KORVEX_HOST_SW_HIDE:
-      w->style &= ~KORVEX_HOST_WS_VISIBLE;
-      break;
-    case KORVEX_HOST_SW_SHOW:
-      w->style |= KORVEX_HOST_WS_VISIBLE;
-      break;
+    case KORVEX_HOST_SW_HIDE: w->style &= ~KORVEX_HOST_WS_VISIBLE; break;
+    case KORVEX_HOST_SW_SHOW: w->style |= KORVEX_HOST_WS_VISIBLE; break;
     case KORVEX_HOST_SW_SHOWNORMAL:
     case KORVEX_HOST_SW_RESTORE:
       w->style = (w->style | KORVEX_HOST_WS_VISIBLE) & ~KORVEX_HOST_WS_MINIMIZE;
@@ -359,8 +355,7 @@ int KorvexHost_ShowWindow(KorvexHostWindow window, int command) {
     case KORVEX_HOST_SW_MINIMIZE:
       w->style |= KORVEX_HOST_WS_VISIBLE | KORVEX_HOST_WS_MINIMIZE;
       break;
-    default:
-      break;
+    default: break;
   }
   FitSurface(*w);
   return wasVisible;

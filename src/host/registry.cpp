@@ -33,7 +33,7 @@ struct OpenKey {
 
 struct State {
   Mutex mutex;
-  std::string folder KORVEX_GUARDED_BY(mutex);  // empty: the default folder
+  std::string folder KORVEX_GUARDED_BY(mutex);         // empty: the default folder
   uintptr_t nextId KORVEX_GUARDED_BY(mutex) = 0x1000;  // even, so never a predefined key
   std::map<uintptr_t, std::shared_ptr<OpenKey>> keys KORVEX_GUARDED_BY(mutex);
 };
@@ -237,8 +237,8 @@ int32_t KorvexHost_RegCreateKey(KorvexHostRegKey parent, const char* subKey, uin
   return KORVEX_HOST_REG_OK;
 }
 
-int32_t KorvexHost_RegQueryValue(KorvexHostRegKey key, const char* name, uint32_t* type,
-                                 void* data, uint32_t* size) {
+int32_t KorvexHost_RegQueryValue(KorvexHostRegKey key, const char* name, uint32_t* type, void* data,
+                                 uint32_t* size) {
   auto open = Resolve(key);
   if (!open) return KORVEX_HOST_REG_INVALID_HANDLE;
   if ((open->access & KORVEX_HOST_KEY_QUERY_VALUE) == 0) return KORVEX_HOST_REG_ACCESS_DENIED;
@@ -328,7 +328,7 @@ int32_t KorvexHost_RegCloseKey(KorvexHostRegKey key) {
   State& state = TheState();
   LockGuard<Mutex> lock(state.mutex);
   return state.keys.erase(reinterpret_cast<uintptr_t>(key)) ? KORVEX_HOST_REG_OK
-                                                             : KORVEX_HOST_REG_INVALID_HANDLE;
+                                                            : KORVEX_HOST_REG_INVALID_HANDLE;
 }
 
 }  // extern "C"

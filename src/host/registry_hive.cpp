@@ -297,8 +297,10 @@ bool Store(const std::string& file, const Hive& hive) {
   while (ok && done < text.size()) {
     ssize_t n = ::write(fd, text.data() + done, text.size() - done);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) ok = false;
-    else done += static_cast<size_t>(n);
+    if (n <= 0)
+      ok = false;
+    else
+      done += static_cast<size_t>(n);
   }
   // The data must be on disk before the new name points at it, or a crash
   // could leave an empty hive behind.

@@ -64,7 +64,7 @@ std::string ObjectName(const char* name) {
 }
 
 size_t SizeOf(int fd) {
-  struct stat st{};
+  struct stat st {};
   if (::fstat(fd, &st) != 0 || st.st_size < 0) return 0;
   return static_cast<size_t>(st.st_size);
 }
@@ -116,9 +116,10 @@ bool ReadProcStat(uint32_t pid, char* stateOut, unsigned long long* startOut) {
   char state = 0;
   unsigned long long start = 0;
   // After ")": state, then fields 4 to 21, then the start time (field 22).
-  if (std::sscanf(rest + 1,
-                  " %c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %*u %*u %*d %*d %*d %*d %*d %*d %llu",
-                  &state, &start) != 2)
+  if (std::sscanf(
+          rest + 1,
+          " %c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %*u %*u %*d %*d %*d %*d %*d %*d %llu",
+          &state, &start) != 2)
     return false;
   *stateOut = state;
   *startOut = start;

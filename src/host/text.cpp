@@ -28,8 +28,8 @@ int Fail(int reason) {
 
 std::string CurrentCharset() {
   locale_t current = ::uselocale(static_cast<locale_t>(0));
-  const char* name = current == LC_GLOBAL_LOCALE ? ::nl_langinfo(CODESET)
-                                                 : ::nl_langinfo_l(CODESET, current);
+  const char* name =
+      current == LC_GLOBAL_LOCALE ? ::nl_langinfo(CODESET) : ::nl_langinfo_l(CODESET, current);
   return (name != nullptr && name[0] != '\0') ? name : "ANSI_X3.4-1968";
 }
 
@@ -63,7 +63,8 @@ thread_local Converters t_converters;
 enum class Source { Bytes, Utf16 };
 
 size_t SkipLength(Source source, const char* in, size_t left) {
-  if (source == Source::Bytes || left < 4) return std::min<size_t>(left, source == Source::Bytes ? 1 : 2);
+  if (source == Source::Bytes || left < 4)
+    return std::min<size_t>(left, source == Source::Bytes ? 1 : 2);
   uint16_t first, second;
   std::memcpy(&first, in, 2);
   std::memcpy(&second, in + 2, 2);
@@ -140,7 +141,8 @@ int KorvexHost_MultiByteToWideChar(uint32_t flags, const char* source, int sourc
   const size_t units = out.size() / 2;
   if (units > static_cast<size_t>(INT32_MAX)) return Fail(KORVEX_HOST_TEXT_INVALID_PARAMETER);
   if (targetLength != 0) {
-    if (units > static_cast<size_t>(targetLength)) return Fail(KORVEX_HOST_TEXT_INSUFFICIENT_BUFFER);
+    if (units > static_cast<size_t>(targetLength))
+      return Fail(KORVEX_HOST_TEXT_INSUFFICIENT_BUFFER);
     std::memcpy(target, out.data(), units * 2);
   }
   t_lastError = 0;

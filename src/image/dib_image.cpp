@@ -130,8 +130,8 @@ int CDibImage::Blit(const CDibImage& source, const DibRect* rect, int x, int y) 
   if (dc_ == nullptr || source.dc_ == nullptr) return 0;
   DibRect whole{0, 0, source.width_, source.height_};
   const DibRect& r = rect != nullptr ? *rect : whole;
-  return platform::BitBlt(dc_, x, y, r.right - r.left, r.bottom - r.top, source.dc_, r.left,
-                          r.top, platform::kSrcCopy)
+  return platform::BitBlt(dc_, x, y, r.right - r.left, r.bottom - r.top, source.dc_, r.left, r.top,
+                          platform::kSrcCopy)
              ? 1
              : 0;
 }

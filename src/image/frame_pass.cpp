@@ -91,9 +91,10 @@ class Pass {
     mosaic_.pixels = mosaic.pixels;
     mosaicRows_ = Rows{mosaic.pixels, mosaic.stride, 0};
     const Rows out{p_.out.pixels, p_.out.stride, 0};
-    workers_.ForEachBand(0, height_, [&](int32_t top, int32_t bottom, std::vector<uint8_t>& scratch) {
-      Band(out, top, bottom, scratch);
-    });
+    workers_.ForEachBand(0, height_,
+                         [&](int32_t top, int32_t bottom, std::vector<uint8_t>& scratch) {
+                           Band(out, top, bottom, scratch);
+                         });
   }
 
  private:
@@ -107,9 +108,8 @@ class Pass {
     const int32_t workRows = sharpen_ ? rows + 3 : 0;
     const size_t workBytes = static_cast<size_t>(workRows) * p_.out.stride;
     const size_t colourStride = static_cast<size_t>(width_) * 3;
-    const size_t colourBytes = p_.first == FirstStage::kDemosaicToGray
-                                   ? static_cast<size_t>(rows + 3) * colourStride
-                                   : 0;
+    const size_t colourBytes =
+        p_.first == FirstStage::kDemosaicToGray ? static_cast<size_t>(rows + 3) * colourStride : 0;
     if (scratch.size() < workBytes + colourBytes) scratch.resize(workBytes + colourBytes);
     uint8_t* const workMemory = scratch.data();
     uint8_t* const colourMemory = scratch.data() + workBytes;
@@ -176,9 +176,15 @@ class Pass {
       case FirstStage::kGrayGain: {
         const GrayGainParams& g = p_.grayGain;
         // The converter counts row parity from its first row.
-        int32_t block[kGrayBlockSize] = {g.bayerMode ^ (from & 1), g.gain[0],   g.gain[1],
-                                         g.gain[2],                g.gain[3],   g.offset[0],
-                                         g.offset[1],              g.offset[2], g.offset[3],
+        int32_t block[kGrayBlockSize] = {g.bayerMode ^ (from & 1),
+                                         g.gain[0],
+                                         g.gain[1],
+                                         g.gain[2],
+                                         g.gain[3],
+                                         g.offset[0],
+                                         g.offset[1],
+                                         g.offset[2],
+                                         g.offset[3],
                                          deep_ ? kBits : 8};
         OnRows(deep_ ? GrayGainOffset16 : GrayGainOffset8, work, mosaicRows_, width_, bpp_, bpp_,
                from, to, block);
@@ -223,9 +229,8 @@ class Pass {
     int32_t* params = block;
     const Rect rows{0, 0, width_, last - first + 4};
     kSharpen[static_cast<int>(p_.family)](out.Row(first - 2), work.Row(first - 2), rows, 0, 0,
-                                          static_cast<uint16_t>(bpp_),
-                                          static_cast<uint16_t>(bpp_), out.stride, work.stride,
-                                          &params, nullptr);
+                                          static_cast<uint16_t>(bpp_), static_cast<uint16_t>(bpp_),
+                                          out.stride, work.stride, &params, nullptr);
   }
 
   PipelineWorkers& workers_;
@@ -278,8 +283,7 @@ void MeasureWhiteBalanceStriped(PipelineWorkers& workers, const ImageView& mosai
                         [&](int32_t top, int32_t bottom, std::vector<uint8_t>&) {
                           parts[static_cast<size_t>(top / rows)] =
                               SumWhiteBalanceSites(mosaic.pixels, mosaic.width, mosaic.stride,
-                                                   bytes, top, bottom,
-                                                   result[kWbResultBayerMode]);
+                                                   bytes, top, bottom, result[kWbResultBayerMode]);
                         });
   WhiteBalanceSums total;
   for (const WhiteBalanceSums& part : parts) total.Add(part);  // in stripe order

@@ -79,7 +79,6 @@ void RunFramePass(PipelineWorkers& workers, const FramePass& pass);
 // Fills a white-balance result block (fourth member the adjusted Bayer mode)
 // as MeasureWhiteBalance8/16 on the whole mosaic would: stripes are summed
 // on the workers and added in stripe order.
-void MeasureWhiteBalanceStriped(PipelineWorkers& workers, const ImageView& mosaic,
-                                int32_t* result);
+void MeasureWhiteBalanceStriped(PipelineWorkers& workers, const ImageView& mosaic, int32_t* result);
 
 }  // namespace korvex::image

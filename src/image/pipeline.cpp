@@ -39,8 +39,15 @@ int32_t InPlace(const ImageView& image, RegionConverter converter, int32_t* bloc
 bool GrayBayerConvert(const ImageView& gray, bool deep, CameraSettings& settings,
                       const PipelineHooks& hooks, GrayGainParams& apply) {
   FilterGroup& f = settings.filter;
-  int32_t block[kGrayBlockSize] = {AdjustedMode(settings), f.GainR1, f.GainG1, f.GainG2,
-                                   f.GainB1, f.OffsetR1, f.OffsetG1, f.OffsetG2, f.OffsetB1,
+  int32_t block[kGrayBlockSize] = {AdjustedMode(settings),
+                                   f.GainR1,
+                                   f.GainG1,
+                                   f.GainG2,
+                                   f.GainB1,
+                                   f.OffsetR1,
+                                   f.OffsetG1,
+                                   f.OffsetG2,
+                                   f.OffsetB1,
                                    deep ? 10 : 8};
   const int32_t request = f.GrayCalibrate;
   if (request != 0) {

@@ -17,9 +17,9 @@ class PipelineWorkers;
 // The images the pipeline reads and writes; an image that has not been
 // created (no pixels) makes its stages do nothing.
 struct FrameImages {
-  ImageView raw;      // 2560 x 2008 samples, 8 or 16 bits
-  ImageView gray8;    // mosaic after the first stage; output of mode 0
-  ImageView gray16;   // mosaic after the first stage; output of mode 1
+  ImageView raw;     // 2560 x 2008 samples, 8 or 16 bits
+  ImageView gray8;   // mosaic after the first stage; output of mode 0
+  ImageView gray16;  // mosaic after the first stage; output of mode 1
   ImageView color24;
   ImageView color32;
   ImageView color48;
@@ -31,9 +31,9 @@ struct FrameImages {
 class SensorControl {
  public:
   virtual ~SensorControl() = default;
-  virtual int GlobalGain() = 0;   // last gain written, 0..1023
+  virtual int GlobalGain() = 0;  // last gain written, 0..1023
   virtual void SetGlobalGain(int gain) = 0;
-  virtual int Exposure() = 0;     // last exposure written, 0..1014
+  virtual int Exposure() = 0;  // last exposure written, 0..1014
   virtual void SetExposure(int exposure) = 0;
 };
 

@@ -15,7 +15,8 @@ int StripePool::DefaultThreads() {
   }
   if (threads == 0) {
     const unsigned hardware = std::thread::hardware_concurrency();
-    threads = hardware == 0 ? 1 : (hardware > kMaxThreads ? kMaxThreads : static_cast<int>(hardware));
+    threads =
+        hardware == 0 ? 1 : (hardware > kMaxThreads ? kMaxThreads : static_cast<int>(hardware));
   }
   return threads;
 }

@@ -49,8 +49,8 @@ class StripePool {
   void TakePieces(int slot) KORVEX_EXCLUDES(mutex_);
 
   Mutex mutex_;
-  std::condition_variable_any wake_;  // a job was posted, or the pool ends
-  std::condition_variable_any done_;  // the last piece of a job finished
+  std::condition_variable_any wake_;                   // a job was posted, or the pool ends
+  std::condition_variable_any done_;                   // the last piece of a job finished
   uint64_t generation_ KORVEX_GUARDED_BY(mutex_) = 0;  // counts posted jobs
   bool stopping_ KORVEX_GUARDED_BY(mutex_) = false;
   int busy_ KORVEX_GUARDED_BY(mutex_) = 0;  // workers inside the current job

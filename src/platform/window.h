@@ -28,7 +28,7 @@ inline constexpr int kSwShow = 5;
 struct WindowClass {
   uint32_t style = 0;
   ModuleHandle instance = 0;
-  bool arrowCursor = false;  // LoadCursorA(NULL, IDC_ARROW)
+  bool arrowCursor = false;      // LoadCursorA(NULL, IDC_ARROW)
   bool blackBackground = false;  // the stock black brush; otherwise none
   const char* name = nullptr;
 };
@@ -44,8 +44,8 @@ bool RegisterWindowClass(const WindowClass& windowClass);
 bool UnregisterWindowClass(const char* name, ModuleHandle instance);
 // CreateWindowExA; `id` is the control id of a child window. Null on failure.
 WindowHandle CreateWindowOfClass(uint32_t exStyle, const char* className, const char* title,
-                          uint32_t style, int x, int y, int width, int height,
-                          WindowHandle parent, uintptr_t id, ModuleHandle instance);
+                                 uint32_t style, int x, int y, int width, int height,
+                                 WindowHandle parent, uintptr_t id, ModuleHandle instance);
 bool DestroyWindow(WindowHandle window);
 bool GetClientRect(WindowHandle window, WindowRect* rect);
 bool IsWindowVisible(WindowHandle window);

@@ -53,11 +53,16 @@ struct FilterValue {
   Setting FilterGroup::*field;
 };
 constexpr FilterValue kFilterValues[] = {
-    {"Brightness", &FilterGroup::Brightness}, {"Contrast", &FilterGroup::Contrast},
-    {"Hue", &FilterGroup::Hue},               {"Saturation", &FilterGroup::Saturation},
-    {"Sharpness", &FilterGroup::Sharpness},   {"R_Gain", &FilterGroup::R_Gain},
-    {"G_Gain", &FilterGroup::G_Gain},         {"B_Gain", &FilterGroup::B_Gain},
-    {"Gamma", &FilterGroup::Gamma},           {"BayerMode", &FilterGroup::BayerMode},
+    {"Brightness", &FilterGroup::Brightness},
+    {"Contrast", &FilterGroup::Contrast},
+    {"Hue", &FilterGroup::Hue},
+    {"Saturation", &FilterGroup::Saturation},
+    {"Sharpness", &FilterGroup::Sharpness},
+    {"R_Gain", &FilterGroup::R_Gain},
+    {"G_Gain", &FilterGroup::G_Gain},
+    {"B_Gain", &FilterGroup::B_Gain},
+    {"Gamma", &FilterGroup::Gamma},
+    {"BayerMode", &FilterGroup::BayerMode},
 };
 constexpr FilterValue kGrayValues[] = {
     {"Mode", &FilterGroup::Mode},         {"GainR1", &FilterGroup::GainR1},
@@ -151,8 +156,8 @@ bool WritePreset(RegKey key, const SizePreset& preset) {
 }
 
 // The five per-camera values in their stored order.
-bool WriteCameraValues(RegKey key, int32_t size, int32_t color, int32_t subSample,
-                       int32_t waitTime, int32_t clock) {
+bool WriteCameraValues(RegKey key, int32_t size, int32_t color, int32_t subSample, int32_t waitTime,
+                       int32_t clock) {
   return WriteDword(key, "Size", size) && WriteDword(key, "Color", color) &&
          WriteDword(key, "SubSample", subSample) && WriteDword(key, "WaitTime", waitTime) &&
          WriteDword(key, "Clock", clock);
@@ -271,7 +276,8 @@ int LoadFilter(CameraSettings& settings, int cameraNumber) {
     ApplyFilterDefaults(settings.filter);
     return 0;
   }
-  for (const FilterValue& v : kFilterValues) ReadInto(filter.get(), v.name, settings.filter.*v.field);
+  for (const FilterValue& v : kFilterValues)
+    ReadInto(filter.get(), v.name, settings.filter.*v.field);
   return 1;
 }
 
@@ -299,7 +305,7 @@ int SaveGray(const CameraSettings& settings, int cameraNumber) {
   ScopedRegKey root, camera, gray;
   if (!Create(platform::CurrentUserKey(), kSettingsRootKey, root)) return 0;
   if (platform::OpenRegistryKey(root.get(), CameraKey(cameraNumber).text, platform::kKeyAllAccess,
-                             camera.out()) != platform::kRegOk)
+                                camera.out()) != platform::kRegOk)
     return 0;
   if (!Create(camera.get(), "Gray", gray)) return 0;
   for (const FilterValue& v : kGrayValues)

@@ -97,12 +97,8 @@ bool Camera::Command(const uint8_t* data, uint32_t length) {
       }
       return true;
     }
-    case protocol::Command::kAnnounceTransferSize:
-      announcedSize_ = Le32(p + 1);
-      return true;
-    case protocol::Command::kTransferWidth:
-      transferWidthCommand_ = p[1];
-      return true;
+    case protocol::Command::kAnnounceTransferSize: announcedSize_ = Le32(p + 1); return true;
+    case protocol::Command::kTransferWidth: transferWidthCommand_ = p[1]; return true;
     case protocol::Command::kWriteControllerRegister: {
       if (TakeFault(KORVEX_SIM_FAULT_FAIL_REGISTER_WRITE, -1)) return false;
       controller_[p[1]] = p[2];
@@ -173,10 +169,9 @@ bool Camera::ReadFrame(bool large, uint8_t* buffer, uint32_t length, uint32_t* r
   const auto requested = [this]() KORVEX_REQUIRES(mutex_) { return pendingRequests_ > 0; };
   if (!WaitLocked(lock, deadline, requested)) return false;
   if (controller_[11] == kTriggerEnable) {
-    if (!WaitLocked(lock, deadline,
-                    [this]() KORVEX_REQUIRES(mutex_) {
-                      return triggers_ > 0 || controller_[11] != kTriggerEnable;
-                    })) {
+    if (!WaitLocked(lock, deadline, [this]() KORVEX_REQUIRES(mutex_) {
+          return triggers_ > 0 || controller_[11] != kTriggerEnable;
+        })) {
       return false;
     }
     if (controller_[11] == kTriggerEnable) --triggers_;

@@ -34,8 +34,7 @@ class Camera {
 
   // A pipe request: data moves through buffer in the direction of the pipe.
   // Returns the request's result (TRUE/FALSE) with the byte count.
-  bool PipeRequest(uint32_t pipe, bool large, uint8_t* buffer, uint32_t length,
-                   uint32_t* returned);
+  bool PipeRequest(uint32_t pipe, bool large, uint8_t* buffer, uint32_t length, uint32_t* returned);
   // The time-out record {1, milliseconds, ...}.
   bool SetTimeoutRecord(const uint8_t* record, uint32_t length);
 

@@ -10,7 +10,7 @@ namespace {
 // Colour cast of the simulated optics and filters (red, green, blue): a warm,
 // greenish tint that white balance is expected to remove.
 constexpr double kCast[3] = {0.78, 1.0, 0.62};
-constexpr int kBlackLevel = 16;      // 10-bit sample of a black scene
+constexpr int kBlackLevel = 16;       // 10-bit sample of a black scene
 constexpr double kFullWhite = 900.0;  // 10-bit signal of white at 2028 lines, gain 512
 
 struct Rgb {
@@ -32,8 +32,8 @@ Rgb Hue(double h) {  // h in [0, 6): fully saturated colour
 // The still scene at picture pixel (x, y), reflectances 0..1.
 Rgb SceneAt(int x, int y) {
   if (y < 640) {  // colour bars
-    static const Rgb bars[8] = {{0.85, 0.85, 0.85}, {0.8, 0.8, 0.05}, {0.05, 0.8, 0.8},
-                                {0.05, 0.8, 0.05},  {0.8, 0.05, 0.8}, {0.8, 0.05, 0.05},
+    static const Rgb bars[8] = {{0.85, 0.85, 0.85}, {0.8, 0.8, 0.05},  {0.05, 0.8, 0.8},
+                                {0.05, 0.8, 0.05},  {0.8, 0.05, 0.8},  {0.8, 0.05, 0.05},
                                 {0.05, 0.05, 0.8},  {0.02, 0.02, 0.02}};
     return bars[x / 320];
   }
@@ -127,8 +127,8 @@ std::shared_ptr<const RenderedFrame> RenderStatic(const ReadoutParams& params) {
 void DrawMovingPart(const RenderedFrame& frame, uint32_t frameNumber, uint8_t* buffer,
                     size_t length) {
   const int travel = kFrameWidth + 2 * kDiscRadius;
-  const int cx = static_cast<int>((static_cast<uint64_t>(frameNumber) * kDiscStep) % travel) -
-                 kDiscRadius;
+  const int cx =
+      static_cast<int>((static_cast<uint64_t>(frameNumber) * kDiscStep) % travel) - kDiscRadius;
   const int cy = kDiscCentreRow;
   const size_t bpp = frame.params.wordMode ? 2 : 1;
   const uint16_t samples[3] = {frame.response[Radiance12(kDiscColour.r, 0)],

@@ -5,6 +5,9 @@
 
 #include "api/export_table.h"
 
+// The tables below keep their hand-made columns.
+// clang-format off
+
 #define E(name) {#name, (KorvexExportAddress)name}
 
 const KorvexExportEntry kKorvexExportTable[] = {
@@ -50,3 +53,4 @@ const KorvexExportEntry kKorvexExportTable[] = {
 };
 
 const int kKorvexExportCount = (int)(sizeof kKorvexExportTable / sizeof kKorvexExportTable[0]);
+// clang-format on

@@ -51,7 +51,8 @@ std::vector<Case> AllExports() {
       {"SetPreviewWindow", C(Korvex_SetPreviewWindow(h, nullptr, 0, 0, 10, 10)), 0},
       {"SetCaptureWindow", C(Korvex_SetCaptureWindow(h, 2560, 1920)), 0},
       {"SetCaptureWindowEx", C(Korvex_SetCaptureWindowEx(h, 2560, 0, 2560, 2560, 0, 1920)), 0},
-      {"GetCaptureWindowEx", C(Korvex_GetCaptureWindowEx(h, &g_int, &g_int, &g_int, &g_int, &g_int, &g_int)), 0},
+      {"GetCaptureWindowEx",
+       C(Korvex_GetCaptureWindowEx(h, &g_int, &g_int, &g_int, &g_int, &g_int, &g_int)), 0},
       {"SetFilterValue", C(Korvex_SetFilterValue(h, KORVEX_FILTER_BRIGHTNESS, 5)), 0},
       {"GetFilterValue", C(Korvex_GetFilterValue(h, KORVEX_FILTER_BRIGHTNESS, &g_int)), 0},
       {"Width", C(Korvex_Width(h)), 0},
@@ -99,17 +100,18 @@ std::vector<Case> AllExports() {
       {"GetVideoFormat", C(Korvex_GetVideoFormat(h, &g_int)), 0},
   };
   // The named parameters forward to the identifier functions.
-#define NAMED(Name)                                                  \
-  cases.push_back({"Set" #Name, C(Korvex_Set##Name(h, 0)), 0});     \
+#define NAMED(Name)                                             \
+  cases.push_back({"Set" #Name, C(Korvex_Set##Name(h, 0)), 0}); \
   cases.push_back({"Get" #Name, C(Korvex_Get##Name(h, &g_int)), 0});
-  NAMED(Brightness) NAMED(Contrast) NAMED(Hue) NAMED(Saturation) NAMED(Sharpness)
-  NAMED(BayerGainRGB) NAMED(BayerGainRed) NAMED(BayerGainGreen) NAMED(BayerGainBlue)
-  NAMED(BayerGainAuto) NAMED(Gamma) NAMED(BayerMode) NAMED(GlobalGain) NAMED(ColorGainRed)
-  NAMED(ColorGainGreen1) NAMED(ColorGainGreen2) NAMED(ColorGainBlue) NAMED(ExposureTime)
-  NAMED(GrayMode) NAMED(GrayGainR) NAMED(GrayGainG1) NAMED(GrayGainG2) NAMED(GrayGainB)
-  NAMED(GrayOffsetR) NAMED(GrayOffsetG1) NAMED(GrayOffsetG2) NAMED(GrayOffsetB)
+  NAMED(Brightness)
+  NAMED(Contrast) NAMED(Hue) NAMED(Saturation) NAMED(Sharpness) NAMED(BayerGainRGB)
+      NAMED(BayerGainRed) NAMED(BayerGainGreen) NAMED(BayerGainBlue) NAMED(BayerGainAuto)
+          NAMED(Gamma) NAMED(BayerMode) NAMED(GlobalGain) NAMED(ColorGainRed) NAMED(ColorGainGreen1)
+              NAMED(ColorGainGreen2) NAMED(ColorGainBlue) NAMED(ExposureTime) NAMED(GrayMode)
+                  NAMED(GrayGainR) NAMED(GrayGainG1) NAMED(GrayGainG2) NAMED(GrayGainB)
+                      NAMED(GrayOffsetR) NAMED(GrayOffsetG1) NAMED(GrayOffsetG2) NAMED(GrayOffsetB)
 #undef NAMED
-  return cases;
+                          return cases;
 }
 #undef C
 

@@ -113,7 +113,8 @@ TEST_F(Capture, SnapshotFromIdleDeliversTheProcessedFrameInEitherRowOrder) {
   EXPECT_TRUE(Errors().empty());
 
   EXPECT_EQ(Korvex_SnapShot(handle_, image.data(), static_cast<int>(image.size()) - 1, 1), 0);
-  EXPECT_EQ(Errors(), (std::vector<uint8_t>{KORVEX_ERR_MEMORY, KORVEX_ERR_MEMORY})) << "the copy's code, then the snapshot's";
+  EXPECT_EQ(Errors(), (std::vector<uint8_t>{KORVEX_ERR_MEMORY, KORVEX_ERR_MEMORY}))
+      << "the copy's code, then the snapshot's";
 }
 
 TEST_F(Capture, CaptureModeKeepsTheChannelAndRefusesOtherStarts) {
@@ -206,7 +207,8 @@ TEST_F(Capture, UnpluggedCameraEndsThePreviewWithTheStreamEndCode) {
   // The error notification follows the frame error.
   KorvexHostMessage error;
   bool notified = false;
-  while (!notified && KorvexHost_GetMessage(window_, &error, 5000) == 1) notified = error.lParam == KORVEX_ERR_STREAM_ENDED;
+  while (!notified && KorvexHost_GetMessage(window_, &error, 5000) == 1)
+    notified = error.lParam == KORVEX_ERR_STREAM_ENDED;
   EXPECT_TRUE(notified) << "also an error notification";
   EXPECT_EQ(Korvex_StopPreview(handle_), 1);
   EXPECT_EQ(Errors(), (std::vector<uint8_t>{KORVEX_ERR_STREAM_ENDED}));
@@ -282,7 +284,8 @@ TEST_F(Capture, PreviewWithARectangleOpensAWindowOfItsOwn) {
   ASSERT_EQ(Korvex_SetPreviewWindow(handle_, nullptr, 0, 0, 640, 480), 1);
   EXPECT_EQ(Korvex_Preview(handle_), 1);
   EXPECT_TRUE(Errors().empty());
-  const KorvexHostWindow window = KorvexHost_FindWindowEx(nullptr, nullptr, nullptr, "Active Window");
+  const KorvexHostWindow window =
+      KorvexHost_FindWindowEx(nullptr, nullptr, nullptr, "Active Window");
   EXPECT_NE(window, nullptr);
   EXPECT_EQ(Korvex_Close(handle_), 1);
   EXPECT_EQ(KorvexHost_IsWindow(window), 0);
@@ -370,8 +373,8 @@ TEST_F(Capture, ACameraGoneBeforeTheStartFailsItWithTheDeviceCode) {
   KorvexHost_SimUnplug(0);
   const KORVEX_HWND frames = reinterpret_cast<KORVEX_HWND>(frames_);
   EXPECT_EQ(Korvex_CallBackPreview(handle_, frames, nullptr, 0, 1), 0);
-  EXPECT_EQ(Errors(), (std::vector<uint8_t>{KORVEX_ERR_FRAME, KORVEX_ERR_NOT_POSSIBLE,
-                                            KORVEX_ERR_DEVICE}));
+  EXPECT_EQ(Errors(),
+            (std::vector<uint8_t>{KORVEX_ERR_FRAME, KORVEX_ERR_NOT_POSSIBLE, KORVEX_ERR_DEVICE}));
   EXPECT_EQ(Korvex_StartPreview(handle_), 0);
   EXPECT_EQ(Errors(), (std::vector<uint8_t>{KORVEX_ERR_NOT_POSSIBLE, KORVEX_ERR_DEVICE}));
   EXPECT_EQ(Korvex_Trigger(handle_, frames, nullptr, 0, 1), 0);
@@ -497,7 +500,8 @@ class FrameGate {
 };
 
 int64_t MillisecondsSince(std::chrono::steady_clock::time_point start) {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                               start)
       .count();
 }
 
@@ -510,7 +514,8 @@ TEST_F(Capture, FrameRateCoversThePauseBeforeItsFirstReportAndIsZeroInTriggerMod
   ASSERT_EQ(Korvex_SetCaptureWindowEx(handle_, 640, 0, 640, 480, 0, 480), 1);
   FrameGate gate;
   ASSERT_EQ(KorvexHost_SimSetFrameCallback(0, FrameGate::Fill, &gate), 1);
-  ASSERT_EQ(Korvex_CallBackPreview(handle_, reinterpret_cast<KORVEX_HWND>(frames_), nullptr, 0, 1), 1);
+  ASSERT_EQ(Korvex_CallBackPreview(handle_, reinterpret_cast<KORVEX_HWND>(frames_), nullptr, 0, 1),
+            1);
 
   // The first frame comes 1.5 s after the camera object was made: the
   // measurement covers all of that time and counts one frame.
@@ -546,7 +551,8 @@ TEST_F(Capture, FrameRateCoversThePauseBeforeItsFirstReportAndIsZeroInTriggerMod
   // so its first report counts the four frames before the pause and this
   // one over the whole time, pause included.
   KorvexHost_SetClockOffset(1500 + 2000);
-  ASSERT_EQ(Korvex_CallBackPreview(handle_, reinterpret_cast<KORVEX_HWND>(frames_), nullptr, 0, 1), 1);
+  ASSERT_EQ(Korvex_CallBackPreview(handle_, reinterpret_cast<KORVEX_HWND>(frames_), nullptr, 0, 1),
+            1);
   gate.Let(1);
   info = NextFrameInfo();
   ASSERT_NE(info, nullptr);
@@ -596,7 +602,8 @@ TEST_F(Capture, CallBackPreviewWithRowOrderZeroCopiesTheBottomRowFirst) {
 
 TEST_F(Capture, EachStateRefusesTheStartsOfTheOthersAsNotPossible) {
   // Previewing: Capture is refused, the preview goes on.
-  ASSERT_EQ(Korvex_CallBackPreview(handle_, reinterpret_cast<KORVEX_HWND>(frames_), nullptr, 0, 1), 1);
+  ASSERT_EQ(Korvex_CallBackPreview(handle_, reinterpret_cast<KORVEX_HWND>(frames_), nullptr, 0, 1),
+            1);
   ASSERT_NE(NextFrameInfo(), nullptr);
   EXPECT_EQ(Korvex_Capture(handle_), 0);
   EXPECT_EQ(Errors(), (std::vector<uint8_t>{KORVEX_ERR_NOT_POSSIBLE}));
@@ -647,13 +654,14 @@ TEST_F(Capture, PreviewThatCannotStartClosesAndReportsTheFrameCodeAfterTheCause)
   ASSERT_EQ(Korvex_StartPreview(other), 1);
   ASSERT_EQ(Korvex_SetPreviewWindow(handle_, nullptr, 0, 0, 640, 480), 1);
   EXPECT_EQ(Korvex_Preview(handle_), 0);
-  EXPECT_EQ(Errors(), (std::vector<uint8_t>{KORVEX_ERR_FRAME, KORVEX_ERR_NOT_POSSIBLE,
-                                            KORVEX_ERR_DEVICE}));
+  EXPECT_EQ(Errors(),
+            (std::vector<uint8_t>{KORVEX_ERR_FRAME, KORVEX_ERR_NOT_POSSIBLE, KORVEX_ERR_DEVICE}));
   EXPECT_EQ(KorvexHost_FindWindowEx(nullptr, nullptr, nullptr, "Active Window"), nullptr)
       << "the failed start closed the window it had opened";
-  EXPECT_EQ(Korvex_CallBackPreview(handle_, reinterpret_cast<KORVEX_HWND>(frames_), nullptr, 0, 1), 0);
-  EXPECT_EQ(Errors(), (std::vector<uint8_t>{KORVEX_ERR_FRAME, KORVEX_ERR_NOT_POSSIBLE,
-                                            KORVEX_ERR_DEVICE}));
+  EXPECT_EQ(Korvex_CallBackPreview(handle_, reinterpret_cast<KORVEX_HWND>(frames_), nullptr, 0, 1),
+            0);
+  EXPECT_EQ(Errors(),
+            (std::vector<uint8_t>{KORVEX_ERR_FRAME, KORVEX_ERR_NOT_POSSIBLE, KORVEX_ERR_DEVICE}));
   EXPECT_EQ(Korvex_Release(other), 1);
   KorvexHost_DestroyWindow(otherWindow);
   EXPECT_EQ(Korvex_Preview(handle_), 1) << "free again";

@@ -18,10 +18,10 @@ namespace {
 class ConfigFile : public ::testing::Test {
  protected:
   std::string Write(const std::vector<uint8_t>& bytes) {
-    const std::string path = (std::filesystem::temp_directory_path() /
-                              ("korvex-config-" + std::to_string(getpid()) + "-" +
-                               std::to_string(files_.size()) + ".bin"))
-                                 .string();
+    const std::string path =
+        (std::filesystem::temp_directory_path() / ("korvex-config-" + std::to_string(getpid()) +
+                                                   "-" + std::to_string(files_.size()) + ".bin"))
+            .string();
     FILE* file = std::fopen(path.c_str(), "wb");
     if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), file);
     std::fclose(file);

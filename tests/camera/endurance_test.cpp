@@ -47,7 +47,8 @@ void SettleThreads(size_t threads) {
 
 std::vector<uint8_t> Pattern(int seed) {
   std::vector<uint8_t> raw(kRawBytes);
-  for (size_t i = 0; i < raw.size(); ++i) raw[i] = static_cast<uint8_t>((i * seed + i / 2560) % 251);
+  for (size_t i = 0; i < raw.size(); ++i)
+    raw[i] = static_cast<uint8_t>((i * seed + i / 2560) % 251);
   return raw;
 }
 
@@ -114,7 +115,8 @@ TEST_F(Endurance, TwoHundredStartsAndStopsGiveEverythingBack) {
 TEST_F(Endurance, TwoCamerasPreviewAtOnceEachWithItsOwnPicture) {
   ASSERT_EQ(KorvexHost_SimPlug(1), 1);
   const std::vector<uint8_t> raw[2] = {Pattern(7), Pattern(11)};
-  for (int c = 0; c < 2; ++c) ASSERT_EQ(KorvexHost_SimSetRawFrame(c, raw[c].data(), raw[c].size()), 1);
+  for (int c = 0; c < 2; ++c)
+    ASSERT_EQ(KorvexHost_SimSetRawFrame(c, raw[c].data(), raw[c].size()), 1);
   const KorvexHostWindow frames[2] = {KorvexHost_CreateMessageWindow(),
                                       KorvexHost_CreateMessageWindow()};
   // Opens both cameras, previews on both at once until each has delivered

@@ -83,8 +83,7 @@ TEST(MemoryReturnChild, StreamTwoCamerasAndRelease) {
 TEST(MemoryReturn, ReleasingEveryCameraGivesItsMemoryBackToTheSystem) {
   if (!kHeapMeasurable) GTEST_SKIP() << "the sanitizers keep freed memory in quarantine";
   if (std::getenv(kChildVariable) != nullptr) GTEST_SKIP() << "the child runs the other test";
-  const std::string command = std::string(kChildVariable) + "=1 /proc/" +
-                              std::to_string(getpid()) +
+  const std::string command = std::string(kChildVariable) + "=1 /proc/" + std::to_string(getpid()) +
                               "/exe --gtest_filter=MemoryReturnChild.* 2>&1";
   FILE* child = popen(command.c_str(), "r");
   ASSERT_NE(child, nullptr);

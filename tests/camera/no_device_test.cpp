@@ -35,7 +35,8 @@ TEST(CameraWithoutDevice, RefusesDeviceOperationsAsNotPossible) {
       {"GetDeviceNameW", [&](CKorvex& c) { return c.GetDeviceNameW(0, wnames, 64); }, 0, true},
       {"GetCameraInfo", [&](CKorvex& c) { return c.GetCameraInfo(&info); }, 0, true},
       {"Preview", [](CKorvex& c) { return c.Preview(); }, 0, true},
-      {"CallBackPreview", [&](CKorvex& c) { return c.CallBackPreview(nullptr, buffer, 64, 1); }, 0, true},
+      {"CallBackPreview", [&](CKorvex& c) { return c.CallBackPreview(nullptr, buffer, 64, 1); }, 0,
+       true},
       {"StartPreview", [](CKorvex& c) { return c.StartPreview(); }, 0, true},
       {"StopPreview", [](CKorvex& c) { return c.StopPreview(); }, 0, true},
       {"Capture", [](CKorvex& c) { return c.Capture(); }, 0, true},
@@ -44,9 +45,11 @@ TEST(CameraWithoutDevice, RefusesDeviceOperationsAsNotPossible) {
       {"Trigger", [&](CKorvex& c) { return c.Trigger(nullptr, buffer, 64, 1); }, 0, true},
       {"GetRealExposureTime", [&](CKorvex& c) { return c.GetRealExposureTime(&ok); }, 0, true},
       {"SetRealExposureTime", [](CKorvex& c) { return c.SetRealExposureTime(1000); }, 0, true},
-      {"SetPreviewWindow", [](CKorvex& c) { return c.SetPreviewWindow(nullptr, 0, 0, 1, 1); }, 0, true},
+      {"SetPreviewWindow", [](CKorvex& c) { return c.SetPreviewWindow(nullptr, 0, 0, 1, 1); }, 0,
+       true},
       {"SetCaptureWindow", [](CKorvex& c) { return c.SetCaptureWindow(2560, 1920); }, 0, true},
-      {"SetCaptureWindowEx", [](CKorvex& c) { return c.SetCaptureWindowEx(2560, 0, 2560, 2560, 0, 1920); }, 0, true},
+      {"SetCaptureWindowEx",
+       [](CKorvex& c) { return c.SetCaptureWindowEx(2560, 0, 2560, 2560, 0, 1920); }, 0, true},
       {"SetFilterValue", [](CKorvex& c) { return c.SetFilterValue(1, 5); }, 0, true},
       {"GetFilterValue", [&](CKorvex& c) { return c.GetFilterValue(1, &ok); }, 0, true},
       {"SetMirrorH", [](CKorvex& c) { return c.SetMirrorH(1); }, 0, true},
@@ -95,7 +98,9 @@ TEST(CameraWithoutDevice, StoresAndReturnsValuesThatNeedNoDevice) {
   EXPECT_EQ(camera.GetWaitTime(), 10);
   EXPECT_EQ(camera.GetSubSample(), 0);
 
-  struct { int set, reported; } modes[] = {{8, 8}, {16, 10}, {24, 24}, {32, 32}, {48, 42}, {64, 58}};
+  struct {
+    int set, reported;
+  } modes[] = {{8, 8}, {16, 10}, {24, 24}, {32, 32}, {48, 42}, {64, 58}};
   for (auto m : modes) {
     EXPECT_EQ(camera.SetColorMode(m.set), 1);
     EXPECT_EQ(camera.GetColorMode(), m.reported);

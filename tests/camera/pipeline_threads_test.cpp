@@ -18,7 +18,8 @@ namespace {
 
 int ProcessThreads() {
   int n = 0;
-  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/task")) ++n;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/task"))
+    ++n;
   return n;
 }
 
@@ -71,8 +72,8 @@ class PipelineThreads : public ::testing::Test {
     Korvex_SetSaturation(handle, 20);
     Korvex_SetSharpness(handle, 5);
     std::vector<uint8_t> buffer(2560u * 1920u * 3u);
-    EXPECT_EQ(Korvex_CallBackPreview(handle, reinterpret_cast<KORVEX_HWND>(frames_),
-                                     buffer.data(), static_cast<int>(buffer.size()), 1),
+    EXPECT_EQ(Korvex_CallBackPreview(handle, reinterpret_cast<KORVEX_HWND>(frames_), buffer.data(),
+                                     static_cast<int>(buffer.size()), 1),
               1);
     KorvexHostMessage message;
     // One processed frame: the pool exists, and the next frame is under way.

@@ -25,7 +25,8 @@ constexpr int kW = 640, kH = 480;  // capture geometry of most tests
 
 std::vector<uint8_t> PatternFrame() {
   std::vector<uint8_t> raw(2560u * 2008u);
-  for (size_t i = 0; i < raw.size(); ++i) raw[i] = static_cast<uint8_t>((i * 13 + i / 2560 * 5) % 251);
+  for (size_t i = 0; i < raw.size(); ++i)
+    raw[i] = static_cast<uint8_t>((i * 13 + i / 2560 * 5) % 251);
   return raw;
 }
 
@@ -57,8 +58,8 @@ class PreviewWindow : public ::testing::Test {
   // order and notifies frames_.
   void StartPreview(int bytesPerPixel) {
     output_.assign(static_cast<size_t>(kW) * bytesPerPixel * kH, 0);
-    ASSERT_EQ(Korvex_CallBackPreview(handle_, reinterpret_cast<KORVEX_HWND>(frames_), output_.data(),
-                                     static_cast<int>(output_.size()), 1),
+    ASSERT_EQ(Korvex_CallBackPreview(handle_, reinterpret_cast<KORVEX_HWND>(frames_),
+                                     output_.data(), static_cast<int>(output_.size()), 1),
               1);
   }
   void WaitFrames(int count) {
@@ -84,7 +85,8 @@ class PreviewWindow : public ::testing::Test {
 // The newest window with this parent and title.
 KorvexHostWindow Newest(KorvexHostWindow parent, const char* title) {
   KorvexHostWindow found = nullptr;
-  for (KorvexHostWindow w = nullptr; (w = KorvexHost_FindWindowEx(parent, w, nullptr, title)) != nullptr;)
+  for (KorvexHostWindow w = nullptr;
+       (w = KorvexHost_FindWindowEx(parent, w, nullptr, title)) != nullptr;)
     found = w;
   return found;
 }
@@ -92,7 +94,8 @@ KorvexHostWindow Newest(KorvexHostWindow parent, const char* title) {
 int CountPreviewWindows() {
   int n = 0;
   for (const char* title : {"Active Window", "ActiveMovie Window"})
-    for (KorvexHostWindow w = nullptr; (w = KorvexHost_FindWindowEx(nullptr, w, nullptr, title)) != nullptr;)
+    for (KorvexHostWindow w = nullptr;
+         (w = KorvexHost_FindWindowEx(nullptr, w, nullptr, title)) != nullptr;)
       ++n;
   return n;
 }
@@ -152,7 +155,8 @@ TEST_F(PreviewWindow, DefaultRectangleOpensACentredTopLevelWindowThatCloseRemove
   unsigned address = 0, stamp = 0;
   char tail = 0;
   EXPECT_EQ(name.size(), 31u) << name;
-  EXPECT_EQ(std::sscanf(name.c_str(), "VideoRenderer_%8x_%8x%c", &address, &stamp, &tail), 2) << name;
+  EXPECT_EQ(std::sscanf(name.c_str(), "VideoRenderer_%8x_%8x%c", &address, &stamp, &tail), 2)
+      << name;
   KorvexHostWindowClass cls{};
   ASSERT_EQ(KorvexHost_GetClassInfo(info.className, KorvexHost_ProcessId(), &cls), 1);
   EXPECT_EQ(cls.style, 0u);
@@ -183,8 +187,8 @@ TEST_F(PreviewWindow, ChildWindowSitsAtItsRectangleAndShowsTheFrameUpright) {
   KorvexHostWindow parent = KorvexHost_CreateWindow(0, c.name, "app", kTopLevelStyle, 0, 0, 900,
                                                     700, nullptr, 0, c.instance);
   ASSERT_NE(parent, nullptr);
-  ASSERT_EQ(Korvex_SetPreviewWindow(handle_, reinterpret_cast<KORVEX_HWND>(parent), 10, 20, 640, 480),
-            1);
+  ASSERT_EQ(
+      Korvex_SetPreviewWindow(handle_, reinterpret_cast<KORVEX_HWND>(parent), 10, 20, 640, 480), 1);
   for (int bits : {24, 8}) {
     SCOPED_TRACE(bits);
     SmallGeometry(bits);
@@ -232,10 +236,12 @@ TEST_F(PreviewWindow, ResizedWindowGetsTheFrameScaledToItsNewClientArea) {
   std::vector<uint8_t> display(static_cast<size_t>(kCw) * 3 * kCh);
   korvex::image::ImageView dst{display.data(), kCw, kCh, kCw * 3, 24};
   korvex::image::ImageView src{output_.data(), kW, kH, kW * 3, 24};
-  ASSERT_EQ(korvex::image::ConvertScaled(dst, korvex::image::StretchFlip24, src, nullptr, nullptr), 1);
+  ASSERT_EQ(korvex::image::ConvertScaled(dst, korvex::image::StretchFlip24, src, nullptr, nullptr),
+            1);
   std::vector<uint8_t> expected;
   for (int y = kCh - 1; y >= 0; --y)
-    expected.insert(expected.end(), display.begin() + y * kCw * 3, display.begin() + (y + 1) * kCw * 3);
+    expected.insert(expected.end(), display.begin() + y * kCw * 3,
+                    display.begin() + (y + 1) * kCw * 3);
   EXPECT_EQ(WindowPixels(w), expected);
 }
 
@@ -249,7 +255,9 @@ TEST_F(PreviewWindow, DeepGrayIsReducedAndDrawnThroughTheDisplayImage) {
   std::vector<uint8_t> gray(static_cast<size_t>(kW) * kH);
   korvex::image::ImageView dst{gray.data(), kW, kH, kW, 8};
   korvex::image::ImageView src{output_.data(), kW, kH, kW * 2, 16};
-  ASSERT_EQ(korvex::image::ConvertRegion(dst, korvex::image::Reduce16To8, src, nullptr, 0, 0, nullptr), 1);
+  ASSERT_EQ(
+      korvex::image::ConvertRegion(dst, korvex::image::Reduce16To8, src, nullptr, 0, 0, nullptr),
+      1);
   EXPECT_EQ(WindowPixels(w), GrayAsBgr(gray));
 }
 
@@ -267,8 +275,8 @@ TEST_F(PreviewWindow, TriggeredFramesAreDrawnOnlyWhileTheWindowIsVisible) {
     ASSERT_EQ(KorvexHost_SimTrigger(0), 1);
     WaitFrames(1);
     ASSERT_EQ(Korvex_StopPreview(handle_), 1);
-    EXPECT_EQ(WindowPixels(w),
-              hidden ? std::vector<uint8_t>(static_cast<size_t>(kW) * kH * 3, 0) : GrayAsBgr(output_));
+    EXPECT_EQ(WindowPixels(w), hidden ? std::vector<uint8_t>(static_cast<size_t>(kW) * kH * 3, 0)
+                                      : GrayAsBgr(output_));
     EXPECT_EQ(Korvex_Close(handle_), 1);
   }
   EXPECT_TRUE(Codes().empty());
@@ -303,7 +311,7 @@ void WritePreset(int n, int th, int tv, int eh, int ev, int ehs, int evs, int bu
   char name[16];
   std::snprintf(name, sizeof name, "\\Size_%02d", n);
   const std::string key = korvex::test::kRoot + name;
-  const std::pair<const char*, int> values[] = {{"TH", th},   {"TV", tv},   {"EH", eh}, {"EV", ev},
+  const std::pair<const char*, int> values[] = {{"TH", th},   {"TV", tv},   {"EH", eh},  {"EV", ev},
                                                 {"EHS", ehs}, {"EVS", evs}, {"Buf", buf}};
   for (const auto& [value, number] : values)
     korvex::test::WriteDword(key, value, static_cast<uint32_t>(number));
@@ -324,7 +332,7 @@ TEST_F(PreviewWindow, SetCaptureWindowTakesTheFirstStoredPresetOfThatSize) {
 
   WritePreset(0, 2560, 2560, 1280, 960, 0, 0, 4);
   WritePreset(1, 1000, 900, 640, 480, 16, 8, 2);
-  WritePreset(2, 2560, 2560, 640, 480, 32, 32, 2);  // the same size again: never chosen
+  WritePreset(2, 2560, 2560, 640, 480, 32, 32, 2);   // the same size again: never chosen
   WritePreset(3, 2560, 2560, 2000, 480, 600, 0, 2);  // 600 + 2000 is wider than the sensor
   WritePreset(5, 2560, 2560, 320, 240, 0, 0, 2);     // after the gap at 4: never read
   EXPECT_EQ(Korvex_SetCaptureWindow(handle_, 640, 481), 0);

@@ -97,14 +97,16 @@ class Recording : public ::testing::Test {
       for (int x = 0; x < kWidth; ++x)
         for (int ch = 0; ch < 3; ++ch)
           expected[y * frameStride + 3 * x + ch] =
-              reduce(&output[y * outStride + x * bytesPerPixel + (bytesPerPixel >= 3 ? ch * bytesPerPixel / 3 : 0)]);
+              reduce(&output[y * outStride + x * bytesPerPixel +
+                             (bytesPerPixel >= 3 ? ch * bytesPerPixel / 3 : 0)]);
     for (const AviFrameChunk& frame : c.frames) EXPECT_EQ(frame.pixels, expected);
     EXPECT_TRUE(Errors().empty());
   }
   static uint32_t MillisecondsSince(std::chrono::steady_clock::time_point start) {
     return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                      std::chrono::steady_clock::now() - start)
-                                     .count()) + 1;
+                                     .count()) +
+           1;
   }
   // The header's timing is that of frames x 100,000 / E hundredths of a
   // frame per second (at least 1) for some recorded time E between the
@@ -132,7 +134,8 @@ class Recording : public ::testing::Test {
   // Waits until the running recording has written its first frame: the file
   // then holds more than the headers it had when the recording started.
   static void AwaitFirstFrame(const std::string& path) {
-    const size_t headers = ReadWholeFile(path).size(), frame = 8 + ((kWidth * 3 + 3) & ~3) * kHeight;
+    const size_t headers = ReadWholeFile(path).size(),
+                 frame = 8 + ((kWidth * 3 + 3) & ~3) * kHeight;
     for (int i = 0; i < 1000 && ReadWholeFile(path).size() < headers + frame; ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
@@ -176,7 +179,9 @@ TEST_F(Recording, EndsByItselfWithEveryFrameTheOutputImageWhileThePreviewRuns) {
 
 TEST_F(Recording, GrayAndDeepColourModesRecordAs24Bit) {
   RecordMode(8, 1, [](const uint8_t* p) { return p[0]; });
-  RecordMode(48, 6, [](const uint8_t* p) { return static_cast<uint8_t>(((p[0] | p[1] << 8) >> 2) & 255); });
+  RecordMode(48, 6, [](const uint8_t* p) {
+    return static_cast<uint8_t>(((p[0] | p[1] << 8) >> 2) & 255);
+  });
 }
 
 TEST_F(Recording, StoppingEarlyLeavesACompleteFile) {

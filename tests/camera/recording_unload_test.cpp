@@ -40,7 +40,8 @@ using RecordFn = int(KORVEX_CALL*)(KORVEX_HANDLE, const char*, int, int);
   if (library == nullptr) _exit(kNoLibrary);
   auto initialize = reinterpret_cast<InitializeFn>(dlsym(library, "Korvex_Initialize"));
   auto setPreview = reinterpret_cast<SetPreviewWindowFn>(dlsym(library, "Korvex_SetPreviewWindow"));
-  auto setWindow = reinterpret_cast<SetCaptureWindowExFn>(dlsym(library, "Korvex_SetCaptureWindowEx"));
+  auto setWindow =
+      reinterpret_cast<SetCaptureWindowExFn>(dlsym(library, "Korvex_SetCaptureWindowEx"));
   auto record = reinterpret_cast<RecordFn>(dlsym(library, "Korvex_Record"));
   if (!initialize || !setPreview || !setWindow || !record) _exit(kNoLibrary);
   KorvexHost_SimSetFastPace(1);
@@ -57,11 +58,8 @@ using RecordFn = int(KORVEX_CALL*)(KORVEX_HANDLE, const char*, int, int);
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   switch (ending) {
-    case Ending::kExit:
-      std::exit(0);  // as a return from main does
-    case Ending::kExitFromAnotherThread:
-      std::thread([] { std::exit(0); }).join();
-      break;
+    case Ending::kExit: std::exit(0);  // as a return from main does
+    case Ending::kExitFromAnotherThread: std::thread([] { std::exit(0); }).join(); break;
     case Ending::kDlclose:
       dlclose(library);
       // No thread of the library may run on: a moment later the process

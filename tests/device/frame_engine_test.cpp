@@ -33,8 +33,7 @@ class FrameEngineTest : public testing::SimTest {
   static bool NextFrame(CKVXSdkLib& device, uint8_t* out) {
     for (int polls = 0; polls < 10000; ++polls) {
       const int r = device.WaitForFrame();
-      if (r == CKVXSdkLib::kFrameReady)
-        return device.GetStreamFrame(out) == 0;
+      if (r == CKVXSdkLib::kFrameReady) return device.GetStreamFrame(out) == 0;
       if (r == CKVXSdkLib::kStreamEnded) return false;
       if (r == CKVXSdkLib::kStreamIdle) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
@@ -46,8 +45,7 @@ class FrameEngineTest : public testing::SimTest {
     for (int polls = 0; polls < 10000; ++polls) {
       const int r = device.WaitForFrame();
       if (r == CKVXSdkLib::kStreamEnded) return true;
-      if (r == CKVXSdkLib::kFrameReady)
-        device.GetStreamFrame(sink.data());
+      if (r == CKVXSdkLib::kFrameReady) device.GetStreamFrame(sink.data());
     }
     return false;
   }
@@ -94,8 +92,10 @@ TEST_F(FrameEngineTest, TheSameGeometryAgainKeepsItsBuffersAndStillSendsTheTrans
   for (int i = 0; i < 4; ++i) std::memcpy(const_cast<uint8_t*>(device.RingBuffer(i)), marker, 4);
   KorvexHost_SimClearTraffic();
   ASSERT_EQ(device.AllocateFrameBuffers(2560, 0, 2560, 2008, 0, 2008, 4), 0);
-  EXPECT_EQ(CommandPackets(), std::vector<std::vector<uint8_t>>{Packet({0x09, 0x00, 0x70, 0x4E, 0x00})});
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(std::memcmp(device.RingBuffer(i), marker, 4), 0) << "slot " << i;
+  EXPECT_EQ(CommandPackets(),
+            std::vector<std::vector<uint8_t>>{Packet({0x09, 0x00, 0x70, 0x4E, 0x00})});
+  for (int i = 0; i < 4; ++i)
+    EXPECT_EQ(std::memcmp(device.RingBuffer(i), marker, 4), 0) << "slot " << i;
   EXPECT_EQ(device.TransferSize(), 5140480);
   EXPECT_EQ(device.RingBufferSize(), 10280960);
 
@@ -109,7 +109,7 @@ TEST_F(FrameEngineTest, RingIndexRules) {
   EXPECT_EQ(CKVXSdkLib::NextWriteIndex(0, 1, 4), 2);  // skips the consumer's slot
   EXPECT_EQ(CKVXSdkLib::NextWriteIndex(3, 0, 4), 1);  // wraps, then skips
   EXPECT_EQ(CKVXSdkLib::NextWriteIndex(3, 2, 4), 0);
-  EXPECT_EQ(CKVXSdkLib::PendingFrames(0, 3, 4), 1);   // write behind read: unwrapped
+  EXPECT_EQ(CKVXSdkLib::PendingFrames(0, 3, 4), 1);  // write behind read: unwrapped
   EXPECT_EQ(CKVXSdkLib::NewestFrameIndex(0 + 4, 4), 3);
   EXPECT_EQ(CKVXSdkLib::NewestFrameIndex(0, 4), 3);
   EXPECT_EQ(CKVXSdkLib::PendingFrames(2, 2, 4), 0);

@@ -30,7 +30,8 @@ struct Write {
 std::optional<Write> DecodeSensorWrite(const std::vector<uint8_t>& p) {
   if (p[0] != 0x04 || p[2] != 0xFE) return std::nullopt;
   if (p[1] == 0x20) return Write{p[3], p[5]};
-  if (p[1] == 0x30) return Write{p[3] | p[4] << 8, p[5] | p[6] << 8 | static_cast<uint32_t>(p[7]) << 16};
+  if (p[1] == 0x30)
+    return Write{p[3] | p[4] << 8, p[5] | p[6] << 8 | static_cast<uint32_t>(p[7]) << 16};
   return std::nullopt;
 }
 
@@ -58,8 +59,8 @@ size_t ExpectInitialisationSequence(const Packets& sent, size_t first) {
   EXPECT_EQ(writes.size(), 388u);
   if (writes.size() != 388u) return kPackets;
   const std::pair<size_t, Write> samples[] = {
-      {0, {0x80, 0x09}},        {1, {0x00, 0x80}},         {120, {0x77, 0xF7}},
-      {152, {0x97, 0x09}},      {194, {0xC1, 0x00}},       {256, {0xFF, 0x00}},
+      {0, {0x80, 0x09}},         {1, {0x00, 0x80}},         {120, {0x77, 0xF7}},
+      {152, {0x97, 0x09}},       {194, {0xC1, 0x00}},       {256, {0xFF, 0x00}},
       {257, {0x8000, 0x840001}}, {286, {0x8200, 0x59003E}}, {322, {0x8229, 0x38813B}},
       {386, {0x880C, 0x6473D9}}, {387, {0x80, 0x89}}};
   for (const auto& [index, write] : samples) EXPECT_EQ(writes[index], write) << "write " << index;
@@ -107,12 +108,20 @@ TEST_F(ModelTest, ConstructionSendsTheWholeSequenceInOrder) {
   const size_t after = 2 + ExpectInitialisationSequence(sent, 2);
   // Then the window (transfer size 5,140,480 into controller registers 0
   // to 3), trigger off, gain 512, exposure 64 and sensor register 8.
-  const Packets rest = {Packet({0x09, 0x00, 0x70, 0x4E, 0x00}), Controller(0, 0x00),
-                        Controller(1, 0x70), Controller(2, 0x4E), Controller(3, 0x00),
-                        Controller(11, 0x00), SensorWrite8(2, 0x00), SensorWrite8(3, 0x02),
-                        SensorWrite8(0xA0, 0xB6), SensorWrite8(0xA1, 0x93), SensorWrite8(8, 0)};
+  const Packets rest = {Packet({0x09, 0x00, 0x70, 0x4E, 0x00}),
+                        Controller(0, 0x00),
+                        Controller(1, 0x70),
+                        Controller(2, 0x4E),
+                        Controller(3, 0x00),
+                        Controller(11, 0x00),
+                        SensorWrite8(2, 0x00),
+                        SensorWrite8(3, 0x02),
+                        SensorWrite8(0xA0, 0xB6),
+                        SensorWrite8(0xA1, 0x93),
+                        SensorWrite8(8, 0)};
   ASSERT_EQ(sent.size(), after + rest.size());
-  for (size_t i = 0; i < rest.size(); ++i) EXPECT_EQ(sent[after + i], rest[i]) << "packet " << after + i;
+  for (size_t i = 0; i < rest.size(); ++i)
+    EXPECT_EQ(sent[after + i], rest[i]) << "packet " << after + i;
 
   EXPECT_STREQ(model.DevicePath(), "\\\\.\\Kvrx740K3XLN-0");
   EXPECT_TRUE(model.IsDevicePresent(0));

@@ -44,7 +44,9 @@ class AnalogDialog : public ::testing::Test {
     return DialogThread([h = handle_] { return Korvex_SetAnalogDlg(h, nullptr); });
   }
   // The page of the open sheet.
-  static KorvexHostWindow PageOf(KorvexHostWindow sheet) { return KorvexHost_GetDialogPage(sheet, 0); }
+  static KorvexHostWindow PageOf(KorvexHostWindow sheet) {
+    return KorvexHost_GetDialogPage(sheet, 0);
+  }
 
   korvex::test::ScopedRegistryRoot registry_;
   KorvexHostWindow window_ = nullptr;
@@ -256,7 +258,9 @@ TEST_F(AnalogDialog, AutoIrisDuringPreviewUpdatesTheEditsAndClosingMidRefreshIsS
   KorvexHostWindow sheet = korvex::test::WaitForDialog();
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
   KORVEX_HANDLE h = handle_;
-  ASSERT_EQ(KorvexHost_HandRun(sheet, [](void* p) { Korvex_StopPreview(*static_cast<KORVEX_HANDLE*>(p)); }, &h), 1);
+  ASSERT_EQ(KorvexHost_HandRun(
+                sheet, [](void* p) { Korvex_StopPreview(*static_cast<KORVEX_HANDLE*>(p)); }, &h),
+            1);
   KorvexHost_HandClick(sheet, kCancel);
   EXPECT_EQ(dialog.Join(), 1);
 }
@@ -273,9 +277,10 @@ TEST_F(AnalogDialog, ReleaseFromTheDialogsThreadDuringPreviewDoesNotHang) {
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
   KORVEX_HANDLE h = handle_;
   // As an application's window procedure would, while the dialog's loop runs.
-  ASSERT_EQ(KorvexHost_HandRun(sheet, [](void* p) {
-              EXPECT_EQ(Korvex_Release(*static_cast<KORVEX_HANDLE*>(p)), 1);
-            }, &h), 1);
+  ASSERT_EQ(KorvexHost_HandRun(
+                sheet,
+                [](void* p) { EXPECT_EQ(Korvex_Release(*static_cast<KORVEX_HANDLE*>(p)), 1); }, &h),
+            1);
   EXPECT_EQ(dialog.Join(), 1);  // the release closed the dialog
   EXPECT_EQ(KorvexHost_IsDialog(sheet), 0);
   EXPECT_EQ(Korvex_Width(handle_), 0);

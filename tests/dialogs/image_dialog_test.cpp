@@ -91,7 +91,8 @@ TEST_F(ImageDialog, OnceBalancesTheNextColourFrameAndThePageShowsTheNewGains) {
   ASSERT_EQ(Korvex_SetColorMode(handle_, 24), 1);
   // A reddish frame: white balance moves the gains away from 100.
   std::vector<uint8_t> raw(2560u * 2008u);
-  for (size_t i = 0; i < raw.size(); ++i) raw[i] = static_cast<uint8_t>(40 + (i % 2) * 90 + (i / 2560 % 2) * 30);
+  for (size_t i = 0; i < raw.size(); ++i)
+    raw[i] = static_cast<uint8_t>(40 + (i % 2) * 90 + (i / 2560 % 2) * 30);
   ASSERT_EQ(KorvexHost_SimSetRawFrame(0, raw.data(), raw.size()), 1);
   ASSERT_EQ(Korvex_Capture(handle_), 1);
   DialogThread dialog = Open();
@@ -223,11 +224,10 @@ TEST_F(ImageDialog, ExtremeTypedColourValuesStopAtTheEndsAndAreProcessed) {
     const char* text;
     int end;
   };
-  const Typed typed[] = {{2052, "2147483647", 400}, {2072, "-2147483648", 0},
-                         {2062, "99999", 400},      {2022, "-2147483648", -360},
-                         {2032, "2147483647", 255}, {2002, "2147483647", 255},
-                         {2012, "-2147483648", -127}, {2042, "2147483647", 30},
-                         {2082, "2147483647", 200}};
+  const Typed typed[] = {
+      {2052, "2147483647", 400},   {2072, "-2147483648", 0},  {2062, "99999", 400},
+      {2022, "-2147483648", -360}, {2032, "2147483647", 255}, {2002, "2147483647", 255},
+      {2012, "-2147483648", -127}, {2042, "2147483647", 30},  {2082, "2147483647", 200}};
   for (const Typed& t : typed) {
     ASSERT_EQ(KorvexHost_HandType(filter, t.edit, t.text), 1);
     EXPECT_EQ(Text(filter, t.edit), std::to_string(t.end)) << t.edit;
@@ -301,7 +301,8 @@ TEST_F(ImageDialog, AllFramesSwitchedOffDuringPreviewStaysOff) {
     while (Korvex_GetFilterValue(handle_, KORVEX_FILTER_GRAY_CALIBRATE, &ok) == -1 &&
            std::chrono::steady_clock::now() < deadline)
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    ASSERT_LT(Korvex_GetFilterValue(handle_, KORVEX_FILTER_GRAY_CALIBRATE, &ok), -1) << "calibration never ran";
+    ASSERT_LT(Korvex_GetFilterValue(handle_, KORVEX_FILTER_GRAY_CALIBRATE, &ok), -1)
+        << "calibration never ran";
     // Clicks spread over the frame's course, so that some land while a
     // frame is measured (nothing is timed here: the stop below is the check).
     std::this_thread::sleep_for(std::chrono::microseconds(500 * (click % 20)));

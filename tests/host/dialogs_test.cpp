@@ -74,7 +74,8 @@ class HostDialogs : public ::testing::Test {
     g_seen = nullptr;
   }
   void Open() {
-    thread_ = std::thread([this] { result_ = KorvexHost_DialogBoxParam(&kTemplate, nullptr, Proc, 0); });
+    thread_ =
+        std::thread([this] { result_ = KorvexHost_DialogBoxParam(&kTemplate, nullptr, Proc, 0); });
     dialog_ = KorvexHost_WaitForDialog("Test", 5000);
     ASSERT_NE(dialog_, nullptr);
   }
@@ -116,10 +117,10 @@ TEST_F(HostDialogs, HandsNotifyTheProcedureOnTheDialogsThreadAndOkEndsTheLoop) {
 
 TEST_F(HostDialogs, HandsRefuseWhatAPersonCannotDo) {
   Open();
-  EXPECT_EQ(KorvexHost_HandType(dialog_, 11, "1"), 0);    // disabled
-  EXPECT_EQ(KorvexHost_HandClick(dialog_, 10), 0);        // not a button
-  EXPECT_EQ(KorvexHost_HandPick(dialog_, 40, 2), 0);      // no such entry
-  EXPECT_EQ(KorvexHost_HandClick(dialog_, 999), 0);       // no such control
+  EXPECT_EQ(KorvexHost_HandType(dialog_, 11, "1"), 0);  // disabled
+  EXPECT_EQ(KorvexHost_HandClick(dialog_, 10), 0);      // not a button
+  EXPECT_EQ(KorvexHost_HandPick(dialog_, 40, 2), 0);    // no such entry
+  EXPECT_EQ(KorvexHost_HandClick(dialog_, 999), 0);     // no such control
   KorvexHost_EnableDlgItem(dialog_, 30, 0);
   EXPECT_EQ(KorvexHost_HandClick(dialog_, 30), 0);
   EXPECT_TRUE(seen_.empty());
@@ -143,10 +144,16 @@ TEST_F(HostDialogs, NumbersReadLikeGetDlgItemInt) {
     int isSigned;
     int ok;
     uint32_t value;
-  } cases[] = {{"  17", 0, 1, 17},       {"abc", 0, 0, 0},        {"", 1, 0, 0},
-               {"-5", 1, 1, 0xFFFFFFFBu}, {"-5", 0, 0, 0},         {"12x", 1, 1, 12},
-               {"4294967295", 0, 1, 0xFFFFFFFFu}, {"4294967296", 0, 0, 0},
-               {"2147483648", 1, 0, 0},   {"-2147483648", 1, 1, 0x80000000u}};
+  } cases[] = {{"  17", 0, 1, 17},
+               {"abc", 0, 0, 0},
+               {"", 1, 0, 0},
+               {"-5", 1, 1, 0xFFFFFFFBu},
+               {"-5", 0, 0, 0},
+               {"12x", 1, 1, 12},
+               {"4294967295", 0, 1, 0xFFFFFFFFu},
+               {"4294967296", 0, 0, 0},
+               {"2147483648", 1, 0, 0},
+               {"-2147483648", 1, 1, 0x80000000u}};
   for (const Case& c : cases) {
     KorvexHost_SetDlgItemText(dialog_, 11, c.text);
     int ok = -1;
@@ -176,11 +183,14 @@ TEST_F(HostDialogs, SentCallsRunOnTheDialogsThreadAndNeverAfterItEnded) {
   // Flags: [0] the dialog's thread is busy, [1] it may go on.
   std::atomic<bool> flags[2] = {false, false};
   std::thread busy([&] {
-    KorvexHost_HandRun(dialog_, [](void* p) {
-      auto* f = static_cast<std::atomic<bool>*>(p);
-      f[0] = true;
-      while (!f[1].load()) std::this_thread::yield();
-    }, flags);
+    KorvexHost_HandRun(
+        dialog_,
+        [](void* p) {
+          auto* f = static_cast<std::atomic<bool>*>(p);
+          f[0] = true;
+          while (!f[1].load()) std::this_thread::yield();
+        },
+        flags);
   });
   while (!flags[0].load()) std::this_thread::yield();
   EXPECT_EQ(KorvexHost_SendDialogCall(dialog_, count, &blocked, 20), -1);

@@ -31,7 +31,8 @@ struct Surface {
     info.header.biPlanes = 1;
     info.header.biBitCount = static_cast<uint16_t>(depth);
     for (int i = 0; i < 256 && gray; ++i)
-      info.colors[i] = {static_cast<uint8_t>(i), static_cast<uint8_t>(i), static_cast<uint8_t>(i), 0};
+      info.colors[i] = {static_cast<uint8_t>(i), static_cast<uint8_t>(i), static_cast<uint8_t>(i),
+                        0};
     void* p = nullptr;
     bitmap = KorvexHost_CreateDIBSection(&info, &p);
     bits = static_cast<uint8_t*>(p);

@@ -41,7 +41,9 @@ TEST(HostText, Utf8LocaleRoundTripsEveryCharacter) {
   ThreadLocale utf8("C.UTF-8");
   ASSERT_TRUE(utf8.ok());
   EXPECT_STREQ(KorvexHost_AnsiCharset(), "UTF-8");
-  const char text[] = "Gr\xC3\xBC\xC3\x9F" "e \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80";
+  const char text[] =
+      "Gr\xC3\xBC\xC3\x9F"
+      "e \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80";
   std::vector<uint16_t> wide = Widen(text, KORVEX_HOST_TEXT_STRICT);
   // G r ü ß e ' ' 日 本 ' ' and a surrogate pair, then the terminator.
   ASSERT_EQ(wide.size(), 12u);
@@ -69,7 +71,9 @@ TEST(HostText, Utf8LocaleRoundTripsEveryCharacter) {
 TEST(HostText, InvalidInputFailsWhenStrictAndIsSubstitutedOtherwise) {
   ThreadLocale utf8("C.UTF-8");
   ASSERT_TRUE(utf8.ok());
-  const char broken[] = "a\xFF" "b";
+  const char broken[] =
+      "a\xFF"
+      "b";
   EXPECT_TRUE(Widen(broken, KORVEX_HOST_TEXT_STRICT).empty());
   EXPECT_EQ(KorvexHost_TextLastError(), KORVEX_HOST_TEXT_NO_TRANSLATION);
   std::vector<uint16_t> lenient = Widen(broken, 0);

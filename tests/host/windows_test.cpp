@@ -31,10 +31,11 @@ class HostWindows : public ::testing::Test {
     KorvexHost_SetWindowFaults(0);
     KorvexHost_SetScreenSize(1920, 1080);
   }
-  KorvexHostWindow Make(uint32_t style, int x, int y, int w, int h, KorvexHostWindow parent = nullptr,
+  KorvexHostWindow Make(uint32_t style, int x, int y, int w, int h,
+                        KorvexHostWindow parent = nullptr,
                         const char* className = "HostWindowsTest") {
-    KorvexHostWindow window = KorvexHost_CreateWindow(0, className, "title", style, x, y, w, h,
-                                                      parent, 7, instance_);
+    KorvexHostWindow window =
+        KorvexHost_CreateWindow(0, className, "title", style, x, y, w, h, parent, 7, instance_);
     if (window) windows_.push_back(window);
     return window;
   }
@@ -73,7 +74,8 @@ TEST_F(HostWindows, ClassesAreUniquePerInstanceAndStayWhileTheirWindowsLive) {
 
   KorvexHostWindow w = Make(kTopLevel, 0, 0, 100, 100);
   ASSERT_NE(w, nullptr);
-  EXPECT_EQ(KorvexHost_UnregisterClass("HostWindowsTest", instance_), 0) << "a window still uses it";
+  EXPECT_EQ(KorvexHost_UnregisterClass("HostWindowsTest", instance_), 0)
+      << "a window still uses it";
   EXPECT_EQ(Make(kTopLevel, 0, 0, 10, 10, nullptr, "NoSuchClass"), nullptr);
   EXPECT_EQ(KorvexHost_CreateWindow(0, "HostWindowsTest", "", kTopLevel, 0, 0, 10, 10, nullptr, 0,
                                     instance_ + 1),
@@ -229,8 +231,8 @@ TEST_F(HostWindows, DrawingThroughTheWindowDeviceContext) {
   white.background = KORVEX_HOST_WHITE_BRUSH;
   white.name = "HostWindowsWhite";
   ASSERT_NE(KorvexHost_RegisterClass(&white), 0);
-  KorvexHostWindow v = KorvexHost_CreateWindow(0, "HostWindowsWhite", "", 0, 0, 0, 2, 2, nullptr, 0,
-                                               instance_);
+  KorvexHostWindow v =
+      KorvexHost_CreateWindow(0, "HostWindowsWhite", "", 0, 0, 0, 2, 2, nullptr, 0, instance_);
   EXPECT_EQ(Pixels(v), std::vector<uint8_t>(12, 255));
   KorvexHost_SetWindowFaults(KORVEX_HOST_WINDOW_FAIL_GETDC);
   EXPECT_EQ(KorvexHost_GetDC(v), nullptr);

@@ -39,8 +39,7 @@ void FillRandom(OwnedImage& image, uint32_t seed) {
 }
 
 // One whole-picture converter call.
-void Whole(RegionConverter converter, const ImageView& dst, const ImageView& src,
-           int32_t* block) {
+void Whole(RegionConverter converter, const ImageView& dst, const ImageView& src, int32_t* block) {
   int32_t* p = block;
   converter(dst.pixels, src.pixels, Rect{0, 0, src.width, src.height}, 0, 0,
             static_cast<uint16_t>(dst.bits / 8), static_cast<uint16_t>(src.bits / 8), dst.stride,
@@ -108,8 +107,8 @@ Expected PlainPipeline(int mode, const OwnedImage& raw, const CameraSettings& s,
                                        ref::Contrast48};
   const RegionConverter sharpen[4] = {ref::Sharpen8, ref::Sharpen16, ref::Sharpen24,
                                       ref::Sharpen48};
-  const RegionConverter brightness[4] = {ref::Brightness8, ref::Brightness16,
-                                         ref::Brightness24, ref::Brightness48};
+  const RegionConverter brightness[4] = {ref::Brightness8, ref::Brightness16, ref::Brightness24,
+                                         ref::Brightness48};
   int32_t g[kFilterBlockSize] = {f.Gamma, 10}, c[kFilterBlockSize] = {f.Contrast, 10};
   int32_t sh[kFilterBlockSize] = {f.Sharpness, 10}, br[kFilterBlockSize] = {f.Brightness, 10};
   Whole(gamma[family], out, out, g);
@@ -170,9 +169,9 @@ TEST(PipelineStripes, EveryModeMatchesThePlainConvertersForAnyThreadsStripesAndV
         // One set of workers through every setting: its tables follow them.
         PipelineWorkers workers(split.threads, split.stripeRows);
         for (int variant = 0; variant < variants; ++variant) {
-          SCOPED_TRACE(testing::Message() << "mode " << mode << " variant " << variant
-                                          << " level " << level << " threads " << split.threads
-                                          << " stripe rows " << split.stripeRows);
+          SCOPED_TRACE(testing::Message()
+                       << "mode " << mode << " variant " << variant << " level " << level
+                       << " threads " << split.threads << " stripe rows " << split.stripeRows);
           FrameBuffers b(mode, kWidth, kHeight);
           b.raw.bytes = raw.bytes;
           CameraSettings s;

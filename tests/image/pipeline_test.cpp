@@ -69,9 +69,13 @@ TEST(Dispatch, AutoIrisRectanglesCoverTheDocumentedRawRows) {
   OwnedImage raw(2560, 2008, 8);
   Rect rects[5];
   AutoIrisRectangles(2560, 2008, rects);
-  const struct { int top, bottom, left, right; } expected[5] = {
-      {1607, 1808, 256, 512}, {201, 402, 256, 512}, {904, 1105, 1152, 1408},
-      {1607, 1808, 2048, 2304}, {201, 402, 2048, 2304}};
+  const struct {
+    int top, bottom, left, right;
+  } expected[5] = {{1607, 1808, 256, 512},
+                   {201, 402, 256, 512},
+                   {904, 1105, 1152, 1408},
+                   {1607, 1808, 2048, 2304},
+                   {201, 402, 2048, 2304}};
   for (int k = 0; k < 5; ++k) {
     ASSERT_EQ(ConvertRegion(raw.view, RecordRegion, raw.view, &rects[k], rects[k].left,
                             rects[k].top, nullptr),
@@ -374,10 +378,11 @@ TEST(Pipeline, SmallerBuffersAreNeverWrittenPast) {
     settings.filter.Mode = mode <= 1 ? 1 : 0;
     settings.filter.GrayCalibrate = 1;
     ProcessFrame(buffers.Views(), settings, nullptr, {});
-    for (const OwnedImage* image : {&buffers.gray8, &buffers.gray16, &buffers.color24,
-                                    &buffers.color32, &buffers.color48, &buffers.color64,
-                                    &buffers.current}) {
-      EXPECT_TRUE(GuardsIntact(*image)) << "written past an image of " << image->view.bits << " bits";
+    for (const OwnedImage* image :
+         {&buffers.gray8, &buffers.gray16, &buffers.color24, &buffers.color32, &buffers.color48,
+          &buffers.color64, &buffers.current}) {
+      EXPECT_TRUE(GuardsIntact(*image))
+          << "written past an image of " << image->view.bits << " bits";
     }
     const ImageView out = OutputImage(buffers.Views(), static_cast<ColorMode>(mode));
     const uint8_t* pixels = out.pixels;
@@ -420,7 +425,8 @@ TEST(Pipeline, MirrorFlagsReachDemosaicWhiteBalanceAndGrayGainThroughTheAdjusted
   for (int bayer : {0, 3}) {
     for (int mirror = 0; mirror < 4; ++mirror) {
       const int mirrorV = mirror & 1, mirrorH = mirror >> 1;
-      SCOPED_TRACE(::testing::Message() << "Bayer " << bayer << " V " << mirrorV << " H " << mirrorH);
+      SCOPED_TRACE(::testing::Message()
+                   << "Bayer " << bayer << " V " << mirrorV << " H " << mirrorH);
       Buffers colour(2);
       RawFromPicture(colour.raw, [&](int p, int c) {
         const Site site = SiteOf(bayer, p, c);
@@ -438,7 +444,8 @@ TEST(Pipeline, MirrorFlagsReachDemosaicWhiteBalanceAndGrayGainThroughTheAdjusted
       const uint8_t unity[3] = {kBlueValue, kGreenValue, kRedValue};
       size_t wrong = 0;
       for (int y = 0; y < 1920; ++y) {
-        const uint8_t* row = colour.color24.bytes.data() + static_cast<size_t>(y) * colour.color24.view.stride;
+        const uint8_t* row =
+            colour.color24.bytes.data() + static_cast<size_t>(y) * colour.color24.view.stride;
         for (int x = 0; x < 2560; ++x) wrong += std::memcmp(row + 3 * x, unity, 3) != 0;
       }
       EXPECT_EQ(wrong, 0u) << "pixels with another colour";
@@ -452,7 +459,10 @@ TEST(Pipeline, MirrorFlagsReachDemosaicWhiteBalanceAndGrayGainThroughTheAdjusted
       // Red: 16 x 90 x trunc(200 x 1.28) >> 11 = 180; blue: 16 x 40 x 512 >> 11 = 160.
       const uint8_t balanced[3] = {160, kGreenValue, 180};
       EXPECT_EQ(std::memcmp(colour.color24.bytes.data() + 3 * 1000, balanced, 3), 0);
-      EXPECT_EQ(std::memcmp(colour.color24.bytes.data() + 700 * colour.color24.view.stride + 3 * 2559, balanced, 3), 0);
+      EXPECT_EQ(
+          std::memcmp(colour.color24.bytes.data() + 700 * colour.color24.view.stride + 3 * 2559,
+                      balanced, 3),
+          0);
 
       // Gray gain and offset: each site class has its own gain, by the
       // picture's own rows and columns.
@@ -473,7 +483,8 @@ TEST(Pipeline, MirrorFlagsReachDemosaicWhiteBalanceAndGrayGainThroughTheAdjusted
       wrong = 0;
       for (int y = 0; y < 1920; ++y) {
         const int p = mirrorV ? 1919 - y : y;
-        const uint8_t* row = gray.gray8.bytes.data() + static_cast<size_t>(y) * gray.gray8.view.stride;
+        const uint8_t* row =
+            gray.gray8.bytes.data() + static_cast<size_t>(y) * gray.gray8.view.stride;
         for (int x = 0; x < 2560; ++x) {
           const int c = mirrorH ? 2559 - x : x;
           const int r = (p & 1) ^ (bayer & 1), k = (c & 1) ^ ((bayer >> 1) & 1);
@@ -566,9 +577,10 @@ TEST(Pipeline, FinishingStagesRunHueGammaContrastSharpnessBrightnessInThatOrder)
   c.filter.Contrast = kContrast;
   c.filter.Brightness = kBrightness;
   ProcessFrame(colour.Views(), c, nullptr, {});
-  const uint8_t v = static_cast<uint8_t>(
-      BrightnessOf(ContrastOf(GammaOf(100, kGamma), kContrast), kBrightness));
-  for (size_t offset : {size_t{0}, size_t{3 * 1280 + 960 * 7680}, colour.color24.bytes.size() - 3}) {
+  const uint8_t v =
+      static_cast<uint8_t>(BrightnessOf(ContrastOf(GammaOf(100, kGamma), kContrast), kBrightness));
+  for (size_t offset :
+       {size_t{0}, size_t{3 * 1280 + 960 * 7680}, colour.color24.bytes.size() - 3}) {
     EXPECT_EQ(colour.color24.bytes[offset], v) << offset;
     EXPECT_EQ(colour.color24.bytes[offset + 1], v) << offset;
     EXPECT_EQ(colour.color24.bytes[offset + 2], v) << offset;

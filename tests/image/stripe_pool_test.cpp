@@ -19,7 +19,8 @@ namespace {
 
 int ProcessThreads() {
   int n = 0;
-  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/task")) ++n;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/task"))
+    ++n;
   return n;
 }
 
@@ -94,8 +95,8 @@ TEST(StripePool, EnvironmentSetsTheDefaultThreadCount) {
   const char* saved = std::getenv("KORVEX_PIPELINE_THREADS");
   const std::string keep = saved ? saved : "";
   const std::pair<const char*, int> cases[] = {
-      {"1", 1}, {"3", 3}, {"8", 8}, {"50", 8}, {"0", automatic}, {"-2", automatic},
-      {"two", automatic}, {"2x", automatic}, {"", automatic}};
+      {"1", 1},          {"3", 3},           {"8", 8},          {"50", 8},      {"0", automatic},
+      {"-2", automatic}, {"two", automatic}, {"2x", automatic}, {"", automatic}};
   for (const auto& [text, threads] : cases) {
     setenv("KORVEX_PIPELINE_THREADS", text, 1);
     EXPECT_EQ(StripePool::DefaultThreads(), threads) << '"' << text << '"';

@@ -18,8 +18,8 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(PlatformFileDenied, ANameBehindAFolderThatMayNotBeSearchedIsDeniedNotMissing) {
-  const fs::path folder = fs::temp_directory_path() /
-                          ("korvex-denied-" + std::to_string(CurrentProcessId()));
+  const fs::path folder =
+      fs::temp_directory_path() / ("korvex-denied-" + std::to_string(CurrentProcessId()));
   fs::remove_all(folder);
   ASSERT_TRUE(fs::create_directories(folder / "closed"));
   std::ofstream(folder / "closed" / "inside") << "x";

@@ -257,8 +257,7 @@ TEST_P(FaultMatrix, DocumentedOutcome) {
 
   // Acquisition running normally first.
   switch (kind) {
-    case Kind::kSnapshot:
-      break;
+    case Kind::kSnapshot: break;
     case Kind::kCaptureMode:
       ASSERT_EQ(Korvex_Capture(handle_), 1);
       ASSERT_EQ(Korvex_SnapShot(handle_, buffer_.data(), static_cast<int>(buffer_.size()), 1), 1);
@@ -351,7 +350,8 @@ TEST_P(FaultMatrix, DocumentedOutcome) {
 
 std::vector<Cell> AllCells() {
   std::vector<Cell> cells;
-  for (Kind k : {Kind::kSnapshot, Kind::kCaptureMode, Kind::kPreview, Kind::kTrigger, Kind::kRecord})
+  for (Kind k :
+       {Kind::kSnapshot, Kind::kCaptureMode, Kind::kPreview, Kind::kTrigger, Kind::kRecord})
     for (Fault f : {Fault::kUnplug, Fault::kFailTransfer, Fault::kShortTransfer,
                     Fault::kStallStream, Fault::kRefusedWrite})
       cells.push_back({k, f});
@@ -391,8 +391,8 @@ TEST_P(FaultMatrixUnplugBeforeStart, DocumentedOutcome) {
     }
     case Kind::kPreview:
     case Kind::kRecord: {
-      const int result = kind == Kind::kPreview ? StartPreview()
-                                                : Korvex_Record(handle_, film.c_str(), 60000, 0);
+      const int result =
+          kind == Kind::kPreview ? StartPreview() : Korvex_Record(handle_, film.c_str(), 60000, 0);
       if (result == 0) {
         EXPECT_TRUE(Has(Codes(), KORVEX_ERR_DEVICE)) << "the start sees the camera gone";
       } else {
@@ -421,7 +421,9 @@ TEST_P(FaultMatrixUnplugBeforeStart, DocumentedOutcome) {
 INSTANTIATE_TEST_SUITE_P(, FaultMatrixUnplugBeforeStart,
                          ::testing::Values(Kind::kSnapshot, Kind::kCaptureMode, Kind::kPreview,
                                            Kind::kTrigger, Kind::kRecord),
-                         [](const ::testing::TestParamInfo<Kind>& info) { return Name(info.param); });
+                         [](const ::testing::TestParamInfo<Kind>& info) {
+                           return Name(info.param);
+                         });
 
 }  // namespace
 }  // namespace korvex::test

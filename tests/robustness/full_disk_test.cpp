@@ -195,8 +195,9 @@ TEST_F(FullDisk, RegistryKeepsItsLastGoodState) {
                                   KORVEX_HOST_KEY_ALL_ACCESS, &handle),
             KORVEX_HOST_REG_OK);
   const uint32_t value = 77;
-  EXPECT_NE(KorvexHost_RegSetValue(handle, "Brightness", KORVEX_HOST_REG_DWORD, &value, sizeof value),
-            KORVEX_HOST_REG_OK);
+  EXPECT_NE(
+      KorvexHost_RegSetValue(handle, "Brightness", KORVEX_HOST_REG_DWORD, &value, sizeof value),
+      KORVEX_HOST_REG_OK);
   KorvexHost_RegCloseKey(handle);
   EXPECT_EQ(ReadDword(key, "Brightness"), 40u);
 

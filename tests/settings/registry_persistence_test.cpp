@@ -20,14 +20,16 @@ class SettingsRegistry : public TempRegistry {
  protected:
   void Put(const std::string& key, const char* name, int32_t value) {
     KorvexHostRegKey k = nullptr;
-    ASSERT_EQ(KorvexHost_RegCreateKey(kHkcu, key.c_str(), KORVEX_HOST_KEY_ALL_ACCESS, &k, nullptr), 0);
+    ASSERT_EQ(KorvexHost_RegCreateKey(kHkcu, key.c_str(), KORVEX_HOST_KEY_ALL_ACCESS, &k, nullptr),
+              0);
     ASSERT_EQ(KorvexHost_RegSetValue(k, name, KORVEX_HOST_REG_DWORD, &value, 4), 0);
     KorvexHost_RegCloseKey(k);
   }
   void PutRaw(const std::string& key, const char* name, uint32_t type, const void* data,
               uint32_t size) {
     KorvexHostRegKey k = nullptr;
-    ASSERT_EQ(KorvexHost_RegCreateKey(kHkcu, key.c_str(), KORVEX_HOST_KEY_ALL_ACCESS, &k, nullptr), 0);
+    ASSERT_EQ(KorvexHost_RegCreateKey(kHkcu, key.c_str(), KORVEX_HOST_KEY_ALL_ACCESS, &k, nullptr),
+              0);
     ASSERT_EQ(KorvexHost_RegSetValue(k, name, type, data, size), 0);
     KorvexHost_RegCloseKey(k);
   }
@@ -177,12 +179,15 @@ TEST_F(SettingsRegistry, SavesWriteEveryValueInOrderUnderTheirCamera) {
   // Within each key the values appear in the order they were first written.
   const std::string text = HiveText();
   const std::vector<std::pair<std::string, std::vector<const char*>>> groups = {
-      {"Gain", {"Global", "ColorG1", "ColorR", "ColorB", "ColorG2", "Exposure", "V_Mirror",
-                "H_Mirror", "AutoIris"}},
-      {"Filter", {"Brightness", "Contrast", "Hue", "Saturation", "Sharpness", "R_Gain", "G_Gain",
-                  "B_Gain", "Gamma", "BayerMode"}},
-      {"Gray", {"\"Mode\"", "GainR1", "GainG1", "GainG2", "GainB1", "OffsetR1", "OffsetG1",
-                "OffsetG2", "OffsetB1"}},
+      {"Gain",
+       {"Global", "ColorG1", "ColorR", "ColorB", "ColorG2", "Exposure", "V_Mirror", "H_Mirror",
+        "AutoIris"}},
+      {"Filter",
+       {"Brightness", "Contrast", "Hue", "Saturation", "Sharpness", "R_Gain", "G_Gain", "B_Gain",
+        "Gamma", "BayerMode"}},
+      {"Gray",
+       {"\"Mode\"", "GainR1", "GainG1", "GainG2", "GainB1", "OffsetR1", "OffsetG1", "OffsetG2",
+        "OffsetB1"}},
   };
   for (const auto& [group, names] : groups) {
     size_t last = text.find("Camera_02\\" + group + "]");

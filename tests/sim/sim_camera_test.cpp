@@ -92,7 +92,7 @@ TEST_F(SimCameraTest, RawFrameLayoutAndScene) {
   EXPECT_LT(Mean(f, 4, 0, kWidth), 5.0);
   EXPECT_LT(Mean(f, 1018, 0, kWidth), 5.0);
   EXPECT_LT(Mean(f, 1979, 0, kWidth), 5.0);
-  EXPECT_GT(Mean(f, 5, 0, 320), 40.0);  // white bar at power-on gain, picture row 0
+  EXPECT_GT(Mean(f, 5, 0, 320), 40.0);     // white bar at power-on gain, picture row 0
   EXPECT_GT(Mean(f, 1019, 0, 320), 40.0);  // picture row 1
   // White through the cast: green sites brightest, blue sites darkest. Picture
   // row 0 holds R G, row 1 holds G B.

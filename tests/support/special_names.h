@@ -12,8 +12,7 @@ namespace korvex::test {
 class ScopedPipeName {
  public:
   // A pipe called `name` in `folder`.
-  ScopedPipeName(const std::string& folder, const std::string& name)
-      : name_(folder + "/" + name) {
+  ScopedPipeName(const std::string& folder, const std::string& name) : name_(folder + "/" + name) {
     made_ = ::mkfifo(name_.c_str(), 0600) == 0;
   }
   ~ScopedPipeName() { std::filesystem::remove(name_); }

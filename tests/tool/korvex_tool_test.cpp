@@ -83,7 +83,6 @@ TEST_F(KorvexTool, SnapshotsInEveryFormatHoldTheSamePicture) {
   EXPECT_EQ(bmp[0], 'B');
   EXPECT_EQ(bmp[1], 'M');
   EXPECT_EQ(RawToRgbRows(bmp, 64, 48, true, 54), expected);
-
 }
 
 TEST_F(KorvexTool, JpegQualityReachesTheFile) {
@@ -122,11 +121,10 @@ TEST_F(KorvexTool, GrayAndDeepColourModesSaveTheirDepth) {
     const char* name;
     int channels, bitDepth;
   };
-  for (const Case& c : {Case{"8", "gray8.png", 1, 8}, Case{"16", "gray16.png", 1, 16},
-                        Case{"32", "rgba.png", 4, 8}, Case{"48", "deep.tif", 3, 16},
-                        Case{"64", "deep.png", 4, 16}}) {
-    const ToolResult r =
-        Korvex({"snap", File(c.name), "--size", "32x16", "--color-mode", c.mode});
+  for (const Case& c :
+       {Case{"8", "gray8.png", 1, 8}, Case{"16", "gray16.png", 1, 16}, Case{"32", "rgba.png", 4, 8},
+        Case{"48", "deep.tif", 3, 16}, Case{"64", "deep.png", 4, 16}}) {
+    const ToolResult r = Korvex({"snap", File(c.name), "--size", "32x16", "--color-mode", c.mode});
     ASSERT_EQ(r.exitCode, 0) << c.name << ": " << r.err;
     DecodedImage image;
     const bool png = std::string(c.name).ends_with(".png");
@@ -217,8 +215,8 @@ TEST_F(KorvexTool, ValuesOutsideTheirRangeAreUsageErrorsThatNameTheRange) {
 }
 
 TEST_F(KorvexTool, SetReportsTheAppliedValueAndStoredValuesLastToTheNextRun) {
-  ToolResult r = Korvex({"set", "exposure-us", "12200", "wb-auto=1", "brightness", "-20",
-                         "color-mode=16"});
+  ToolResult r =
+      Korvex({"set", "exposure-us", "12200", "wb-auto=1", "brightness", "-20", "color-mode=16"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   // 12200 us is 101 whole lines, which take 12240 us.
   EXPECT_NE(r.out.find("exposure-us = 12240\n"), std::string::npos) << r.out;
@@ -262,8 +260,8 @@ TEST_F(KorvexTool, RecordingWithoutATerminalPrintsPlainLinesAndFinishesTheFile) 
 // and exits with 128 + the first signal's number.
 void RecordAndInterrupt(ToolRunner& runner, const std::string& path,
                         const std::vector<int>& signals, std::chrono::milliseconds gap) {
-  const pid_t child = runner.Start(KORVEX_TOOL_PATH, {"record", path, "--seconds", "60",
-                                                      "--size", "160x120"});
+  const pid_t child =
+      runner.Start(KORVEX_TOOL_PATH, {"record", path, "--seconds", "60", "--size", "160x120"});
   ASSERT_GT(child, 0);
   const uintmax_t firstFrameEnd = 232 + 8 + 3 * 160 * 120;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
@@ -318,7 +316,8 @@ TEST_F(KorvexTool, ARecordingTheCameraEndsEarlyIsAFailureWithAFinishedFile) {
   }
   EXPECT_EQ(r.exitCode, 1) << r.out << r.err;
   std::smatch m;
-  ASSERT_TRUE(std::regex_search(r.err, m, std::regex(R"(the recording stopped early after (\d+) frames)")))
+  ASSERT_TRUE(
+      std::regex_search(r.err, m, std::regex(R"(the recording stopped early after (\d+) frames)")))
       << r.err;
   AviContents avi;
   std::string error;

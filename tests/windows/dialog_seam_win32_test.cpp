@@ -38,13 +38,14 @@ class Recorder final : public DialogHandler {
   void OnInit(DialogSurface& s) override {
     thread_.store(::GetCurrentThreadId());
     // On the dialog's own thread a call runs at once.
-    ranInside_ = SendToDialog(s.Window(), [](void* c) { ++*static_cast<int*>(c); }, &insideCount_,
-                              0) == SendResult::kHandled &&
+    ranInside_ = SendToDialog(
+                     s.Window(), [](void* c) { ++*static_cast<int*>(c); }, &insideCount_, 0) ==
+                     SendResult::kHandled &&
                  insideCount_ == 1;
     if (withPage_) {
-      DialogSurface* page = s.CreatePage(
-          dialogs::TemplateFor(DialogRole::kAnalogPage, Language::kEnglish), dialogs::ids::kTab,
-          30, 25, pageHandler_);
+      DialogSurface* page =
+          s.CreatePage(dialogs::TemplateFor(DialogRole::kAnalogPage, Language::kEnglish),
+                       dialogs::ids::kTab, 30, 25, pageHandler_);
       if (page) page_.store(page->Window());
     }
     window_.store(s.Window());
@@ -95,8 +96,9 @@ TEST(Win32DialogSeam, CallsRunOnTheDialogsThreadAndATimedOutCallNeverRunsLater) 
   std::promise<void> release;
   std::shared_future<void> released = release.get_future().share();
   auto blocker = std::async(std::launch::async, [&] {
-    return SendToDialog(window, [](void* f) { static_cast<std::shared_future<void>*>(f)->wait(); },
-                        &released, 10000);
+    return SendToDialog(
+        window, [](void* f) { static_cast<std::shared_future<void>*>(f)->wait(); }, &released,
+        10000);
   });
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
   // ...so that the next one times out and is withdrawn.

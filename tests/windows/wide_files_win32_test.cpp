@@ -105,9 +105,9 @@ class WideFiles : public ::testing::Test {
 };
 
 TEST_F(WideFiles, NamesOutsideTheAnsiCodePageAreSavedRecordedAndLoaded) {
-  for (const std::wstring& stem : {std::wstring(L"\u65E5\u672C"),
-                                   std::wstring(L"\u041A\u0430\u043C\u0435\u0440\u0430"),
-                                   std::wstring(L"\U0001F4F7 shot")}) {
+  for (const std::wstring& stem :
+       {std::wstring(L"\u65E5\u672C"), std::wstring(L"\u041A\u0430\u043C\u0435\u0440\u0430"),
+        std::wstring(L"\U0001F4F7 shot")}) {
     const std::wstring picture = folder_.File(stem + L".png");
     EXPECT_EQ(Korvex_SaveImageW(handle_, picture.c_str(), KORVEX_SAVE_PNG), 1);
     EXPECT_GT(SizeOf(picture), 0u);

@@ -45,9 +45,9 @@ TEST(Win32Registry, ValuesRoundTripWithTheirTypeAndSize) {
   EXPECT_EQ(QueryRegistryValue(key.get(), "Missing", &type, &read, &size), kRegNotFound);
 
   ScopedRegKey missing;
-  EXPECT_EQ(OpenRegistryKey(CurrentUserKey(), (kTestKey + "\\None").c_str(), kKeyRead,
-                            missing.out()),
-            kRegNotFound);
+  EXPECT_EQ(
+      OpenRegistryKey(CurrentUserKey(), (kTestKey + "\\None").c_str(), kKeyRead, missing.out()),
+      kRegNotFound);
   EXPECT_FALSE(missing);
   test::DeleteStoredSettings();
 }
@@ -159,8 +159,7 @@ TEST(Win32Gdi, SectionsBlitAndRefuseDeepDepths) {
   // And left to right.
   ASSERT_TRUE(platform::StretchBlt(targetDc, 0, 0, 4, 2, sourceDc, 4, 0, -4, 2, kSrcCopy));
   ::GdiFlush();
-  for (int px = 0; px < 4; ++px)
-    EXPECT_EQ(std::memcmp(t + 3 * px, s + 3 * (3 - px), 3), 0) << px;
+  for (int px = 0; px < 4; ++px) EXPECT_EQ(std::memcmp(t + 3 * px, s + 3 * (3 - px), 3), 0) << px;
   platform::SelectObject(sourceDc, oldSource);
   platform::SelectObject(targetDc, oldTarget);
   EXPECT_TRUE(platform::DeleteDC(sourceDc));
@@ -206,8 +205,9 @@ TEST(Win32File, NoOtherOpenWhileTheFileIsWritten) {
 
 // Devices by their reserved names and the device namespace are no files.
 TEST(Win32File, DevicesAndPipeNamesAreNotFiles) {
-  for (const char* name : {"NUL", "CON", "nul.txt", "C:\\data\\com1.avi", "\\\\.\\pipe\\korvex-none",
-                           "//./pipe/korvex-none", "\\\\.\\COM1", "\\\\?\\GLOBALROOT\\Device\\Null"}) {
+  for (const char* name :
+       {"NUL", "CON", "nul.txt", "C:\\data\\com1.avi", "\\\\.\\pipe\\korvex-none",
+        "//./pipe/korvex-none", "\\\\.\\COM1", "\\\\?\\GLOBALROOT\\Device\\Null"}) {
     EXPECT_EQ(KindOfFileName(name), FileNameKind::kOther) << name;
     EXPECT_EQ(OpenRegularFileForWriting(name), kNoFile) << name;
     uint64_t size = 0;

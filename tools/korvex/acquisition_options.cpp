@@ -84,8 +84,9 @@ bool CheckAssignments(const std::vector<std::string>& words, std::vector<Checked
 int SetParameter(Session& session, const CheckedValue& checked, bool report) {
   const Parameter* p = checked.parameter;
   const std::string hint = std::string(p->name) + " accepts " + p->range;
-  if (!session.Run("cannot set " + std::string(p->name) + " to " + std::to_string(checked.value),
-                   [&] { return p->set(session.Camera(), checked.value); }, hint))
+  if (!session.Run(
+          "cannot set " + std::string(p->name) + " to " + std::to_string(checked.value),
+          [&] { return p->set(session.Camera(), checked.value); }, hint))
     return kExitFailed;
   if (!report) return kExitOk;
   int ok = 0;
@@ -118,11 +119,10 @@ int OpenForAcquisition(Session& session, const CommonOptions& common,
     int totalH = 0, totalV = 0;
     Korvex_GetCaptureWindowEx(session.Camera(), &totalH, nullptr, nullptr, &totalV, nullptr,
                               nullptr);
-    if (!session.Run("cannot use the image size " + options.size,
-                     [&] {
-                       return Korvex_SetCaptureWindowEx(session.Camera(), totalH, g.left, g.width,
-                                                        totalV, g.top, g.height);
-                     }))
+    if (!session.Run("cannot use the image size " + options.size, [&] {
+          return Korvex_SetCaptureWindowEx(session.Camera(), totalH, g.left, g.width, totalV, g.top,
+                                           g.height);
+        }))
       return kExitFailed;
   }
   return kExitOk;

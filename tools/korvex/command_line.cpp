@@ -18,8 +18,9 @@ void AddCameraOption(CLI::App* command, CommonOptions* options) {
 }
 
 void AddAcquisitionOptions(CLI::App* command, AcquisitionOptions* options) {
-  command->add_option("--color-mode", options->colorMode,
-                      "bits per pixel: 8 or 16 gray, 24, 32, 48 or 64 colour")
+  command
+      ->add_option("--color-mode", options->colorMode,
+                   "bits per pixel: 8 or 16 gray, 24, 32, 48 or 64 colour")
       ->check(CLI::IsMember({8, 16, 24, 32, 48, 64}));
   command->add_option("--size", options->size,
                       "image size WxH, centred, or WxH+LEFT+TOP (sensor 2560x1920)");
@@ -59,8 +60,7 @@ void AddParameterCommands(CLI::App& app, Parsed& p, int* exitCode) {
       "set", "write parameters and print the values applied: NAME VALUE or NAME=VALUE ...");
   set->footer(ParameterList());
   AddCameraOption(set, &p.set.common);
-  set->add_option("assignments", p.set.words, "NAME VALUE or NAME=VALUE, one or more")
-      ->required();
+  set->add_option("assignments", p.set.words, "NAME VALUE or NAME=VALUE, one or more")->required();
   set->callback([&p, exitCode] { *exitCode = RunSet(p.set); });
 }
 
@@ -91,8 +91,9 @@ void AddRecordCommand(CLI::App& app, Parsed& p, int* exitCode) {
 void AddPreviewCommand(CLI::App& app, Parsed& p, int* exitCode) {
   PreviewOptions& o = p.preview;
   CLI::App* preview = app.add_subcommand(
-      "preview", "run the live picture, printing frame rate, gain, exposure and white balance "
-                 "each second (Ctrl-C stops)");
+      "preview",
+      "run the live picture, printing frame rate, gain, exposure and white balance "
+      "each second (Ctrl-C stops)");
   AddCameraOption(preview, &o.common);
   AddAcquisitionOptions(preview, &o.acquisition);
   preview->add_option("--seconds", o.seconds, "how long to run (default 5)");
@@ -107,8 +108,9 @@ void AddPreviewCommand(CLI::App& app, Parsed& p, int* exitCode) {
 }
 
 void AddDeviceCommands(CLI::App& app, Parsed& p, int* exitCode) {
-  CLI::App* r = app.add_subcommand("reg", "read or write a sensor register: "
-                                          "reg read REG | reg write REG VALUE");
+  CLI::App* r = app.add_subcommand("reg",
+                                   "read or write a sensor register: "
+                                   "reg read REG | reg write REG VALUE");
   AddCameraOption(r, &p.reg.common);
   r->add_option("action", p.reg.action, "read or write")
       ->required()
@@ -121,9 +123,9 @@ void AddDeviceCommands(CLI::App& app, Parsed& p, int* exitCode) {
   i->add_option("value", p.io.numbers, "byte to write");
   i->callback([&p, exitCode] { *exitCode = RunIoPort(p.io); });
 
-  CLI::App* s = app.add_subcommand(
-      "srom", "serial-ROM identification bytes: srom read [INDEX [COUNT]] | "
-              "srom write INDEX BYTE...");
+  CLI::App* s = app.add_subcommand("srom",
+                                   "serial-ROM identification bytes: srom read [INDEX [COUNT]] | "
+                                   "srom write INDEX BYTE...");
   AddCameraOption(s, &p.srom.common);
   s->add_option("action", p.srom.action, "read or write")
       ->required()

@@ -20,8 +20,7 @@ bool ParseNumbers(const std::vector<std::string>& words, std::vector<int>* out,
   for (const std::string& w : words) {
     int value = 0;
     if (!ParseInt(w, &value)) {
-      PrintError("'" + w + "' is not a whole number (decimal, or hexadecimal after 0x); " +
-                 ranges);
+      PrintError("'" + w + "' is not a whole number (decimal, or hexadecimal after 0x); " + ranges);
       return false;
     }
     out->push_back(value);
@@ -99,8 +98,7 @@ int RunIoPort(const DeviceOptions& o) {
 
 int RunSrom(const DeviceOptions& o) {
   std::vector<int> n;
-  if (!ParseNumbers(o.numbers, &n,
-                    "the index lies in 0..255, a count in 1..256, a byte in 0..255"))
+  if (!ParseNumbers(o.numbers, &n, "the index lies in 0..255, a count in 1..256, a byte in 0..255"))
     return kExitUsage;
   Session session;
   if (o.action == "write") {
@@ -150,9 +148,10 @@ int RunSrom(const DeviceOptions& o) {
 int RunConfigLoad(const DeviceOptions& o) {
   Session session;
   if (!session.Open(o.common.camera)) return kExitFailed;
-  if (!session.Run("cannot read the configuration file '" + o.path + "'",
-                   [&] { return LoadConfigFrom(session.Camera(), o.path); },
-                   "check that the file exists and that you may read it"))
+  if (!session.Run(
+          "cannot read the configuration file '" + o.path + "'",
+          [&] { return LoadConfigFrom(session.Camera(), o.path); },
+          "check that the file exists and that you may read it"))
     return kExitFailed;
   uint64_t bytes = 0;
   FileSize(o.path, &bytes);

@@ -12,7 +12,10 @@ struct Entry {
   ErrorText text;
 };
 
-#define KORVEX_ERROR(code_name, summary, advice) {code_name, {#code_name, summary, advice}}
+#define KORVEX_ERROR(code_name, summary, advice) \
+  {                                              \
+    code_name, { #code_name, summary, advice }   \
+  }
 
 const Entry kErrors[] = {
     KORVEX_ERROR(KORVEX_ERR_NOT_POSSIBLE, "not possible now",

@@ -11,7 +11,7 @@ namespace korvex::tool {
 namespace {
 
 constexpr int kDeviceNumbers = 32;
-constexpr int kNameSlot = 256;        // bytes per name in the enumeration buffer
+constexpr int kNameSlot = 256;         // bytes per name in the enumeration buffer
 constexpr int kSromIdBytesShown = 16;  // of the 256-byte identification area
 
 std::string VersionText(uint32_t v) {
@@ -46,7 +46,8 @@ int RunInfo(const CommonOptions& common) {
   Session session;
   if (!session.Open(common.camera)) return kExitFailed;
   const KORVEX_HANDLE camera = session.Camera();
-  std::printf("library        KorvexSdk_740K3_XLN %s\n", VersionText(Korvex_GetDllVersion()).c_str());
+  std::printf("library        KorvexSdk_740K3_XLN %s\n",
+              VersionText(Korvex_GetDllVersion()).c_str());
 
   char name[64] = {};
   if (Korvex_GetDeviceName(camera, common.camera, name, sizeof name))
@@ -80,8 +81,10 @@ int RunInfo(const CommonOptions& common) {
   for (const Parameter& p : Parameters()) {
     int ok = 0;
     const int value = p.get(camera, &ok);
-    if (ok) std::printf("  %c %-18s %d\n", p.stored ? '*' : ' ', p.name, value);
-    else std::printf("  %c %-18s (cannot read)\n", p.stored ? '*' : ' ', p.name);
+    if (ok)
+      std::printf("  %c %-18s %d\n", p.stored ? '*' : ' ', p.name, value);
+    else
+      std::printf("  %c %-18s (cannot read)\n", p.stored ? '*' : ' ', p.name);
   }
   session.ForgetErrors();
   return kExitOk;

@@ -11,8 +11,8 @@ std::string ParameterList() {
   std::string text = "parameters (* kept between runs):\n";
   for (const Parameter& p : Parameters()) {
     char line[200];
-    std::snprintf(line, sizeof line, "  %c %-18s %-24s %s\n", p.stored ? '*' : ' ', p.name,
-                  p.range, p.help);
+    std::snprintf(line, sizeof line, "  %c %-18s %-24s %s\n", p.stored ? '*' : ' ', p.name, p.range,
+                  p.help);
     text += line;
   }
   return text;

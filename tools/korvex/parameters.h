@@ -20,8 +20,8 @@ struct ValueRange {
 
 struct Parameter {
   const char* name;
-  const char* help;   // what it is, with its unit
-  const char* range;  // the accepted values, as a user types them
+  const char* help;     // what it is, with its unit
+  const char* range;    // the accepted values, as a user types them
   ValueRange accepted;  // the same, checked before the camera sees a value
   // True when the camera's stored settings keep it for the next run; the
   // others last as long as the camera is open, that is one tool command.

@@ -5,8 +5,8 @@ namespace korvex::tool {
 std::string FormatProgress(const RecordingProgress& p) {
   const double fps = p.seconds > 0 ? p.frames / p.seconds : 0.0;
   char text[128];
-  std::snprintf(text, sizeof text, "%u frames  %.1f s  %.1f fps  %.1f MB", p.frames, p.seconds,
-                fps, p.fileBytes / 1e6);
+  std::snprintf(text, sizeof text, "%u frames  %.1f s  %.1f fps  %.1f MB", p.frames, p.seconds, fps,
+                p.fileBytes / 1e6);
   return text;
 }
 

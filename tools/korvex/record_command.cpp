@@ -98,7 +98,8 @@ int RunRecord(const RecordOptions& o) {
   if (std::find(codes.begin(), codes.end(), KORVEX_ERR_FILE) != codes.end()) {
     PrintError("the recording stopped early after " + std::to_string(progress.frames) +
                " frames: the disk is full or the file reached the 4 GiB an AVI file can "
-               "hold; '" + o.path + "' holds the frames so far");
+               "hold; '" +
+               o.path + "' holds the frames so far");
     return kExitFailed;
   }
   std::printf("%s %u frames in %.1f s to %s (%.1f MB)\n",

@@ -29,12 +29,18 @@ bool JpegFormat(int quality, SaveFormat* out) {
 
 bool FormatByName(const std::string& name, int jpegQuality, SaveFormat* out) {
   const std::string n = Lower(name);
-  if (n == "bmp") *out = {KORVEX_SAVE_BMP, "BMP"};
-  else if (n == "raw") *out = {KORVEX_SAVE_RAW, "raw pixels"};
-  else if (n == "jpeg" || n == "jpg") return JpegFormat(jpegQuality, out);
-  else if (n == "png") *out = {KORVEX_SAVE_PNG, "PNG"};
-  else if (n == "tiff" || n == "tif") *out = {KORVEX_SAVE_TIFF, "TIFF"};
-  else return false;
+  if (n == "bmp")
+    *out = {KORVEX_SAVE_BMP, "BMP"};
+  else if (n == "raw")
+    *out = {KORVEX_SAVE_RAW, "raw pixels"};
+  else if (n == "jpeg" || n == "jpg")
+    return JpegFormat(jpegQuality, out);
+  else if (n == "png")
+    *out = {KORVEX_SAVE_PNG, "PNG"};
+  else if (n == "tiff" || n == "tif")
+    *out = {KORVEX_SAVE_TIFF, "TIFF"};
+  else
+    return false;
   return true;
 }
 

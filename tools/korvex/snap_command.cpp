@@ -31,10 +31,10 @@ int RunSnap(const SnapOptions& o) {
   if (!session.Run("cannot take a snapshot",
                    [&] { return Korvex_SnapShot(camera, nullptr, 0, 1); }))
     return kExitFailed;
-  if (!session.Run("cannot write '" + o.path + "'",
-                   [&] { return SaveImageTo(camera, o.path, format.code); },
-                   "check that the folder exists, that you may write there and that the disk "
-                   "has room"))
+  if (!session.Run(
+          "cannot write '" + o.path + "'", [&] { return SaveImageTo(camera, o.path, format.code); },
+          "check that the folder exists, that you may write there and that the disk "
+          "has room"))
     return kExitFailed;
 
   int ok = 0;
@@ -42,8 +42,7 @@ int RunSnap(const SnapOptions& o) {
   uint64_t bytes = 0;
   const bool sized = FileSize(o.path, &bytes);
   std::printf("saved %s (%s, %d x %d, %d bits per pixel, %llu bytes)\n", o.path.c_str(),
-              format.label, Korvex_Width(camera), Korvex_Height(camera),
-              bits,
+              format.label, Korvex_Width(camera), Korvex_Height(camera), bits,
               sized ? static_cast<unsigned long long>(bytes) : 0ull);
   return kExitOk;
 }

@@ -38,9 +38,10 @@ std::wstring ExtensionOf(const std::wstring& path) {
 int FormatFor(const std::wstring& path, int chosen) {
   const std::wstring ext = ExtensionOf(path);
   if (ext.empty() || ext == kExtensions[chosen]) return chosen;
-  if (ext == L"jpeg" || ext == L"jpg") return chosen >= KORVEX_SAVE_JPEG_HIGH && chosen <= KORVEX_SAVE_JPEG_LOW
-                                                  ? chosen
-                                                  : KORVEX_SAVE_JPEG_HIGH;
+  if (ext == L"jpeg" || ext == L"jpg")
+    return chosen >= KORVEX_SAVE_JPEG_HIGH && chosen <= KORVEX_SAVE_JPEG_LOW
+               ? chosen
+               : KORVEX_SAVE_JPEG_HIGH;
   if (ext == L"tiff") return KORVEX_SAVE_TIFF;
   for (int i = 0; i < 7; ++i)
     if (ext == kExtensions[i]) return i;
@@ -84,8 +85,8 @@ bool AskSaveName(HWND owner, Text title, Text filter, const wchar_t* extension,
   o.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
   o.lpstrTitle = Tr(title);
   o.lpstrDefExt = extension;
-  o.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR |
-            OFN_EXPLORER;
+  o.Flags =
+      OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_EXPLORER;
   if (!GetSaveFileNameW(&o)) return false;
   *path = name.data();
   *filterIndex = static_cast<int>(o.nFilterIndex);
@@ -142,7 +143,8 @@ void MainWindow::StartRecording() {
   const int ms = recordSeconds_ > 0 ? recordSeconds_ * 1000 : kUntilStoppedMs;
   while (camera_.LastError() != 0) {
   }
-  if (!Korvex_RecordW(camera_.Handle(), reinterpret_cast<const KORVEX_WCHAR*>(path.c_str()), ms, 0)) {
+  if (!Korvex_RecordW(camera_.Handle(), reinterpret_cast<const KORVEX_WCHAR*>(path.c_str()), ms,
+                      0)) {
     wchar_t text[1024];
     swprintf(text, 1024, Tr(Text::kRecordFailed), FileNameOf(path).c_str(),
              ErrorReason(camera_.LastError()).c_str());
@@ -210,11 +212,10 @@ void MainWindow::ShowAbout() {
   RECT owner;
   GetWindowRect(window_, &owner);
   constexpr int kWidth = 340, kHeight = 200;
-  about_ = CreateWindowExW(WS_EX_DLGMODALFRAME, kAboutClass, Tr(Text::kAboutTitle),
-                           WS_POPUP | WS_CAPTION | WS_SYSMENU,
-                           (owner.left + owner.right - kWidth) / 2,
-                           (owner.top + owner.bottom - kHeight) / 2, kWidth, kHeight, window_,
-                           nullptr, instance, nullptr);
+  about_ = CreateWindowExW(
+      WS_EX_DLGMODALFRAME, kAboutClass, Tr(Text::kAboutTitle), WS_POPUP | WS_CAPTION | WS_SYSMENU,
+      (owner.left + owner.right - kWidth) / 2, (owner.top + owner.bottom - kHeight) / 2, kWidth,
+      kHeight, window_, nullptr, instance, nullptr);
   if (!about_) return;
   SetWindowLongPtrW(about_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&about_));
   // The version is the SDK's own, one byte a part: 1.168.5.31.

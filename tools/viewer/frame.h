@@ -29,8 +29,8 @@ struct Frame {
   // returns the channel count, 0 outside the picture.
   int PixelAt(int x, int y, int values[3]) const {
     if (Empty() || x < 0 || y < 0 || x >= width || y >= height) return 0;
-    const uint8_t* p = bytes.data() + static_cast<size_t>(y) * Stride() +
-                       static_cast<size_t>(x) * BytesPerPixel();
+    const uint8_t* p =
+        bytes.data() + static_cast<size_t>(y) * Stride() + static_cast<size_t>(x) * BytesPerPixel();
     const auto word = [p](int i) { return p[2 * i] | (p[2 * i + 1] << 8); };
     const int channels = Channels();
     for (int c = 0; c < channels; ++c) {

@@ -69,8 +69,7 @@ void HistogramPanel::Paint() {
   FillRect(memory, &client, background);
   DeleteObject(background);
 
-  const RECT plot{kMargin, kMargin, client.right - kMargin,
-                  client.bottom - kMargin - kTextHeight};
+  const RECT plot{kMargin, kMargin, client.right - kMargin, client.bottom - kMargin - kTextHeight};
   const int plotWidth = plot.right - plot.left, plotHeight = plot.bottom - plot.top;
   const Histogram& h = histogram_;
   if (h.channels > 0 && plotWidth > 0 && plotHeight > 0) {
@@ -94,8 +93,9 @@ void HistogramPanel::Paint() {
       DeleteObject(pen);
     }
     wchar_t text[64];
-    swprintf(text, 64, Tr(Text::kClipped),
-             h.pixels ? 100.0 * static_cast<double>(h.clipped) / static_cast<double>(h.pixels) : 0.0);
+    swprintf(
+        text, 64, Tr(Text::kClipped),
+        h.pixels ? 100.0 * static_cast<double>(h.clipped) / static_cast<double>(h.pixels) : 0.0);
     SetBkMode(memory, TRANSPARENT);
     SetTextColor(memory, h.clipped ? RGB(255, 0, 255) : RGB(200, 200, 200));
     HGDIOBJ oldFont = SelectObject(memory, GetStockObject(DEFAULT_GUI_FONT));

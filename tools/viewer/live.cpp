@@ -169,7 +169,8 @@ void MainWindow::OnTimer(UINT_PTR id) {
   }
   if (state_ == State::kRecording) {
     fetcher_->Request(NextFetch());  // no notifications while recording: the picture is polled
-    if (recordSeconds_ > 0 && now - recordStart_ >= static_cast<ULONGLONG>(recordSeconds_) * 1000 + 500)
+    if (recordSeconds_ > 0 &&
+        now - recordStart_ >= static_cast<ULONGLONG>(recordSeconds_) * 1000 + 500)
       StopRecording();
   }
   UpdateStatus();

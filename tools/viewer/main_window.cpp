@@ -19,12 +19,20 @@ constexpr int kHistogramWidth = 300;
 
 // Status bar parts: state, camera name, colour mode and size, frame rate,
 // frames shown and dropped, exposure and gain, the pixel under the cursor.
-enum StatusPart { kPartState, kPartName, kPartFormat, kPartRate, kPartFrames, kPartExposure,
-                  kPartPixel, kPartCount };
+enum StatusPart {
+  kPartState,
+  kPartName,
+  kPartFormat,
+  kPartRate,
+  kPartFrames,
+  kPartExposure,
+  kPartPixel,
+  kPartCount
+};
 constexpr int kPartWidths[kPartCount] = {240, 140, 170, 160, 150, 140, -1};
 constexpr int kPixelPartWidth = 200;  // the rest, at least this when the window allows
 
-const Text kColorTexts[] = {Text::kColorGray8, Text::kColorGray16, Text::kColorColor24,
+const Text kColorTexts[] = {Text::kColorGray8,   Text::kColorGray16,  Text::kColorColor24,
                             Text::kColorColor32, Text::kColorColor48, Text::kColorColor64};
 
 Text ColorText(int bitsPerPixel) {
@@ -77,7 +85,8 @@ bool MainWindow::Create(HINSTANCE instance, int show) {
       {FVIRTKEY, VK_F11, kCmdFullScreen},
       {FVIRTKEY, VK_ESCAPE, kCmdLeaveFullScreen},
   };
-  accelerators_ = CreateAcceleratorTableW(const_cast<ACCEL*>(keys), static_cast<int>(std::size(keys)));
+  accelerators_ =
+      CreateAcceleratorTableW(const_cast<ACCEL*>(keys), static_cast<int>(std::size(keys)));
 
   fetcher_ = std::make_unique<FrameFetcher>(window_, kFrameFetched);
   CreateChildren();
@@ -124,9 +133,7 @@ LRESULT MainWindow::Handle(UINT m, WPARAM wp, LPARAM lp) {
     case KORVEX_WM_ERROR: OnError(static_cast<uint32_t>(lp)); return 0;
     case WM_COMMAND: OnCommand(LOWORD(wp)); return 0;
     case WM_TIMER: OnTimer(wp); return 0;
-    case WM_SIZE:
-      Layout();
-      return 0;
+    case WM_SIZE: Layout(); return 0;
     case WM_INITMENUPOPUP:
       // The camera list is probed each time the Camera menu opens.
       if (reinterpret_cast<HMENU>(wp) == cameraMenu_) BuildCameraMenu(cameraMenu_);
@@ -158,9 +165,10 @@ void MainWindow::CreateChildren() {
     int command;
     Text text;
   };
-  const Button buttons[] = {{kCmdLive, Text::kToolLive},         {kCmdSnapshot, Text::kToolSnapshot},
-                            {kCmdRecord, Text::kToolRecord},     {kCmdStopRecording, Text::kToolStop},
-                            {kCmdZoomCycle, Text::kToolZoom},    {kCmdHistogram, Text::kToolHistogram}};
+  const Button buttons[] = {
+      {kCmdLive, Text::kToolLive},      {kCmdSnapshot, Text::kToolSnapshot},
+      {kCmdRecord, Text::kToolRecord},  {kCmdStopRecording, Text::kToolStop},
+      {kCmdZoomCycle, Text::kToolZoom}, {kCmdHistogram, Text::kToolHistogram}};
   for (const Button& b : buttons) {
     TBBUTTON t{};
     t.iBitmap = I_IMAGENONE;
@@ -172,8 +180,9 @@ void MainWindow::CreateChildren() {
   }
   SendMessageW(toolbar_, TB_AUTOSIZE, 0, 0);
 
-  status_ = CreateWindowExW(0, STATUSCLASSNAMEW, nullptr, WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0,
-                            0, 0, 0, window_, reinterpret_cast<HMENU>(kStatusId), instance, nullptr);
+  status_ =
+      CreateWindowExW(0, STATUSCLASSNAMEW, nullptr, WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0,
+                      0, window_, reinterpret_cast<HMENU>(kStatusId), instance, nullptr);
   picture_.Create(window_, kPictureId);
   picture_.mouseMoved = [this](int x, int y) { ShowPixel(x, y); };
   histogramPanel_.Create(window_, kHistogramId);
@@ -306,7 +315,8 @@ void MainWindow::Layout() {
   // The parts shrink together when the window is too narrow for them.
   int fixed = 0;
   for (int w : kPartWidths) fixed += w > 0 ? w : 0;
-  const double shrink = std::min(1.0, std::max(0.3, (client.right - kPixelPartWidth) / double(fixed)));
+  const double shrink =
+      std::min(1.0, std::max(0.3, (client.right - kPixelPartWidth) / double(fixed)));
   int edges[kPartCount];
   int x = 0;
   for (int i = 0; i < kPartCount; ++i)
@@ -325,7 +335,8 @@ void MainWindow::UpdateStatus() {
     wchar_t old[256] = {};
     if (LOWORD(SendMessageW(status_, SB_GETTEXTLENGTHW, part, 0)) < std::size(old))
       SendMessageW(status_, SB_GETTEXTW, part, reinterpret_cast<LPARAM>(old));
-    if (text != old) SendMessageW(status_, SB_SETTEXTW, part, reinterpret_cast<LPARAM>(text.c_str()));
+    if (text != old)
+      SendMessageW(status_, SB_SETTEXTW, part, reinterpret_cast<LPARAM>(text.c_str()));
   };
   std::wstring state = stateText_;
   if (state.empty()) {
@@ -344,7 +355,8 @@ void MainWindow::UpdateStatus() {
         const std::wstring elapsed = clock((GetTickCount64() - recordStart_) / 1000);
         wchar_t t[128];
         if (recordSeconds_ > 0)
-          swprintf(t, 128, Tr(Text::kStateRecording), elapsed.c_str(), clock(recordSeconds_).c_str());
+          swprintf(t, 128, Tr(Text::kStateRecording), elapsed.c_str(),
+                   clock(recordSeconds_).c_str());
         else
           swprintf(t, 128, Tr(Text::kStateRecordingOpen), elapsed.c_str());
         state = t;

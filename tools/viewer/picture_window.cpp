@@ -24,9 +24,9 @@ bool PictureWindow::Create(HWND parent, int id) {
   c.hCursor = LoadCursor(nullptr, IDC_CROSS);
   c.lpszClassName = kClass;
   RegisterClassW(&c);  // fails harmlessly when registered before
-  window_ = CreateWindowExW(0, kClass, L"", WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL, 0, 0,
-                            1, 1, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                            c.hInstance, this);
+  window_ =
+      CreateWindowExW(0, kClass, L"", WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL, 0, 0, 1, 1,
+                      parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), c.hInstance, this);
   return window_ != nullptr;
 }
 
@@ -52,9 +52,8 @@ LRESULT PictureWindow::Handle(UINT m, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_MOUSEMOVE: {
       int x = -1, y = -1;
-      if (frame_ == nullptr ||
-          !ImagePointAt(placement_, frame_->width, frame_->height, GET_X_LPARAM(lp),
-                        GET_Y_LPARAM(lp), &x, &y))
+      if (frame_ == nullptr || !ImagePointAt(placement_, frame_->width, frame_->height,
+                                             GET_X_LPARAM(lp), GET_Y_LPARAM(lp), &x, &y))
         x = y = -1;
       if (mouseMoved) mouseMoved(x, y);
       TRACKMOUSEEVENT t{sizeof t, TME_LEAVE, window_, 0};

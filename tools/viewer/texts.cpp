@@ -97,8 +97,7 @@ constexpr Row kRows[] = {
     {Text::kSaveFailed, L"Could not save %ls: %ls", L"%ls を保存できません: %ls"},
     {Text::kRecordFailed, L"Could not record %ls: %ls", L"%ls を録画できません: %ls"},
     {Text::kAboutTitle, L"About Korvex Viewer", L"Korvex ビューアについて"},
-    {Text::kAboutText,
-     L"Korvex Viewer\nfor the Korvex740K3-XLN camera\n\nSDK version %u.%u.%u.%u",
+    {Text::kAboutText, L"Korvex Viewer\nfor the Korvex740K3-XLN camera\n\nSDK version %u.%u.%u.%u",
      L"Korvex ビューア\nKorvex740K3-XLN カメラ用\n\nSDK バージョン %u.%u.%u.%u"},
     {Text::kClipped, L"clipped %.2f %%", L"飽和 %.2f %%"},
     {Text::kOk, L"OK", L"OK"},
@@ -150,9 +149,12 @@ std::wstring ErrorReason(uint32_t code) {
     Text text;
   };
   static constexpr Reason kReasons[] = {
-      {KORVEX_ERR_NOT_POSSIBLE, Text::kErrNotPossible}, {KORVEX_ERR_DEVICE, Text::kErrDevice},
-      {KORVEX_ERR_MEMORY, Text::kErrMemory},            {KORVEX_ERR_FRAME, Text::kErrFrame},
-      {KORVEX_ERR_FILE, Text::kErrFile},                {KORVEX_ERR_STREAM_ENDED, Text::kErrStreamEnded},
+      {KORVEX_ERR_NOT_POSSIBLE, Text::kErrNotPossible},
+      {KORVEX_ERR_DEVICE, Text::kErrDevice},
+      {KORVEX_ERR_MEMORY, Text::kErrMemory},
+      {KORVEX_ERR_FRAME, Text::kErrFrame},
+      {KORVEX_ERR_FILE, Text::kErrFile},
+      {KORVEX_ERR_STREAM_ENDED, Text::kErrStreamEnded},
   };
   for (const Reason& r : kReasons)
     if (r.code == code) return Tr(r.text);

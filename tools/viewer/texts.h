@@ -52,10 +52,10 @@ enum class Text {
   kStateStopped,
   kStateLost,
   kStateNoCamera,
-  kStateRecording,    // %ls elapsed, %ls of what: "Recording 0:03 of 0:10"
+  kStateRecording,      // %ls elapsed, %ls of what: "Recording 0:03 of 0:10"
   kStateRecordingOpen,  // "Recording 0:03 (until stopped)"
-  kStateSaved,        // %ls file name
-  kStateRecorded,     // %ls file name
+  kStateSaved,          // %ls file name
+  kStateRecorded,       // %ls file name
   kNoCameraMessage,
   kColorGray8,
   kColorGray16,
@@ -63,20 +63,20 @@ enum class Text {
   kColorColor32,
   kColorColor48,
   kColorColor64,
-  kRate,              // "%.1f fps (camera %.1f)"
-  kFrames,            // "shown %u, dropped %u"
-  kExposureGain,      // "%.2f ms, gain %d"
-  kFilterImages,      // the Save As filter list for snapshots
-  kFilterVideo,       // the Save As filter list for recordings
+  kRate,          // "%.1f fps (camera %.1f)"
+  kFrames,        // "shown %u, dropped %u"
+  kExposureGain,  // "%.2f ms, gain %d"
+  kFilterImages,  // the Save As filter list for snapshots
+  kFilterVideo,   // the Save As filter list for recordings
   kSaveSnapshotTitle,
   kRecordTitle,
-  kSaveFailed,        // %ls file name, %ls reason
+  kSaveFailed,  // %ls file name, %ls reason
   kRecordFailed,
   kAboutTitle,
-  kAboutText,         // %u.%u.%u.%u SDK version
-  kClipped,           // "clipped %.2f %%"
+  kAboutText,  // %u.%u.%u.%u SDK version
+  kClipped,    // "clipped %.2f %%"
   kOk,
-  kErrorCode,         // %u: an SDK error code without a text of its own
+  kErrorCode,  // %u: an SDK error code without a text of its own
   kErrNotPossible,
   kErrDevice,
   kErrMemory,

@@ -94,8 +94,7 @@ bool WriteTemplate(FILE* out, const DialogTemplate& t) {
     if (!japanese && !IsAscii(caption)) return false;
     if (!Quoted(caption, text)) return false;
     std::fprintf(out, "  CONTROL %s, %d, \"%s\", 0x%08X, %d, %d, %d, %d\n", text.c_str(), c.id,
-                 ClassName(c.cls), c.style | style::kChild | style::kVisible, c.x, c.y, c.cx,
-                 c.cy);
+                 ClassName(c.cls), c.style | style::kChild | style::kVisible, c.x, c.y, c.cx, c.cy);
   }
   std::fputs("END\n", out);
   return true;
@@ -115,10 +114,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s: %s\n", temporary.c_str(), std::strerror(errno));
     return 1;
   }
-  std::fputs("// The dialog templates of KorvexSdk_740K3_XLN.dll, generated from\n"
-             "// src/dialogs/template_table.h by tools/windows/dialog_rc.cpp. Do not edit.\n"
-             "#pragma code_page(932)\n",
-             out);
+  std::fputs(
+      "// The dialog templates of KorvexSdk_740K3_XLN.dll, generated from\n"
+      "// src/dialogs/template_table.h by tools/windows/dialog_rc.cpp. Do not edit.\n"
+      "#pragma code_page(932)\n",
+      out);
   bool ok = true;
   for (const DialogTemplate& t : korvex::dialogs::table::kTemplates) {
     if (!WriteTemplate(out, t)) {

@@ -34,13 +34,10 @@ const CDibImage* AviFrameImages::Convert(CDibImage& output) {
       if (!convert(r_, Reduce16To8Flip, output)) return nullptr;
       return p_.Blit(r_, nullptr, 0, 0) ? &p_ : nullptr;
     case 48:
-    case 64:
-      return convert(q_, Reduce48To24Flip, output) ? &q_ : nullptr;
+    case 64: return convert(q_, Reduce48To24Flip, output) ? &q_ : nullptr;
     case 24:
-    case 32:
-      return convert(p_, Copy24Flip, output) ? &p_ : nullptr;
-    default:
-      return nullptr;
+    case 32: return convert(p_, Copy24Flip, output) ? &p_ : nullptr;
+    default: return nullptr;
   }
 }
 

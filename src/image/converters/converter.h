@@ -56,8 +56,8 @@ struct Size {
 
 using RegionConverter = int32_t (*)(uint8_t* dst, const uint8_t* src, const Rect& srcRect,
                                     int32_t dstX, int32_t dstY, uint16_t dstBytesPerPixel,
-                                    uint16_t srcBytesPerPixel, int32_t dstStride,
-                                    int32_t srcStride, int32_t* const* params, void* extra);
+                                    uint16_t srcBytesPerPixel, int32_t dstStride, int32_t srcStride,
+                                    int32_t* const* params, void* extra);
 
 using ScalingConverter = int32_t (*)(uint8_t* dst, const uint8_t* src, const Rect& dstRect,
                                      const Rect& srcRect, Size dstSize, Size srcSize,
@@ -145,9 +145,9 @@ inline Region MakeRegion(uint8_t* dst, const uint8_t* src, const Rect& rect, int
   r.srcStride = srcStride;
   r.dstBpp = dstBpp;
   r.srcBpp = srcBpp;
-  r.dst = dst ? dst + static_cast<ptrdiff_t>(dstY) * dstStride +
-                    static_cast<ptrdiff_t>(dstX) * dstBpp
-              : nullptr;
+  r.dst =
+      dst ? dst + static_cast<ptrdiff_t>(dstY) * dstStride + static_cast<ptrdiff_t>(dstX) * dstBpp
+          : nullptr;
   r.src = src ? src + static_cast<ptrdiff_t>(rect.top) * srcStride +
                     static_cast<ptrdiff_t>(rect.left) * srcBpp
               : nullptr;
@@ -167,17 +167,16 @@ inline int ClampBits(int32_t bits) { return bits < 8 ? 8 : (bits > 16 ? 16 : bit
 
 }  // namespace detail
 
-#define KORVEX_REGION_CONVERTER(name)                                                         \
-  int32_t name(uint8_t* dst, const uint8_t* src, const ::korvex::image::Rect& srcRect,       \
-               int32_t dstX, int32_t dstY, uint16_t dstBytesPerPixel,                        \
-               uint16_t srcBytesPerPixel, int32_t dstStride, int32_t srcStride,              \
-               int32_t* const* params, void* extra)
+#define KORVEX_REGION_CONVERTER(name)                                                            \
+  int32_t name(uint8_t* dst, const uint8_t* src, const ::korvex::image::Rect& srcRect,           \
+               int32_t dstX, int32_t dstY, uint16_t dstBytesPerPixel, uint16_t srcBytesPerPixel, \
+               int32_t dstStride, int32_t srcStride, int32_t* const* params, void* extra)
 
-#define KORVEX_SCALING_CONVERTER(name)                                                       \
-  int32_t name(uint8_t* dst, const uint8_t* src, const ::korvex::image::Rect& dstRect,      \
-               const ::korvex::image::Rect& srcRect, ::korvex::image::Size dstSize,         \
-               ::korvex::image::Size srcSize, uint16_t dstBytesPerPixel,                    \
-               uint16_t srcBytesPerPixel, int32_t dstStride, int32_t srcStride,             \
-               int32_t reserved1, int32_t reserved2)
+#define KORVEX_SCALING_CONVERTER(name)                                                             \
+  int32_t name(uint8_t* dst, const uint8_t* src, const ::korvex::image::Rect& dstRect,             \
+               const ::korvex::image::Rect& srcRect, ::korvex::image::Size dstSize,                \
+               ::korvex::image::Size srcSize, uint16_t dstBytesPerPixel,                           \
+               uint16_t srcBytesPerPixel, int32_t dstStride, int32_t srcStride, int32_t reserved1, \
+               int32_t reserved2)
 
 }  // namespace korvex::image

@@ -72,7 +72,8 @@ struct Setup {
     const uint64_t sr = 9 * at(rx, ry) + 3 * at(rx2, ry) + 3 * at(rx, ry2) + at(rx2, ry2);
     const uint64_t sb = 9 * at(bx, by) + 3 * at(bx2, by) + 3 * at(bx, by2) + at(bx2, by2);
     const bool greenAtXY = redRowIsY != redColIsX;
-    uint32_t g = greenAtXY ? (at(x, y) + at(x - 1, y - 1)) >> 1 : (at(x - 1, y) + at(x, y - 1)) >> 1;
+    uint32_t g =
+        greenAtXY ? (at(x, y) + at(x - 1, y - 1)) >> 1 : (at(x - 1, y) + at(x, y - 1)) >> 1;
     if (g > kMax<T>) g = kMax<T>;
     Store(x, y, Scale(sb, gainB), g, Scale(sr, gainR));
   }
@@ -174,9 +175,7 @@ void Interior(const Setup<T>& s, int32_t y0, int32_t y1) {
 // Rows y - 2 .. y + 1 around row y, rows outside the image folded four rows
 // inward as the general rule folds its taps.
 detail::MosaicRows8 FoldedRows(const Setup<uint8_t>& s, int32_t y) {
-  auto row = [&](int32_t cy) {
-    return s.Row(cy < 0 ? cy + 4 : (cy >= s.r.height ? cy - 4 : cy));
-  };
+  auto row = [&](int32_t cy) { return s.Row(cy < 0 ? cy + 4 : (cy >= s.r.height ? cy - 4 : cy)); };
   return {row(y - 2), row(y - 1), row(y), row(y + 1)};
 }
 
@@ -196,8 +195,7 @@ void Widen3To4Portable(uint8_t* out, const uint8_t* packed, int32_t x0, int32_t 
   Widen3To4Body(out, packed, x0, x1);
 }
 #ifdef KORVEX_X86_KERNELS
-KORVEX_TARGET_AVX2 void Widen3To4Avx2(uint8_t* out, const uint8_t* packed, int32_t x0,
-                                      int32_t x1) {
+KORVEX_TARGET_AVX2 void Widen3To4Avx2(uint8_t* out, const uint8_t* packed, int32_t x0, int32_t x1) {
   Widen3To4Body(out, packed, x0, x1);
 }
 #endif
@@ -247,13 +245,12 @@ class FastRows8 {
   std::vector<uint8_t> packed_;
 };
 
-
 // Writes the planes of one row into 3- or 4-byte pixels (the fourth byte is
 // kept as it was).
 template <int kStep>
 KORVEX_KERNEL_BODY void Interleave8Plain(uint8_t* __restrict out, const uint8_t* __restrict pB,
-                                         const uint8_t* __restrict pG,
-                                         const uint8_t* __restrict pR, int32_t x, int32_t end) {
+                                         const uint8_t* __restrict pG, const uint8_t* __restrict pR,
+                                         int32_t x, int32_t end) {
   if constexpr (kStep == 4) {
     Word32* o = reinterpret_cast<Word32*>(out);
     for (; x < end; ++x) {
@@ -479,9 +476,17 @@ KORVEX_KERNEL_BODY void Interior16Fast(const Setup<T>& s, int32_t y0, int32_t y1
     redCol[x] = ((x ^ s.m1) & 1) == 0 ? 0xFFFFFFFFu : 0u;
     otherCol[x] = ~redCol[x];
   }
-  Planes16 p{vr.data(), vb.data(), nullptr, nullptr, redCol.data(), nullptr,
-             planes.data(), planes.data() + w, planes.data() + 2 * w,
-             static_cast<uint32_t>(s.gainR), static_cast<uint32_t>(s.gainB)};
+  Planes16 p{vr.data(),
+             vb.data(),
+             nullptr,
+             nullptr,
+             redCol.data(),
+             nullptr,
+             planes.data(),
+             planes.data() + w,
+             planes.data() + 2 * w,
+             static_cast<uint32_t>(s.gainR),
+             static_cast<uint32_t>(s.gainB)};
   for (int32_t y = y0; y < y1; ++y) {
     const bool redRowIsY = ((y ^ s.m0) & 1) == 1;
     p.up = s.Row(y - 1);
@@ -575,9 +580,8 @@ void FrameRows(const Setup<T>& s, int32_t top, int32_t bottom) {
 }
 
 template <typename T, typename U>
-int32_t RunInterior(uint8_t* dst, const uint8_t* src, const Rect& rect, int32_t dstX,
-                    int32_t dstY, uint16_t dstBpp, int32_t dstStride, int32_t srcStride,
-                    int32_t* const* params) {
+int32_t RunInterior(uint8_t* dst, const uint8_t* src, const Rect& rect, int32_t dstX, int32_t dstY,
+                    uint16_t dstBpp, int32_t dstStride, int32_t srcStride, int32_t* const* params) {
   Setup<T> s;
   if (!MakeSetup(s, dst, src, rect, dstX, dstY, dstBpp, dstStride, srcStride, params)) return 1;
   if (s.r.width < 5 || s.r.height < 5) return 1;
@@ -619,8 +623,8 @@ void PictureRows(const MosaicImage& mosaic, const DemosaicParams& params, uint8_
 
 KORVEX_REGION_CONVERTER(Demosaic8) {
   (void)srcBytesPerPixel, (void)extra;
-  return RunInterior<uint8_t, uint16_t>(dst, src, srcRect, dstX, dstY, dstBytesPerPixel,
-                                        dstStride, srcStride, params);
+  return RunInterior<uint8_t, uint16_t>(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, dstStride,
+                                        srcStride, params);
 }
 
 KORVEX_REGION_CONVERTER(Demosaic16) {
@@ -631,8 +635,8 @@ KORVEX_REGION_CONVERTER(Demosaic16) {
 
 KORVEX_REGION_CONVERTER(Demosaic8Border) {
   (void)srcBytesPerPixel, (void)extra;
-  return RunBorder<uint8_t>(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, dstStride,
-                            srcStride, params);
+  return RunBorder<uint8_t>(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, dstStride, srcStride,
+                            params);
 }
 
 KORVEX_REGION_CONVERTER(Demosaic16Border) {

@@ -57,12 +57,11 @@ KORVEX_AVX2_HELPER void PairSums(const uint8_t* evenNear, const uint8_t* evenFar
 KORVEX_AVX2_HELPER __m256i Green(const uint8_t* shared, const uint8_t* other) {
   const __m256i a = _mm256_shuffle_epi8(
       Load(shared), _mm256_load_si256(reinterpret_cast<const __m256i*>(kGreen.pairLow)));
-  const __m256i b = _mm256_blendv_epi8(
-      Load(other - 1), Load(other),
-      _mm256_load_si256(reinterpret_cast<const __m256i*>(kGreen.odd)));
+  const __m256i b =
+      _mm256_blendv_epi8(Load(other - 1), Load(other),
+                         _mm256_load_si256(reinterpret_cast<const __m256i*>(kGreen.odd)));
   const __m256i roundedUp = _mm256_avg_epu8(a, b);
-  return _mm256_sub_epi8(roundedUp,
-                         _mm256_and_si256(_mm256_xor_si256(a, b), _mm256_set1_epi8(1)));
+  return _mm256_sub_epi8(roundedUp, _mm256_and_si256(_mm256_xor_si256(a, b), _mm256_set1_epi8(1)));
 }
 
 // Scaled by the gain (times 32: the high half of the product is the sum x
@@ -76,10 +75,8 @@ KORVEX_AVX2_HELPER __m256i Scale(__m256i evenPixels, __m256i oddPixels, __m256i 
 
 }  // namespace
 
-KORVEX_TARGET_AVX2 int32_t Demosaic8RowAvx2(uint8_t* out, const MosaicRows8& rows,
-                                                         int32_t width,
-                                                         const Demosaic8RowRoles& roles,
-                                                         uint16_t* scratch) {
+KORVEX_TARGET_AVX2 int32_t Demosaic8RowAvx2(uint8_t* out, const MosaicRows8& rows, int32_t width,
+                                            const Demosaic8RowRoles& roles, uint16_t* scratch) {
   if (width < kDemosaic8Avx2MinWidth) return 2;
   // Tap rows: the near one counts three times, the far one once.
   const uint8_t* redNear = roles.redRowIsY ? rows.cur : rows.up;
@@ -104,10 +101,10 @@ KORVEX_TARGET_AVX2 int32_t Demosaic8RowAvx2(uint8_t* out, const MosaicRows8& row
   const bool greenEven = roles.redRowIsY != roles.redEven;
   const uint8_t* shared = greenEven ? rows.cur : rows.up;
   const uint8_t* other = greenEven ? rows.up : rows.cur;
-  const __m256i gainEven = _mm256_set1_epi16(
-      static_cast<int16_t>(roles.redEven ? roles.gainRed : roles.gainBlue));
-  const __m256i gainOdd = _mm256_set1_epi16(
-      static_cast<int16_t>(roles.redEven ? roles.gainBlue : roles.gainRed));
+  const __m256i gainEven =
+      _mm256_set1_epi16(static_cast<int16_t>(roles.redEven ? roles.gainRed : roles.gainBlue));
+  const __m256i gainOdd =
+      _mm256_set1_epi16(static_cast<int16_t>(roles.redEven ? roles.gainBlue : roles.gainRed));
   const int32_t lastX = (width - 2 - 32) & ~1;
   for (int32_t x = 2;; x = std::min(x + 32, lastX)) {
     const int32_t k = x / 2;

@@ -24,8 +24,8 @@ struct MosaicRows8 {
 };
 
 struct Demosaic8RowRoles {
-  bool redRowIsY;  // the red sites of the cell above-left of (x, y) lie on row y
-  bool redEven;    // red sites lie on even columns
+  bool redRowIsY;              // the red sites of the cell above-left of (x, y) lie on row y
+  bool redEven;                // red sites lie on even columns
   uint16_t gainRed, gainBlue;  // gain in 1/128 times 32, so below 65536
 };
 

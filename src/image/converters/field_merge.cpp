@@ -15,7 +15,8 @@ int32_t Merge(uint8_t* dst, const uint8_t* src, Size dstSize, Size srcSize, int3
   if (rows <= 0 || cols <= 0) return 1;
   for (int32_t r = 0; r < rows; ++r) {
     const int32_t picture = kMirrorV ? rows - 1 - r : r;
-    const int32_t raw = (picture & 1) ? kField2FirstRow + picture / 2 : kField1FirstRow + picture / 2;
+    const int32_t raw =
+        (picture & 1) ? kField2FirstRow + picture / 2 : kField1FirstRow + picture / 2;
     if (raw >= srcSize.height) continue;
     const T* in = reinterpret_cast<const T*>(src + static_cast<ptrdiff_t>(raw) * srcStride);
     T* out = reinterpret_cast<T*>(dst + static_cast<ptrdiff_t>(r) * dstStride);
@@ -43,11 +44,11 @@ int32_t PadRows(uint8_t* dst, const Rect& rect, int32_t dstStride) {
 
 }  // namespace
 
-#define KORVEX_MERGE(name, T, v, h)                                              \
-  KORVEX_SCALING_CONVERTER(name) {                                               \
+#define KORVEX_MERGE(name, T, v, h)                                               \
+  KORVEX_SCALING_CONVERTER(name) {                                                \
     (void)dstRect, (void)srcRect, (void)dstBytesPerPixel, (void)srcBytesPerPixel; \
-    (void)reserved1, (void)reserved2;                                            \
-    return Merge<T, v, h>(dst, src, dstSize, srcSize, dstStride, srcStride);     \
+    (void)reserved1, (void)reserved2;                                             \
+    return Merge<T, v, h>(dst, src, dstSize, srcSize, dstStride, srcStride);      \
   }
 
 KORVEX_MERGE(MergeFields8, uint8_t, false, false)

@@ -70,12 +70,12 @@ int32_t Expand(const detail::Region& r) {
 
 }  // namespace
 
-#define KORVEX_FORMAT(name, dbpp, sbpp, body)                                          \
-  KORVEX_REGION_CONVERTER(name) {                                                      \
-    (void)dstBytesPerPixel, (void)srcBytesPerPixel;                                    \
-    KORVEX_REGION_SETUP(dbpp, sbpp);                                                   \
-    (void)block;                                                                       \
-    return body;                                                                       \
+#define KORVEX_FORMAT(name, dbpp, sbpp, body)       \
+  KORVEX_REGION_CONVERTER(name) {                   \
+    (void)dstBytesPerPixel, (void)srcBytesPerPixel; \
+    KORVEX_REGION_SETUP(dbpp, sbpp);                \
+    (void)block;                                    \
+    return body;                                    \
   }
 
 KORVEX_FORMAT(Reduce16To8, 1, 2, (Reduce16<false, 2>(r)))

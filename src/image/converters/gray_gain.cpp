@@ -29,8 +29,8 @@ KORVEX_REGION_CONVERTER(MeasureGrayGains) {
   int32_t* block = detail::BlockOf(params);
   if (!block) return 1;
   const bool eight = block[kGrayBits] == 8;
-  const auto r = detail::MakeRegion(dst, src, srcRect, dstX, dstY, dstBytesPerPixel,
-                                    eight ? 1 : 2, dstStride, srcStride);
+  const auto r = detail::MakeRegion(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, eight ? 1 : 2,
+                                    dstStride, srcStride);
   if (!r.src || r.width <= 0 || r.height <= 0) return 1;
   const uint32_t sat = static_cast<uint32_t>(eight ? 255 : GraySaturation(block[kGrayBits]));
   const int rowBit = block[kGrayBayerMode] & 1;
@@ -78,8 +78,8 @@ KORVEX_REGION_CONVERTER(GrayGainOffset8) {
   for (int c = 0; c < 4; ++c) {
     const int gainIndex = kGrayGainR1 + c;
     for (int v = 0; v < 256; ++v) {
-      table[c][v] = static_cast<uint8_t>(
-          GainOffset(v, block[gainIndex], block[gainIndex + 4], 255));
+      table[c][v] =
+          static_cast<uint8_t>(GainOffset(v, block[gainIndex], block[gainIndex + 4], 255));
     }
   }
   const int rowBit = block[kGrayBayerMode] & 1;

@@ -9,8 +9,7 @@ namespace korvex::image {
 // The four site classes of the gray block, by (row parity, column parity)
 // after the Bayer-mode adjustment: the block index of each class's gain
 // (the offset index is 4 further on).
-inline constexpr int kGraySiteGain[2][2] = {{kGrayGainG1, kGrayGainR1},
-                                            {kGrayGainB1, kGrayGainG2}};
+inline constexpr int kGraySiteGain[2][2] = {{kGrayGainG1, kGrayGainR1}, {kGrayGainB1, kGrayGainG2}};
 
 // The saturated sample value for the significant bits of a gray block
 // (8 -> 255, 10 -> 1023, 12 -> 4095, 14 -> 16383, anything else 65535).

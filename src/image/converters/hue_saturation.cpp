@@ -29,8 +29,8 @@ constexpr std::array<uint32_t, 256> kReciprocal = [] {
 constexpr uint32_t kMask[18] = {0xFF00FF, 0xFF0000, 0xFFFF00, 0x00FF00, 0x00FFFF, 0x0000FF,
                                 0xFF00FF, 0xFF0000, 0xFFFF00, 0x00FF00, 0x00FFFF, 0x0000FF,
                                 0xFF00FF, 0xFF0000, 0xFFFF00, 0x00FF00, 0x00FFFF, 0x0000FF};
-constexpr int32_t kStep[18] = {-1, 256, -65536, 1, -256, 65536, -1, 256, -65536,
-                               1,  -256, 65536, -1, 256, -65536, 1, -256, 65536};
+constexpr int32_t kStep[18] = {-1, 256,  -65536, 1,  -256, 65536,  -1, 256,  -65536,
+                               1,  -256, 65536,  -1, 256,  -65536, 1,  -256, 65536};
 
 int32_t ShiftFromTurn(uint16_t h) {
   const int32_t x = (static_cast<int32_t>(h) * 6) >> 8;
@@ -71,9 +71,8 @@ void HueChunkPortable(const uint8_t* in, uint8_t* out, int32_t count, int32_t fa
     const int32_t sat = (factor * K + 0x8000) >> 16;
     const int32_t kp = limit < sat ? limit : sat;
     const int32_t lo = (L - kp) >> 1;
-    int32_t v = static_cast<int32_t>(
-                    (static_cast<uint32_t>(t) * reciprocal[K] + 0x8000u) >> 16) +
-                shiftMod;
+    int32_t v =
+        static_cast<int32_t>((static_cast<uint32_t>(t) * reciprocal[K] + 0x8000u) >> 16) + shiftMod;
     const int32_t sector = (v > 254 ? 1 : 0) + base + shiftSector;
     v = v >= 255 ? v - 255 : v;
     const int32_t w = ((L + kp) >> 1) - lo;
@@ -114,8 +113,7 @@ KORVEX_AVX2 __m256i ScaledByReciprocal(__m256i t, __m256i k) {
 
 // The channel that sits in sector position s (0..5) of the hue circle: the
 // new maximum, the new minimum, or the middle value moving up or down.
-KORVEX_AVX2 __m256i SectorChannel(__m256i s, __m256i lo, __m256i hi, __m256i up,
-                                  __m256i down) {
+KORVEX_AVX2 __m256i SectorChannel(__m256i s, __m256i lo, __m256i hi, __m256i up, __m256i down) {
   const __m256i atTop = _mm256_cmpgt_epi16(s, _mm256_set1_epi16(3));
   __m256i c = _mm256_blendv_epi8(lo, hi, atTop);
   c = _mm256_blendv_epi8(c, down, _mm256_cmpeq_epi16(s, _mm256_setzero_si256()));
@@ -136,9 +134,8 @@ KORVEX_AVX2 __m256i Sector6(__m256i s, int add) {
 // or the maximum (4, 5); green follows the same pattern two sectors later
 // and red four. Returns the number of pixels done (a multiple of 16). Each
 // group of 16 pixels is loaded before it is stored: in and out may be equal.
-KORVEX_TARGET_AVX2 int32_t HueChunkAvx2(const uint8_t* in, uint8_t* out,
-                                                     int32_t count, int32_t factor,
-                                                     int32_t shift) {
+KORVEX_TARGET_AVX2 int32_t HueChunkAvx2(const uint8_t* in, uint8_t* out, int32_t count,
+                                        int32_t factor, int32_t shift) {
   const __m256i zero = _mm256_setzero_si256();
   const __m256i one = _mm256_set1_epi16(1);
   const __m256i c511 = _mm256_set1_epi16(511);
@@ -185,10 +182,9 @@ KORVEX_TARGET_AVX2 int32_t HueChunkAvx2(const uint8_t* in, uint8_t* out,
     // w x v <= 255 x 254, so the rounded product stays within 16 bits.
     const __m256i x = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(w, v), round), 8);
     const __m256i up = _mm256_add_epi16(lo, x), down = _mm256_sub_epi16(hi, x);
-    const __m128i planes[3] = {
-        PackBytes(SectorChannel(sector, lo, hi, up, down)),
-        PackBytes(SectorChannel(Sector6(sector, 2), lo, hi, up, down)),
-        PackBytes(SectorChannel(Sector6(sector, 4), lo, hi, up, down))};
+    const __m128i planes[3] = {PackBytes(SectorChannel(sector, lo, hi, up, down)),
+                               PackBytes(SectorChannel(Sector6(sector, 2), lo, hi, up, down)),
+                               PackBytes(SectorChannel(Sector6(sector, 4), lo, hi, up, down))};
     detail::StoreInterleaved(out + 3 * i, planes);
   }
   return i;
@@ -295,7 +291,8 @@ void Walk(const detail::Region& r, int32_t saturation, int32_t shift, int shiftB
       } else if (ss == 3) {
         reduce(srow + 3 * x0, in, 3 * count, shiftBits);
       } else {
-        for (int32_t x = 0; x < count; ++x) ReducePortable(srow + (x0 + x) * ss, in + 3 * x, 3, shiftBits);
+        for (int32_t x = 0; x < count; ++x)
+          ReducePortable(srow + (x0 + x) * ss, in + 3 * x, 3, shiftBits);
       }
       hueChunk(in, out, count, factor, shift);
       if constexpr (sizeof(T) == 1) {
@@ -307,7 +304,8 @@ void Walk(const detail::Region& r, int32_t saturation, int32_t shift, int shiftB
       } else if (ds == 3) {
         widen(out, drow + 3 * x0, 3 * count, shiftBits);
       } else {
-        for (int32_t x = 0; x < count; ++x) WidenPortable(out + 3 * x, drow + (x0 + x) * ds, 3, shiftBits);
+        for (int32_t x = 0; x < count; ++x)
+          WidenPortable(out + 3 * x, drow + (x0 + x) * ds, 3, shiftBits);
       }
     }
   }
@@ -319,7 +317,9 @@ int32_t HueShift24(int32_t hue) {
   return ShiftFromTurn(static_cast<uint16_t>(ClampHue(hue) * 65536 / 360));
 }
 
-int32_t HueShift48(int32_t hue) { return ShiftFromTurn(static_cast<uint16_t>(ClampHue(hue) * 256)); }
+int32_t HueShift48(int32_t hue) {
+  return ShiftFromTurn(static_cast<uint16_t>(ClampHue(hue) * 256));
+}
 
 void BuildHueSaturationTables(int32_t saturation, HueSaturationTables& t) {
   const int32_t sat = saturation < -255 ? -255 : (saturation > 255 ? 255 : saturation);

@@ -53,8 +53,7 @@ constexpr uint64_t RedPositions(int offset) {
   return m;
 }
 
-#define KORVEX_AVX512 \
-  __attribute__((target("avx512f,avx512bw,avx512vbmi"), always_inline)) inline
+#define KORVEX_AVX512 __attribute__((target("avx512f,avx512bw,avx512vbmi"), always_inline)) inline
 
 KORVEX_AVX512 __m512i Load64(const uint8_t* p) { return _mm512_load_si512(p); }
 
@@ -62,12 +61,11 @@ KORVEX_AVX512 __m512i Load64(const uint8_t* p) { return _mm512_load_si512(p); }
 // permutes, picked by K's top bit.
 KORVEX_AVX512 __m512i LookUp256(__m512i k, const uint8_t* table) {
   constexpr __mmask64 kLowBytes = 0x5555555555555555ull;
-  const __m512i below = _mm512_maskz_permutex2var_epi8(kLowBytes, Load64(table), k,
-                                                        Load64(table + 64));
-  const __m512i above = _mm512_maskz_permutex2var_epi8(kLowBytes, Load64(table + 128), k,
-                                                        Load64(table + 192));
-  return _mm512_mask_blend_epi16(_mm512_test_epi16_mask(k, _mm512_set1_epi16(0x80)), below,
-                                 above);
+  const __m512i below =
+      _mm512_maskz_permutex2var_epi8(kLowBytes, Load64(table), k, Load64(table + 64));
+  const __m512i above =
+      _mm512_maskz_permutex2var_epi8(kLowBytes, Load64(table + 128), k, Load64(table + 192));
+  return _mm512_mask_blend_epi16(_mm512_test_epi16_mask(k, _mm512_set1_epi16(0x80)), below, above);
 }
 
 // (t x Q[K] + 0x8000) >> 16 in 16-bit lanes.
@@ -76,8 +74,7 @@ KORVEX_AVX512 __m512i ScaledByReciprocal(__m512i t, __m512i k) {
   const __m512i low = _mm512_or_si512(_mm512_slli_epi16(LookUp256(k, kReciprocalBytes.byte[1]), 8),
                                       LookUp256(k, kReciprocalBytes.byte[2]));
   const __m512i lowProduct = _mm512_mullo_epi16(t, low);
-  return _mm512_add_epi16(_mm512_add_epi16(_mm512_mullo_epi16(t, high),
-                                           _mm512_mulhi_epu16(t, low)),
+  return _mm512_add_epi16(_mm512_add_epi16(_mm512_mullo_epi16(t, high), _mm512_mulhi_epu16(t, low)),
                           _mm512_srli_epi16(lowProduct, 15));
 }
 
@@ -90,8 +87,7 @@ KORVEX_AVX512 __m512i Sector6(__m512i s, int add) {
 
 // The channel in sector position s: the minimum (1, 2), the maximum (4, 5),
 // the middle moving down (0) or up (3).
-KORVEX_AVX512 __m512i SectorChannel(__m512i s, __m512i lo, __m512i hi, __m512i up,
-                                    __m512i down) {
+KORVEX_AVX512 __m512i SectorChannel(__m512i s, __m512i lo, __m512i hi, __m512i up, __m512i down) {
   __m512i c = _mm512_mask_blend_epi16(_mm512_cmpgt_epi16_mask(s, _mm512_set1_epi16(3)), lo, hi);
   c = _mm512_mask_mov_epi16(c, _mm512_cmpeq_epi16_mask(s, _mm512_setzero_si512()), down);
   return _mm512_mask_mov_epi16(c, _mm512_cmpeq_epi16_mask(s, _mm512_set1_epi16(3)), up);
@@ -145,8 +141,7 @@ class HueRule {
     const __mmask32 greenFirst = _mm512_cmpgt_epi16_mask(G, R);
     __m512i base = _mm512_mask_blend_epi16(greenFirst, one, _mm512_set1_epi16(3));
     const __m512i low = _mm512_min_epi16(R, G), high = _mm512_max_epi16(R, G);
-    __m512i t = _mm512_mask_blend_epi16(greenFirst, _mm512_sub_epi16(G, B),
-                                        _mm512_sub_epi16(B, R));
+    __m512i t = _mm512_mask_blend_epi16(greenFirst, _mm512_sub_epi16(G, B), _mm512_sub_epi16(B, R));
     const __m512i mn = _mm512_min_epi16(B, low);
     const __mmask32 blueTop = _mm512_cmpgt_epi16_mask(B, high);
     base = _mm512_mask_blend_epi16(blueTop, base, _mm512_set1_epi16(5));
@@ -167,8 +162,8 @@ class HueRule {
     v = _mm512_mask_sub_epi16(v, wraps, v, _mm512_set1_epi16(255));
     __m512i sector = _mm512_add_epi16(base, shiftSector_);
     sector = Sector6(_mm512_mask_add_epi16(sector, wraps, sector, one), 0);
-    const __m512i x = _mm512_srli_epi16(
-        _mm512_add_epi16(_mm512_mullo_epi16(w, v), _mm512_set1_epi16(128)), 8);
+    const __m512i x =
+        _mm512_srli_epi16(_mm512_add_epi16(_mm512_mullo_epi16(w, v), _mm512_set1_epi16(128)), 8);
     const __m512i up = _mm512_add_epi16(lo, x), down = _mm512_sub_epi16(hi, x);
     blue = SectorChannel(sector, lo, hi, up, down);
     green = SectorChannel(Sector6(sector, 2), lo, hi, up, down);
@@ -181,8 +176,8 @@ class HueRule {
 
 }  // namespace
 
-KORVEX_TARGET_AVX512 int32_t HueChunkAvx512(
-    const uint8_t* in, uint8_t* out, int32_t count, int32_t factor, int32_t shift) {
+KORVEX_TARGET_AVX512 int32_t HueChunkAvx512(const uint8_t* in, uint8_t* out, int32_t count,
+                                            int32_t factor, int32_t shift) {
   const HueRule rule(factor, shift);
   constexpr __mmask64 kLowBytes = 0x5555555555555555ull;
   constexpr __mmask64 kRedFirst = RedPositions(0), kRedSecond = RedPositions(64);
@@ -194,8 +189,8 @@ KORVEX_TARGET_AVX512 int32_t HueChunkAvx512(
     __m512i blue, green, red;
     rule.Apply(_mm512_maskz_permutex2var_epi8(kLowBytes, a, Load64(kPermutes.spread[0]), b),
                _mm512_maskz_permutex2var_epi8(kLowBytes, a, Load64(kPermutes.spread[1]), b),
-               _mm512_maskz_permutex2var_epi8(kLowBytes, a, Load64(kPermutes.spread[2]), b),
-               blue, green, red);
+               _mm512_maskz_permutex2var_epi8(kLowBytes, a, Load64(kPermutes.spread[2]), b), blue,
+               green, red);
     uint8_t* o = out + 3 * i;
     __m512i first = _mm512_permutex2var_epi8(blue, Load64(kPermutes.first), green);
     first = _mm512_mask_permutexvar_epi8(first, kRedFirst, Load64(kPermutes.first), red);
@@ -207,9 +202,8 @@ KORVEX_TARGET_AVX512 int32_t HueChunkAvx512(
   return i;
 }
 
-KORVEX_TARGET_AVX512 int32_t HueChunk48Avx512(
-    const uint16_t* in, uint16_t* out, int32_t count, int32_t factor, int32_t shift,
-    int shiftBits) {
+KORVEX_TARGET_AVX512 int32_t HueChunk48Avx512(const uint16_t* in, uint16_t* out, int32_t count,
+                                              int32_t factor, int32_t shift, int shiftBits) {
   const HueRule rule(factor, shift);
   const __m128i bits = _mm_cvtsi32_si128(shiftBits);
   const __m512i c255 = _mm512_set1_epi16(255);
@@ -245,9 +239,7 @@ KORVEX_TARGET_AVX512 int32_t HueChunk48Avx512(
 
 namespace korvex::image::detail {
 int32_t HueChunkAvx512(const uint8_t*, uint8_t*, int32_t, int32_t, int32_t) { return 0; }
-int32_t HueChunk48Avx512(const uint16_t*, uint16_t*, int32_t, int32_t, int32_t, int) {
-  return 0;
-}
+int32_t HueChunk48Avx512(const uint16_t*, uint16_t*, int32_t, int32_t, int32_t, int) { return 0; }
 }  // namespace korvex::image::detail
 
 #endif

@@ -24,8 +24,7 @@ struct InterleaveMasks {
           spread[block][channel][j] = n % 3 == channel ? static_cast<uint8_t>(n / 3) : 0x80;
           // Plane byte j (pixel j) of this channel is packed byte 3j + channel.
           const int from = 3 * j + channel;
-          gather[block][channel][j] =
-              from / 16 == block ? static_cast<uint8_t>(from % 16) : 0x80;
+          gather[block][channel][j] = from / 16 == block ? static_cast<uint8_t>(from % 16) : 0x80;
         }
   }
 };
@@ -37,8 +36,8 @@ __attribute__((target("ssse3"), always_inline)) inline void StoreInterleaved(
   for (int block = 0; block < 3; ++block) {
     __m128i v = _mm_setzero_si128();
     for (int channel = 0; channel < 3; ++channel) {
-      const __m128i mask = _mm_load_si128(
-          reinterpret_cast<const __m128i*>(kInterleaveMasks.spread[block][channel]));
+      const __m128i mask =
+          _mm_load_si128(reinterpret_cast<const __m128i*>(kInterleaveMasks.spread[block][channel]));
       v = _mm_or_si128(v, _mm_shuffle_epi8(planes[channel], mask));
     }
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16 * block), v);
@@ -55,8 +54,8 @@ __attribute__((target("ssse3"), always_inline)) inline void LoadDeinterleaved(
   for (int channel = 0; channel < 3; ++channel) {
     __m128i v = _mm_setzero_si128();
     for (int block = 0; block < 3; ++block) {
-      const __m128i mask = _mm_load_si128(
-          reinterpret_cast<const __m128i*>(kInterleaveMasks.gather[block][channel]));
+      const __m128i mask =
+          _mm_load_si128(reinterpret_cast<const __m128i*>(kInterleaveMasks.gather[block][channel]));
       v = _mm_or_si128(v, _mm_shuffle_epi8(blocks[block], mask));
     }
     planes[channel] = v;
@@ -105,16 +104,15 @@ __attribute__((target("ssse3"), always_inline)) inline void StoreInterleavedWord
 struct Interleave32Masks {
   alignas(32) uint8_t shuffle[3][32];  // per channel: lane byte for position j
   alignas(32) uint8_t third[3][32];    // 0xFF where j % 3 == i
-  constexpr Interleave32Masks(bool splitBlue, bool splitGreen, bool splitRed)
-      : shuffle{}, third{} {
+  constexpr Interleave32Masks(bool splitBlue, bool splitGreen, bool splitRed) : shuffle{}, third{} {
     const bool split[3] = {splitBlue, splitGreen, splitRed};
     for (int channel = 0; channel < 3; ++channel)
       for (int k = 0; k < 32; ++k) {
         const int j = k % 16;
         const int block = ((channel - j) % 3 + 3) % 3;
         const int pixel = (16 * block + j) / 3;
-        shuffle[channel][k] = static_cast<uint8_t>(
-            split[channel] ? (pixel % 2) * 8 + pixel / 2 : pixel);
+        shuffle[channel][k] =
+            static_cast<uint8_t>(split[channel] ? (pixel % 2) * 8 + pixel / 2 : pixel);
         third[channel][k] = j % 3 == channel ? 0xFF : 0;
       }
   }

@@ -33,8 +33,7 @@ KORVEX_KERNEL_BODY void LookUp8Body(const uint8_t* __restrict in, uint8_t* __res
 }
 
 KORVEX_KERNEL_BODY void LookUp16Body(const uint16_t* __restrict in, uint16_t* __restrict out,
-                                     int32_t n, const uint32_t* __restrict table,
-                                     uint32_t limit) {
+                                     int32_t n, const uint32_t* __restrict table, uint32_t limit) {
   for (int32_t i = 0; i < n; ++i) {
     const uint32_t v = in[i];
     out[i] = static_cast<uint16_t>(table[v < limit ? v : limit]);
@@ -137,11 +136,9 @@ constexpr Kernels<Brightness8Fn> kBrightness8{Brightness8Portable, nullptr,
                                               KORVEX_X86_ONLY(Brightness8Avx512)};
 constexpr Kernels<LookUp8Fn> kLookUp8{LookUp8Portable, nullptr, KORVEX_X86_ONLY(LookUp8Avx2),
                                       KORVEX_X86_ONLY(LookUp8Avx512)};
-constexpr Kernels<LookUp16Fn> kLookUp16{LookUp16Portable, nullptr,
-                                        KORVEX_X86_ONLY(LookUp16Avx2)};
+constexpr Kernels<LookUp16Fn> kLookUp16{LookUp16Portable, nullptr, KORVEX_X86_ONLY(LookUp16Avx2)};
 constexpr Kernels<Factor8Fn> kFactor8{Factor8Portable, nullptr, KORVEX_X86_ONLY(Factor8Avx2)};
-constexpr Kernels<Factor16Fn> kFactor16{Factor16Portable, nullptr,
-                                        KORVEX_X86_ONLY(Factor16Avx2)};
+constexpr Kernels<Factor16Fn> kFactor16{Factor16Portable, nullptr, KORVEX_X86_ONLY(Factor16Avx2)};
 
 // Runs kernel(in, out, count) over the channel samples of every row: the
 // whole row at once when pixels hold only the channels, otherwise through a

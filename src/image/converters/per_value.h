@@ -16,8 +16,7 @@ void ApplyTable8(const Region& r, int channels, const uint8_t table[256]);
 
 // 16-bit channels with a table of n = 2^bits entries; samples at or above n
 // give `above`.
-void ApplyTable16(const Region& r, int channels, const uint16_t* table, uint32_t n,
-                  uint16_t above);
+void ApplyTable16(const Region& r, int channels, const uint16_t* table, uint32_t n, uint16_t above);
 
 // Channels scaled: clamp(trunc(v x f), 0, max), product in single precision
 // (max 255 for 8-bit channels).
@@ -38,8 +37,8 @@ inline bool HoldsColour(const Region& r, int sampleSize) {
 
 // Common opening of a region converter body: the region `r` and the
 // parameter block `block`.
-#define KORVEX_REGION_SETUP(dbpp, sbpp)                                                      \
-  (void)extra;                                                                              \
-  const auto r = detail::MakeRegion(dst, src, srcRect, dstX, dstY, dbpp, sbpp, dstStride,  \
-                                    srcStride);                                             \
+#define KORVEX_REGION_SETUP(dbpp, sbpp)                                                    \
+  (void)extra;                                                                             \
+  const auto r =                                                                           \
+      detail::MakeRegion(dst, src, srcRect, dstX, dstY, dbpp, sbpp, dstStride, srcStride); \
   const int32_t* block = detail::BlockOf(params)

@@ -12,7 +12,7 @@ namespace {
 // neighbouring column sums. 8-bit samples stay within 16-bit lanes: the
 // difference times s is at most 255 x 30.
 KORVEX_KERNEL_BODY void SharpenRow8(const uint16_t* col, const uint8_t* in, uint8_t* out,
-                                      int32_t first, int32_t last, int32_t step, int32_t s) {
+                                    int32_t first, int32_t last, int32_t step, int32_t s) {
   const int16_t gain = static_cast<int16_t>(s);
   for (int32_t i = first; i < last; ++i) {
     const int16_t o = in[i];
@@ -26,9 +26,9 @@ KORVEX_KERNEL_BODY void SharpenRow8(const uint16_t* col, const uint8_t* in, uint
   }
 }
 
-KORVEX_KERNEL_BODY void SharpenRow16(const uint32_t* col, const detail::Word* in,
-                                       uint16_t* out, int32_t first, int32_t last, int32_t step,
-                                       int32_t s, int32_t max) {
+KORVEX_KERNEL_BODY void SharpenRow16(const uint32_t* col, const detail::Word* in, uint16_t* out,
+                                     int32_t first, int32_t last, int32_t step, int32_t s,
+                                     int32_t max) {
   for (int32_t i = first; i < last; ++i) {
     const int32_t o = in[i];
     const int32_t m =
@@ -42,28 +42,30 @@ KORVEX_KERNEL_BODY void SharpenRow16(const uint32_t* col, const detail::Word* in
 }
 
 KORVEX_KERNEL_BODY void MoveColumns8(uint16_t* col, const uint8_t* add, const uint8_t* sub,
-                                       int32_t n) {
+                                     int32_t n) {
   for (int32_t i = 0; i < n; ++i) col[i] = static_cast<uint16_t>(col[i] + add[i] - sub[i]);
 }
 
 KORVEX_KERNEL_BODY void MoveColumns16(uint32_t* col, const detail::Word* add,
-                                        const detail::Word* sub, int32_t n) {
+                                      const detail::Word* sub, int32_t n) {
   for (int32_t i = 0; i < n; ++i) col[i] = col[i] + add[i] - sub[i];
 }
 
-KORVEX_KERNEL_BODY void SharpenRow(const uint16_t* col, const uint8_t* in, uint8_t* out, int32_t first,
-                       int32_t last, int32_t step, int32_t s, int32_t) {
+KORVEX_KERNEL_BODY void SharpenRow(const uint16_t* col, const uint8_t* in, uint8_t* out,
+                                   int32_t first, int32_t last, int32_t step, int32_t s, int32_t) {
   SharpenRow8(col, in, out, first, last, step, s);
 }
 KORVEX_KERNEL_BODY void SharpenRow(const uint32_t* col, const detail::Word* in, uint16_t* out,
-                       int32_t first, int32_t last, int32_t step, int32_t s, int32_t max) {
+                                   int32_t first, int32_t last, int32_t step, int32_t s,
+                                   int32_t max) {
   SharpenRow16(col, in, out, first, last, step, s, max);
 }
-KORVEX_KERNEL_BODY void MoveColumns(uint16_t* col, const uint8_t* add, const uint8_t* sub, int32_t n) {
+KORVEX_KERNEL_BODY void MoveColumns(uint16_t* col, const uint8_t* add, const uint8_t* sub,
+                                    int32_t n) {
   MoveColumns8(col, add, sub, n);
 }
 KORVEX_KERNEL_BODY void MoveColumns(uint32_t* col, const detail::Word* add, const detail::Word* sub,
-                        int32_t n) {
+                                    int32_t n) {
   MoveColumns16(col, add, sub, n);
 }
 
@@ -73,8 +75,7 @@ KORVEX_KERNEL_BODY void MoveColumns(uint32_t* col, const detail::Word* add, cons
 // pixel step `step` (1, 3 or 4), so the loops run over contiguous memory.
 // T is the stored sample, O the plain sample type, U the column sum.
 template <typename T, typename O, typename U>
-KORVEX_KERNEL_BODY void Rows(const detail::Region& r, int32_t s, int step, int channels,
-                             int bits) {
+KORVEX_KERNEL_BODY void Rows(const detail::Region& r, int32_t s, int step, int channels, int bits) {
   const int32_t max = (1 << bits) - 1;
   const int32_t n = r.width * step;
   const int ds = r.dstBpp / static_cast<int>(sizeof(T));
@@ -116,10 +117,10 @@ template <typename T, typename O, typename U>
 int32_t Run(const detail::Region& r, const int32_t* block, int step, int channels, int bits) {
   if (!block || r.Empty() || r.width < 5 || r.height < 5) return 1;
   if (r.dst == r.src) return 1;
-  const int32_t s = block[kFilterValue] < 0 ? 0 : (block[kFilterValue] > 30 ? 30 : block[kFilterValue]);
+  const int32_t s =
+      block[kFilterValue] < 0 ? 0 : (block[kFilterValue] > 30 ? 30 : block[kFilterValue]);
   using Fn = void (*)(const detail::Region&, int32_t, int, int, int);
-  const Kernels<Fn> kernels{RowsPortable<T, O, U>, nullptr,
-                            KORVEX_X86_ONLY((RowsAvx2<T, O, U>))};
+  const Kernels<Fn> kernels{RowsPortable<T, O, U>, nullptr, KORVEX_X86_ONLY((RowsAvx2<T, O, U>))};
   kernels.Pick()(r, s, step, channels, bits);
   return 1;
 }
@@ -135,7 +136,8 @@ KORVEX_REGION_CONVERTER(Sharpen16) {
   (void)dstBytesPerPixel, (void)srcBytesPerPixel;
   KORVEX_REGION_SETUP(2, 2);
   if (!block) return 1;
-  return Run<detail::Word, uint16_t, uint32_t>(r, block, 1, 1, detail::ClampBits(block[kFilterBits]));
+  return Run<detail::Word, uint16_t, uint32_t>(r, block, 1, 1,
+                                               detail::ClampBits(block[kFilterBits]));
 }
 KORVEX_REGION_CONVERTER(Sharpen24) {
   KORVEX_REGION_SETUP(dstBytesPerPixel, srcBytesPerPixel);
@@ -147,7 +149,7 @@ KORVEX_REGION_CONVERTER(Sharpen48) {
   if (!detail::HoldsColour(r, 2) || r.srcBpp > 8) return 1;
   if (!block) return 1;
   return Run<detail::Word, uint16_t, uint32_t>(r, block, r.srcBpp / 2, 3,
-                                     detail::ClampBits(block[kFilterBits]));
+                                               detail::ClampBits(block[kFilterBits]));
 }
 
 }  // namespace korvex::image

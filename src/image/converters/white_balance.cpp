@@ -31,11 +31,11 @@ void FinishWhiteBalance(int32_t* block, uint64_t sumG, uint64_t countG, uint64_t
   const double mR = static_cast<double>(sumR) / static_cast<double>(countR);
   const double s = mG + mB + mR;
   const double k = s / mG / 3.0;
-  block[kWbResultBlue] = mB > 0.0 ? Ratio(s / mB / 3.0 * 100.0 / k)
-                                  : std::numeric_limits<int32_t>::max();
+  block[kWbResultBlue] =
+      mB > 0.0 ? Ratio(s / mB / 3.0 * 100.0 / k) : std::numeric_limits<int32_t>::max();
   block[kWbResultGreen] = 100;
-  block[kWbResultRed] = mR > 0.0 ? Ratio(s / mR / 3.0 * 100.0 / k)
-                                 : std::numeric_limits<int32_t>::max();
+  block[kWbResultRed] =
+      mR > 0.0 ? Ratio(s / mR / 3.0 * 100.0 / k) : std::numeric_limits<int32_t>::max();
 }
 
 }  // namespace detail
@@ -79,7 +79,7 @@ KORVEX_TARGET_AVX2 void SumRowAvx2(const T* p, int32_t n, uint64_t& even, uint64
 // from zero; the rest of the row by the plain loop.
 template <>
 KORVEX_TARGET_AVX2 void SumRowAvx2<uint8_t>(const uint8_t* p, int32_t n, uint64_t& even,
-                                           uint64_t& odd) {
+                                            uint64_t& odd) {
   const __m256i zero = _mm256_setzero_si256();
   const __m256i low = _mm256_set1_epi16(0x00FF);
   __m256i e = zero, o = zero;
@@ -104,8 +104,7 @@ template <typename T>
 void SumSites(const detail::Region& r, int rowBit, int colBit, WhiteBalanceSums& out) {
   const uint64_t evenCount = static_cast<uint64_t>(r.width + 1) / 2;
   const uint64_t oddCount = static_cast<uint64_t>(r.width) / 2;
-  const Kernels<SumRowFn<T>> kernels{SumRowPortable<T>, nullptr,
-                                     KORVEX_X86_ONLY(SumRowAvx2<T>)};
+  const Kernels<SumRowFn<T>> kernels{SumRowPortable<T>, nullptr, KORVEX_X86_ONLY(SumRowAvx2<T>)};
   const SumRowFn<T> sumRow = kernels.Pick();
   for (int32_t y = 0; y < r.height; ++y) {
     uint64_t even = 0, odd = 0;

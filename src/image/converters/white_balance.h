@@ -24,7 +24,7 @@ void FinishWhiteBalance(int32_t* block, uint64_t sumG, uint64_t countG, uint64_t
 // stripes: each stripe is summed on its own (64-bit, so the order of adding
 // cannot change the result) and the totals are finished once.
 struct WhiteBalanceSums {
-  uint64_t sum[2][2] = {};    // [row parity][column parity], after the Bayer mode
+  uint64_t sum[2][2] = {};  // [row parity][column parity], after the Bayer mode
   uint64_t count[2][2] = {};
   void Add(const WhiteBalanceSums& other);
 };

@@ -42,8 +42,8 @@ int WriteBmpFile(const CDibImage& image, OutputFile& file) {
 
   // The information header is the platform's packed little-endian layout,
   // which is the file's layout too.
-  bool ok = file.Write(fileHeader, sizeof fileHeader) &&
-            file.Write(&image.Header(), kInfoHeaderSize);
+  bool ok =
+      file.Write(fileHeader, sizeof fileHeader) && file.Write(&image.Header(), kInfoHeaderSize);
   if (ok && withColorTable) ok = file.Write(image.Palette(), kColorTableSize);
   if (ok) ok = file.Write(image.Bits(), pixelBytes);
   return ok ? 1 : 0;

@@ -142,8 +142,8 @@ int WriteJpegFile(OutputFile& file, const CDibImage& image, int quality, int pro
   } catch (const std::bad_alloc&) {
     return 0;
   }
-  const JpegJob job{&file,      destination.data(), image.Bits(), image.Width(),
-                    image.Height(), image.Stride(), components,   quality,
+  const JpegJob job{&file,          destination.data(), image.Bits(), image.Width(),
+                    image.Height(), image.Stride(),     components,   quality,
                     progressive,    scanline.data()};
   const int result = Compress(job);
   return file.Failed() ? 0 : result;

@@ -91,8 +91,8 @@ int Compress(const PngJob& job, PngErrorFrame* frame) {
   PngLayout layout{};
   if (!LayoutFor(job.bits, &layout)) png_error(png, "unsupported pixel depth");
   png_set_IHDR(png, info, static_cast<png_uint_32>(job.width), static_cast<png_uint_32>(job.height),
-               layout.bitDepth, layout.colorType, PNG_INTERLACE_NONE,
-               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+               layout.bitDepth, layout.colorType, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+               PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
   png_set_bgr(png);
   if (layout.bitDepth == 16) png_set_swap(png);  // rows hold little-endian words

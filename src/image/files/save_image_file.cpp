@@ -11,7 +11,6 @@
 #include "platform/gdi.h"
 #include "platform/regular_file.h"
 
-
 namespace korvex::image {
 namespace {
 

@@ -42,14 +42,15 @@ bool LayoutFor(int bits, TiffLayout* layout) {
 // Fills the temporary (same format as the image) with the file's samples.
 bool Convert(CDibImage& temporary, CDibImage& image, int significantBits) {
   switch (image.BitsPerPixel()) {
-    case 8:
-      std::memcpy(temporary.Bits(), image.Bits(), image.ImageSize());
-      return true;
+    case 8: std::memcpy(temporary.Bits(), image.Bits(), image.ImageSize()); return true;
     case 24:
     case 32: return files::ConvertWhole(temporary, Swap24, image);
-    case 16: return files::ConvertWhole(temporary, files::ExpandFor(2, true, significantBits), image);
-    case 48: return files::ConvertWhole(temporary, files::ExpandFor(6, true, significantBits), image);
-    case 64: return files::ConvertWhole(temporary, files::ExpandFor(8, true, significantBits), image);
+    case 16:
+      return files::ConvertWhole(temporary, files::ExpandFor(2, true, significantBits), image);
+    case 48:
+      return files::ConvertWhole(temporary, files::ExpandFor(6, true, significantBits), image);
+    case 64:
+      return files::ConvertWhole(temporary, files::ExpandFor(8, true, significantBits), image);
     default: return false;
   }
 }

@@ -30,7 +30,8 @@ long QueryRegistryValue(RegKey key, const char* name, uint32_t* type, void* data
   return KorvexHost_RegQueryValue(ToHost(key), name, type, data, size);
 }
 
-long SetRegistryValue(RegKey key, const char* name, uint32_t type, const void* data, uint32_t size) {
+long SetRegistryValue(RegKey key, const char* name, uint32_t type, const void* data,
+                      uint32_t size) {
   return KorvexHost_RegSetValue(ToHost(key), name, type, data, size);
 }
 

@@ -11,9 +11,8 @@ static_assert(sizeof(KORVEX_WCHAR) == sizeof(uint16_t));
 
 int MultiByteToWideChar(const char* source, int sourceLength, KORVEX_WCHAR* target,
                         int targetLength, bool strict) {
-  return KorvexHost_MultiByteToWideChar(strict ? KORVEX_HOST_TEXT_STRICT : 0u, source,
-                                        sourceLength, reinterpret_cast<uint16_t*>(target),
-                                        targetLength);
+  return KorvexHost_MultiByteToWideChar(strict ? KORVEX_HOST_TEXT_STRICT : 0u, source, sourceLength,
+                                        reinterpret_cast<uint16_t*>(target), targetLength);
 }
 
 int WideCharToMultiByte(const KORVEX_WCHAR* source, int sourceLength, char* target,

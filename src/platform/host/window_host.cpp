@@ -29,10 +29,10 @@ bool UnregisterWindowClass(const char* name, ModuleHandle instance) {
 }
 
 WindowHandle CreateWindowOfClass(uint32_t exStyle, const char* className, const char* title,
-                          uint32_t style, int x, int y, int width, int height,
-                          WindowHandle parent, uintptr_t id, ModuleHandle instance) {
-  return KorvexHost_CreateWindow(exStyle, className, title, style, x, y, width, height, parent,
-                                 id, instance);
+                                 uint32_t style, int x, int y, int width, int height,
+                                 WindowHandle parent, uintptr_t id, ModuleHandle instance) {
+  return KorvexHost_CreateWindow(exStyle, className, title, style, x, y, width, height, parent, id,
+                                 instance);
 }
 
 bool DestroyWindow(WindowHandle window) { return KorvexHost_DestroyWindow(window) != 0; }

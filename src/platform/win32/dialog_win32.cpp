@@ -37,8 +37,8 @@ constexpr UINT kCallMessage = WM_APP + 0x4B0;
 
 std::wstring Wide(std::string_view utf8) {
   if (utf8.empty()) return {};
-  const int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                      nullptr, 0);
+  const int n =
+      ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
   std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
   if (n > 0)
     ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
@@ -53,7 +53,6 @@ std::string Utf8(const wchar_t* wide, int length) {
   return text;
 }
 
-
 // The tab, trackbar and up-down classes live in the common controls.
 void RegisterControlClasses() {
   static const bool registered = [] {
@@ -63,7 +62,6 @@ void RegisterControlClasses() {
   }();
   (void)registered;
 }
-
 
 // ---- calls handed to a dialog's thread -------------------------------------------
 //
@@ -178,11 +176,8 @@ class Win32Surface final : public DialogSurface {
         handler_.OnDrawTab(painter, static_cast<int>(item->itemID), rect);
         return TRUE;
       }
-      case kCallMessage:
-        RunPostedCall(static_cast<uint64_t>(lParam));
-        return TRUE;
-      default:
-        return FALSE;
+      case kCallMessage: RunPostedCall(static_cast<uint64_t>(lParam)); return TRUE;
+      default: return FALSE;
     }
   }
 
@@ -233,17 +228,15 @@ class Win32Surface final : public DialogSurface {
   void SetSpinRange(int id, int32_t minimum, int32_t maximum) override {
     Send(id, UDM_SETRANGE32, static_cast<WPARAM>(minimum), maximum);
   }
-  void SetSpinPosition(int id, int32_t position) override {
-    Send(id, UDM_SETPOS32, 0, position);
-  }
+  void SetSpinPosition(int id, int32_t position) override { Send(id, UDM_SETPOS32, 0, position); }
   void SetBuddy(int spinId, int editId) override {
     Send(spinId, UDM_SETBUDDY, reinterpret_cast<WPARAM>(::GetDlgItem(dialog_, editId)), 0);
   }
   void ClearList(int id) override { Send(id, CB_RESETCONTENT, 0, 0); }
   int AddListItem(int id, std::string_view text) override {
     const std::wstring wide = Wide(text);
-    return static_cast<int>(
-        ::SendDlgItemMessageW(dialog_, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str())));
+    return static_cast<int>(::SendDlgItemMessageW(dialog_, id, CB_ADDSTRING, 0,
+                                                  reinterpret_cast<LPARAM>(wide.c_str())));
   }
   int InsertListItem(int id, int index, std::string_view text) override {
     const std::wstring wide = Wide(text);
@@ -263,9 +256,8 @@ class Win32Surface final : public DialogSurface {
     TCITEMW item{};
     item.mask = TCIF_TEXT;
     item.pszText = wide.data();
-    return static_cast<int>(::SendDlgItemMessageW(dialog_, id, TCM_INSERTITEMW,
-                                                  static_cast<WPARAM>(index),
-                                                  reinterpret_cast<LPARAM>(&item)));
+    return static_cast<int>(::SendDlgItemMessageW(
+        dialog_, id, TCM_INSERTITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)));
   }
   int TabSelection(int id) override { return static_cast<int>(Send(id, TCM_GETCURSEL, 0, 0)); }
 
@@ -354,8 +346,7 @@ SendResult SendToDialog(void* window, void (*fn)(void*), void* context, uint32_t
     number = ++t.next;
     t.calls.emplace(number, &call);
   }
-  const bool posted =
-      ::PostMessageA(dialog, kCallMessage, 0, static_cast<LPARAM>(number)) != FALSE;
+  const bool posted = ::PostMessageA(dialog, kCallMessage, 0, static_cast<LPARAM>(number)) != FALSE;
   std::unique_lock<std::mutex> lock(t.mutex);
   if (!posted) {
     t.calls.erase(number);

@@ -30,7 +30,6 @@ struct Simulator {
 // open, outside the loader's lock.
 const int gSimulatedCameras = SimulatedCamerasRequested();
 
-
 const Simulator* LoadSimulator() {
   static Simulator simulator;
   static std::once_flag once;
@@ -62,8 +61,8 @@ DriverHandle OpenDriver(const char* path) {
     void* device = simulator->open(path, GENERIC_WRITE, FILE_SHARE_WRITE, OPEN_EXISTING, 0);
     return device != nullptr ? device : InvalidDriverHandle();
   }
-  HANDLE device = ::CreateFileA(path, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                                nullptr);
+  HANDLE device =
+      ::CreateFileA(path, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
   return device == INVALID_HANDLE_VALUE ? InvalidDriverHandle() : device;
 }
 
@@ -79,11 +78,11 @@ int DriverIoControl(DriverHandle handle, uint32_t controlCode, const void* inBuf
     }
   } else {
     DWORD bytes = 0;
-    result = ::DeviceIoControl(static_cast<HANDLE>(handle), controlCode,
-                               const_cast<void*>(inBuffer), inLength, outBuffer, outLength,
-                               &bytes, nullptr)
-                 ? 1
-                 : 0;
+    result =
+        ::DeviceIoControl(static_cast<HANDLE>(handle), controlCode, const_cast<void*>(inBuffer),
+                          inLength, outBuffer, outLength, &bytes, nullptr)
+            ? 1
+            : 0;
     count = bytes;
   }
   if (returned) *returned = count;

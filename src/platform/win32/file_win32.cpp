@@ -54,8 +54,8 @@ bool IsReservedDeviceName(const wchar_t* path) {
     stem += (*p >= L'a' && *p <= L'z') ? static_cast<wchar_t>(*p - L'a' + L'A') : *p;
   }
   while (!stem.empty() && stem.back() == L' ') stem.pop_back();
-  if (stem == L"CON" || stem == L"PRN" || stem == L"AUX" || stem == L"NUL" ||
-      stem == L"CONIN$" || stem == L"CONOUT$") {
+  if (stem == L"CON" || stem == L"PRN" || stem == L"AUX" || stem == L"NUL" || stem == L"CONIN$" ||
+      stem == L"CONOUT$") {
     return true;
   }
   return stem.size() == 4 && (stem.compare(0, 3, L"COM") == 0 || stem.compare(0, 3, L"LPT") == 0) &&
@@ -117,10 +117,9 @@ FileNameKind KindOfFileName(const FileName& path) {
   if (IsDeviceName(path)) return FileNameKind::kOther;
   // Attributes only (no data access), every sharing allowed; folders open
   // only with backup semantics.
-  const HANDLE handle =
-      ::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                    FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  const HANDLE handle = ::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     switch (::GetLastError()) {
       case ERROR_FILE_NOT_FOUND:
@@ -246,10 +245,9 @@ bool ExamineReplaceTarget(const FileName& target, FileName* finalName, KeptPermi
   }
   // Whether this user may write the file, as an open for writing would
   // decide: a writable folder alone does not allow replacing it.
-  const HANDLE probe =
-      ::CreateFileW(target.c_str(), GENERIC_WRITE,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE probe = ::CreateFileW(target.c_str(), GENERIC_WRITE,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (probe == INVALID_HANDLE_VALUE) return false;
   ::CloseHandle(probe);
   kept->exists = true;
@@ -257,7 +255,9 @@ bool ExamineReplaceTarget(const FileName& target, FileName* finalName, KeptPermi
   return true;
 }
 
-size_t BaseNameLength(const FileName& path) { return path.Native().size() - BaseNameStart(path.Native()); }
+size_t BaseNameLength(const FileName& path) {
+  return path.Native().size() - BaseNameStart(path.Native());
+}
 
 FileName NameInSameFolder(const FileName& path, const std::string& base) {
   NativeFileName name = path.Native().substr(0, BaseNameStart(path.Native()));

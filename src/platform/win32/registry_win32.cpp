@@ -32,8 +32,7 @@ long CreateRegistryKey(RegKey parent, const char* subKey, uint32_t access, RegKe
   return rc;
 }
 
-long QueryRegistryValue(RegKey key, const char* name, uint32_t* type, void* data,
-                        uint32_t* size) {
+long QueryRegistryValue(RegKey key, const char* name, uint32_t* type, void* data, uint32_t* size) {
   DWORD storedType = 0;
   DWORD bytes = size != nullptr ? *size : 0;
   const LONG rc = ::RegQueryValueExA(ToWin(key), name, nullptr, &storedType,

@@ -22,9 +22,9 @@ bool SharedMemory::OpenOrCreate(const char* name, size_t size) {
   bool created = false;
   if (mapping == nullptr) {
     const uint64_t bytes = size;
-    mapping = ::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE,
-                                   static_cast<DWORD>(bytes >> 32), static_cast<DWORD>(bytes),
-                                   name);
+    mapping =
+        ::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE,
+                             static_cast<DWORD>(bytes >> 32), static_cast<DWORD>(bytes), name);
     if (mapping == nullptr) return false;
     // Another process may have created it between the two calls.
     created = ::GetLastError() != ERROR_ALREADY_EXISTS;

@@ -28,9 +28,8 @@ bool RegisterWindowClass(const WindowClass& windowClass) {
   c.lpfnWndProc = ::DefWindowProcA;
   c.hInstance = ToWin(windowClass.instance);
   c.hCursor = windowClass.arrowCursor ? ::LoadCursorA(nullptr, IDC_ARROW) : nullptr;
-  c.hbrBackground = windowClass.blackBackground
-                        ? static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH))
-                        : nullptr;
+  c.hbrBackground =
+      windowClass.blackBackground ? static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)) : nullptr;
   c.lpszClassName = windowClass.name;
   return ::RegisterClassA(&c) != 0;
 }

@@ -23,7 +23,8 @@ class Walker {
   // Reads a chunk header at `at` whose data must end by `end`.
   bool Chunk(size_t at, size_t end, const std::string& id, uint32_t* size) {
     if (at + 8 > end) return Fail("no room for chunk " + id);
-    if (Code(at) != id) return Fail("expected " + id + " at " + std::to_string(at) + ", found " + Code(at));
+    if (Code(at) != id)
+      return Fail("expected " + id + " at " + std::to_string(at) + ", found " + Code(at));
     *size = Le32(&f_[at + 4]);
     if (at + 8 + *size > end) return Fail(id + " overruns its parent");
     return true;
@@ -45,7 +46,8 @@ bool ParseAvi(const std::vector<uint8_t>& f, AviContents* out, std::string* erro
   AviContents& c = *out;
   c = AviContents{};
   if (!w.Chunk(0, f.size(), "RIFF", &c.riffSize)) return false;
-  if (8 + static_cast<size_t>(c.riffSize) != f.size()) return w.Fail("RIFF size is not the file size");
+  if (8 + static_cast<size_t>(c.riffSize) != f.size())
+    return w.Fail("RIFF size is not the file size");
   if (w.Code(8) != "AVI ") return w.Fail("not an AVI file");
   const size_t riffEnd = 8 + c.riffSize;
 
@@ -84,7 +86,8 @@ bool ParseAvi(const std::vector<uint8_t>& f, AviContents* out, std::string* erro
   if (indexSize % 16 != 0 || moviEnd + 8 + indexSize != riffEnd) return w.Fail("bad index size");
   c.hasIndex = true;
   for (size_t at = moviEnd + 8; at < riffEnd; at += 16) {
-    c.index.push_back(AviIndexEntry{w.Code(at), Le32(&f[at + 4]), Le32(&f[at + 8]), Le32(&f[at + 12])});
+    c.index.push_back(
+        AviIndexEntry{w.Code(at), Le32(&f[at + 4]), Le32(&f[at + 8]), Le32(&f[at + 12])});
   }
   return true;
 }

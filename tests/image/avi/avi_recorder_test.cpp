@@ -262,7 +262,8 @@ class AviFrameConversion : public ::testing::Test {
   void Fill(CDibImage& image, int bits) {
     ASSERT_EQ(image.Create(kW, kH, bits), 1);
     for (int y = 0; y < kH; ++y)
-      for (int x = 0; x < kW * bits / 8; ++x) image.Row(y)[x] = static_cast<uint8_t>(17 * y + 5 * x + 3);
+      for (int x = 0; x < kW * bits / 8; ++x)
+        image.Row(y)[x] = static_cast<uint8_t>(17 * y + 5 * x + 3);
   }
   // The expected frame: rows bottom first, each pixel from `pixel`.
   template <typename F>
@@ -285,7 +286,8 @@ TEST_F(AviFrameConversion, EveryDepthBecomesBottomUp24Bit) {
     Fill(source_, bits);
     const CDibImage* frame = work_.Convert(source_);
     ASSERT_NE(frame, nullptr) << bits;
-    Expect(*frame, [&](int y, int x, uint8_t* o) { std::memcpy(o, source_.Row(y) + x * bits / 8, 3); });
+    Expect(*frame,
+           [&](int y, int x, uint8_t* o) { std::memcpy(o, source_.Row(y) + x * bits / 8, 3); });
   }
   for (int bits : {48, 64}) {
     Fill(source_, bits);
@@ -293,7 +295,8 @@ TEST_F(AviFrameConversion, EveryDepthBecomesBottomUp24Bit) {
     ASSERT_NE(frame, nullptr) << bits;
     Expect(*frame, [&](int y, int x, uint8_t* o) {
       const uint8_t* p = source_.Row(y) + x * bits / 8;
-      for (int c = 0; c < 3; ++c) o[c] = static_cast<uint8_t>(((p[2 * c] | p[2 * c + 1] << 8) >> 2) & 255);
+      for (int c = 0; c < 3; ++c)
+        o[c] = static_cast<uint8_t>(((p[2 * c] | p[2 * c + 1] << 8) >> 2) & 255);
     });
   }
   Fill(source_, 16);

@@ -14,7 +14,8 @@ int32_t Rsh11(int32_t sigma, int32_t gain) { return (sigma * gain) >> 11; }
 TEST(ConverterDemosaic, TapsOfModeZeroAtEvenPixelAndBorderReads) {
   Img m(8, 8, 1);
   for (int32_t y = 0; y < 8; ++y) {
-    for (int32_t x = 0; x < 8; ++x) m.Set(x, y, 0, static_cast<uint32_t>(1 + 3 * x + 7 * y) % 13 + 2);
+    for (int32_t x = 0; x < 8; ++x)
+      m.Set(x, y, 0, static_cast<uint32_t>(1 + 3 * x + 7 * y) % 13 + 2);
   }
   auto p = [&](int32_t x, int32_t y) { return static_cast<int32_t>(m.Get(x, y)); };
   Img out(8, 8, 3);
@@ -45,7 +46,8 @@ TEST(ConverterDemosaic, UniformMosaicGivesUniformGrayAndGainsActOnRedAndBlueOnly
   for (int deep = 0; deep < 2; ++deep) {
     const uint32_t v = deep ? 1000 : 200;
     Img m(10, 8, deep ? 2 : 1);
-    for (int32_t y = 0; y < 8; ++y) for (int32_t x = 0; x < 10; ++x) m.Set(x, y, 0, v);
+    for (int32_t y = 0; y < 8; ++y)
+      for (int32_t x = 0; x < 10; ++x) m.Set(x, y, 0, v);
     RegionConverter inner = deep ? Demosaic16 : Demosaic8;
     RegionConverter border = deep ? Demosaic16Border : Demosaic8Border;
     for (int mode = 0; mode < 4; ++mode) {
@@ -150,13 +152,14 @@ TEST(ConverterMosaic, WhiteBalanceRatiosAndRegionMean) {
 
   Img w(4, 2, 2);
   for (int32_t x = 0; x < 4; ++x) w.Set(x, 0, 0, 1023), w.Set(x, 1, 0, 0x7FF);  // -> 255, 255
-  w.Set(0, 1, 0, 8);                                                           // -> 2
+  w.Set(0, 1, 0, 8);                                                            // -> 2
   int32_t* none2 = nullptr;
   Rect all = w.All();
   EXPECT_EQ(RegionMean16(w.data(), w.data(), all, 0, 0, 2, 2, w.stride, w.stride, &none2, nullptr),
             (255 * 7 + 2) / 8);
   Rect empty{1, 1, 1, 2};
-  EXPECT_EQ(RegionMean8(m.data(), m.data(), empty, 0, 0, 1, 1, m.stride, m.stride, &none2, nullptr), 0);
+  EXPECT_EQ(RegionMean8(m.data(), m.data(), empty, 0, 0, 1, 1, m.stride, m.stride, &none2, nullptr),
+            0);
 }
 
 uint32_t HuePixel(int32_t hue, int32_t sat, uint8_t r, uint8_t g, uint8_t b) {
@@ -212,7 +215,8 @@ TEST(ConverterFilters, ContrastBrightnessAndGammaExtremes) {
   Img g8 = g;
   Apply(Gamma8, g8, gamma0);
   Img g24(256, 1, 3);
-  for (int32_t x = 0; x < 256; ++x) for (int ch = 0; ch < 3; ++ch) g24.Set(x, 0, ch, x);
+  for (int32_t x = 0; x < 256; ++x)
+    for (int ch = 0; ch < 3; ++ch) g24.Set(x, 0, ch, x);
   Apply(Gamma24, g24, gamma0);
   Img g16(2, 1, 2), g48(2, 1, 6);
   g16.Set(1, 0, 0, 500);
@@ -234,14 +238,17 @@ TEST(ConverterFilters, SharpenLeavesTheTwoPixelFrameAndNeedsACopy) {
     Img src(12, 10, bpp), dst(12, 10, bpp, 0x5C);
     Randomize(src, rng);
     int32_t block[] = {30, 10};
-    RegionConverter f = bpp == 1 ? Sharpen8 : bpp == 2 ? Sharpen16 : bpp == 3 ? Sharpen24 : Sharpen48;
+    RegionConverter f = bpp == 1   ? Sharpen8
+                        : bpp == 2 ? Sharpen16
+                        : bpp == 3 ? Sharpen24
+                                   : Sharpen48;
     Apply(f, dst, src, block);
     int changed = 0;
     for (int32_t y = 0; y < 10; ++y) {
       for (int32_t x = 0; x < 12; ++x) {
         const bool frame = x < 2 || y < 2 || x >= 10 || y >= 8;
-        const bool untouched = std::all_of(dst.At(x, y), dst.At(x, y) + bpp,
-                                           [](uint8_t v) { return v == 0x5C; });
+        const bool untouched =
+            std::all_of(dst.At(x, y), dst.At(x, y) + bpp, [](uint8_t v) { return v == 0x5C; });
         ASSERT_EQ(frame, untouched) << x << "," << y;
         changed += !untouched;
       }

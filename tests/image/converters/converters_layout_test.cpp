@@ -12,8 +12,9 @@ Img RawFrame(int bytesPerSample) {
   Img raw(kPictureWidth, kRawHeight, bytesPerSample);
   for (int32_t y = 0; y < raw.height; ++y) {
     for (int32_t x = 0; x < raw.width; ++x) {
-      raw.Set(x, y, 0, bytesPerSample == 1 ? static_cast<uint32_t>(y * 7 + x) & 255
-                                           : static_cast<uint32_t>(y * 31 + x * 3) & 0xFFFF);
+      raw.Set(x, y, 0,
+              bytesPerSample == 1 ? static_cast<uint32_t>(y * 7 + x) & 255
+                                  : static_cast<uint32_t>(y * 31 + x * 3) & 0xFFFF);
     }
   }
   return raw;
@@ -128,7 +129,8 @@ TEST(ConverterFormat, DepthOrderAndRowConversions) {
 
 TEST(ConverterStretch, NearestNeighbourWithRowsReversed) {
   Img src(4, 4, 3), dst(2, 2, 3);
-  for (int32_t y = 0; y < 4; ++y) for (int32_t x = 0; x < 4; ++x) src.Set(x, y, 0, 10 * y + x);
+  for (int32_t y = 0; y < 4; ++y)
+    for (int32_t x = 0; x < 4; ++x) src.Set(x, y, 0, 10 * y + x);
   StretchFlip24(dst.data(), src.data(), dst.All(), src.All(), Size{2, 2}, Size{4, 4}, 3, 3,
                 dst.stride, src.stride, 0, 0);
   EXPECT_EQ(dst.Get(0, 0, 0), 30u);  // source row 3 - 0
@@ -137,8 +139,8 @@ TEST(ConverterStretch, NearestNeighbourWithRowsReversed) {
   // A destination rectangle beyond the image is cut, not written past.
   Img tiny(3, 3, 1);
   const Rect big{1, 1, 40, 40};
-  StretchFlip8(tiny.data(), src.data(), big, src.All(), Size{3, 3}, Size{4, 4}, 1, 3,
-               tiny.stride, src.stride, 0, 0);
+  StretchFlip8(tiny.data(), src.data(), big, src.All(), Size{3, 3}, Size{4, 4}, 1, 3, tiny.stride,
+               src.stride, 0, 0);
   EXPECT_EQ(tiny.Get(0, 0), 0u);
 }
 

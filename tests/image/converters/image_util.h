@@ -16,7 +16,10 @@ struct Img {
 
   Img() = default;
   Img(int32_t w, int32_t h, int32_t bytesPerPixel, uint8_t fill = 0)
-      : width(w), height(h), bpp(bytesPerPixel), stride((w * bytesPerPixel + 3) & ~3),
+      : width(w),
+        height(h),
+        bpp(bytesPerPixel),
+        stride((w * bytesPerPixel + 3) & ~3),
         bytes(static_cast<size_t>(stride) * h, fill) {}
 
   uint8_t* data() { return bytes.data(); }
@@ -61,6 +64,8 @@ inline int32_t Apply(RegionConverter f, Img& dst, const Img& src, int32_t* block
 }
 
 // In place.
-inline int32_t Apply(RegionConverter f, Img& img, int32_t* block) { return Apply(f, img, img, block); }
+inline int32_t Apply(RegionConverter f, Img& img, int32_t* block) {
+  return Apply(f, img, img, block);
+}
 
 }  // namespace korvex::image::test

@@ -79,7 +79,8 @@ TEST_F(CameraSave, GrayFramesSaveAsRawAndBottomUpBmp) {
   ASSERT_EQ(file.size(), 4916278u);
   for (int r = 0; r < kHeight; r += 97) {
     ASSERT_EQ(std::memcmp(file.data() + 1078 + static_cast<size_t>(r) * kWidth,
-                          image.data() + static_cast<size_t>(kHeight - 1 - r) * kWidth, kWidth), 0)
+                          image.data() + static_cast<size_t>(kHeight - 1 - r) * kWidth, kWidth),
+              0)
         << r;
   }
   EXPECT_TRUE(Errors().empty());

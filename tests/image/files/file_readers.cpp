@@ -54,7 +54,8 @@ int ReadPngRows(std::FILE* file, PngHeader* header, uint8_t* buffer, size_t capa
   header->channels = png_get_channels(png, info);
   const size_t rowBytes = png_get_rowbytes(png, info);
   if (rowBytes * header->height > capacity) png_error(png, "image larger than expected");
-  for (png_uint_32 y = 0; y < header->height; ++y) png_read_row(png, buffer + y * rowBytes, nullptr);
+  for (png_uint_32 y = 0; y < header->height; ++y)
+    png_read_row(png, buffer + y * rowBytes, nullptr);
   png_read_end(png, nullptr);
   png_destroy_read_struct(&png, &info, nullptr);
   return 1;

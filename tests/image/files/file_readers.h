@@ -29,13 +29,13 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path);
 struct DecodedImage {
   int width = 0;
   int height = 0;
-  int bitDepth = 0;   // bits per sample
+  int bitDepth = 0;  // bits per sample
   int channels = 0;
-  int colorType = -1;  // PNG colour type, JPEG colour space or TIFF photometric
-  bool progressive = false;             // JPEG
-  bool extraSamplesTag = false;         // TIFF
-  int compression = 0, planar = 0;      // TIFF
-  std::vector<uint8_t> samples;         // rows top first, no padding
+  int colorType = -1;               // PNG colour type, JPEG colour space or TIFF photometric
+  bool progressive = false;         // JPEG
+  bool extraSamplesTag = false;     // TIFF
+  int compression = 0, planar = 0;  // TIFF
+  std::vector<uint8_t> samples;     // rows top first, no padding
   size_t RowBytes() const { return static_cast<size_t>(width) * channels * (bitDepth / 8); }
 };
 

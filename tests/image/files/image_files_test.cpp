@@ -107,7 +107,9 @@ TEST_F(ImageFiles, BmpHoldsHeaderColourTableAndReversedRows) {
     const uint32_t offset = bits <= 8 ? 1078 : 54;
     const size_t pixels = static_cast<size_t>(kH) * image.Stride();
     ASSERT_EQ(file.size(), offset + pixels);
-    auto le32 = [&](size_t at) { return file[at] | file[at + 1] << 8 | file[at + 2] << 16 | uint32_t{file[at + 3]} << 24; };
+    auto le32 = [&](size_t at) {
+      return file[at] | file[at + 1] << 8 | file[at + 2] << 16 | uint32_t{file[at + 3]} << 24;
+    };
     EXPECT_EQ(file[0], 'B');
     EXPECT_EQ(file[1], 'M');
     EXPECT_EQ(le32(2), file.size());
@@ -130,7 +132,8 @@ TEST_F(ImageFiles, BmpHoldsHeaderColourTableAndReversedRows) {
     // The file's first row is the picture's bottom row; deep samples as held.
     for (int r = 0; r < kH; ++r) {
       ASSERT_EQ(std::memcmp(file.data() + offset + static_cast<size_t>(r) * image.Stride(),
-                            image.Row(kH - 1 - r), static_cast<size_t>(image.Stride())), 0)
+                            image.Row(kH - 1 - r), static_cast<size_t>(image.Stride())),
+                0)
           << "file row " << r;
     }
   }
@@ -149,7 +152,9 @@ TEST_F(ImageFiles, RawIsThePixelBlockAsHeld) {
 }
 
 TEST_F(ImageFiles, PngSamplesTopRowFirstRgbOrderFullRangeBigEndian) {
-  struct Expect { int depth, type; };
+  struct Expect {
+    int depth, type;
+  };
   const Expect expect[] = {{8, PNG_COLOR_TYPE_GRAY}, {16, PNG_COLOR_TYPE_GRAY},
                            {8, PNG_COLOR_TYPE_RGB},  {8, PNG_COLOR_TYPE_RGB_ALPHA},
                            {16, PNG_COLOR_TYPE_RGB}, {16, PNG_COLOR_TYPE_RGB_ALPHA}};
@@ -177,7 +182,9 @@ TEST_F(ImageFiles, PngSamplesTopRowFirstRgbOrderFullRangeBigEndian) {
 }
 
 TEST_F(ImageFiles, TiffTagsAndUnpaddedStripInRgbOrder) {
-  struct Expect { int bps, photometric, spp; };
+  struct Expect {
+    int bps, photometric, spp;
+  };
   const Expect expect[] = {{8, 1, 1}, {16, 1, 1}, {8, 2, 3}, {8, 2, 4}, {16, 2, 3}, {16, 2, 4}};
   for (int i = 0; i < 6; ++i) {
     const int bits = kDepths[i];

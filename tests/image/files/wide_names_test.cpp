@@ -44,7 +44,9 @@ std::vector<KORVEX_WCHAR> Wide(const std::u16string& text) {
   return wide;
 }
 
-std::u16string Utf16OfAscii(const std::string& text) { return std::u16string(text.begin(), text.end()); }
+std::u16string Utf16OfAscii(const std::string& text) {
+  return std::u16string(text.begin(), text.end());
+}
 
 class WideNames : public ::testing::Test {
  protected:
@@ -88,10 +90,12 @@ TEST_F(WideNames, NamesBeyondTheOldBufferAndOutsideAsciiAreUsedWhole) {
   ASSERT_TRUE(fs::create_directories(folderBytes));
   ASSERT_GT(folderBytes.size(), 1200u);
 
-  const std::u16string picture = folder + u"/\u65E5\u672C \u041A\u0430\u043C\u0435\u0440\u0430 \U0001F4F7.png";
+  const std::u16string picture =
+      folder + u"/\u65E5\u672C \u041A\u0430\u043C\u0435\u0440\u0430 \U0001F4F7.png";
   const std::string pictureBytes =
-      folderBytes + "/\xE6\x97\xA5\xE6\x9C\xAC \xD0\x9A\xD0\xB0\xD0\xBC\xD0\xB5\xD1\x80\xD0\xB0 "
-                    "\xF0\x9F\x93\xB7.png";
+      folderBytes +
+      "/\xE6\x97\xA5\xE6\x9C\xAC \xD0\x9A\xD0\xB0\xD0\xBC\xD0\xB5\xD1\x80\xD0\xB0 "
+      "\xF0\x9F\x93\xB7.png";
   EXPECT_EQ(Korvex_SaveImageW(handle_, Wide(picture).data(), KORVEX_SAVE_PNG), 1);
   DecodedImage decoded;
   EXPECT_TRUE(DecodePng(pictureBytes, &decoded));

@@ -71,7 +71,7 @@ TEST(DialogResources, JapaneseCaptionsAreTheRightCharacters) {
   bool cancel = false, note = false;
   for (const StoredControl& c : camera->controls) {
     if (c.id == 2) cancel = c.caption == L"\u30AD\u30E3\u30F3\u30BB\u30EB";  // キャンセル
-    if (c.caption.rfind(L"\u203BWORD\u8EE2\u9001", 0) == 0) note = true;      // ※WORD転送
+    if (c.caption.rfind(L"\u203BWORD\u8EE2\u9001", 0) == 0) note = true;     // ※WORD転送
   }
   EXPECT_TRUE(cancel);
   EXPECT_TRUE(note);

@@ -125,9 +125,9 @@ TEST(DllExports, VersionResourceMatchesGetDllVersion) {
   VS_FIXEDFILEINFO* fixed = nullptr;
   UINT length = 0;
   ASSERT_TRUE(::VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
-  const uint32_t fromResource = HIWORD(fixed->dwFileVersionMS) << 24 |
-                                LOWORD(fixed->dwFileVersionMS) << 16 |
-                                HIWORD(fixed->dwFileVersionLS) << 8 | LOWORD(fixed->dwFileVersionLS);
+  const uint32_t fromResource =
+      HIWORD(fixed->dwFileVersionMS) << 24 | LOWORD(fixed->dwFileVersionMS) << 16 |
+      HIWORD(fixed->dwFileVersionLS) << 8 | LOWORD(fixed->dwFileVersionLS);
   EXPECT_EQ(fromResource, 27788575u);  // 1.168.5.31
   EXPECT_EQ(Korvex_GetDllVersion(), fromResource);
 }

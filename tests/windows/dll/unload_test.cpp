@@ -34,10 +34,14 @@ uint64_t SizeOf(const std::string& path) {
 int RecordThenEnd(const std::string& ending, const std::string& path) {
   HMODULE dll = ::LoadLibraryA("KorvexSdk_740K3_XLN.dll");
   if (dll == nullptr) return kNoLibrary;
-  auto proc = [&](const char* name) { return reinterpret_cast<void*>(::GetProcAddress(dll, name)); };
-  auto initialize = reinterpret_cast<KORVEX_HANDLE(KORVEX_CALL*)(KORVEX_HWND)>(proc("Korvex_Initialize"));
-  auto setPreview = reinterpret_cast<int(KORVEX_CALL*)(KORVEX_HANDLE, KORVEX_HWND, int, int, int, int)>(
-      proc("Korvex_SetPreviewWindow"));
+  auto proc = [&](const char* name) {
+    return reinterpret_cast<void*>(::GetProcAddress(dll, name));
+  };
+  auto initialize =
+      reinterpret_cast<KORVEX_HANDLE(KORVEX_CALL*)(KORVEX_HWND)>(proc("Korvex_Initialize"));
+  auto setPreview =
+      reinterpret_cast<int(KORVEX_CALL*)(KORVEX_HANDLE, KORVEX_HWND, int, int, int, int)>(
+          proc("Korvex_SetPreviewWindow"));
   auto setWindow = reinterpret_cast<int(KORVEX_CALL*)(KORVEX_HANDLE, int, int, int, int, int, int)>(
       proc("Korvex_SetCaptureWindowEx"));
   auto record = reinterpret_cast<int(KORVEX_CALL*)(KORVEX_HANDLE, const char*, int, int)>(

@@ -16,17 +16,17 @@ HANDLE OpenForWriting(const char* path) {
 bool Request(HANDLE device, uint32_t code, const void* in, size_t inLength, void* out,
              size_t outLength, uint32_t* returned) {
   DWORD count = 0;
-  const BOOL ok = ::DeviceIoControl(device, code, const_cast<void*>(in),
-                                    static_cast<DWORD>(inLength), out,
-                                    static_cast<DWORD>(outLength), &count, nullptr);
+  const BOOL ok =
+      ::DeviceIoControl(device, code, const_cast<void*>(in), static_cast<DWORD>(inLength), out,
+                        static_cast<DWORD>(outLength), &count, nullptr);
   if (returned != nullptr) *returned = count;
   return ok != FALSE;
 }
 
 }  // namespace
 
-bool TestDriverControl(uint32_t code, const void* in, size_t inLength, void* out,
-                       size_t outLength, uint32_t* returned) {
+bool TestDriverControl(uint32_t code, const void* in, size_t inLength, void* out, size_t outLength,
+                       uint32_t* returned) {
   HANDLE control = OpenForWriting(KORVEX_TEST_DRIVER_CONTROL_PATH);
   if (control == INVALID_HANDLE_VALUE) return false;
   const bool ok = Request(control, code, in, inLength, out, outLength, returned);

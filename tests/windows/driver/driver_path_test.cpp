@@ -219,7 +219,8 @@ TEST_F(DriverPath, FullSizeFramesTakeTheLargeTransferCodesAndPacketsTheOrdinaryO
   ASSERT_EQ(Korvex_SetPreviewWindow(h, nullptr, 0, 0, 0, 0), 1);
   for (const int mode : {8, 16}) {
     ASSERT_EQ(Korvex_SetColorMode(h, mode), 1);
-    std::vector<uint8_t> image(static_cast<size_t>(Korvex_Width(h)) * Korvex_Height(h) * (mode / 8));
+    std::vector<uint8_t> image(static_cast<size_t>(Korvex_Width(h)) * Korvex_Height(h) *
+                               (mode / 8));
     ASSERT_EQ(Korvex_SnapShot(h, image.data(), static_cast<int>(image.size()), 1), 1);
   }
   ASSERT_EQ(Korvex_Release(h), 1);
@@ -327,8 +328,8 @@ TEST_F(DriverPath, AStalledTransferFailsAfterTheTimeOutSentWithSetTimeout) {
   // long before the minute, and the stream ends with its code.
   ASSERT_EQ(Korvex_StartPreview(h), 1);
   const uint32_t served = CameraState(0)->framesServed;
-  ASSERT_TRUE(WaitFor([&] { return CameraState(0)->framesServed > served + 1; },
-                      std::chrono::seconds(30)));
+  ASSERT_TRUE(
+      WaitFor([&] { return CameraState(0)->framesServed > served + 1; }, std::chrono::seconds(30)));
   ASSERT_TRUE(SetFault(0, KORVEX_SIM_FAULT_STALL_STREAM, -1, 1));
   const auto stalled = Clock::now();
   EXPECT_TRUE(WaitFor([&] { return Korvex_GetLastError(h) == KORVEX_ERR_STREAM_ENDED; },

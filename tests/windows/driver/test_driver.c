@@ -103,8 +103,8 @@ static ULONG CamerasFromServiceKey(PUNICODE_STRING registryPath) {
     UCHAR bytes[sizeof(KEY_VALUE_PARTIAL_INFORMATION) + 8];
   } value;
   ULONG length = 0;
-  if (NT_SUCCESS(ZwQueryValueKey(key, &name, KeyValuePartialInformation, &value, sizeof value,
-                                 &length)) &&
+  if (NT_SUCCESS(
+          ZwQueryValueKey(key, &name, KeyValuePartialInformation, &value, sizeof value, &length)) &&
       value.info.Type == REG_DWORD && value.info.DataLength == 4) {
     const ULONG n = *(const ULONG*)value.info.Data;
     if (n >= 1 && n <= KORVEX_SIM_MAX_CAMERAS) cameras = n;
@@ -165,9 +165,8 @@ static NTSTATUS Create(PDEVICE_OBJECT device, PIRP irp) {
   if (ext->control) return Complete(irp, STATUS_SUCCESS, 0);
   char path[] = "\\\\.\\Kvrx740K3XLN-?";
   path[sizeof path - 2] = kIndexAlphabet[ext->index];
-  KorvexHostDevice handle = KorvexHost_OpenDevice(path, KORVEX_HOST_GENERIC_WRITE,
-                                                  KORVEX_HOST_FILE_SHARE_WRITE,
-                                                  KORVEX_HOST_OPEN_EXISTING, 0);
+  KorvexHostDevice handle = KorvexHost_OpenDevice(
+      path, KORVEX_HOST_GENERIC_WRITE, KORVEX_HOST_FILE_SHARE_WRITE, KORVEX_HOST_OPEN_EXISTING, 0);
   if (handle == KORVEX_HOST_INVALID_DEVICE || file == NULL) {
     return Complete(irp, STATUS_NO_SUCH_DEVICE, 0);
   }
@@ -224,9 +223,7 @@ static NTSTATUS CameraControl(PDEVICE_OBJECT device, PIRP irp) {
     case METHOD_BUFFERED:
       if (outLength != 0) out = irp->AssociatedIrp.SystemBuffer;
       break;
-    default:
-      in = NULL;
-      break;
+    default: in = NULL; break;
   }
   const BOOLEAN pipeCode = code == PIPE_OUT_DIRECT || code == PIPE_IN_DIRECT ||
                            code == LARGE_PIPE_OUT_DIRECT || code == LARGE_PIPE_IN_DIRECT;
@@ -260,7 +257,7 @@ static NTSTATUS CameraControl(PDEVICE_OBJECT device, PIRP irp) {
 
 static uint32_t ReadIndex(const void* in, ULONG inLength) {
   return in != NULL && inLength >= sizeof(KorvexTestCamera) ? ((const KorvexTestCamera*)in)->index
-                                                             : 0xFFFFFFFFu;
+                                                            : 0xFFFFFFFFu;
 }
 
 static NTSTATUS ControlRequest(PIRP irp) {
@@ -321,8 +318,7 @@ static NTSTATUS ControlRequest(PIRP irp) {
       RtlCopyMemory(buffer, &state, sizeof state);
       return Complete(irp, STATUS_SUCCESS, sizeof state);
     }
-    default:
-      return Complete(irp, STATUS_INVALID_DEVICE_REQUEST, 0);
+    default: return Complete(irp, STATUS_INVALID_DEVICE_REQUEST, 0);
   }
 }
 

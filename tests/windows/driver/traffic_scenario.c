@@ -28,9 +28,10 @@ int KorvexRunTrafficScenario(int cameraNumber) {
 }
 
 void KorvexFormatTraffic(const KorvexSimTraffic* e, char* line, size_t size) {
-  int n = snprintf(line, size, "device %d code %06X pipe %d in %u out %u returned %u result %d packet ",
-                   e->device, (unsigned)e->code, (int)e->pipe, (unsigned)e->inLength,
-                   (unsigned)e->outLength, (unsigned)e->returned, e->result);
+  int n =
+      snprintf(line, size, "device %d code %06X pipe %d in %u out %u returned %u result %d packet ",
+               e->device, (unsigned)e->code, (int)e->pipe, (unsigned)e->inLength,
+               (unsigned)e->outLength, (unsigned)e->returned, e->result);
   for (unsigned i = 0; i < e->packetLength && i < 64 && n > 0 && (size_t)n + 3 < size; ++i) {
     n += snprintf(line + n, size - (size_t)n, "%02X", e->packet[i]);
   }

@@ -103,8 +103,7 @@ BOOL CALLBACK FindDialog(HWND window, LPARAM context) {
   auto* search = reinterpret_cast<DialogSearch*>(context);
   DWORD process = 0;
   ::GetWindowThreadProcessId(window, &process);
-  if (process != ::GetCurrentProcessId() || !IsDialogWindow(window) ||
-      !::IsWindowVisible(window))
+  if (process != ::GetCurrentProcessId() || !IsDialogWindow(window) || !::IsWindowVisible(window))
     return TRUE;
   if (!search->anyTitle && WindowText(window) != search->title) return TRUE;
   search->found = window;  // the last found is the lowest: the oldest
@@ -118,7 +117,8 @@ std::vector<HWND> PagesOf(HWND dialog) {
   ::EnumChildWindows(
       dialog,
       [](HWND window, LPARAM context) -> BOOL {
-        if (IsDialogWindow(window)) reinterpret_cast<std::vector<HWND>*>(context)->push_back(window);
+        if (IsDialogWindow(window))
+          reinterpret_cast<std::vector<HWND>*>(context)->push_back(window);
         return TRUE;
       },
       reinterpret_cast<LPARAM>(&pages));
@@ -145,8 +145,7 @@ HandRunCall* g_run = nullptr;  // one at a time, set around the send
 LRESULT CALLBACK CallHook(int code, WPARAM wParam, LPARAM lParam) {
   if (code == HC_ACTION && g_run != nullptr) {
     const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
-    if (sent->hwnd == g_run->target && sent->message == g_run->message)
-      g_run->fn(g_run->context);
+    if (sent->hwnd == g_run->target && sent->message == g_run->message) g_run->fn(g_run->context);
   }
   return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -168,13 +167,11 @@ bool UseSystemLanguage(uint16_t language) {
 extern "C" {
 
 KorvexHostWindow KorvexHost_CreateMessageWindow(void) {
-  return H(::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
-                             nullptr));
+  return H(
+      ::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr));
 }
 
-int KorvexHost_DestroyWindow(KorvexHostWindow window) {
-  return ::DestroyWindow(W(window)) ? 1 : 0;
-}
+int KorvexHost_DestroyWindow(KorvexHostWindow window) { return ::DestroyWindow(W(window)) ? 1 : 0; }
 
 KorvexHostWindow KorvexHost_WaitForDialog(const char* title, uint32_t timeoutMs) {
   DialogSearch search{Wide(title), title == nullptr, nullptr};
@@ -191,8 +188,7 @@ KorvexHostWindow KorvexHost_WaitForDialog(const char* title, uint32_t timeoutMs)
 KorvexHostWindow KorvexHost_GetDialogPage(KorvexHostWindow dialog, int index) {
   if (!::IsWindow(W(dialog)) || index < 0) return nullptr;
   const std::vector<HWND> pages = PagesOf(W(dialog));
-  return static_cast<size_t>(index) < pages.size() ? H(pages[static_cast<size_t>(index)])
-                                                   : nullptr;
+  return static_cast<size_t>(index) < pages.size() ? H(pages[static_cast<size_t>(index)]) : nullptr;
 }
 
 int KorvexHost_IsDialog(KorvexHostWindow dialog) {

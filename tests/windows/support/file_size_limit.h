@@ -24,7 +24,7 @@ inline uint64_t PositionOf(HANDLE file, const OVERLAPPED* at) {
   if (at != nullptr) return static_cast<uint64_t>(at->OffsetHigh) << 32 | at->Offset;
   LARGE_INTEGER zero{}, now{};
   return ::SetFilePointerEx(file, zero, &now, FILE_CURRENT) ? static_cast<uint64_t>(now.QuadPart)
-                                                           : 0;
+                                                            : 0;
 }
 
 inline BOOL WINAPI LimitedWriteFile(HANDLE file, LPCVOID data, DWORD size, LPDWORD written,
@@ -64,7 +64,8 @@ inline void** ImportSlot(const char* function) {
     auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + module->FirstThunk);
     for (; names->u1.AddressOfData != 0; ++names, ++slots) {
       if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
-      const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+      const auto* byName =
+          reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
       if (std::strcmp(reinterpret_cast<const char*>(byName->Name), function) == 0) {
         return reinterpret_cast<void**>(&slots->u1.Function);
       }
@@ -100,7 +101,8 @@ class ScopedFileSizeLimit {
   }
   ~ScopedFileSizeLimit() {
     namespace l = file_size_limit;
-    if (l::realWriteFile != nullptr) l::Redirect("WriteFile", reinterpret_cast<void*>(l::realWriteFile));
+    if (l::realWriteFile != nullptr)
+      l::Redirect("WriteFile", reinterpret_cast<void*>(l::realWriteFile));
     if (l::realSetEndOfFile != nullptr)
       l::Redirect("SetEndOfFile", reinterpret_cast<void*>(l::realSetEndOfFile));
     l::limit = UINT64_MAX;

@@ -18,8 +18,8 @@ inline std::optional<uint32_t> ReadDword(const std::string& key, const char* nam
   if (::RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
     return std::nullopt;
   DWORD value = 0, type = 0, size = sizeof value;
-  const LONG result = ::RegQueryValueExA(handle, name, nullptr, &type,
-                                         reinterpret_cast<BYTE*>(&value), &size);
+  const LONG result =
+      ::RegQueryValueExA(handle, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
   ::RegCloseKey(handle);
   if (result != ERROR_SUCCESS) return std::nullopt;
   return value;

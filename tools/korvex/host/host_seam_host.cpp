@@ -35,7 +35,9 @@ bool NotifyWindow::Wait(Notification* out, uint32_t timeoutMs) {
   return true;
 }
 
-void NotifyWindow::Flush() { KorvexHost_FlushMessages(reinterpret_cast<KorvexHostWindow>(window_)); }
+void NotifyWindow::Flush() {
+  KorvexHost_FlushMessages(reinterpret_cast<KorvexHostWindow>(window_));
+}
 
 std::string SettingsLocation() {
   std::vector<char> folder(KorvexHost_RegGetRoot(nullptr, 0) + 1);

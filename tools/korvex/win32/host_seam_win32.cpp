@@ -116,9 +116,9 @@ bool ReadFileBytes(const std::string& path, uint64_t offset, void* data, size_t 
 
 NotifyWindow::NotifyWindow() {
   if (!RegisterWindowClass()) return;
-  window_ = reinterpret_cast<KORVEX_HWND>(
-      ::CreateWindowExA(0, kWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                        ::GetModuleHandleA(nullptr), nullptr));
+  window_ = reinterpret_cast<KORVEX_HWND>(::CreateWindowExA(0, kWindowClass, "", 0, 0, 0, 0, 0,
+                                                            HWND_MESSAGE, nullptr,
+                                                            ::GetModuleHandleA(nullptr), nullptr));
 }
 
 NotifyWindow::~NotifyWindow() {

@@ -24,17 +24,14 @@ constexpr int kInterruptedStatus = 130;
 BOOL WINAPI OnConsoleControl(DWORD event) {
   switch (event) {
     case CTRL_C_EVENT:
-    case CTRL_BREAK_EVENT:
-      stopRequested.store(true);
-      return TRUE;
+    case CTRL_BREAK_EVENT: stopRequested.store(true); return TRUE;
     case CTRL_CLOSE_EVENT:
     case CTRL_LOGOFF_EVENT:
     case CTRL_SHUTDOWN_EVENT:
       stopRequested.store(true);
       ::Sleep(kCloseGraceMs);
       return TRUE;
-    default:
-      return FALSE;
+    default: return FALSE;
   }
 }
 

@@ -50,7 +50,7 @@ class Viewer {
 void BringToFront(HWND window);
 void Key(WORD vk, bool control = false, bool alt = false, bool shift = false);
 void Type(const std::wstring& text);
-void Click(HWND window);  // the left button at the window's centre
+void Click(HWND window);     // the left button at the window's centre
 void ClickAt(int x, int y);  // the left button at a screen point
 void MoveTo(int x, int y);   // the mouse to a screen point
 

@@ -47,13 +47,13 @@ void Fail(const char* what) {
   std::printf("FAILED: %s\n", what);
   ++failures;
 }
-#define CHECK(condition, ...)                             \
-  do {                                                    \
-    if (!(condition)) {                                   \
-      char message_[512];                                 \
+#define CHECK(condition, ...)                                \
+  do {                                                       \
+    if (!(condition)) {                                      \
+      char message_[512];                                    \
       std::snprintf(message_, sizeof message_, __VA_ARGS__); \
-      Fail(message_);                                     \
-    }                                                     \
+      Fail(message_);                                        \
+    }                                                        \
   } while (0)
 
 void SetDword(const std::wstring& key, const wchar_t* name, DWORD value) {
@@ -77,12 +77,12 @@ void FreshSettings() {
   RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Quorel");
   const std::wstring camera = std::wstring(kRoot) + L"\\Camera_00";
   const std::wstring size = camera + L"\\Size_00";
-  const std::pair<const wchar_t*, DWORD> preset[] = {{L"TH", 2560}, {L"TV", 2560}, {L"EH", kPictureWidth},
-                                                     {L"EV", kPictureHeight}, {L"EHS", 0}, {L"EVS", 0},
-                                                     {L"Buf", 4}};
+  const std::pair<const wchar_t*, DWORD> preset[] = {
+      {L"TH", 2560}, {L"TV", 2560}, {L"EH", kPictureWidth}, {L"EV", kPictureHeight}, {L"EHS", 0},
+      {L"EVS", 0},   {L"Buf", 4}};
   for (const auto& [name, value] : preset) SetDword(size, name, value);
-  const std::pair<const wchar_t*, DWORD> format[] = {{L"Size", 0}, {L"Color", 2}, {L"SubSample", 0},
-                                                     {L"WaitTime", 1}, {L"Clock", 2}};
+  const std::pair<const wchar_t*, DWORD> format[] = {
+      {L"Size", 0}, {L"Color", 2}, {L"SubSample", 0}, {L"WaitTime", 1}, {L"Clock", 2}};
   for (const auto& [name, value] : format) SetDword(camera, name, value);
   const std::wstring viewer = std::wstring(kRoot) + L"\\Viewer";
   SetDword(viewer, L"Left", 0);
@@ -142,21 +142,22 @@ void Bars() {
   // The eight bars, 320 pixels each, in the top 640 rows: white, yellow,
   // cyan, green, magenta, red, blue, black. Each bar's centre is sampled
   // and its channels judged against the white bar's.
-  static const char* kNames[8] = {"white", "yellow", "cyan", "green", "magenta", "red", "blue", "black"};
+  static const char* kNames[8] = {"white",   "yellow", "cyan", "green",
+                                  "magenta", "red",    "blue", "black"};
   static const int kOn[8][3] = {{1, 1, 1}, {1, 1, 0}, {0, 1, 1}, {0, 1, 0},
                                 {1, 0, 1}, {1, 0, 0}, {0, 0, 1}, {0, 0, 0}};
   const int y = box.top + h * 320 / kPictureHeight;
   double white[3];
   AveragePatch(shot, box.left + w / 16, y, white);
-  CHECK(white[0] > 80 && white[1] > 80 && white[2] > 80, "the first bar is not white: %.0f %.0f %.0f",
-        white[0], white[1], white[2]);
+  CHECK(white[0] > 80 && white[1] > 80 && white[2] > 80,
+        "the first bar is not white: %.0f %.0f %.0f", white[0], white[1], white[2]);
   for (int i = 0; i < 8; ++i) {
     double c[3];
     AveragePatch(shot, box.left + (2 * i + 1) * w / 16, y, c);
     for (int k = 0; k < 3; ++k) {
       const bool on = c[k] > 0.4 * white[k];
-      CHECK(on == (kOn[i][k] != 0), "bar %d should be %s, is R %.0f G %.0f B %.0f", i + 1, kNames[i],
-            c[0], c[1], c[2]);
+      CHECK(on == (kOn[i][k] != 0), "bar %d should be %s, is R %.0f G %.0f B %.0f", i + 1,
+            kNames[i], c[0], c[1], c[2]);
     }
   }
   // Below the bars the gray ramp: dark on the left, bright on the right.
@@ -173,7 +174,8 @@ void Bars() {
   int px = -1, py = -1, r = -1, g = -1, b = -1;
   CHECK(WaitUntil(
             [&] {
-              return swscanf(v.Status(6).c_str(), L"%d, %d: R %d G %d B %d", &px, &py, &r, &g, &b) == 5;
+              return swscanf(v.Status(6).c_str(), L"%d, %d: R %d G %d B %d", &px, &py, &r, &g,
+                             &b) == 5;
             },
             10000),
         "no pixel value on the status line (it says \"%ls\")", v.Status(6).c_str());
@@ -216,7 +218,8 @@ void Snapshot() {
     BringToFront(v.Main());
     Key('S', true);
     HWND dialog = nullptr;
-    CHECK(WaitUntil([&] { return (dialog = v.Dialog()) != nullptr; }, 30000), "no Save As after Ctrl+S");
+    CHECK(WaitUntil([&] { return (dialog = v.Dialog()) != nullptr; }, 30000),
+          "no Save As after Ctrl+S");
     if (!dialog) return;
     BringToFront(dialog);
     // The file name box has the focus with a dated default name: replace it.
@@ -237,7 +240,8 @@ void Snapshot() {
   Korvex_Release(h);
   const auto a = Bytes(saved), b = Bytes(reference);
   CHECK(!a.empty(), "the viewer wrote no %s", saved.c_str());
-  CHECK(a == b, "the viewer's PNG (%zu bytes) differs from the C API's (%zu bytes)", a.size(), b.size());
+  CHECK(a == b, "the viewer's PNG (%zu bytes) differs from the C API's (%zu bytes)", a.size(),
+        b.size());
 }
 
 HWND FindControl(HWND dialog, int id) {
@@ -274,8 +278,9 @@ void Gamma() {
     Key('C', false, true);
     Key('I');
     HWND dialog = nullptr;
-    CHECK(WaitUntil([&] { return (dialog = v.Dialog()) && FindControl(dialog, kGammaEdit); }, 30000),
-          "the image dialog did not open from the menu");
+    CHECK(
+        WaitUntil([&] { return (dialog = v.Dialog()) && FindControl(dialog, kGammaEdit); }, 30000),
+        "the image dialog did not open from the menu");
     if (!dialog) return;
     HWND edit = FindControl(dialog, kGammaEdit);
     BringToFront(dialog);
@@ -301,14 +306,16 @@ void Gamma() {
     CHECK(v.CloseByKeyboard(), "the viewer did not close on Alt+F4");
   }
   DWORD stored = 0;
-  CHECK(GetDword(std::wstring(kRoot) + L"\\Camera_00\\Filter", L"Gamma", &stored) && stored == kNewGamma,
+  CHECK(GetDword(std::wstring(kRoot) + L"\\Camera_00\\Filter", L"Gamma", &stored) &&
+            stored == kNewGamma,
         "the registry holds gamma %lu, not %lu", stored, kNewGamma);
 }
 
 uint32_t Le32(const std::vector<char>& b, size_t at) {
   if (b.size() < at + 4) return 0;
   return static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8 |
-         static_cast<uint8_t>(b[at + 2]) << 16 | static_cast<uint32_t>(static_cast<uint8_t>(b[at + 3])) << 24;
+         static_cast<uint8_t>(b[at + 2]) << 16 |
+         static_cast<uint32_t>(static_cast<uint8_t>(b[at + 3])) << 24;
 }
 
 void Record() {
@@ -320,7 +327,8 @@ void Record() {
   BringToFront(v.Main());
   Key('R', true);
   HWND dialog = nullptr;
-  CHECK(WaitUntil([&] { return (dialog = v.Dialog()) != nullptr; }, 30000), "no Save As after Ctrl+R");
+  CHECK(WaitUntil([&] { return (dialog = v.Dialog()) != nullptr; }, 30000),
+        "no Save As after Ctrl+R");
   if (!dialog) return;
   BringToFront(dialog);
   Key(VK_HOME);
@@ -350,17 +358,20 @@ void Record() {
   const uint64_t size = static_cast<uint64_t>(f.tellg());
   const uint32_t frames = Le32(avi, 48);
   CHECK(size > 240 && std::string(avi.data(), 4) == "RIFF" && Le32(avi, 4) + 8ull == size,
-        "%s is not a finished AVI file (%llu bytes)", path.c_str(), static_cast<unsigned long long>(size));
+        "%s is not a finished AVI file (%llu bytes)", path.c_str(),
+        static_cast<unsigned long long>(size));
   CHECK(Le32(avi, 64) == kPictureWidth && Le32(avi, 68) == kPictureHeight && frames >= 1,
         "the recording is %u x %u with %u frames", Le32(avi, 64), Le32(avi, 68), frames);
-  const uint64_t index = 232 + static_cast<uint64_t>(frames) * (8 + kPictureWidth * kPictureHeight * 3);
+  const uint64_t index =
+      232 + static_cast<uint64_t>(frames) * (8 + kPictureWidth * kPictureHeight * 3);
   char tag[5] = {};
   f.clear();
   f.seekg(static_cast<std::streamoff>(index));
   f.read(tag, 4);
   CHECK(std::string(tag) == "idx1", "no index after the %u frames", frames);
   f.close();
-  if (!failures) DeleteFileA(path.c_str());  // hundreds of megabytes: kept only to look into a failure
+  if (!failures)
+    DeleteFileA(path.c_str());  // hundreds of megabytes: kept only to look into a failure
   std::printf("recorded %u frames\n", frames);
 }
 
@@ -415,8 +426,8 @@ void Unplug() {
       red += c[0] > 180 && c[1] < 60 && c[2] < 60;
     }
   }
-  CHECK(edge > 0 && red == edge, "the frozen picture has no red frame (%d of %d edge points red)", red,
-        edge);
+  CHECK(edge > 0 && red == edge, "the frozen picture has no red frame (%d of %d edge points red)",
+        red, edge);
   unsigned shownAtLoss = 0, dropped = 0;
   v.Frames(&shownAtLoss, &dropped);
   BringToFront(v.Main());
@@ -454,8 +465,8 @@ std::vector<std::wstring> MenuTexts(HWND window) {
   HWND answers = CreateWindowExW(0, c.lpszClassName, L"", 0, 0, 0, 0, 0, nullptr, nullptr,
                                  c.hInstance, nullptr);
   HMODULE probe = LoadLibraryW(L"viewer_menu_probe.dll");
-  auto* hook = reinterpret_cast<HOOKPROC>(
-      reinterpret_cast<void*>(GetProcAddress(probe, "MenuProbeHook")));
+  auto* hook =
+      reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(probe, "MenuProbeHook")));
   const DWORD thread = GetWindowThreadProcessId(window, nullptr);
   HHOOK installed = hook ? SetWindowsHookExW(WH_CALLWNDPROC, hook, probe, thread) : nullptr;
   if (installed) {
@@ -481,15 +492,17 @@ void Japanese() {
   CHECK(WaitFrames(v, 1), "no frames shown");
   const std::vector<std::wstring> texts = MenuTexts(v.Main());
   // Expected texts, written out here, not taken from the viewer's table.
-  const wchar_t* expected[] = {L"ファイル(&F)", L"表示(&V)", L"カメラ(&C)", L"シミュレータ(&S)", L"ヘルプ(&H)",
-                               L"  スナップショット(&S)...\tCtrl+S", L"  録画(&R)...\tCtrl+R",
-                               L"  ライブ(&L)\tF5", L"  画像フィルタ(&I)...\tCtrl+3",
-                               L"  カメラを抜く(&U)"};
+  const wchar_t* expected[] = {
+      L"ファイル(&F)",          L"表示(&V)",         L"カメラ(&C)",
+      L"シミュレータ(&S)",      L"ヘルプ(&H)",       L"  スナップショット(&S)...\tCtrl+S",
+      L"  録画(&R)...\tCtrl+R", L"  ライブ(&L)\tF5", L"  画像フィルタ(&I)...\tCtrl+3",
+      L"  カメラを抜く(&U)"};
   FILE* f = fopen(Path("japanese-menu.txt").c_str(), "wb");
   for (const auto& t : texts) {
     if (f) {
       char utf8[1024];
-      const int n = WideCharToMultiByte(CP_UTF8, 0, t.c_str(), -1, utf8, sizeof utf8, nullptr, nullptr);
+      const int n =
+          WideCharToMultiByte(CP_UTF8, 0, t.c_str(), -1, utf8, sizeof utf8, nullptr, nullptr);
       if (n > 0) fprintf(f, "%s\n", utf8);
     }
   }
@@ -499,7 +512,8 @@ void Japanese() {
     for (const auto& t : texts) found |= t == e;
     char utf8[256];
     WideCharToMultiByte(CP_UTF8, 0, e, -1, utf8, sizeof utf8, nullptr, nullptr);
-    CHECK(found, "the menu has no \"%s\" (%zu texts read, see japanese-menu.txt)", utf8, texts.size());
+    CHECK(found, "the menu has no \"%s\" (%zu texts read, see japanese-menu.txt)", utf8,
+          texts.size());
   }
   // For the reader: the window with its Camera menu open, as a person sees it.
   BringToFront(v.Main());
@@ -585,8 +599,10 @@ void Measure() {
   const double process = cpu1.process - cpu0.process, window = cpu1.window - cpu0.window;
   std::printf("viewer process (SDK pipeline included): %.2f cores, %.1f ms CPU per shown frame\n",
               process / seconds, shown ? process * 1000.0 / shown : 0.0);
-  std::printf("viewer window thread (drawing; the copy and histogram run on the fetch thread): %.2f cores, %.1f ms CPU per shown frame\n",
-              window / seconds, shown ? window * 1000.0 / shown : 0.0);
+  std::printf(
+      "viewer window thread (drawing; the copy and histogram run on the fetch thread): %.2f cores, "
+      "%.1f ms CPU per shown frame\n",
+      window / seconds, shown ? window * 1000.0 / shown : 0.0);
   Shot s = Capture(v.Main());
   s.Save(Path("measure.bmp"));
   v.CloseByKeyboard();
@@ -596,7 +612,9 @@ void Measure() {
 
 int main(int argc, char** argv) {
   if (argc < 3) {
-    std::printf("usage: viewer_test bars|snapshot|gamma|record|first-run|unplug|japanese|measure <folder>\n");
+    std::printf(
+        "usage: viewer_test bars|snapshot|gamma|record|first-run|unplug|japanese|measure "
+        "<folder>\n");
     return 2;
   }
   const std::string scenario = argv[1];
@@ -606,14 +624,22 @@ int main(int argc, char** argv) {
   if (scenario == "measure") {  // the camera's first-run defaults: 24-bit colour, 2560 x 1920
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Quorel");
   }
-  if (scenario == "bars") Bars();
-  else if (scenario == "snapshot") Snapshot();
-  else if (scenario == "gamma") Gamma();
-  else if (scenario == "record") Record();
-  else if (scenario == "first-run") FirstRun();
-  else if (scenario == "unplug") Unplug();
-  else if (scenario == "japanese") Japanese();
-  else if (scenario == "measure") Measure();
+  if (scenario == "bars")
+    Bars();
+  else if (scenario == "snapshot")
+    Snapshot();
+  else if (scenario == "gamma")
+    Gamma();
+  else if (scenario == "record")
+    Record();
+  else if (scenario == "first-run")
+    FirstRun();
+  else if (scenario == "unplug")
+    Unplug();
+  else if (scenario == "japanese")
+    Japanese();
+  else if (scenario == "measure")
+    Measure();
   else {
     std::printf("unknown scenario %s\n", scenario.c_str());
     return 2;

@@ -81,13 +81,21 @@ int32_t Shift(uint16_t h) {
 void HsPixel(const HsTables& T, int32_t a, int32_t& R, int32_t& G, int32_t& B) {
   int32_t base, low, high, t, mx;
   if (R >= G) {
-    base = 1; low = G; high = R; t = G - B;
+    base = 1;
+    low = G;
+    high = R;
+    t = G - B;
   } else {
-    base = 3; low = R; high = G; t = B - R;
+    base = 3;
+    low = R;
+    high = G;
+    t = B - R;
   }
   const int32_t mn = B < low ? B : low;
   if (high < B) {
-    base = 5; mx = B; t = R - G;
+    base = 5;
+    mx = B;
+    t = R - G;
   } else {
     mx = high;
   }
@@ -245,11 +253,10 @@ Image Make(uint8_t* dst, const uint8_t* src, const Rect& rect, int32_t dstX, int
 
 }  // namespace
 
-#define KORVEX_REF_OPEN(dbpp, sbpp, size)                                                  \
-  (void)extra;                                                                            \
-  const Image im = Make(dst, src, srcRect, dstX, dstY, dbpp, sbpp, dstStride, srcStride, \
-                        size);                                                            \
-  const int32_t* block = detail::BlockOf(params);                                        \
+#define KORVEX_REF_OPEN(dbpp, sbpp, size)                                                       \
+  (void)extra;                                                                                  \
+  const Image im = Make(dst, src, srcRect, dstX, dstY, dbpp, sbpp, dstStride, srcStride, size); \
+  const int32_t* block = detail::BlockOf(params);                                               \
   if (!block) return 1
 
 KORVEX_REGION_CONVERTER(HueSaturation24) {

@@ -27,16 +27,15 @@ uint32_t Sample(const detail::Region& r, int sampleSize, int32_t x, int32_t y, i
   return static_cast<uint32_t>(p[0] | (p[1] << 8));
 }
 
-void Put(const detail::Region& r, int sampleSize, int32_t x, int32_t y, int channel,
-         uint32_t v) {
+void Put(const detail::Region& r, int sampleSize, int32_t x, int32_t y, int channel, uint32_t v) {
   uint8_t* p = r.DstRow(y) + static_cast<ptrdiff_t>(x) * r.dstBpp + channel * sampleSize;
   p[0] = static_cast<uint8_t>(v);
   if (sampleSize == 2) p[1] = static_cast<uint8_t>(v >> 8);
 }
 
 int32_t GrayGainOffset(uint8_t* dst, const uint8_t* src, const Rect& rect, int32_t dstX,
-                       int32_t dstY, int32_t dstStride, int32_t srcStride,
-                       int32_t* const* params, int size) {
+                       int32_t dstY, int32_t dstStride, int32_t srcStride, int32_t* const* params,
+                       int size) {
   const int32_t* block = detail::BlockOf(params);
   if (!block) return 1;
   const auto r = detail::MakeRegion(dst, src, rect, dstX, dstY, size, size, dstStride, srcStride);
@@ -47,10 +46,14 @@ int32_t GrayGainOffset(uint8_t* dst, const uint8_t* src, const Rect& rect, int32
       const int rowParity = (y & 1) ^ (block[kGrayBayerMode] & 1);
       const int colParity = (x & 1) ^ ((block[kGrayBayerMode] >> 1) & 1);
       int gainIndex;
-      if (rowParity == 0 && colParity == 1) gainIndex = kGrayGainR1;
-      else if (rowParity == 0 && colParity == 0) gainIndex = kGrayGainG1;
-      else if (rowParity == 1 && colParity == 1) gainIndex = kGrayGainG2;
-      else gainIndex = kGrayGainB1;
+      if (rowParity == 0 && colParity == 1)
+        gainIndex = kGrayGainR1;
+      else if (rowParity == 0 && colParity == 0)
+        gainIndex = kGrayGainG1;
+      else if (rowParity == 1 && colParity == 1)
+        gainIndex = kGrayGainG2;
+      else
+        gainIndex = kGrayGainB1;
       const int64_t v = Sample(r, size, x, y);
       int64_t out = block[gainIndex + 4] + (v * block[gainIndex]) / 128;
       if (out < 0) out = 0;
@@ -74,8 +77,8 @@ int32_t MeasureWhiteBalance(const uint8_t* src, const Rect& rect, int32_t srcStr
       ++count[c];
     }
   }
-  detail::FinishWhiteBalance(block, sum[kGreen], count[kGreen], sum[kBlue], count[kBlue],
-                             sum[kRed], count[kRed]);
+  detail::FinishWhiteBalance(block, sum[kGreen], count[kGreen], sum[kBlue], count[kBlue], sum[kRed],
+                             count[kRed]);
   return 1;
 }
 
@@ -107,8 +110,8 @@ struct Demosaic {
     // of the cell centre.
     const int32_t dx = cx == x - 1 ? 2 : -2;
     const int32_t dy = cy == y - 1 ? 2 : -2;
-    const int64_t sigma = 9 * Tap(cx, cy) + 3 * Tap(cx + dx, cy) + 3 * Tap(cx, cy + dy) +
-                          1 * Tap(cx + dx, cy + dy);
+    const int64_t sigma =
+        9 * Tap(cx, cy) + 3 * Tap(cx + dx, cy) + 3 * Tap(cx, cy + dy) + 1 * Tap(cx + dx, cy + dy);
     const int64_t product = sigma * gain[colour];
     if (product >= (int64_t{1} << 11) * (max + 1)) return max;
     if (product < 0) return 0;
@@ -166,10 +169,14 @@ int32_t DemosaicBorder(uint8_t* dst, const uint8_t* src, const Rect& rect, int32
     return 1;
   }
   const int32_t w = d.r.width, h = d.r.height;
-  for (int32_t y = 0; y <= 1; ++y) for (int32_t x = 0; x < w; ++x) d.Pixel(x, y);
-  for (int32_t y = h - 2; y <= h - 1; ++y) for (int32_t x = 0; x < w; ++x) d.Pixel(x, y);
-  for (int32_t y = 0; y < h; ++y) for (int32_t x = 0; x <= 1; ++x) d.Pixel(x, y);
-  for (int32_t y = 0; y < h; ++y) for (int32_t x = w - 2; x <= w - 1; ++x) d.Pixel(x, y);
+  for (int32_t y = 0; y <= 1; ++y)
+    for (int32_t x = 0; x < w; ++x) d.Pixel(x, y);
+  for (int32_t y = h - 2; y <= h - 1; ++y)
+    for (int32_t x = 0; x < w; ++x) d.Pixel(x, y);
+  for (int32_t y = 0; y < h; ++y)
+    for (int32_t x = 0; x <= 1; ++x) d.Pixel(x, y);
+  for (int32_t y = 0; y < h; ++y)
+    for (int32_t x = w - 2; x <= w - 1; ++x) d.Pixel(x, y);
   return 1;
 }
 
