@@ -72,9 +72,9 @@ target_link_options(KorvexSdk_740K3_XLN PRIVATE -Wl,--exclude-all-symbols)
 include(${CMAKE_SOURCE_DIR}/cmake/windows/package.cmake)
 
 # The korvex tool and the example programs, as on Linux.
-add_subdirectory(${CMAKE_SOURCE_DIR}/tools ${CMAKE_BINARY_DIR}/tools)
+add_subdirectory(${CMAKE_SOURCE_DIR}/programs ${CMAKE_BINARY_DIR}/programs)
 add_subdirectory(${CMAKE_SOURCE_DIR}/examples ${CMAKE_BINARY_DIR}/examples)
-add_subdirectory(${CMAKE_SOURCE_DIR}/tools/viewer ${CMAKE_BINARY_DIR}/viewer)
+add_subdirectory(${CMAKE_SOURCE_DIR}/programs/viewer ${CMAKE_BINARY_DIR}/viewer)
 
 if(KORVEX_BUILD_BENCH)
   add_subdirectory(${CMAKE_SOURCE_DIR}/bench/windows ${CMAKE_BINARY_DIR}/bench)

@@ -15,7 +15,7 @@
 #     examples when $1 is given;
 #   - the DLL on its own driver path, against the test driver
 #     (tools/windows/run-driver-tests.sh);
-#   - the viewer KorvexViewer.exe (tools/viewer/run-tests.sh).
+#   - the viewer KorvexViewer.exe (programs/viewer/run-tests.sh).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 bin="$root/build/windows/bin"
@@ -231,7 +231,7 @@ echo "korvex tool and examples: $((SECONDS - t)) s"
 "$root/tools/windows/run-driver-tests.sh" "$linux" || status=1
 
 # KorvexViewer.exe, worked through its windows on a virtual display.
-"$root/tools/viewer/run-tests.sh" || status=1
+"$root/programs/viewer/run-tests.sh" || status=1
 
 wineserver -k 2>/dev/null || true
 # The SDK's zip and installer, installed and used as a Windows developer does.
