@@ -3,6 +3,7 @@
 // threads keep calling. Each must give back every thread, file descriptor
 // and heap block it took.
 #include "KorvexSdk_740K3_XLN.h"
+#include "support/error_codes.h"
 #include "image/converters/field_merge.h"
 #include "image/dispatch.h"
 #include "korvex/host.h"
@@ -78,11 +79,7 @@ class Endurance : public ::testing::Test {
     EXPECT_EQ(Korvex_SetColorMode(h, 8), 1);
     return h;
   }
-  static std::vector<uint32_t> Errors(KORVEX_HANDLE h) {
-    std::vector<uint32_t> codes;
-    for (uint32_t code; (code = Korvex_GetLastError(h)) != 0;) codes.push_back(code);
-    return codes;
-  }
+  static std::vector<uint32_t> Errors(KORVEX_HANDLE h) { return korvex::test::DrainErrors(h); }
 
   ScopedRegistryRoot registry_;
 };

@@ -2,6 +2,7 @@
 // AVI files whose frames are the camera's output image turned to 24 bits,
 // however the recording ends; bad names and paths fail as documented.
 #include "KorvexSdk_740K3_XLN.h"
+#include "support/error_codes.h"
 #include "api/sdk_chain.h"
 #include "camera/korvex.h"
 #include "image/avi/avi_reader.h"
@@ -45,11 +46,7 @@ class Recording : public ::testing::Test {
     if (handle_ != 0) EXPECT_EQ(Korvex_Release(handle_), 1);
     KorvexHost_SimSetRawFrame(0, nullptr, 0);
   }
-  std::vector<uint32_t> Errors() {
-    std::vector<uint32_t> codes;
-    for (uint32_t code; (code = Korvex_GetLastError(handle_)) != 0;) codes.push_back(code);
-    return codes;
-  }
+  std::vector<uint32_t> Errors() { return korvex::test::DrainErrors(handle_); }
   static bool Parse(const std::string& path, AviContents* contents, std::string* error) {
     return ParseAvi(ReadWholeFile(path), contents, error);
   }

@@ -5,6 +5,7 @@
 // a consistent file; and once the fault is cleared or the camera plugged
 // back, the same handle works again.
 #include "KorvexSdk_740K3_XLN.h"
+#include "support/error_codes.h"
 #include "image/avi/avi_reader.h"
 #include "image/files/file_readers.h"
 #include "korvex/host.h"
@@ -84,11 +85,7 @@ class FaultMatrixBase : public ::testing::Test {
     KorvexHost_DestroyWindow(frames_);
   }
 
-  std::vector<uint32_t> Codes() {
-    std::vector<uint32_t> codes;
-    for (uint32_t code; (code = Korvex_GetLastError(handle_)) != 0;) codes.push_back(code);
-    return codes;
-  }
+  std::vector<uint32_t> Codes() { return korvex::test::DrainErrors(handle_); }
   static bool Has(const std::vector<uint32_t>& codes, uint32_t code) {
     return std::find(codes.begin(), codes.end(), code) != codes.end();
   }

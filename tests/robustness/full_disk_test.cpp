@@ -4,6 +4,7 @@
 // last good state. The file system is a small tmpfs mounted for the test;
 // where mounting is not allowed the tests are skipped.
 #include "KorvexSdk_740K3_XLN.h"
+#include "support/error_codes.h"
 #include "image/avi/avi_reader.h"
 #include "image/files/file_readers.h"
 #include "korvex/host.h"
@@ -91,11 +92,7 @@ class FullDisk : public ::testing::Test {
     ASSERT_EQ(Korvex_SnapShot(handle_, nullptr, 0, 1), 1);
     Codes();
   }
-  std::vector<uint32_t> Codes() {
-    std::vector<uint32_t> codes;
-    for (uint32_t code; (code = Korvex_GetLastError(handle_)) != 0;) codes.push_back(code);
-    return codes;
-  }
+  std::vector<uint32_t> Codes() { return korvex::test::DrainErrors(handle_); }
   // Saves every format over an existing file of that name; each save must
   // fail and leave the old file as it was, and leave no other file behind.
   void ExpectSavesFailKeepingOldFiles() {

@@ -4,6 +4,7 @@
 // open them. Saving over a file keeps the read-only attribute's meaning
 // (such a file is refused) and the other attributes.
 #include "KorvexSdk_740K3_XLN.h"
+#include "support/error_codes.h"
 #include "korvex/host_sim.h"
 
 #include <windows.h>
@@ -94,11 +95,7 @@ class WideFiles : public ::testing::Test {
     ASSERT_EQ(Korvex_SnapShot(handle_, nullptr, 0, 1), 1);
   }
   void TearDown() override { EXPECT_EQ(Korvex_Release(handle_), 1); }
-  std::vector<uint32_t> Errors() {
-    std::vector<uint32_t> codes;
-    for (uint32_t code; (code = Korvex_GetLastError(handle_)) != 0;) codes.push_back(code);
-    return codes;
-  }
+  std::vector<uint32_t> Errors() { return korvex::test::DrainErrors(handle_); }
 
   WideFolder folder_;
   KORVEX_HANDLE handle_ = 0;

@@ -1,6 +1,7 @@
 // Saving through the exports on the simulated camera: the saved files are
 // the camera's output image, and the failures are reported as documented.
 #include "KorvexSdk_740K3_XLN.h"
+#include "support/error_codes.h"
 #include "image/files/file_readers.h"
 #include "korvex/host_sim.h"
 
@@ -39,11 +40,7 @@ class CameraSave : public ::testing::Test {
     EXPECT_NE(std::count(image.begin(), image.end(), image[0]), static_cast<long>(image.size()));
     return image;
   }
-  std::vector<uint32_t> Errors() {
-    std::vector<uint32_t> codes;
-    for (uint32_t code; (code = Korvex_GetLastError(handle_)) != 0;) codes.push_back(code);
-    return codes;
-  }
+  std::vector<uint32_t> Errors() { return korvex::test::DrainErrors(handle_); }
 
   TempFolder folder_;
   KORVEX_HANDLE handle_ = 0;

@@ -4,6 +4,7 @@
 // character set cannot hold is a file error. Save, record and configuration
 // loading alike.
 #include "KorvexSdk_740K3_XLN.h"
+#include "support/error_codes.h"
 #include "image/files/file_readers.h"
 #include "korvex/host_sim.h"
 
@@ -60,11 +61,7 @@ class WideNames : public ::testing::Test {
     ASSERT_EQ(Korvex_SnapShot(handle_, nullptr, 0, 1), 1);
   }
   void TearDown() override { EXPECT_EQ(Korvex_Release(handle_), 1); }
-  std::vector<uint32_t> Errors() {
-    std::vector<uint32_t> codes;
-    for (uint32_t code; (code = Korvex_GetLastError(handle_)) != 0;) codes.push_back(code);
-    return codes;
-  }
+  std::vector<uint32_t> Errors() { return korvex::test::DrainErrors(handle_); }
 
   TempFolder folder_;
   KORVEX_HANDLE handle_ = 0;
