@@ -54,9 +54,11 @@ TEST(Layering, EveryIncludeKeepsToTheTableOfTheArchitecturePage) {
   const fs::path source = KORVEX_SOURCE_DIR;
   const Rules rules = ReadRules(source.parent_path() / "docs" / "architecture.md");
   ASSERT_GE(rules.size(), 12u) << "the table was read";
-  for (const auto& entry : fs::directory_iterator(source))
-    if (entry.is_directory())
+  for (const auto& entry : fs::directory_iterator(source)) {
+    if (entry.is_directory()) {
       EXPECT_TRUE(rules.count(entry.path().filename().string())) << entry.path() << " has no row";
+    }
+  }
 
   int files = 0;
   for (const auto& entry : fs::recursive_directory_iterator(source)) {
@@ -69,8 +71,9 @@ TEST(Layering, EveryIncludeKeepsToTheTableOfTheArchitecturePage) {
     ++files;
     std::ifstream in(entry.path());
     for (std::string line; std::getline(in, line);) {
-      if (line.rfind("#include <windows.h>", 0) == 0)
+      if (line.rfind("#include <windows.h>", 0) == 0) {
         EXPECT_EQ(relative.rfind("platform/win32/", 0), 0u) << relative << " includes <windows.h>";
+      }
       if (line.rfind("#include \"", 0) != 0) continue;
       const std::string target = line.substr(10, line.find('"', 10) - 10);
       const auto slash = target.find('/');

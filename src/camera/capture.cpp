@@ -200,10 +200,8 @@ int CKorvex::StopPreview() {
   // within the frame wait (ended by the stream's stop) or the transfer
   // time-out otherwise.
   if (worker_.joinable()) worker_.join();
-  // The recording thread polls its flag every 10 ms and finishes the file
-  // on its way out.
-  recorderRun_.store(false);
-  if (recorderThread_.joinable()) recorderThread_.join();
+  // The recording thread finishes the file on its way out.
+  recorder_.Stop();
   return 1;
 }
 
@@ -388,7 +386,7 @@ void CKorvex::PreviewWorker() {
     RelayRawFrame(raw);
     FillFrameInfo(frameRate_.Count(platform::TimeGetTime()));
     ProcessFrame();
-    newFrame_.store(1);
+    recorder_.FrameProduced();
     imageReady_.store(1);
     DrawFrame();
     CDibImage* output = OutputImage();

@@ -8,11 +8,11 @@
 #include "camera/display_window.h"
 #include "camera/exposure_timing.h"
 #include "camera/frame_rate_meter.h"
+#include "camera/recorder.h"
 #include "common/camera_settings.h"
 #include "common/color_mode.h"
 #include "common/lock_guard.h"
 #include "common/thread_annotations.h"
-#include "image/avi/avi_recorder.h"
 #include "image/pipeline.h"
 #include "platform/module_unload.h"
 #include "image/pipeline_workers.h"
@@ -254,7 +254,6 @@ class CKorvex {
   int32_t rowOrder_ KORVEX_GUARDED_BY(frameLock_) = 0;
   KORVEX_FRAME_INFO frameInfo_ KORVEX_GUARDED_BY(frameLock_){32, 0, 0, 0, 0, 0, {nullptr}};
   std::atomic<int32_t> imageReady_{0};
-  std::atomic<int32_t> newFrame_{0};
   int32_t transferTimeout_ KORVEX_GUARDED_BY(acquisitionLock_) = 3000;
   // Selected under the acquisition lock; read without it by the dialogs and
   // the settings loads of other threads: last writer wins.
@@ -282,32 +281,9 @@ class CKorvex {
   RecursiveMutex configLock_;
   std::vector<std::pair<int32_t, int32_t>> configList_ KORVEX_GUARDED_BY(configLock_);
 
-  // Recording. No lock guards the recorder: it has one user at a time. Record
-  // sets it up, under the acquisition lock, only when no recording thread
-  // runs (the run flag is clear and the last thread has been joined); from
-  // the thread's start until its join (by StopPreview, or by the next Record
-  // once the thread has ended by itself) only the recording thread uses it,
-  // appending under the frame lock because the frame it converts is guarded
-  // by it. The run flag is set by Record and cleared by StopPreview or by
-  // the thread itself when the recording time is over; the length of the
-  // recording time is written before the thread starts.
-  void RecorderWorker();
-  // Writes the index and the measured timing and closes the file, if it is
-  // still open; raises KORVEX_ERR_FILE when the file is not complete.
-  void FinishRecording(uint32_t now) KORVEX_EXCLUDES(frameLock_);
-  // The same under the frame lock, without the report: false when the file
-  // is not complete.
-  bool FinishOpenRecording(uint32_t now) KORVEX_REQUIRES(frameLock_);
-  // Finishes an open recording from the thread that unloads the library.
-  void FinishRecordingAtUnload(bool threadsEnded);
-  image::avi::CAviRecorder recorder_;
-  // When the first frame of the recording came: the recording time and the
-  // measured rate count from it.
-  bool recordStarted_ KORVEX_GUARDED_BY(frameLock_) = false;
-  uint32_t recordFirstTick_ KORVEX_GUARDED_BY(frameLock_) = 0;
-  std::atomic<bool> recorderRun_{false};
-  std::thread recorderThread_ KORVEX_GUARDED_BY(acquisitionLock_);
-  uint32_t recordDuration_ = 0;
+  // The AVI recording, with its thread; its file is guarded by the frame
+  // lock, and it is started and stopped under the acquisition lock.
+  Recorder recorder_{frameLock_, errors_, [this] { return OutputImage(); }};
 
   // The library's own preview window, whose window and device context the
   // frame lock guards.

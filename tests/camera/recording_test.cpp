@@ -43,7 +43,9 @@ class Recording : public ::testing::Test {
     Errors();
   }
   void TearDown() override {
-    if (handle_ != 0) EXPECT_EQ(Korvex_Release(handle_), 1);
+    if (handle_ != 0) {
+      EXPECT_EQ(Korvex_Release(handle_), 1);
+    }
     KorvexHost_SimSetRawFrame(0, nullptr, 0);
   }
   std::vector<uint32_t> Errors() { return korvex::test::DrainErrors(handle_); }

@@ -91,7 +91,9 @@ TEST_P(RecordingAtTheEnd, LeavesAFinishedFileOfTheFramesWritten) {
   ASSERT_NE(status, kNoFrame);
   // Leaked camera objects may make the leak checker's exit status; only
   // dlclose, which ends with _exit, has its own.
-  if (GetParam() == Ending::kDlclose) EXPECT_EQ(status, 0);
+  if (GetParam() == Ending::kDlclose) {
+    EXPECT_EQ(status, 0);
+  }
   EXPECT_NE(status, -1) << "a signal ended the child";
 
   AviContents avi;

@@ -292,17 +292,26 @@ TEST_F(FrameEngineTest, StopReturnsWithinTheTimeoutWhenTheDriverStalls) {
   ASSERT_TRUE(NextFrame(model, frame.data()));
   // From now on every frame transfer hangs until the driver's time-out.
   KorvexHost_SimSetFault(0, KORVEX_SIM_FAULT_STALL_STREAM, 0, -1);
-  std::this_thread::sleep_for(std::chrono::milliseconds(30));  // a transfer in flight ends
-  const uint32_t served = KorvexHost_SimFramesServed(0);
-  std::this_thread::sleep_for(std::chrono::milliseconds(30));
-  ASSERT_EQ(KorvexHost_SimFramesServed(0), served) << "the stream is stalled";
+  // A transfer already in flight still ends; on a loaded machine that can
+  // take a while, so wait until the count has held still for 100 ms.
+  uint32_t served = KorvexHost_SimFramesServed(0);
+  bool stalled = false;
+  for (const auto giveUp = Clock::now() + std::chrono::seconds(10);
+       !stalled && Clock::now() < giveUp;) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const uint32_t now = KorvexHost_SimFramesServed(0);
+    stalled = now == served;
+    served = now;
+  }
+  ASSERT_TRUE(stalled) << "the stream is stalled";
   const auto start = Clock::now();
   const int status = model.StopStreaming();
   const auto waited = Clock::now() - start;
   // The stalled transfer ends at its time-out as a failed transfer, which is
-  // the run's status; the stop waits for no more than that.
+  // the run's status; the stop waits for that, not for the default time-out
+  // (3 s), with room for a slow machine in between.
   EXPECT_EQ(status, 19);
-  EXPECT_LT(waited, std::chrono::milliseconds(kTimeoutMs + 1500));
+  EXPECT_LT(waited, std::chrono::milliseconds(2500));
   EXPECT_EQ(model.WaitForFrame(), 0) << "stopped";
   KorvexHost_SimSetFault(0, KORVEX_SIM_FAULT_STALL_STREAM, 0, 0);
   ASSERT_EQ(model.StartStreaming(), 0);

@@ -52,11 +52,15 @@ TEST(DialogTemplates, ControlsHaveUniqueIdsAndLieInsideTheirDialog) {
     std::set<int> seen;
     for (int i = 0; i < t.controlCount; ++i) {
       const ControlTemplate& c = t.controls[i];
-      if (c.id != kStaticId) EXPECT_TRUE(seen.insert(c.id).second) << t.id << " id " << c.id;
+      if (c.id != kStaticId) {
+        EXPECT_TRUE(seen.insert(c.id).second) << t.id << " id " << c.id;
+      }
       EXPECT_GE(c.x, 0) << t.id << " id " << c.id;
       EXPECT_GE(c.y, 0) << t.id << " id " << c.id;
       EXPECT_LE(c.x + c.cx, t.cx) << t.id << " id " << c.id;
-      if (c.cls != ControlClass::kComboBox) EXPECT_LE(c.y + c.cy, t.cy) << t.id << " id " << c.id;
+      if (c.cls != ControlClass::kComboBox) {
+        EXPECT_LE(c.y + c.cy, t.cy) << t.id << " id " << c.id;
+      }
     }
   }
 }
@@ -84,7 +88,9 @@ TEST(DialogTemplates, CaptionsFollowTheLanguage) {
   // Every labelled group and static of the camera dialog has a Japanese form.
   for (int i = 0; i < ja.controlCount; ++i) {
     const ControlTemplate& c = ja.controls[i];
-    if (c.english != nullptr) EXPECT_NE(c.japanese, nullptr) << c.english;
+    if (c.english != nullptr) {
+      EXPECT_NE(c.japanese, nullptr) << c.english;
+    }
   }
   EXPECT_STREQ(table::kColorModeTexts[1].japanese, "白黒 %dbit ※");
   EXPECT_STREQ(table::kClockTexts[0].english, "Nomal(24MHz)");

@@ -122,7 +122,9 @@ TEST_F(SimCameraTest, WordModeCarriesTenBitsAndBrightnessFollowsTheSensor) {
   for (size_t i = 5 * kWidth; i < 6 * kWidth; ++i) {
     const uint16_t w = static_cast<uint16_t>(words[2 * i] | words[2 * i + 1] << 8);
     maxWord = std::max(maxWord, w);
-    if (i % kWidth < 1500) EXPECT_EQ(w >> 2, bytes[i]) << i;  // away from the disc
+    if (i % kWidth < 1500) {  // away from the disc
+      EXPECT_EQ(w >> 2, bytes[i]) << i;
+    }
   }
   EXPECT_LE(maxWord, 1023);
   EXPECT_GT(maxWord, 255);

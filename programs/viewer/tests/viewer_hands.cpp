@@ -56,9 +56,22 @@ bool Viewer::Start() {
 }
 
 bool Viewer::CloseByKeyboard() {
-  BringToFront(main_);
-  Key(VK_F4, false, true);
-  return WaitForSingleObject(process_, 60000) == WAIT_OBJECT_0;
+  // A keystroke sent while the window is not yet the foreground one (just
+  // after a dialog closed, on a loaded machine) goes elsewhere: the keys are
+  // sent again while the main window is still shown and the process runs.
+  // A viewer that hides its window and then does not end is not retried.
+  for (int attempt = 1; attempt <= 3; ++attempt) {
+    BringToFront(main_);
+    Key(VK_F4, false, true);
+    if (WaitForSingleObject(process_, 15000) == WAIT_OBJECT_0) return true;
+    const bool shown = IsWindow(main_) && IsWindowVisible(main_);
+    std::printf("Alt+F4 (%d): still running after 15 s; main window %s, %s, %s\n", attempt,
+                shown ? "shown" : "gone or hidden",
+                IsWindowEnabled(main_) ? "enabled" : "disabled",
+                GetForegroundWindow() == main_ ? "in front" : "not in front");
+    if (!shown) break;
+  }
+  return WaitForSingleObject(process_, 30000) == WAIT_OBJECT_0;
 }
 
 HWND Viewer::Child(const wchar_t* className) const {
