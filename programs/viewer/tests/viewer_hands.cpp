@@ -70,6 +70,9 @@ bool Viewer::CloseByKeyboard() {
                 IsWindowEnabled(main_) ? "enabled" : "disabled",
                 GetForegroundWindow() == main_ ? "in front" : "not in front");
     if (!shown) break;
+    // A lone Alt that reached the window opens its menu bar: leave it.
+    Key(VK_ESCAPE);
+    Key(VK_ESCAPE);
   }
   return WaitForSingleObject(process_, 30000) == WAIT_OBJECT_0;
 }
