@@ -223,7 +223,10 @@ int CKorvex::SetIOPort(int value) {
     errors_.NotifyError(KORVEX_ERR_NOT_POSSIBLE);
     return 0;
   }
-  return device_->WriteControllerRegister(7, static_cast<uint8_t>(value & 0xFF));
+  if (!device_->WriteControllerRegister(7, static_cast<uint8_t>(value & 0xFF))) {
+    return Fail(KORVEX_ERR_REFUSED);  // the register write failed
+  }
+  return 1;
 }
 
 int CKorvex::GetIOPort(unsigned char* value) {

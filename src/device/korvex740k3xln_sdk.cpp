@@ -43,8 +43,8 @@ int CKorvex740K3XLNSdk::SelectDevice(int index) {
   return 0;
 }
 
-int CKorvex740K3XLNSdk::InitializeSensor() {
-  if (reinitialise_ == 0) return 1;
+void CKorvex740K3XLNSdk::InitializeSensor() {
+  if (reinitialise_ == 0) return;
   WriteSensorRegister(0x80, 0x09);
   ResetSensor();
   platform::Sleep(kResetWaitMs);
@@ -56,18 +56,17 @@ int CKorvex740K3XLNSdk::InitializeSensor() {
   }
   WriteSensorRegister(0x80, 0x89);
   reinitialise_ = 0;
-  return 1;
 }
 
-int CKorvex740K3XLNSdk::ResetSensor() {
-  if (!WriteControllerRegister(kControllerReset, 0x11)) return 0;
-  return WriteControllerRegister(kControllerReset, 0x00);
+bool CKorvex740K3XLNSdk::ResetSensor() {
+  return WriteControllerRegister(kControllerReset, 0x11) &&
+         WriteControllerRegister(kControllerReset, 0x00);
 }
 
-int CKorvex740K3XLNSdk::SetWindow(int x, int y, int width, int height, int subsample) {
+bool CKorvex740K3XLNSdk::SetWindow(int x, int y, int width, int height, int subsample) {
   if (x < 0 || y < 0 || width < 4 || height < 3 || x + width > kWindowLimit ||
       y + height > kWindowLimit || subsample > 3) {
-    return 1;
+    return false;
   }
   StoreWindow(x, y, width, height);
   subSample_ = subsample;
@@ -81,55 +80,54 @@ int CKorvex740K3XLNSdk::SetWindow(int x, int y, int width, int height, int subsa
   programmedTransferSize_ = size;
   const int64_t bytes = static_cast<int64_t>(size) * (WordMode() ? 2 : 1);
   SetLargeTransfer(bytes > kLargeTransferThreshold);
-  return 0;
+  return true;
 }
 
-int CKorvex740K3XLNSdk::SetWordMode(bool on) {
+void CKorvex740K3XLNSdk::SetWordMode(bool on) {
   SetWordModeFlag(on);
   const uint8_t packet[kPacketSize] = {Byte(Command::kTransferWidth), 0x01};
   SendCommand(packet);
   WriteControllerRegister(kControllerWidth, on ? 1 : 0);
-  return 1;
 }
 
-int CKorvex740K3XLNSdk::SetGlobalGain(int gain) {
+bool CKorvex740K3XLNSdk::SetGlobalGain(int gain) {
   const uint16_t g = static_cast<uint16_t>(gain);
-  const int low = WriteSensorRegister(2, g & 0xFF);
-  const int high = WriteSensorRegister(3, (g >> 8) & 3);
-  if (!low || !high) return 0;
+  const bool low = WriteSensorRegister(2, g & 0xFF);
+  const bool high = WriteSensorRegister(3, (g >> 8) & 3);
+  if (!low || !high) return false;
   globalGain_.store(g & 0x3FF, std::memory_order_relaxed);
-  return 1;
+  return true;
 }
 
-int CKorvex740K3XLNSdk::SetExposure(int exposure) {
+bool CKorvex740K3XLNSdk::SetExposure(int exposure) {
   const uint16_t e = static_cast<uint16_t>(exposure);
   const uint16_t v = static_cast<uint16_t>(0x9000 | (kExposureMax - e));
-  const int low = WriteSensorRegister(0xA0, v & 0xFF);
+  const bool low = WriteSensorRegister(0xA0, v & 0xFF);
   WriteSensorRegister(0xA1, (v >> 8) & 0xFF);
   if (low) exposure_.store(std::min<uint16_t>(e, kExposureMax), std::memory_order_relaxed);
   return low;
 }
 
-int CKorvex740K3XLNSdk::SetTriggerMode(bool on) {
+bool CKorvex740K3XLNSdk::SetTriggerMode(bool on) {
   return WriteControllerRegister(kControllerTrigger, on ? kTriggerOn : 0x00);
 }
 
-int CKorvex740K3XLNSdk::SetClockMode(int mode) {
+bool CKorvex740K3XLNSdk::SetClockMode(int mode) {
   WriteSensorRegister(0x20, 0);
   const uint8_t value = static_cast<uint8_t>(mode == 2 ? 3 : mode);
-  const int result = WriteControllerRegister(kControllerClock, value);
+  const bool result = WriteControllerRegister(kControllerClock, value);
   if (result) clockMode_ = value;
   reinitialise_ = 1;
   InitializeSensor();
   return result;
 }
 
-int CKorvex740K3XLNSdk::ReadClockMode(uint8_t& mode) {
+bool CKorvex740K3XLNSdk::ReadClockMode(uint8_t& mode) {
   uint8_t value = 0;
-  if (!ReadControllerRegister(kControllerClock, value)) return 0;
+  if (!ReadControllerRegister(kControllerClock, value)) return false;
   mode = value == 3 ? 2 : value;
   clockMode_ = mode;
-  return 1;
+  return true;
 }
 
 }  // namespace korvex

@@ -35,21 +35,22 @@ class CKorvex740K3XLNSdk : public CKVXSdkLib {
   // Selects a device; the full sensor sequence runs again only when the index
   // changes. 22 for an index above 31, else 0.
   int SelectDevice(int index);
-  // Runs the 388-write sequence when re-initialisation is pending; 1.
-  int InitializeSensor();
-  // Controller register 6: 0x11 then 0x00; the second write's result.
-  int ResetSensor();
-  // 1 for an invalid window (nothing changes); else reallocates the frame
-  // buffers, programs the transfer size and returns 0.
-  int SetWindow(int x, int y, int width, int height, int subsample);
-  int SetWordMode(bool on) override;
-  int SetGlobalGain(int gain);
+  // Runs the 388-write sequence when re-initialisation is pending.
+  void InitializeSensor();
+  // Controller register 6: 0x11 then 0x00; whether both writes worked.
+  bool ResetSensor();
+  // False for an invalid window (nothing changes); else reallocates the
+  // frame buffers, programs the transfer size and returns true.
+  bool SetWindow(int x, int y, int width, int height, int subsample);
+  void SetWordMode(bool on) override;
+  // The register writes' success; the value is kept only when they worked.
+  bool SetGlobalGain(int gain);
   int GetGlobalGain() const { return globalGain_.load(std::memory_order_relaxed); }
-  int SetExposure(int exposure);
+  bool SetExposure(int exposure);
   int GetExposure() const { return exposure_.load(std::memory_order_relaxed); }
-  int SetTriggerMode(bool on);
-  int SetClockMode(int mode);
-  int ReadClockMode(uint8_t& mode);
+  bool SetTriggerMode(bool on);
+  bool SetClockMode(int mode);
+  bool ReadClockMode(uint8_t& mode);
   int ClockMode() const { return clockMode_; }
 
   int Register8Setting() const { return register8_; }

@@ -33,7 +33,7 @@ int CKVXSdkLib::SendCommand(const uint8_t* packet) {
   return result;
 }
 
-int CKVXSdkLib::WriteSensorRegister(uint16_t reg, int32_t value) {
+bool CKVXSdkLib::WriteSensorRegister(uint16_t reg, int32_t value) {
   uint8_t packet[kPacketSize] = {Byte(Command::kWriteSensorRegister), 0x20, 0xFE,
                                  static_cast<uint8_t>(reg)};
   if (reg < 0x100) {
@@ -45,44 +45,44 @@ int CKVXSdkLib::WriteSensorRegister(uint16_t reg, int32_t value) {
     packet[6] = static_cast<uint8_t>(value >> 8);
     packet[7] = static_cast<uint8_t>(value >> 16);
   }
-  if (SendCommand(packet) != 0) return 0;
+  if (SendCommand(packet) != 0) return false;
   if (reg < sensorCache_.size()) sensorCache_[reg].store(value, std::memory_order_relaxed);
-  return 1;
+  return true;
 }
 
-int CKVXSdkLib::ReadSensorRegister(uint16_t reg, int32_t& value) const {
-  if (reg > 1023) return 0;
-  if (reg >= 0xC0 && reg <= 0xFF) return 0;
+bool CKVXSdkLib::ReadSensorRegister(uint16_t reg, int32_t& value) const {
+  if (reg > 1023) return false;
+  if (reg >= 0xC0 && reg <= 0xFF) return false;
   value = sensorCache_[reg].load(std::memory_order_relaxed);
-  return 1;
+  return true;
 }
 
-int CKVXSdkLib::WriteControllerRegister(uint8_t reg, uint8_t value) {
+bool CKVXSdkLib::WriteControllerRegister(uint8_t reg, uint8_t value) {
   const uint8_t packet[kPacketSize] = {Byte(Command::kWriteControllerRegister), reg, value};
-  return SendCommand(packet) == 0 ? 1 : 0;
+  return SendCommand(packet) == 0;
 }
 
-int CKVXSdkLib::ReadControllerRegister(uint8_t reg, uint8_t& value) {
+bool CKVXSdkLib::ReadControllerRegister(uint8_t reg, uint8_t& value) {
   DeviceHandle handle = nullptr;
-  if (!OpenDevice(handle, devicePath_)) return 0;
+  if (!OpenDevice(handle, devicePath_)) return false;
   uint8_t packet[kPacketSize] = {Byte(Command::kReadControllerRegister), reg};
-  int result = 0;
+  bool result = false;
   if (SendPacket(handle, kCommandPipe, kPacketSize, packet) != 0) {
     value = 0;
   } else if (!ReadReply(handle, packet)) {
     value = 0;
   } else {
     value = packet[0];
-    result = 1;
+    result = true;
   }
   CloseDevice(handle);
   return result;
 }
 
-int CKVXSdkLib::ReadSromByte(uint16_t address, uint8_t& value) {
-  if (address < kSromIdBase) return 0;
+bool CKVXSdkLib::ReadSromByte(uint16_t address, uint8_t& value) {
+  if (address < kSromIdBase) return false;
   DeviceHandle handle = nullptr;
-  if (!OpenDevice(handle, devicePath_)) return 0;
+  if (!OpenDevice(handle, devicePath_)) return false;
   uint8_t packet[kPacketSize] = {Byte(Command::kReadSerialBus),
                                  kSromBusAddress,
                                  0x02,
@@ -96,17 +96,17 @@ int CKVXSdkLib::ReadSromByte(uint16_t address, uint8_t& value) {
   platform::Sleep(kSromReadWaitMs);
   CloseDevice(handle);
   value = ok ? packet[0] : 0;
-  return ok ? 1 : 0;
+  return ok;
 }
 
-int CKVXSdkLib::ReadSromId(int index, uint8_t& value) {
+bool CKVXSdkLib::ReadSromId(int index, uint8_t& value) {
   return ReadSromByte(static_cast<uint16_t>(kSromIdBase + (static_cast<unsigned>(index) & 0xFF)),
                       value);
 }
 
-int CKVXSdkLib::WriteSromId(int index, int value) {
+bool CKVXSdkLib::WriteSromId(int index, int value) {
   DeviceHandle handle = nullptr;
-  if (!OpenDevice(handle, devicePath_)) return 0;
+  if (!OpenDevice(handle, devicePath_)) return false;
   uint8_t packet[kPacketSize] = {Byte(Command::kWriteSerialBus),
                                  kSromBusAddress,
                                  0x03,
@@ -116,15 +116,15 @@ int CKVXSdkLib::WriteSromId(int index, int value) {
   const int result = SendPacket(handle, kCommandPipe, kPacketSize, packet);
   platform::Sleep(kSromWriteWaitMs);
   CloseDevice(handle);
-  return result == 0 ? 1 : 0;
+  return result == 0;
 }
 
-int CKVXSdkLib::ApplyConfigurationByte() {
+bool CKVXSdkLib::ApplyConfigurationByte() {
   uint8_t value = 0;
-  if (!ReadSromByte(kSromConfigByte, value)) return 0;
+  if (!ReadSromByte(kSromConfigByte, value)) return false;
   if (value == 1) SetVariant(0);
   if (value == 2) SetVariant(1);
-  return 1;
+  return true;
 }
 
 }  // namespace korvex

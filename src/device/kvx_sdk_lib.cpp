@@ -55,16 +55,12 @@ int CKVXSdkLib::CopyRawFrame(uint8_t* out, const uint8_t* src) {
   return 0;
 }
 
-int CKVXSdkLib::SetVariant(int v) {
-  variant_ = (v == 0 || v == 1 || v == 2) ? v : 1;
-  return 1;
-}
+void CKVXSdkLib::SetVariant(int v) { variant_ = (v == 0 || v == 1 || v == 2) ? v : 1; }
 
-int CKVXSdkLib::SetWordMode(bool on) {
+void CKVXSdkLib::SetWordMode(bool on) {
   wordMode_ = on ? 1 : 0;
   uint8_t packet[kPacketSize] = {Byte(Command::kTransferWidth), static_cast<uint8_t>(on ? 1 : 0)};
   SendCommand(packet);
-  return 1;
 }
 
 // ---- Naming and probing ----

@@ -21,7 +21,10 @@ namespace korvex {
 
 class CKVXSdkLib {
  public:
-  // Device-layer results.
+  // Results. Operations that can fail in several ways return one of these
+  // codes (kOk, 0, for success): the camera object passes them on as a
+  // run's status. Operations that either work or do not return bool, and
+  // those that cannot fail return nothing.
   enum Result : int {
     kOk = 0,
     kBadBufferCount = 1,
@@ -48,11 +51,11 @@ class CKVXSdkLib {
 
   // Copies the region of interest of a raw frame buffer into out.
   int CopyRawFrame(uint8_t* out, const uint8_t* src);
-  // Stores v when 0, 1 or 2, else 1; returns 1.
-  int SetVariant(int v);
+  // Stores v when 0, 1 or 2, else 1.
+  void SetVariant(int v);
   // Stores the word-mode flag and sends the transfer width command; the
   // camera model adds its own register setting.
-  virtual int SetWordMode(bool on);
+  virtual void SetWordMode(bool on);
 
   // ---- Device naming and probing ----
   // 22 for an index above 31 (nothing changes), else builds the path: 0.
@@ -77,18 +80,18 @@ class CKVXSdkLib {
   // ResetDefaults, path for index (22 when invalid), byte mode; 0.
   int SelectDevice(int index);
 
-  // ---- Registers and serial ROM (1 success, 0 failure) ----
-  int WriteSensorRegister(uint16_t reg, int32_t value);
-  int ReadSensorRegister(uint16_t reg, int32_t& value) const;
-  int WriteControllerRegister(uint8_t reg, uint8_t value);
-  int ReadControllerRegister(uint8_t reg, uint8_t& value);
-  int ReadSromByte(uint16_t address, uint8_t& value);
-  int ReadSromId(int index, uint8_t& value);
-  int WriteSromId(int index, int value);
+  // ---- Registers and serial ROM (true when the transfer worked) ----
+  bool WriteSensorRegister(uint16_t reg, int32_t value);
+  bool ReadSensorRegister(uint16_t reg, int32_t& value) const;
+  bool WriteControllerRegister(uint8_t reg, uint8_t value);
+  bool ReadControllerRegister(uint8_t reg, uint8_t& value);
+  bool ReadSromByte(uint16_t address, uint8_t& value);
+  bool ReadSromId(int index, uint8_t& value);
+  bool WriteSromId(int index, int value);
   // Reads the configuration byte 0x1EB0 and applies it: 1 selects variant 0,
   // 2 variant 1, anything else (or a failed read) changes nothing. Returns
-  // the read's result.
-  int ApplyConfigurationByte();
+  // whether the read worked.
+  bool ApplyConfigurationByte();
 
   // ---- Frame buffers ----
   // The smallest ring: with fewer slots the producer would rewrite the slot
@@ -143,14 +146,8 @@ class CKVXSdkLib {
   int WindowWidth() const { return windowWidth_; }
 
   // Mirror flags (0/1), kept for the camera object.
-  int SetMirrorH(bool on) {
-    mirrorH_.store(on ? 1 : 0, std::memory_order_relaxed);
-    return 0;
-  }
-  int SetMirrorV(bool on) {
-    mirrorV_.store(on ? 1 : 0, std::memory_order_relaxed);
-    return 0;
-  }
+  void SetMirrorH(bool on) { mirrorH_.store(on ? 1 : 0, std::memory_order_relaxed); }
+  void SetMirrorV(bool on) { mirrorV_.store(on ? 1 : 0, std::memory_order_relaxed); }
   int GetMirrorH() const { return mirrorH_.load(std::memory_order_relaxed); }
   int GetMirrorV() const { return mirrorV_.load(std::memory_order_relaxed); }
 

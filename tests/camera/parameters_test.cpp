@@ -178,11 +178,14 @@ TEST_F(Parameters, MirrorsAutoIrisAndPort) {
   EXPECT_EQ(Korvex_GetLastError(handle_), 0u) << "notify-only";
 }
 
-TEST_F(Parameters, AFailedPortReadIsAFailure) {
+TEST_F(Parameters, AFailedPortReadOrWriteIsAFailureWithItsCode) {
   KorvexHost_SimUnplug(0);
   unsigned char port = 0x77;
   EXPECT_EQ(Korvex_GetIOPort(handle_, &port, 0, 0), 0);
   EXPECT_EQ(Korvex_GetLastError(handle_), static_cast<uint32_t>(KORVEX_ERR_REFUSED));
+  EXPECT_EQ(Korvex_SetIOPort(handle_, 0x12), 0);
+  EXPECT_EQ(Korvex_GetLastError(handle_), static_cast<uint32_t>(KORVEX_ERR_REFUSED))
+      << "a write the camera never received says why";
 }
 
 TEST_F(Parameters, RegistersAndSerialRom) {

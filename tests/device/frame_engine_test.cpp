@@ -322,7 +322,7 @@ TEST_F(FrameEngineTest, StopReturnsWithinTheTimeoutWhenTheDriverStalls) {
 TEST_F(FrameEngineTest, TriggerModeReleasesOneFramePerTrigger) {
   CKorvex740K3XLNSdk model;
   model.SetTransferTimeout(100);
-  ASSERT_EQ(model.SetTriggerMode(true), 1);
+  ASSERT_TRUE(model.SetTriggerMode(true));
   EXPECT_EQ(model.CaptureSingleFrame(), 19);  // no trigger: the transfer times out
   KorvexHost_SimTrigger(0);
   KorvexHost_SimTrigger(0);
@@ -338,7 +338,7 @@ TEST_F(FrameEngineTest, TriggerModeReleasesOneFramePerTrigger) {
   model.SetTransferTimeout(2000);
   EXPECT_EQ(model.CaptureSingleFrame(), 0);
   trigger.join();
-  ASSERT_EQ(model.SetTriggerMode(false), 1);
+  ASSERT_TRUE(model.SetTriggerMode(false));
   EXPECT_EQ(model.CaptureSingleFrame(), 0);
 }
 

@@ -133,7 +133,7 @@ TEST_F(ModelTest, ConstructionSendsTheWholeSequenceInOrder) {
   EXPECT_EQ(model.LargeTransfer(), 1);
   EXPECT_EQ(model.RingCount(), 4);
   int32_t cached = 0;
-  EXPECT_EQ(model.ReadSensorRegister(0x97, cached), 1);
+  EXPECT_TRUE(model.ReadSensorRegister(0x97, cached));
   EXPECT_EQ(cached, 0x09);
   EXPECT_EQ(KorvexHost_SimOpenHandles(0), 0u);
 }
@@ -160,16 +160,16 @@ TEST_F(ModelTest, SelectingTheSameIndexSkipsTheSequence) {
 
 TEST_F(ModelTest, WindowAndWordMode) {
   CKorvex740K3XLNSdk model;
-  EXPECT_EQ(model.SetWindow(1, 0, 3000, 3000, 0), 1);
-  EXPECT_EQ(model.SetWindow(0, 0, 3, 10, 0), 1);
-  EXPECT_EQ(model.SetWindow(0, 0, 100, 100, 4), 1);
+  EXPECT_FALSE(model.SetWindow(1, 0, 3000, 3000, 0));
+  EXPECT_FALSE(model.SetWindow(0, 0, 3, 10, 0));
+  EXPECT_FALSE(model.SetWindow(0, 0, 100, 100, 4));
   KorvexHost_SimClearTraffic();
-  ASSERT_EQ(model.SetWordMode(false), 1);
+  model.SetWordMode(false);
   EXPECT_EQ(CommandPackets(), (Packets{Packet({0x0A, 0x01}), Controller(14, 0)}));
 
   KorvexHost_SimClearTraffic();
-  ASSERT_EQ(model.SetWordMode(true), 1);
-  ASSERT_EQ(model.SetWindow(8, 4, 640, 480, 2), 0);
+  model.SetWordMode(true);
+  ASSERT_TRUE(model.SetWindow(8, 4, 640, 480, 2));
   EXPECT_EQ(CommandPackets(),
             (Packets{Packet({0x0A, 0x01}), Controller(14, 1), Packet({0x09, 0x00, 0x70, 0x4E}),
                      Controller(0, 0x00), Controller(1, 0x70), Controller(2, 0x4E),
@@ -184,38 +184,38 @@ TEST_F(ModelTest, WindowAndWordMode) {
 TEST_F(ModelTest, GainExposureTriggerAndClock) {
   CKorvex740K3XLNSdk model;
   KorvexHost_SimClearTraffic();
-  ASSERT_EQ(model.SetExposure(1014), 1);
-  ASSERT_EQ(model.SetGlobalGain(512), 1);
-  ASSERT_EQ(model.SetTriggerMode(true), 1);
-  ASSERT_EQ(model.SetTriggerMode(false), 1);
+  ASSERT_TRUE(model.SetExposure(1014));
+  ASSERT_TRUE(model.SetGlobalGain(512));
+  ASSERT_TRUE(model.SetTriggerMode(true));
+  ASSERT_TRUE(model.SetTriggerMode(false));
   EXPECT_EQ(CommandPackets(),
             (Packets{SensorWrite8(0xA0, 0x00), SensorWrite8(0xA1, 0x90), SensorWrite8(2, 0x00),
                      SensorWrite8(3, 0x02), Controller(11, 0x25), Controller(11, 0x00)}));
   EXPECT_EQ(model.GetExposure(), 1014);
-  ASSERT_EQ(model.SetExposure(0), 1);
+  ASSERT_TRUE(model.SetExposure(0));
   uint32_t reg = 0;
   KorvexHost_SimReadSensorRegister(0, 0xA0, &reg);
   EXPECT_EQ(reg, 0xF6u);
-  ASSERT_EQ(model.SetGlobalGain(0x7FF), 1);
+  ASSERT_TRUE(model.SetGlobalGain(0x7FF));
   EXPECT_EQ(model.GetGlobalGain(), 0x3FF);
 
   // Failed writes keep the previous values.
   KorvexHost_SimSetFault(0, KORVEX_SIM_FAULT_FAIL_REGISTER_WRITE, 0, 1);
-  EXPECT_EQ(model.SetGlobalGain(100), 0);
+  EXPECT_FALSE(model.SetGlobalGain(100));
   EXPECT_EQ(model.GetGlobalGain(), 0x3FF);
   KorvexHost_SimSetFault(0, KORVEX_SIM_FAULT_FAIL_REGISTER_WRITE, 0, 1);
-  EXPECT_EQ(model.SetExposure(100), 0);
+  EXPECT_FALSE(model.SetExposure(100));
   EXPECT_EQ(model.GetExposure(), 0);
 
   KorvexHost_SimClearTraffic();
-  ASSERT_EQ(model.SetClockMode(2), 1);
+  ASSERT_TRUE(model.SetClockMode(2));
   const Packets sent = CommandPackets();
   ASSERT_GE(sent.size(), 2u);
   EXPECT_EQ(sent[0], SensorWrite8(0x20, 0));
   EXPECT_EQ(sent[1], Controller(15, 3));
   EXPECT_EQ(ExpectInitialisationSequence(sent, 2) + 2, sent.size());
   uint8_t mode = 0;
-  ASSERT_EQ(model.ReadClockMode(mode), 1);
+  ASSERT_TRUE(model.ReadClockMode(mode));
   EXPECT_EQ(mode, 2);
   EXPECT_EQ(model.ClockMode(), 2);
 }
@@ -230,7 +230,7 @@ TEST_F(ModelTest, WorksWithoutACamera) {
   EXPECT_EQ(model.CaptureSingleFrame(), 10);
   EXPECT_EQ(model.SingleCaptureStatus(), 19);
   uint8_t mode = 9;
-  EXPECT_EQ(model.ReadClockMode(mode), 0);
+  EXPECT_FALSE(model.ReadClockMode(mode));
   EXPECT_EQ(KorvexHost_SimTrafficCount(), 0u);
 }
 

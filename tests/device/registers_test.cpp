@@ -24,52 +24,52 @@ class RegistersTest : public testing::SimTest {
 };
 
 TEST_F(RegistersTest, SensorRegisterPacketsAndCache) {
-  ASSERT_EQ(device.WriteSensorRegister(0x05, 0x1234), 1);
-  ASSERT_EQ(device.WriteSensorRegister(0x8001, 0x880001), 1);
+  ASSERT_TRUE(device.WriteSensorRegister(0x05, 0x1234));
+  ASSERT_TRUE(device.WriteSensorRegister(0x8001, 0x880001));
   const auto packets = CommandPackets();
   ASSERT_EQ(packets.size(), 2u);
   EXPECT_EQ(packets[0], Packet({0x04, 0x20, 0xFE, 0x05, 0x00, 0x34}));
   EXPECT_EQ(packets[1], Packet({0x04, 0x30, 0xFE, 0x01, 0x80, 0x01, 0x00, 0x88}));
 
   int32_t value = 0;
-  EXPECT_EQ(device.ReadSensorRegister(5, value), 1);
+  EXPECT_TRUE(device.ReadSensorRegister(5, value));
   EXPECT_EQ(value, 0x1234);  // the whole value, not the byte sent
-  EXPECT_EQ(device.ReadSensorRegister(0x8001, value), 0);
-  EXPECT_EQ(device.ReadSensorRegister(1024, value), 0);
+  EXPECT_FALSE(device.ReadSensorRegister(0x8001, value));
+  EXPECT_FALSE(device.ReadSensorRegister(1024, value));
   uint32_t held = 0;
   KorvexHost_SimReadSensorRegister(0, 0x8001, &held);
   EXPECT_EQ(held, 0x880001u);
 
-  ASSERT_EQ(device.WriteSensorRegister(0xC5, 7), 1);
-  EXPECT_EQ(device.ReadSensorRegister(0xC5, value), 0);
-  EXPECT_EQ(device.WriteSensorRegister(0x3FF, 9), 1);  // 16-bit space, still cached
-  EXPECT_EQ(device.ReadSensorRegister(0x3FF, value), 1);
+  ASSERT_TRUE(device.WriteSensorRegister(0xC5, 7));
+  EXPECT_FALSE(device.ReadSensorRegister(0xC5, value));
+  EXPECT_TRUE(device.WriteSensorRegister(0x3FF, 9));  // 16-bit space, still cached
+  EXPECT_TRUE(device.ReadSensorRegister(0x3FF, value));
   EXPECT_EQ(value, 9);
 }
 
 TEST_F(RegistersTest, FailedWritesAreNotCached) {
-  ASSERT_EQ(device.WriteSensorRegister(2, 0x11), 1);
+  ASSERT_TRUE(device.WriteSensorRegister(2, 0x11));
   KorvexHost_SimSetFault(0, KORVEX_SIM_FAULT_FAIL_REGISTER_WRITE, 0, 1);
-  EXPECT_EQ(device.WriteSensorRegister(2, 0x22), 0);
+  EXPECT_FALSE(device.WriteSensorRegister(2, 0x22));
   int32_t value = 0;
   device.ReadSensorRegister(2, value);
   EXPECT_EQ(value, 0x11);
 
   KorvexHost_SimUnplug(0);
-  EXPECT_EQ(device.WriteSensorRegister(2, 0x33), 0);
-  EXPECT_EQ(device.WriteControllerRegister(7, 1), 0);
+  EXPECT_FALSE(device.WriteSensorRegister(2, 0x33));
+  EXPECT_FALSE(device.WriteControllerRegister(7, 1));
   uint8_t byte = 0x77;
-  EXPECT_EQ(device.ReadControllerRegister(7, byte), 0);
+  EXPECT_FALSE(device.ReadControllerRegister(7, byte));
   EXPECT_EQ(byte, 0x77);  // open failed: untouched
-  EXPECT_EQ(device.ReadSromByte(0x1800, byte), 0);
-  EXPECT_EQ(device.WriteSromId(0, 1), 0);
+  EXPECT_FALSE(device.ReadSromByte(0x1800, byte));
+  EXPECT_FALSE(device.WriteSromId(0, 1));
 }
 
 TEST_F(RegistersTest, ControllerRegistersReadTwiceAndTakeTheSecondReply) {
-  ASSERT_EQ(device.WriteControllerRegister(7, 0xA5), 1);
+  ASSERT_TRUE(device.WriteControllerRegister(7, 0xA5));
   KorvexHost_SimClearTraffic();
   uint8_t value = 0;
-  ASSERT_EQ(device.ReadControllerRegister(7, value), 1);
+  ASSERT_TRUE(device.ReadControllerRegister(7, value));
   EXPECT_EQ(value, 0xA5);
   const auto log = Traffic();
   ASSERT_EQ(log.size(), 3u);
@@ -80,16 +80,16 @@ TEST_F(RegistersTest, ControllerRegistersReadTwiceAndTakeTheSecondReply) {
 
   KorvexHost_SimSetFault(0, KORVEX_SIM_FAULT_FAIL_TRANSFER, 1, 1);  // first read only
   value = 0;
-  EXPECT_EQ(device.ReadControllerRegister(7, value), 1);
+  EXPECT_TRUE(device.ReadControllerRegister(7, value));
   EXPECT_EQ(value, 0xA5);
 
   KorvexHost_SimSetFault(0, KORVEX_SIM_FAULT_FAIL_TRANSFER, 1, 2);  // both reads
-  EXPECT_EQ(device.ReadControllerRegister(7, value), 0);
+  EXPECT_FALSE(device.ReadControllerRegister(7, value));
   EXPECT_EQ(value, 0);
 
   KorvexHost_SimSetFault(0, KORVEX_SIM_FAULT_FAIL_TRANSFER, 0, 1);  // the request
   value = 1;
-  EXPECT_EQ(device.ReadControllerRegister(7, value), 0);
+  EXPECT_FALSE(device.ReadControllerRegister(7, value));
   EXPECT_EQ(value, 0);
   EXPECT_EQ(KorvexHost_SimOpenHandles(0), 0u);
 }
@@ -98,7 +98,7 @@ TEST_F(RegistersTest, SerialRom) {
   const uint8_t preset[] = {0x5C};
   KorvexHost_SimPresetSrom(0, 0x182C, preset, 1);
   uint8_t value = 0;
-  ASSERT_EQ(device.ReadSromId(300, value), 1);
+  ASSERT_TRUE(device.ReadSromId(300, value));
   EXPECT_EQ(value, 0x5C);
   auto packets = CommandPackets();
   ASSERT_EQ(packets.size(), 1u);
@@ -106,15 +106,15 @@ TEST_F(RegistersTest, SerialRom) {
   EXPECT_EQ(Traffic().size(), 3u);  // request and two replies
 
   const uint32_t opens = KorvexHost_SimOpenCount(0);
-  EXPECT_EQ(device.ReadSromByte(0x17FF, value), 0);
+  EXPECT_FALSE(device.ReadSromByte(0x17FF, value));
   EXPECT_EQ(KorvexHost_SimOpenCount(0), opens);  // refused without opening
 
   KorvexHost_SimClearTraffic();
-  ASSERT_EQ(device.WriteSromId(0x105, 0x1AB), 1);
+  ASSERT_TRUE(device.WriteSromId(0x105, 0x1AB));
   packets = CommandPackets();
   ASSERT_EQ(packets.size(), 1u);
   EXPECT_EQ(packets[0], Packet({0x40, 0x51, 0x03, 0x18, 0x05, 0xAB}));
-  ASSERT_EQ(device.ReadSromId(5, value), 1);
+  ASSERT_TRUE(device.ReadSromId(5, value));
   EXPECT_EQ(value, 0xAB);
 }
 
@@ -122,9 +122,9 @@ TEST_F(RegistersTest, ConfigurationByteSelectsTheVariant) {
   const uint8_t two = 2, one = 1, other = 7;
   KorvexHost_SimPresetSrom(0, 0x1EB0, &two, 1);
   uint8_t value = 0;
-  ASSERT_EQ(device.ReadSromByte(0x1EB0, value), 1);
+  ASSERT_TRUE(device.ReadSromByte(0x1EB0, value));
   EXPECT_EQ(value, 2);
-  EXPECT_EQ(device.ApplyConfigurationByte(), 1);
+  EXPECT_TRUE(device.ApplyConfigurationByte());
   EXPECT_EQ(device.Variant(), 1);
   KorvexHost_SimPresetSrom(0, 0x1EB0, &other, 1);
   device.ApplyConfigurationByte();
@@ -132,7 +132,7 @@ TEST_F(RegistersTest, ConfigurationByteSelectsTheVariant) {
   KorvexHost_SimPresetSrom(0, 0x1EB0, &one, 1);
   device.ApplyConfigurationByte();
   EXPECT_EQ(device.Variant(), 0);
-  EXPECT_EQ(device.SetVariant(9), 1);
+  device.SetVariant(9);
   EXPECT_EQ(device.Variant(), 1);
 }
 
