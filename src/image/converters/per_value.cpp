@@ -140,40 +140,59 @@ constexpr Kernels<LookUp16Fn> kLookUp16{LookUp16Portable, nullptr, KORVEX_X86_ON
 constexpr Kernels<Factor8Fn> kFactor8{Factor8Portable, nullptr, KORVEX_X86_ONLY(Factor8Avx2)};
 constexpr Kernels<Factor16Fn> kFactor16{Factor16Portable, nullptr, KORVEX_X86_ONLY(Factor16Avx2)};
 
-// Runs kernel(in, out, count) over the channel samples of every row: the
-// whole row at once when pixels hold only the channels, otherwise through a
-// packed copy of the channels.
+// Runs kernel(in, out, count) over the channel samples of every row. The
+// kernels take distinct arrays. Where 8-bit pixels hold only the channels,
+// a row goes straight from the source to the destination when the two do
+// not overlap, and otherwise (in place) through a local copy of its source
+// samples, the kernel writing the destination row. Other pixels go through
+// packed copies both ways (16-bit samples are never accessed in the image
+// memory through a uint16_t pointer).
 template <typename S, int channels, typename Kernel>
 void ForChannelsOf(const Region& r, Kernel kernel) {
   S in[kChunk], out[kChunk];
   const int ss = r.srcBpp / static_cast<int>(sizeof(S));
   const int ds = r.dstBpp / static_cast<int>(sizeof(S));
   const bool packed = ss == channels && ds == channels;
+  const bool rowsDirect = packed && sizeof(S) == 1;
   const int32_t pixelsPerChunk = kChunk / channels;
+  const uintptr_t rowBytes = static_cast<uintptr_t>(r.width) * channels * sizeof(S);
   for (int32_t y = 0; y < r.height; ++y) {
     const uint8_t* srow = r.SrcRow(y);
     uint8_t* drow = r.DstRow(y);
+    const uintptr_t s = reinterpret_cast<uintptr_t>(srow), d = reinterpret_cast<uintptr_t>(drow);
+    if constexpr (sizeof(S) == 1) {
+      if (rowsDirect && (s + rowBytes <= d || d + rowBytes <= s)) {
+        kernel(srow, drow, r.width * channels);
+        continue;
+      }
+    }
     for (int32_t x0 = 0; x0 < r.width; x0 += pixelsPerChunk) {
       const int32_t count = std::min(pixelsPerChunk, r.width - x0);
       const int32_t samples = count * channels;
+      if constexpr (sizeof(S) == 1) {
+        if (rowsDirect) {
+          const size_t at = static_cast<size_t>(x0) * channels;
+          std::memcpy(in, srow + at, static_cast<size_t>(samples));
+          kernel(in, drow + at, samples);
+          continue;
+        }
+      }
       if (packed) {
         std::memcpy(in, srow + static_cast<size_t>(x0) * channels * sizeof(S),
                     static_cast<size_t>(samples) * sizeof(S));
-      } else {
-        for (int32_t x = 0; x < count; ++x) {
-          std::memcpy(in + x * channels, srow + static_cast<size_t>(x0 + x) * ss * sizeof(S),
-                      channels * sizeof(S));
-        }
-      }
-      kernel(in, out, samples);
-      if (packed) {
+        kernel(in, out, samples);
         std::memcpy(drow + static_cast<size_t>(x0) * channels * sizeof(S), out,
                     static_cast<size_t>(samples) * sizeof(S));
-      } else {
-        for (int32_t x = 0; x < count; ++x) {
-          std::memcpy(drow + static_cast<size_t>(x0 + x) * ds * sizeof(S), out + x * channels,
-                      channels * sizeof(S));
-        }
+        continue;
+      }
+      for (int32_t x = 0; x < count; ++x) {
+        std::memcpy(in + x * channels, srow + static_cast<size_t>(x0 + x) * ss * sizeof(S),
+                    channels * sizeof(S));
+      }
+      kernel(in, out, samples);
+      for (int32_t x = 0; x < count; ++x) {
+        std::memcpy(drow + static_cast<size_t>(x0 + x) * ds * sizeof(S), out + x * channels,
+                    channels * sizeof(S));
       }
     }
   }
