@@ -94,9 +94,10 @@ KORVEX_TARGET_AVX2 void Factor16Avx2(const uint16_t* in, uint16_t* out, int32_t 
 
 // 64 bytes at a time: two byte permutes each look up half of the table (the
 // low seven bits of the value pick the entry), and bit 7 picks the half;
-// the last bytes through the widened table.
+// the last bytes one by one. Each byte is read before it is written, so
+// `in` and `out` may be the same array.
 KORVEX_TARGET_AVX512 void LookUp8Avx512(const uint8_t* in, uint8_t* out, int32_t n,
-                                        const uint32_t* wide, const uint8_t* table) {
+                                        const uint32_t*, const uint8_t* table) {
   const __m512i t0 = _mm512_loadu_si512(table), t1 = _mm512_loadu_si512(table + 64);
   const __m512i t2 = _mm512_loadu_si512(table + 128), t3 = _mm512_loadu_si512(table + 192);
   int32_t i = 0;
@@ -106,7 +107,7 @@ KORVEX_TARGET_AVX512 void LookUp8Avx512(const uint8_t* in, uint8_t* out, int32_t
     const __m512i high = _mm512_permutex2var_epi8(t2, v, t3);
     _mm512_storeu_si512(out + i, _mm512_mask_blend_epi8(_mm512_movepi8_mask(v), low, high));
   }
-  LookUp8Body(in + i, out + i, n - i, wide);
+  for (; i < n; ++i) out[i] = table[in[i]];
 }
 #endif
 
@@ -141,14 +142,16 @@ constexpr Kernels<Factor8Fn> kFactor8{Factor8Portable, nullptr, KORVEX_X86_ONLY(
 constexpr Kernels<Factor16Fn> kFactor16{Factor16Portable, nullptr, KORVEX_X86_ONLY(Factor16Avx2)};
 
 // Runs kernel(in, out, count) over the channel samples of every row. The
-// kernels take distinct arrays. Where 8-bit pixels hold only the channels,
-// a row goes straight from the source to the destination when the two do
-// not overlap, and otherwise (in place) through a local copy of its source
-// samples, the kernel writing the destination row. Other pixels go through
-// packed copies both ways (16-bit samples are never accessed in the image
-// memory through a uint16_t pointer).
+// kernels take distinct arrays, unless `sameArray` says that the kernel
+// also works with in == out. Where 8-bit pixels hold only the channels, a
+// row goes straight from the source to the destination when the two do
+// not overlap (or are the same and the kernel allows it), and otherwise
+// through a local copy of its source samples, the kernel writing the
+// destination row. Other pixels go through packed copies both ways (16-bit
+// samples are never accessed in the image memory through a uint16_t
+// pointer).
 template <typename S, int channels, typename Kernel>
-void ForChannelsOf(const Region& r, Kernel kernel) {
+void ForChannelsOf(const Region& r, bool sameArray, Kernel kernel) {
   S in[kChunk], out[kChunk];
   const int ss = r.srcBpp / static_cast<int>(sizeof(S));
   const int ds = r.dstBpp / static_cast<int>(sizeof(S));
@@ -161,7 +164,7 @@ void ForChannelsOf(const Region& r, Kernel kernel) {
     uint8_t* drow = r.DstRow(y);
     const uintptr_t s = reinterpret_cast<uintptr_t>(srow), d = reinterpret_cast<uintptr_t>(drow);
     if constexpr (sizeof(S) == 1) {
-      if (rowsDirect && (s + rowBytes <= d || d + rowBytes <= s)) {
+      if (rowsDirect && (s + rowBytes <= d || d + rowBytes <= s || (sameArray && s == d))) {
         kernel(srow, drow, r.width * channels);
         continue;
       }
@@ -201,11 +204,11 @@ void ForChannelsOf(const Region& r, Kernel kernel) {
 // The channel count as a constant, so that the per-pixel copies of pixels
 // with a fourth channel are fixed-size moves rather than library calls.
 template <typename S, typename Kernel>
-void ForChannels(const Region& r, int channels, Kernel kernel) {
+void ForChannels(const Region& r, int channels, Kernel kernel, bool sameArray = false) {
   if (channels == 3) {
-    ForChannelsOf<S, 3>(r, kernel);
+    ForChannelsOf<S, 3>(r, sameArray, kernel);
   } else {
-    ForChannelsOf<S, 1>(r, kernel);
+    ForChannelsOf<S, 1>(r, sameArray, kernel);
   }
 }
 
@@ -215,9 +218,10 @@ void ApplyTable8(const Region& r, int channels, const uint8_t table[256]) {
   uint32_t wide[256];
   for (int i = 0; i < 256; ++i) wide[i] = table[i];
   const LookUp8Fn lookUp = kLookUp8.Pick();
-  ForChannels<uint8_t>(r, channels, [&](const uint8_t* in, uint8_t* out, int32_t n) {
-    lookUp(in, out, n, wide, table);
-  });
+  ForChannels<uint8_t>(
+      r, channels,
+      [&](const uint8_t* in, uint8_t* out, int32_t n) { lookUp(in, out, n, wide, table); },
+      lookUp == kLookUp8.avx512);
 }
 
 void ApplyTable16(const Region& r, int channels, const uint16_t* table, uint32_t n,
@@ -242,9 +246,12 @@ void ApplyBrightness8(const Region& r, int channels, float f, const uint8_t tabl
   uint32_t wide[256];
   for (int i = 0; i < 256; ++i) wide[i] = table[i];
   const Brightness8Fn brighten = kBrightness8.Pick();
-  ForChannels<uint8_t>(r, channels, [&](const uint8_t* in, uint8_t* out, int32_t count) {
-    brighten(in, out, count, f, wide, table);
-  });
+  ForChannels<uint8_t>(
+      r, channels,
+      [&](const uint8_t* in, uint8_t* out, int32_t count) {
+        brighten(in, out, count, f, wide, table);
+      },
+      brighten == kBrightness8.avx512);
 }
 
 void ApplyFactor16(const Region& r, int channels, float f, uint32_t max) {
