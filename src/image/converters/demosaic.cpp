@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "image/converters/demosaic8_avx2.h"
+#include "image/converters/demosaic8_avx512.h"
 #include "image/converters/interleave_x86.h"
 #include "image/converters/vector_level.h"
 
@@ -203,13 +204,14 @@ using Widen3To4Fn = void (*)(uint8_t*, const uint8_t*, int32_t, int32_t);
 constexpr Kernels<Widen3To4Fn> kWiden3To4{Widen3To4Portable, nullptr,
                                           KORVEX_X86_ONLY(Widen3To4Avx2)};
 
-// The vector row kernel, usable with AVX2, gains below 2048 / 128 and rows
+// The vector row kernel, usable with AVX2 or AVX-512, gains below 2048 / 128 and rows
 // of at least kDemosaic8Avx2MinWidth pixels; the few pixels it leaves at a
 // row's end go by the general rule. It writes 3-byte pixels: for 4-byte
 // pixels a row goes through a packed row first and is widened.
 using Row8Fn = int32_t (*)(uint8_t*, const detail::MosaicRows8&, int32_t,
                            const detail::Demosaic8RowRoles&, uint16_t*);
-constexpr Kernels<Row8Fn> kRow8{nullptr, nullptr, KORVEX_X86_ONLY(detail::Demosaic8RowAvx2)};
+constexpr Kernels<Row8Fn> kRow8{nullptr, nullptr, KORVEX_X86_ONLY(detail::Demosaic8RowAvx2),
+                                KORVEX_X86_ONLY(detail::Demosaic8RowAvx512)};
 
 class FastRows8 {
  public:

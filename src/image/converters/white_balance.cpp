@@ -96,6 +96,34 @@ KORVEX_TARGET_AVX2 void SumRowAvx2<uint8_t>(const uint8_t* p, int32_t n, uint64_
   odd += lo[0] + lo[1] + lo[2] + lo[3];
   SumEvenOdd(p, x, n, even, odd);
 }
+
+template <typename T>
+KORVEX_TARGET_AVX512 void SumRowAvx512(const T* p, int32_t n, uint64_t& even, uint64_t& odd) {
+  SumRowAvx2(p, n, even, odd);
+}
+
+// The same with 64 bytes at a time.
+template <>
+KORVEX_TARGET_AVX512 void SumRowAvx512<uint8_t>(const uint8_t* p, int32_t n, uint64_t& even,
+                                                uint64_t& odd) {
+  const __m512i zero = _mm512_setzero_si512();
+  const __m512i low = _mm512_set1_epi16(0x00FF);
+  __m512i e = zero, o = zero;
+  int32_t x = 0;
+  for (; x + 64 <= n; x += 64) {
+    const __m512i v = _mm512_loadu_si512(p + x);
+    e = _mm512_add_epi64(e, _mm512_sad_epu8(_mm512_and_si512(v, low), zero));
+    o = _mm512_add_epi64(o, _mm512_sad_epu8(_mm512_srli_epi16(v, 8), zero));
+  }
+  uint64_t le[8], lo[8];
+  _mm512_storeu_si512(le, e);
+  _mm512_storeu_si512(lo, o);
+  for (int i = 0; i < 8; ++i) {
+    even += le[i];
+    odd += lo[i];
+  }
+  SumEvenOdd(p, x, n, even, odd);
+}
 #endif
 
 // Rows are summed by column parity; the row's parity tells which colours
@@ -104,7 +132,8 @@ template <typename T>
 void SumSites(const detail::Region& r, int rowBit, int colBit, WhiteBalanceSums& out) {
   const uint64_t evenCount = static_cast<uint64_t>(r.width + 1) / 2;
   const uint64_t oddCount = static_cast<uint64_t>(r.width) / 2;
-  const Kernels<SumRowFn<T>> kernels{SumRowPortable<T>, nullptr, KORVEX_X86_ONLY(SumRowAvx2<T>)};
+  const Kernels<SumRowFn<T>> kernels{SumRowPortable<T>, nullptr, KORVEX_X86_ONLY(SumRowAvx2<T>),
+                                     KORVEX_X86_ONLY(SumRowAvx512<T>)};
   const SumRowFn<T> sumRow = kernels.Pick();
   for (int32_t y = 0; y < r.height; ++y) {
     uint64_t even = 0, odd = 0;

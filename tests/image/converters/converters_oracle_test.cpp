@@ -19,7 +19,8 @@ struct Dims {
 // From 36 columns the 8-bit rows go 32 pixels at a time: 38 and 36 take one
 // step and an overlapping last one, 67 (odd) leaves a last pixel to the
 // general rule, and 4 rows are border rows only.
-const Dims kSmall[] = {{6, 6}, {8, 6}, {10, 14}, {9, 7}, {38, 26}, {67, 9}, {36, 4}};
+// Widths around the vector kernels' narrowest rows (36 and 68 pixels) too.
+const Dims kSmall[] = {{6, 6}, {8, 6}, {10, 14}, {9, 7}, {38, 26}, {67, 9}, {36, 4}, {68, 5}, {133, 6}};
 constexpr Dims kFull{2560, 1920};
 
 // Runs both converters from equal inputs into equal (pre-filled) outputs and
