@@ -3,8 +3,30 @@
 #include <algorithm>
 #include <cstring>
 
+#include "image/converters/vector_level.h"
+
 namespace korvex::image {
 namespace {
+
+// A row in reverse order. Compiled again for AVX2, where the compiler turns
+// it into byte shuffles (the baseline has no byte shuffle, so 8-bit rows
+// would go a byte at a time).
+template <typename T>
+KORVEX_KERNEL_BODY void ReverseBody(T* __restrict out, const T* __restrict in, int32_t n) {
+  for (int32_t j = 0; j < n; ++j) out[j] = in[n - 1 - j];
+}
+template <typename T>
+using ReverseFn = void (*)(T*, const T*, int32_t);
+template <typename T>
+void ReversePortable(T* out, const T* in, int32_t n) {
+  ReverseBody(out, in, n);
+}
+#ifdef KORVEX_X86_KERNELS
+template <typename T>
+KORVEX_TARGET_AVX2 void ReverseAvx2(T* out, const T* in, int32_t n) {
+  ReverseBody(out, in, n);
+}
+#endif
 
 template <typename T, bool kMirrorV, bool kMirrorH>
 int32_t Merge(uint8_t* dst, const uint8_t* src, Size dstSize, Size srcSize, int32_t dstStride,
@@ -13,6 +35,12 @@ int32_t Merge(uint8_t* dst, const uint8_t* src, Size dstSize, Size srcSize, int3
   const int32_t rows = std::min(dstSize.height, kPictureHeight);
   const int32_t cols = std::min({dstSize.width, srcSize.width, kPictureWidth});
   if (rows <= 0 || cols <= 0) return 1;
+  [[maybe_unused]] ReverseFn<T> reverse = nullptr;
+  if constexpr (kMirrorH) {
+    constexpr Kernels<ReverseFn<T>> kReverse{ReversePortable<T>, nullptr,
+                                             KORVEX_X86_ONLY(ReverseAvx2<T>)};
+    reverse = kReverse.Pick();
+  }
   for (int32_t r = 0; r < rows; ++r) {
     const int32_t picture = kMirrorV ? rows - 1 - r : r;
     const int32_t raw =
@@ -21,7 +49,7 @@ int32_t Merge(uint8_t* dst, const uint8_t* src, Size dstSize, Size srcSize, int3
     const T* in = reinterpret_cast<const T*>(src + static_cast<ptrdiff_t>(raw) * srcStride);
     T* out = reinterpret_cast<T*>(dst + static_cast<ptrdiff_t>(r) * dstStride);
     if constexpr (kMirrorH) {
-      for (int32_t j = 0; j < cols; ++j) out[j] = in[cols - 1 - j];
+      reverse(out, in, cols);
     } else {
       std::memcpy(out, in, static_cast<size_t>(cols) * sizeof(T));
     }
