@@ -22,7 +22,12 @@ void FinishAtUnloadHandler(platform::ThreadsAtUnload threads) { Chain().FinishAt
 CSdkChain::CSdkChain() { platform::SetUnloadHandler(FinishAtUnloadHandler); }
 
 CSdkChain::~CSdkChain() {
-  FinishAtUnload(platform::ThreadsAtStaticDestruction());
+  const platform::ThreadsAtUnload threads = platform::ThreadsAtStaticDestruction();
+  FinishAtUnload(threads);
+  // The process ends and its other threads are gone, one of which may have
+  // held the registry's lock or the heap's: the records stay as they are
+  // (their memory goes with the process).
+  if (threads == platform::ThreadsAtUnload::kEnded) return;
   // An application should release its handles before unloading the
   // library; objects still registered are kept, not destroyed (their memory
   // goes with the process), only the records go. They stay reachable from

@@ -28,7 +28,8 @@ void SetUnloadHandler(UnloadHandler handler);
 
 // What the threads can do while the core's static objects are destroyed:
 // kRunning, except inside a Windows DLL, whose static objects are destroyed
-// in its detach notification (kRunningNoWait).
+// in its detach notification: kRunningNoWait on FreeLibrary, kEnded when
+// the process ends.
 ThreadsAtUnload ThreadsAtStaticDestruction();
 
 }  // namespace korvex::platform

@@ -16,12 +16,16 @@ std::atomic<UnloadHandler> unloadHandler{nullptr};
 // Set when the module was loaded as a DLL: its static objects are then
 // destroyed inside the detach notification.
 std::atomic<bool> loadedAsDll{false};
+// Set by the detach notification of a process that ends (the C runtime
+// destroys the static objects after it returns).
+std::atomic<bool> processEnding{false};
 
 }  // namespace
 
 void SetUnloadHandler(UnloadHandler handler) { unloadHandler.store(handler); }
 
 ThreadsAtUnload ThreadsAtStaticDestruction() {
+  if (processEnding.load()) return ThreadsAtUnload::kEnded;
   return loadedAsDll.load() ? ThreadsAtUnload::kRunningNoWait : ThreadsAtUnload::kRunning;
 }
 
@@ -32,6 +36,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
   using korvex::platform::ThreadsAtUnload;
   if (reason == DLL_PROCESS_ATTACH) korvex::platform::loadedAsDll.store(true);
   if (reason == DLL_PROCESS_DETACH) {
+    if (reserved != nullptr) korvex::platform::processEnding.store(true);
     if (const auto handler = korvex::platform::unloadHandler.load())
       handler(reserved != nullptr ? ThreadsAtUnload::kEnded : ThreadsAtUnload::kRunningNoWait);
   }
