@@ -17,14 +17,6 @@ int32_t AdjustedMode(const CameraSettings& s) {
   return AdjustBayerMode(s.filter.BayerMode, s.analog.V_Mirror != 0, s.analog.H_Mirror != 0);
 }
 
-ScalingConverter FieldMerge(bool deep, bool mirrorV, bool mirrorH) {
-  static constexpr ScalingConverter k8[2][2] = {{MergeFields8, MergeFields8MirrorH},
-                                                {MergeFields8MirrorV, MergeFields8MirrorVH}};
-  static constexpr ScalingConverter k16[2][2] = {{MergeFields16, MergeFields16MirrorH},
-                                                 {MergeFields16MirrorV, MergeFields16MirrorVH}};
-  return (deep ? k16 : k8)[mirrorV ? 1 : 0][mirrorH ? 1 : 0];
-}
-
 SampleFamily FamilyOfMode(ColorMode mode) {
   if (IsGray(mode)) return IsDeep(mode) ? SampleFamily::kGray10 : SampleFamily::kGray8;
   return IsDeep(mode) ? SampleFamily::kColor10 : SampleFamily::kColor8;
@@ -201,6 +193,18 @@ void RunAutoIris(const ImageView& raw, CameraSettings& settings, SensorControl& 
   }
 }
 
+void MergeFieldsStriped(PipelineWorkers& workers, const ImageView& mosaic, const ImageView& raw,
+                        bool mirrorV, bool mirrorH) {
+  if (mosaic.Empty() || raw.Empty()) return;
+  const bool deep = raw.bits == 16;
+  const Size dstSize{mosaic.width, mosaic.height}, srcSize{raw.width, raw.height};
+  workers.ForEachStripe(0, mosaic.height, mosaic.stride,
+                        [&](int32_t top, int32_t bottom, std::vector<uint8_t>&) {
+                          MergeFieldRows(deep, mirrorV, mirrorH, mosaic.pixels, raw.pixels,
+                                         dstSize, srcSize, mosaic.stride, raw.stride, top, bottom);
+                        });
+}
+
 void BalanceAndDemosaic(const ImageView& color, const ImageView& gray, CameraSettings& settings,
                         const PipelineHooks& hooks, PipelineWorkers* workers) {
   std::optional<PipelineWorkers> oneThread;
@@ -250,9 +254,8 @@ void ProcessFrame(const FrameImages& images, ColorMode mode, CameraSettings& set
   }
 
   // 1. Field merge with mirroring.
-  ConvertScaled(pass.mosaic,
-                FieldMerge(deep, settings.analog.V_Mirror != 0, settings.analog.H_Mirror != 0),
-                images.raw, nullptr, nullptr);
+  MergeFieldsStriped(w, pass.mosaic, images.raw, settings.analog.V_Mirror != 0,
+                     settings.analog.H_Mirror != 0);
   // 2. Automatic brightness.
   if (sensor) RunAutoIris(images.raw, settings, *sensor, hooks);
   // 3. Gray stages and 4. colour: the measurements on the whole mosaic, and

@@ -65,6 +65,11 @@ void ProcessFrame(const FrameImages& images, ColorMode mode, CameraSettings& set
                   PipelineWorkers* workers = nullptr);
 
 // The stages, exposed for tests.
+// The field merge of `raw` (8- or 16-bit samples) into `mosaic`, stripe by
+// stripe on the workers: the bytes of the merge converter for that depth
+// and those mirror flags.
+void MergeFieldsStriped(PipelineWorkers& workers, const ImageView& mosaic, const ImageView& raw,
+                        bool mirrorV, bool mirrorH);
 void RunAutoIris(const ImageView& raw, CameraSettings& settings, SensorControl& sensor,
                  const PipelineHooks& hooks);
 void BalanceAndDemosaic(const ImageView& color, const ImageView& gray, CameraSettings& settings,

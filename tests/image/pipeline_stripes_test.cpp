@@ -190,6 +190,42 @@ TEST(PipelineStripes, EveryModeMatchesThePlainConvertersForAnyThreadsStripesAndV
   }
 }
 
+// The field merge on the workers, in every mirror variant and at every
+// vector level, against the merge converter on the whole picture; the
+// destinations start alike with random bytes, so bytes the merge must leave
+// alone are compared too (a destination larger than the picture).
+TEST(PipelineStripes, FieldMergeInStripesEqualsTheConverterInEveryVariant) {
+  const Split splits[] = {{1, 0}, {2, 7}, {3, 13}, {8, 1}};
+  const Size sizes[] = {{263, 158}, {40, 1930}};  // the second taller than the picture
+  for (const int bits : {8, 16}) {
+    OwnedImage raw(2560, 2008, bits);
+    FillRandom(raw, 300 + bits);
+    for (int level = 0; level <= static_cast<int>(DetectedVectorLevel()); ++level) {
+      LimitVectorLevel(static_cast<VectorLevel>(level));
+      for (const Size size : sizes) {
+        for (int mirror = 0; mirror < 4; ++mirror) {
+          const bool v = (mirror & 1) != 0, h = (mirror & 2) != 0;
+          OwnedImage expected(size.width, size.height, bits);
+          FillRandom(expected, 7);
+          ConvertScaled(expected.view, SelectMergeFields(bits == 16, v, h), raw.view, nullptr,
+                        nullptr);
+          for (const Split split : splits) {
+            SCOPED_TRACE(testing::Message() << bits << " bits, " << size.width << " x "
+                                            << size.height << ", mirror " << mirror << ", level "
+                                            << level << ", threads " << split.threads);
+            PipelineWorkers workers(split.threads, split.stripeRows);
+            OwnedImage got(size.width, size.height, bits);
+            FillRandom(got, 7);
+            MergeFieldsStriped(workers, got.view, raw.view, v, h);
+            EXPECT_TRUE(got.bytes == expected.bytes);
+          }
+        }
+      }
+    }
+  }
+  LimitVectorLevel(VectorLevel::kAvx512);
+}
+
 TEST(PipelineStripes, FullFramesOnTwoThreadsEqualOneThreadAndThePlainConverters) {
   for (int mode : {2, 4}) {
     SCOPED_TRACE(testing::Message() << "mode " << mode);

@@ -28,20 +28,24 @@ KORVEX_TARGET_AVX2 void ReverseAvx2(T* out, const T* in, int32_t n) {
 }
 #endif
 
+// Destination rows first..last - 1 of the merge (clipped to the rows it
+// writes).
 template <typename T, bool kMirrorV, bool kMirrorH>
 int32_t Merge(uint8_t* dst, const uint8_t* src, Size dstSize, Size srcSize, int32_t dstStride,
-              int32_t srcStride) {
+              int32_t srcStride, int32_t first, int32_t last) {
   if (!dst || !src) return 1;
   const int32_t rows = std::min(dstSize.height, kPictureHeight);
   const int32_t cols = std::min({dstSize.width, srcSize.width, kPictureWidth});
   if (rows <= 0 || cols <= 0) return 1;
+  first = std::max(first, 0);
+  last = std::min(last, rows);
   [[maybe_unused]] ReverseFn<T> reverse = nullptr;
   if constexpr (kMirrorH) {
     constexpr Kernels<ReverseFn<T>> kReverse{ReversePortable<T>, nullptr,
                                              KORVEX_X86_ONLY(ReverseAvx2<T>)};
     reverse = kReverse.Pick();
   }
-  for (int32_t r = 0; r < rows; ++r) {
+  for (int32_t r = first; r < last; ++r) {
     const int32_t picture = kMirrorV ? rows - 1 - r : r;
     const int32_t raw =
         (picture & 1) ? kField2FirstRow + picture / 2 : kField1FirstRow + picture / 2;
@@ -76,7 +80,8 @@ int32_t PadRows(uint8_t* dst, const Rect& rect, int32_t dstStride) {
   KORVEX_SCALING_CONVERTER(name) {                                                \
     (void)dstRect, (void)srcRect, (void)dstBytesPerPixel, (void)srcBytesPerPixel; \
     (void)reserved1, (void)reserved2;                                             \
-    return Merge<T, v, h>(dst, src, dstSize, srcSize, dstStride, srcStride);      \
+    return Merge<T, v, h>(dst, src, dstSize, srcSize, dstStride, srcStride, 0,    \
+                          dstSize.height);                                        \
   }
 
 KORVEX_MERGE(MergeFields8, uint8_t, false, false)
@@ -88,6 +93,19 @@ KORVEX_MERGE(MergeFields16MirrorV, W, true, false)
 KORVEX_MERGE(MergeFields16MirrorH, W, false, true)
 KORVEX_MERGE(MergeFields16MirrorVH, W, true, true)
 #undef KORVEX_MERGE
+
+void MergeFieldRows(bool sixteenBit, bool mirrorV, bool mirrorH, uint8_t* dst, const uint8_t* src,
+                    Size dstSize, Size srcSize, int32_t dstStride, int32_t srcStride,
+                    int32_t first, int32_t last) {
+  using Rows = int32_t (*)(uint8_t*, const uint8_t*, Size, Size, int32_t, int32_t, int32_t,
+                           int32_t);
+  static constexpr Rows kTable[2][4] = {
+      {Merge<uint8_t, false, false>, Merge<uint8_t, true, false>, Merge<uint8_t, false, true>,
+       Merge<uint8_t, true, true>},
+      {Merge<W, false, false>, Merge<W, true, false>, Merge<W, false, true>, Merge<W, true, true>}};
+  kTable[sixteenBit ? 1 : 0][(mirrorV ? 1 : 0) | (mirrorH ? 2 : 0)](
+      dst, src, dstSize, srcSize, dstStride, srcStride, first, last);
+}
 
 ScalingConverter SelectMergeFields(bool sixteenBit, bool mirrorV, bool mirrorH) {
   static constexpr ScalingConverter kTable[2][4] = {

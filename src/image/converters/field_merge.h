@@ -32,6 +32,13 @@ KORVEX_SCALING_CONVERTER(MergeFields16MirrorVH);
 // The first-stage converter for a raw depth and the mirror flags.
 ScalingConverter SelectMergeFields(bool sixteenBit, bool mirrorV, bool mirrorH);
 
+// Destination rows first..last - 1 of what that converter writes (the same
+// bytes; the converter is this over every row), so that stripes of the
+// picture can be merged on several threads.
+void MergeFieldRows(bool sixteenBit, bool mirrorV, bool mirrorH, uint8_t* dst, const uint8_t* src,
+                    Size dstSize, Size srcSize, int32_t dstStride, int32_t srcStride,
+                    int32_t first, int32_t last);
+
 // In place: rows delivered packed (width x sample size bytes per row) are
 // moved to the destination stride, last row first, so nothing is overwritten
 // before it has moved. The rectangle gives width and height.
