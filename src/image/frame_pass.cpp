@@ -290,4 +290,18 @@ void MeasureWhiteBalanceStriped(PipelineWorkers& workers, const ImageView& mosai
   FinishWhiteBalance(result, total);
 }
 
+void MeasureGrayGainsStriped(PipelineWorkers& workers, const ImageView& mosaic, int32_t* block) {
+  if (mosaic.Empty()) return;
+  const int32_t rows = workers.StripeRows(mosaic.stride);
+  std::vector<GraySiteSums> parts(static_cast<size_t>((mosaic.height + rows - 1) / rows));
+  workers.ForEachStripe(0, mosaic.height, mosaic.stride,
+                        [&](int32_t top, int32_t bottom, std::vector<uint8_t>&) {
+                          parts[static_cast<size_t>(top / rows)] = SumGraySites(
+                              mosaic.pixels, mosaic.width, mosaic.stride, top, bottom, block);
+                        });
+  GraySiteSums total;
+  for (const GraySiteSums& part : parts) total.Add(part);
+  FinishGrayGains(block, total);
+}
+
 }  // namespace korvex::image

@@ -81,4 +81,9 @@ void RunFramePass(PipelineWorkers& workers, const FramePass& pass);
 // on the workers and added in stripe order.
 void MeasureWhiteBalanceStriped(PipelineWorkers& workers, const ImageView& mosaic, int32_t* result);
 
+// Writes the gray gains into a gray block (kGrayBits saying the samples'
+// size) as MeasureGrayGains on the whole mosaic would, from stripes summed
+// on the workers.
+void MeasureGrayGainsStriped(PipelineWorkers& workers, const ImageView& mosaic, int32_t* block);
+
 }  // namespace korvex::image

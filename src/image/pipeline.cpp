@@ -22,14 +22,11 @@ SampleFamily FamilyOfMode(ColorMode mode) {
   return IsDeep(mode) ? SampleFamily::kColor10 : SampleFamily::kColor8;
 }
 
-int32_t InPlace(const ImageView& image, RegionConverter converter, int32_t* block) {
-  return ConvertRegion(image, converter, image, nullptr, 0, 0, &block);
-}
-
 // The gray calibration, then the gray gain and offset the pass applies;
 // false when the gains are unity.
 bool GrayBayerConvert(const ImageView& gray, bool deep, CameraSettings& settings,
-                      const PipelineHooks& hooks, GrayGainParams& apply) {
+                      const PipelineHooks& hooks, PipelineWorkers& workers,
+                      GrayGainParams& apply) {
   FilterGroup& f = settings.filter;
   int32_t block[kGrayBlockSize] = {AdjustedMode(settings),
                                    f.GainR1,
@@ -43,7 +40,7 @@ bool GrayBayerConvert(const ImageView& gray, bool deep, CameraSettings& settings
                                    deep ? 10 : 8};
   const int32_t request = f.GrayCalibrate;
   if (request != 0) {
-    InPlace(gray, MeasureGrayGains, block);
+    MeasureGrayGainsStriped(workers, gray, block);
     f.GainR1 = block[kGrayGainR1];
     f.GainG1 = block[kGrayGainG1];
     f.GainG2 = block[kGrayGainG2];
@@ -261,7 +258,7 @@ void ProcessFrame(const FrameImages& images, ColorMode mode, CameraSettings& set
   // 3. Gray stages and 4. colour: the measurements on the whole mosaic, and
   // the first per-pixel stage the pass runs.
   if (IsGray(mode)) {
-    if (grayMode == 1 && GrayBayerConvert(pass.mosaic, deep, settings, hooks, pass.grayGain)) {
+    if (grayMode == 1 && GrayBayerConvert(pass.mosaic, deep, settings, hooks, w, pass.grayGain)) {
       pass.first = FirstStage::kGrayGain;
     } else if (mode == ColorMode::kGray8 && grayMode == 2) {
       pass.demosaic = WhiteBalance(pass.mosaic, settings, hooks, w);

@@ -6,6 +6,7 @@
 #include "image/converters/reference/reference.h"
 #include "image/converters/vector_level.h"
 #include "image/dispatch.h"
+#include "image/frame_pass.h"
 #include "image/pipeline.h"
 #include "image/pipeline_workers.h"
 #include "support/frame_buffers.h"
@@ -224,6 +225,46 @@ TEST(PipelineStripes, FieldMergeInStripesEqualsTheConverterInEveryVariant) {
     }
   }
   LimitVectorLevel(VectorLevel::kAvx512);
+}
+
+// The gray calibration's measurement in stripes against the converter on
+// the whole mosaic: every Bayer mode, both sample sizes (with saturated and
+// zero samples, which do not count), and a mosaic where one site class has
+// no usable sample (the block is left alone).
+TEST(PipelineStripes, GrayGainMeasurementInStripesEqualsTheConverter) {
+  const Split splits[] = {{1, 0}, {2, 7}, {3, 13}, {8, 1}};
+  for (const int bits : {8, 16}) {
+    for (const bool starved : {false, true}) {
+      OwnedImage mosaic(263, 158, bits);
+      FillRandom(mosaic, 400 + bits);
+      const int32_t sat = bits == 8 ? 255 : 1023;
+      for (int32_t y = 0; y < mosaic.view.height; ++y) {
+        for (int32_t x = 0; x < mosaic.view.width; ++x) {
+          uint8_t* p = mosaic.view.pixels + y * mosaic.view.stride + x * (bits / 8);
+          const int32_t v = (x + y) % 11 == 0 ? sat : (starved && (y & 1) && (x & 1)) ? 0 : -1;
+          if (v < 0) continue;
+          p[0] = static_cast<uint8_t>(v);
+          if (bits == 16) p[1] = static_cast<uint8_t>(v >> 8);
+        }
+      }
+      for (int mode = 0; mode < 4; ++mode) {
+        int32_t expected[kGrayBlockSize] = {mode, 1, 2, 3, 4, 5, 6, 7, 8, bits == 8 ? 8 : 10};
+        int32_t* p = expected;
+        ConvertRegion(mosaic.view, MeasureGrayGains, mosaic.view, nullptr, 0, 0, &p);
+        if (starved) {
+          EXPECT_EQ(expected[kGrayGainR1], 1) << "no usable sample: left alone";
+        }
+        for (const Split split : splits) {
+          SCOPED_TRACE(testing::Message() << bits << " bits, mode " << mode << ", threads "
+                                          << split.threads << (starved ? ", starved" : ""));
+          PipelineWorkers workers(split.threads, split.stripeRows);
+          int32_t got[kGrayBlockSize] = {mode, 1, 2, 3, 4, 5, 6, 7, 8, bits == 8 ? 8 : 10};
+          MeasureGrayGainsStriped(workers, mosaic.view, got);
+          EXPECT_TRUE(std::equal(got, got + kGrayBlockSize, expected));
+        }
+      }
+    }
+  }
 }
 
 TEST(PipelineStripes, FullFramesOnTwoThreadsEqualOneThreadAndThePlainConverters) {

@@ -24,19 +24,13 @@ inline int64_t GainOffset(int64_t v, int64_t gain, int64_t offset, int64_t max) 
 
 }  // namespace
 
-KORVEX_REGION_CONVERTER(MeasureGrayGains) {
-  (void)extra, (void)srcBytesPerPixel;
-  int32_t* block = detail::BlockOf(params);
-  if (!block) return 1;
+namespace {
+
+// The region's usable samples by site; its row 0 has row parity rowBit.
+void SumSites(const detail::Region& r, const int32_t* block, int rowBit, GraySiteSums& s) {
   const bool eight = block[kGrayBits] == 8;
-  const auto r = detail::MakeRegion(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, eight ? 1 : 2,
-                                    dstStride, srcStride);
-  if (!r.src || r.width <= 0 || r.height <= 0) return 1;
   const uint32_t sat = static_cast<uint32_t>(eight ? 255 : GraySaturation(block[kGrayBits]));
-  const int rowBit = block[kGrayBayerMode] & 1;
   const int colBit = (block[kGrayBayerMode] >> 1) & 1;
-  uint64_t sum[2][2] = {};
-  uint64_t count[2][2] = {};
   for (int32_t y = 0; y < r.height; ++y) {
     const int rp = (y & 1) ^ rowBit;
     const uint8_t* row8 = r.SrcRow(y);
@@ -45,17 +39,42 @@ KORVEX_REGION_CONVERTER(MeasureGrayGains) {
       const uint32_t v = eight ? row8[x] : row16[x];
       const int cp = (x & 1) ^ colBit;
       if (v < sat) {
-        sum[rp][cp] += v;
-        if (v != 0) ++count[rp][cp];
+        s.sum[rp][cp] += v;
+        if (v != 0) ++s.count[rp][cp];
       }
     }
   }
+}
+
+}  // namespace
+
+void GraySiteSums::Add(const GraySiteSums& other) {
+  for (int i = 0; i < 2; ++i) {
+    for (int j = 0; j < 2; ++j) {
+      sum[i][j] += other.sum[i][j];
+      count[i][j] += other.count[i][j];
+    }
+  }
+}
+
+GraySiteSums SumGraySites(const uint8_t* pixels, int32_t width, int32_t stride, int32_t top,
+                          int32_t bottom, const int32_t* block) {
+  GraySiteSums sums;
+  const Rect rows{0, top, width, bottom};
+  const auto r = detail::MakeRegion(nullptr, pixels, rows, 0, 0, 0, 0, 0, stride);
+  if (!r.src || r.width <= 0 || r.height <= 0) return sums;
+  SumSites(r, block, (block[kGrayBayerMode] ^ top) & 1, sums);
+  return sums;
+}
+
+void FinishGrayGains(int32_t* block, const GraySiteSums& sums) {
   double mean[2][2];
   double top = 0.0;
   for (int rp = 0; rp < 2; ++rp) {
     for (int cp = 0; cp < 2; ++cp) {
-      if (count[rp][cp] == 0) return 1;
-      mean[rp][cp] = static_cast<double>(sum[rp][cp]) / static_cast<double>(count[rp][cp]);
+      if (sums.count[rp][cp] == 0) return;
+      mean[rp][cp] =
+          static_cast<double>(sums.sum[rp][cp]) / static_cast<double>(sums.count[rp][cp]);
       top = std::max(top, mean[rp][cp]);
     }
   }
@@ -64,6 +83,19 @@ KORVEX_REGION_CONVERTER(MeasureGrayGains) {
       block[kGraySiteGain[rp][cp]] = static_cast<int32_t>(top / mean[rp][cp] * 128.0);
     }
   }
+}
+
+KORVEX_REGION_CONVERTER(MeasureGrayGains) {
+  (void)extra, (void)srcBytesPerPixel;
+  int32_t* block = detail::BlockOf(params);
+  if (!block) return 1;
+  const bool eight = block[kGrayBits] == 8;
+  const auto r = detail::MakeRegion(dst, src, srcRect, dstX, dstY, dstBytesPerPixel, eight ? 1 : 2,
+                                    dstStride, srcStride);
+  if (!r.src || r.width <= 0 || r.height <= 0) return 1;
+  GraySiteSums sums;
+  SumSites(r, block, block[kGrayBayerMode] & 1, sums);
+  FinishGrayGains(block, sums);
   return 1;
 }
 

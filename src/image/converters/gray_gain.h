@@ -22,6 +22,21 @@ int32_t GraySaturation(int32_t bits);
 // usable sample. Offsets are not changed.
 KORVEX_REGION_CONVERTER(MeasureGrayGains);
 
+// The same measurement in stripes: usable samples summed and counted by
+// site class (64-bit, so the order of adding cannot change the result), the
+// stripes' totals added, the gains written once.
+struct GraySiteSums {
+  uint64_t sum[2][2] = {};  // [row parity][column parity], after the Bayer mode
+  uint64_t count[2][2] = {};
+  void Add(const GraySiteSums& other);
+};
+// Rows top..bottom - 1 of the mosaic, whose samples and Bayer mode the gray
+// block gives; parities count from row 0 of the picture.
+GraySiteSums SumGraySites(const uint8_t* pixels, int32_t width, int32_t stride, int32_t top,
+                          int32_t bottom, const int32_t* block);
+// Writes the gains into the block from the totals, as MeasureGrayGains does.
+void FinishGrayGains(int32_t* block, const GraySiteSums& sums);
+
 // x = offset + (v * gain) / 128, clamped to 0..saturation of the block's bits.
 KORVEX_REGION_CONVERTER(GrayGainOffset8);
 KORVEX_REGION_CONVERTER(GrayGainOffset16);
