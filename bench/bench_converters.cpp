@@ -144,50 +144,54 @@ double ThreadSeconds() {
   return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
 }
 
-// The 8-bit demosaic with the white-balance measurement beside OpenCV's
-// bilinear Bayer conversion of the same mosaic, both on this thread in the
-// same run, timed by the thread's CPU time: the time is ours, "ratio" ours
-// over OpenCV's.
-void BM_Demosaic8VersusOpenCv(benchmark::State& state) {
+// Runs ours() beside OpenCV's bilinear Bayer conversion of the scene's
+// mosaic, both on this thread in the same run, timed by the thread's CPU
+// time: the time is ours, "ratio" ours over OpenCV's.
+template <typename Ours>
+void VersusOpenCv(benchmark::State& state, Ours ours) {
   Scene& s = TheScene();
-  Buffer out(kPictureWidth, kPictureHeight, 3);
   cv::setNumThreads(1);
   const cv::Mat mosaic(kPictureHeight, kPictureWidth, CV_8UC1, s.gray8.data(),
                        static_cast<size_t>(s.gray8.stride));
   cv::Mat bgr(kPictureHeight, kPictureWidth, CV_8UC3);
-  double ours = 0, theirs = 0;
+  double oursTotal = 0, theirs = 0;
   for (auto _ : state) {
     const double t0 = ThreadSeconds();
-    int32_t m[] = {0, 0, 0, 0};
-    Apply(MeasureWhiteBalance8, s.gray8, s.gray8, m);
-    int32_t wb[] = {0, std::min(m[2], 400), 100, std::min(m[0], 400)};
-    Apply(Demosaic8, out, s.gray8, wb);
-    Apply(Demosaic8Border, out, s.gray8, wb);
+    ours();
     benchmark::ClobberMemory();
     const double t1 = ThreadSeconds();
     cv::cvtColor(mosaic, bgr, cv::COLOR_BayerGB2BGR);
     benchmark::ClobberMemory();
     const double t2 = ThreadSeconds();
-    const double a = t1 - t0;
-    ours += a;
+    oursTotal += t1 - t0;
     theirs += t2 - t1;
-    state.SetIterationTime(a);
+    state.SetIterationTime(t1 - t0);
   }
   state.counters["opencv_ms"] = theirs * 1000.0 / static_cast<double>(state.iterations());
-  state.counters["ratio"] = theirs > 0 ? ours / theirs : 0.0;
+  state.counters["ratio"] = theirs > 0 ? oursTotal / theirs : 0.0;
+}
+
+// The 8-bit demosaic with the white-balance measurement, whole-picture
+// converters one after another.
+void BM_Demosaic8VersusOpenCv(benchmark::State& state) {
+  Scene& s = TheScene();
+  Buffer out(kPictureWidth, kPictureHeight, 3);
+  VersusOpenCv(state, [&] {
+    int32_t m[] = {0, 0, 0, 0};
+    Apply(MeasureWhiteBalance8, s.gray8, s.gray8, m);
+    int32_t wb[] = {0, std::min(m[2], 400), 100, std::min(m[0], 400)};
+    Apply(Demosaic8, out, s.gray8, wb);
+    Apply(Demosaic8Border, out, s.gray8, wb);
+  });
 }
 BENCHMARK(BM_Demosaic8VersusOpenCv)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // The same work as the camera does it on one pipeline thread: the
 // white-balance measurement, then the demosaic stripe by stripe (interior
-// and border rows of a stripe together), beside OpenCV as above.
+// and border rows of a stripe together).
 void BM_PipelineDemosaic8VersusOpenCv(benchmark::State& state) {
   Scene& s = TheScene();
   Buffer out(kPictureWidth, kPictureHeight, 3);
-  cv::setNumThreads(1);
-  const cv::Mat mosaic(kPictureHeight, kPictureWidth, CV_8UC1, s.gray8.data(),
-                       static_cast<size_t>(s.gray8.stride));
-  cv::Mat bgr(kPictureHeight, kPictureWidth, CV_8UC3);
   const ImageView gray{s.gray8.data(), kPictureWidth, kPictureHeight, s.gray8.stride, 8};
   const ImageView color{out.data(), kPictureWidth, kPictureHeight, out.stride, 24};
   PipelineWorkers workers(1);
@@ -195,22 +199,7 @@ void BM_PipelineDemosaic8VersusOpenCv(benchmark::State& state) {
   settings.video.Color = 2;
   settings.filter.Gamma = 100;
   settings.filter.BayerGainAuto = 1;
-  double ours = 0, theirs = 0;
-  for (auto _ : state) {
-    const double t0 = ThreadSeconds();
-    BalanceAndDemosaic(color, gray, settings, {}, &workers);
-    benchmark::ClobberMemory();
-    const double t1 = ThreadSeconds();
-    cv::cvtColor(mosaic, bgr, cv::COLOR_BayerGB2BGR);
-    benchmark::ClobberMemory();
-    const double t2 = ThreadSeconds();
-    const double a = t1 - t0;
-    ours += a;
-    theirs += t2 - t1;
-    state.SetIterationTime(a);
-  }
-  state.counters["opencv_ms"] = theirs * 1000.0 / static_cast<double>(state.iterations());
-  state.counters["ratio"] = theirs > 0 ? ours / theirs : 0.0;
+  VersusOpenCv(state, [&] { BalanceAndDemosaic(color, gray, settings, {}, &workers); });
 }
 BENCHMARK(BM_PipelineDemosaic8VersusOpenCv)->UseManualTime()->Unit(benchmark::kMillisecond);
 #endif

@@ -294,11 +294,11 @@ void MeasureGrayGainsStriped(PipelineWorkers& workers, const ImageView& mosaic, 
   if (mosaic.Empty()) return;
   const int32_t rows = workers.StripeRows(mosaic.stride);
   std::vector<GraySiteSums> parts(static_cast<size_t>((mosaic.height + rows - 1) / rows));
-  workers.ForEachStripe(0, mosaic.height, mosaic.stride,
-                        [&](int32_t top, int32_t bottom, std::vector<uint8_t>&) {
-                          parts[static_cast<size_t>(top / rows)] = SumGraySites(
-                              mosaic.pixels, mosaic.width, mosaic.stride, top, bottom, block);
-                        });
+  workers.ForEachStripe(
+      0, mosaic.height, mosaic.stride, [&](int32_t top, int32_t bottom, std::vector<uint8_t>&) {
+        parts[static_cast<size_t>(top / rows)] =
+            SumGraySites(mosaic.pixels, mosaic.width, mosaic.stride, top, bottom, block);
+      });
   GraySiteSums total;
   for (const GraySiteSums& part : parts) total.Add(part);
   FinishGrayGains(block, total);

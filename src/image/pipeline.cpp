@@ -25,8 +25,7 @@ SampleFamily FamilyOfMode(ColorMode mode) {
 // The gray calibration, then the gray gain and offset the pass applies;
 // false when the gains are unity.
 bool GrayBayerConvert(const ImageView& gray, bool deep, CameraSettings& settings,
-                      const PipelineHooks& hooks, PipelineWorkers& workers,
-                      GrayGainParams& apply) {
+                      const PipelineHooks& hooks, PipelineWorkers& workers, GrayGainParams& apply) {
   FilterGroup& f = settings.filter;
   int32_t block[kGrayBlockSize] = {AdjustedMode(settings),
                                    f.GainR1,
@@ -197,8 +196,8 @@ void MergeFieldsStriped(PipelineWorkers& workers, const ImageView& mosaic, const
   const Size dstSize{mosaic.width, mosaic.height}, srcSize{raw.width, raw.height};
   workers.ForEachStripe(0, mosaic.height, mosaic.stride,
                         [&](int32_t top, int32_t bottom, std::vector<uint8_t>&) {
-                          MergeFieldRows(deep, mirrorV, mirrorH, mosaic.pixels, raw.pixels,
-                                         dstSize, srcSize, mosaic.stride, raw.stride, top, bottom);
+                          MergeFieldRows(deep, mirrorV, mirrorH, mosaic.pixels, raw.pixels, dstSize,
+                                         srcSize, mosaic.stride, raw.stride, top, bottom);
                         });
 }
 

@@ -211,9 +211,9 @@ TEST(PipelineStripes, FieldMergeInStripesEqualsTheConverterInEveryVariant) {
           ConvertScaled(expected.view, SelectMergeFields(bits == 16, v, h), raw.view, nullptr,
                         nullptr);
           for (const Split split : splits) {
-            SCOPED_TRACE(testing::Message() << bits << " bits, " << size.width << " x "
-                                            << size.height << ", mirror " << mirror << ", level "
-                                            << level << ", threads " << split.threads);
+            SCOPED_TRACE(testing::Message()
+                         << bits << " bits, " << size.width << " x " << size.height << ", mirror "
+                         << mirror << ", level " << level << ", threads " << split.threads);
             PipelineWorkers workers(split.threads, split.stripeRows);
             OwnedImage got(size.width, size.height, bits);
             FillRandom(got, 7);

@@ -66,8 +66,7 @@ bool Viewer::CloseByKeyboard() {
     if (WaitForSingleObject(process_, 15000) == WAIT_OBJECT_0) return true;
     const bool shown = IsWindow(main_) && IsWindowVisible(main_);
     std::printf("Alt+F4 (%d): still running after 15 s; main window %s, %s, %s\n", attempt,
-                shown ? "shown" : "gone or hidden",
-                IsWindowEnabled(main_) ? "enabled" : "disabled",
+                shown ? "shown" : "gone or hidden", IsWindowEnabled(main_) ? "enabled" : "disabled",
                 GetForegroundWindow() == main_ ? "in front" : "not in front");
     if (!shown) break;
     // A lone Alt that reached the window opens its menu bar: leave it.

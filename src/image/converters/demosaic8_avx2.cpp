@@ -78,29 +78,17 @@ KORVEX_AVX2_HELPER __m256i Scale(__m256i evenPixels, __m256i oddPixels, __m256i 
 KORVEX_TARGET_AVX2 int32_t Demosaic8RowAvx2(uint8_t* out, const MosaicRows8& rows, int32_t width,
                                             const Demosaic8RowRoles& roles, uint16_t* scratch) {
   if (width < kDemosaic8Avx2MinWidth) return 2;
-  // Tap rows: the near one counts three times, the far one once.
-  const uint8_t* redNear = roles.redRowIsY ? rows.cur : rows.up;
-  const uint8_t* redFar = roles.redRowIsY ? rows.above2 : rows.below;
-  const uint8_t* blueNear = roles.redRowIsY ? rows.up : rows.cur;
-  const uint8_t* blueFar = roles.redRowIsY ? rows.below : rows.above2;
-  const uint8_t* evenNear = roles.redEven ? redNear : blueNear;
-  const uint8_t* evenFar = roles.redEven ? redFar : blueFar;
-  const uint8_t* oddNear = roles.redEven ? blueNear : redNear;
-  const uint8_t* oddFar = roles.redEven ? blueFar : redFar;
+  const Demosaic8Taps t = TapsOf(rows, roles);
   // Pair k (columns 2k, 2k + 1) in even[k] and odd[k]; the last step
   // overlaps the one before rather than leaving a tail.
   uint16_t* even = scratch;
   uint16_t* odd = scratch + width / 2 + 16;
   const int32_t lastColumn = (width - 32) & ~1;
   for (int32_t c = 0;; c = std::min(c + 32, lastColumn)) {
-    PairSums(evenNear + c, evenFar + c, oddNear + c, oddFar + c, even + c / 2, odd + c / 2);
+    PairSums(t.evenNear + c, t.evenFar + c, t.oddNear + c, t.oddFar + c, even + c / 2, odd + c / 2);
     if (c == lastColumn) break;
   }
 
-  // Green at (x, y) on even columns: the pair's even byte on row y is shared.
-  const bool greenEven = roles.redRowIsY != roles.redEven;
-  const uint8_t* shared = greenEven ? rows.cur : rows.up;
-  const uint8_t* other = greenEven ? rows.up : rows.cur;
   const __m256i gainEven =
       _mm256_set1_epi16(static_cast<int16_t>(roles.redEven ? roles.gainRed : roles.gainBlue));
   const __m256i gainOdd =
@@ -117,7 +105,7 @@ KORVEX_TARGET_AVX2 int32_t Demosaic8RowAvx2(uint8_t* out, const MosaicRows8& row
     const __m256i oBefore = Load(odd + k - 1), oHere = Load(odd + k);
     const __m256i oPixels = Scale(_mm256_add_epi16(Three(oBefore), oHere),
                                   _mm256_add_epi16(Three(oHere), oBefore), gainOdd);
-    const __m256i green = Green(shared + x, other + x);
+    const __m256i green = Green(t.shared + x, t.other + x);
     const __m256i red = roles.redEven ? ePixels : oPixels;
     const __m256i blue = roles.redEven ? oPixels : ePixels;
     StoreInterleaved32(out + 3 * x, blue, green, red, kMasks);

@@ -29,6 +29,27 @@ struct Demosaic8RowRoles {
   uint16_t gainRed, gainBlue;  // gain in 1/128 times 32, so below 65536
 };
 
+// The mosaic rows a row's colours come from. Red and blue: the tap row
+// inside the cell counts three times, the one two rows away once, named by
+// the columns the colour sits on (even or odd). Green at an even column x
+// is the floor mean of `shared` at the pair's even column and `other` at
+// x - 1 (at an odd column, of `shared` at x - 1 and `other` at x).
+struct Demosaic8Taps {
+  const uint8_t *evenNear, *evenFar, *oddNear, *oddFar;
+  const uint8_t *shared, *other;
+};
+
+inline Demosaic8Taps TapsOf(const MosaicRows8& rows, const Demosaic8RowRoles& roles) {
+  const uint8_t* redNear = roles.redRowIsY ? rows.cur : rows.up;
+  const uint8_t* redFar = roles.redRowIsY ? rows.above2 : rows.below;
+  const uint8_t* blueNear = roles.redRowIsY ? rows.up : rows.cur;
+  const uint8_t* blueFar = roles.redRowIsY ? rows.below : rows.above2;
+  const bool greenEven = roles.redRowIsY != roles.redEven;
+  return Demosaic8Taps{roles.redEven ? redNear : blueNear, roles.redEven ? redFar : blueFar,
+                       roles.redEven ? blueNear : redNear, roles.redEven ? blueFar : redFar,
+                       greenEven ? rows.cur : rows.up,     greenEven ? rows.up : rows.cur};
+}
+
 // Narrowest row the kernel takes: one step of 32 pixels and the two
 // columns on either side it reads.
 inline constexpr int32_t kDemosaic8Avx2MinWidth = 36;

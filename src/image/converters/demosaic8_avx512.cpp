@@ -14,7 +14,9 @@ namespace {
   __attribute__((target("avx512f,avx512bw,avx512vbmi"), always_inline)) inline
 
 KORVEX_AVX512_HELPER __m512i Load(const void* p) { return _mm512_loadu_si512(p); }
-KORVEX_AVX512_HELPER __m512i Three(__m512i v) { return _mm512_add_epi16(_mm512_slli_epi16(v, 1), v); }
+KORVEX_AVX512_HELPER __m512i Three(__m512i v) {
+  return _mm512_add_epi16(_mm512_slli_epi16(v, 1), v);
+}
 
 // Byte permutes that interleave 64 pixels from their blue, green and red
 // planes into 192 bytes. Inside each 16-byte lane, blue and red hold the
@@ -90,8 +92,8 @@ KORVEX_AVX512_HELPER void StoreInterleaved64(uint8_t* out, __m512i blue, __m512i
   for (int b = 0; b < 3; ++b) {
     const __m512i blueGreen =
         _mm512_permutex2var_epi8(blue, _mm512_load_si512(kInterleave.blueGreen[b]), green);
-    const __m512i all = _mm512_mask_permutexvar_epi8(
-        blueGreen, kInterleave.redMask[b], _mm512_load_si512(kInterleave.red[b]), red);
+    const __m512i all = _mm512_mask_permutexvar_epi8(blueGreen, kInterleave.redMask[b],
+                                                     _mm512_load_si512(kInterleave.red[b]), red);
     _mm512_storeu_si512(out + 64 * b, all);
   }
 }
@@ -104,29 +106,17 @@ KORVEX_TARGET_AVX512 int32_t Demosaic8RowAvx512(uint8_t* out, const MosaicRows8&
                                                 int32_t width, const Demosaic8RowRoles& roles,
                                                 uint16_t* scratch) {
   if (width < kDemosaic8Avx512MinWidth) return Demosaic8RowAvx2(out, rows, width, roles, scratch);
-  // Tap rows: the near one counts three times, the far one once.
-  const uint8_t* redNear = roles.redRowIsY ? rows.cur : rows.up;
-  const uint8_t* redFar = roles.redRowIsY ? rows.above2 : rows.below;
-  const uint8_t* blueNear = roles.redRowIsY ? rows.up : rows.cur;
-  const uint8_t* blueFar = roles.redRowIsY ? rows.below : rows.above2;
-  const uint8_t* evenNear = roles.redEven ? redNear : blueNear;
-  const uint8_t* evenFar = roles.redEven ? redFar : blueFar;
-  const uint8_t* oddNear = roles.redEven ? blueNear : redNear;
-  const uint8_t* oddFar = roles.redEven ? blueFar : redFar;
+  const Demosaic8Taps t = TapsOf(rows, roles);
   // Pair k (columns 2k, 2k + 1) in even[k] and odd[k]; the last step
   // overlaps the one before rather than leaving a tail.
   uint16_t* even = scratch;
   uint16_t* odd = scratch + width / 2 + 16;
   const int32_t lastColumn = (width - 64) & ~1;
   for (int32_t c = 0;; c = std::min(c + 64, lastColumn)) {
-    PairSums(evenNear + c, evenFar + c, oddNear + c, oddFar + c, even + c / 2, odd + c / 2);
+    PairSums(t.evenNear + c, t.evenFar + c, t.oddNear + c, t.oddFar + c, even + c / 2, odd + c / 2);
     if (c == lastColumn) break;
   }
 
-  // Green at (x, y) on even columns: the pair's even byte on row y is shared.
-  const bool greenEven = roles.redRowIsY != roles.redEven;
-  const uint8_t* shared = greenEven ? rows.cur : rows.up;
-  const uint8_t* other = greenEven ? rows.up : rows.cur;
   const __m512i gainEven =
       _mm512_set1_epi16(static_cast<int16_t>(roles.redEven ? roles.gainRed : roles.gainBlue));
   const __m512i gainOdd =
@@ -144,7 +134,7 @@ KORVEX_TARGET_AVX512 int32_t Demosaic8RowAvx512(uint8_t* out, const MosaicRows8&
     const __m512i oBefore = Load(odd + k - 1), oHere = Load(odd + k);
     const __m512i oPixels = Scale(_mm512_add_epi16(Three(oBefore), oHere),
                                   _mm512_add_epi16(Three(oHere), oBefore), gainOdd);
-    const __m512i green = Green(shared + x, other + x, pairLow);
+    const __m512i green = Green(t.shared + x, t.other + x, pairLow);
     const __m512i red = roles.redEven ? ePixels : oPixels;
     const __m512i blue = roles.redEven ? oPixels : ePixels;
     StoreInterleaved64(out + 3 * x, blue, green, red);

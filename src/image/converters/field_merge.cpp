@@ -76,12 +76,11 @@ int32_t PadRows(uint8_t* dst, const Rect& rect, int32_t dstStride) {
 
 }  // namespace
 
-#define KORVEX_MERGE(name, T, v, h)                                               \
-  KORVEX_SCALING_CONVERTER(name) {                                                \
-    (void)dstRect, (void)srcRect, (void)dstBytesPerPixel, (void)srcBytesPerPixel; \
-    (void)reserved1, (void)reserved2;                                             \
-    return Merge<T, v, h>(dst, src, dstSize, srcSize, dstStride, srcStride, 0,    \
-                          dstSize.height);                                        \
+#define KORVEX_MERGE(name, T, v, h)                                                             \
+  KORVEX_SCALING_CONVERTER(name) {                                                              \
+    (void)dstRect, (void)srcRect, (void)dstBytesPerPixel, (void)srcBytesPerPixel;               \
+    (void)reserved1, (void)reserved2;                                                           \
+    return Merge<T, v, h>(dst, src, dstSize, srcSize, dstStride, srcStride, 0, dstSize.height); \
   }
 
 KORVEX_MERGE(MergeFields8, uint8_t, false, false)
@@ -95,10 +94,10 @@ KORVEX_MERGE(MergeFields16MirrorVH, W, true, true)
 #undef KORVEX_MERGE
 
 void MergeFieldRows(bool sixteenBit, bool mirrorV, bool mirrorH, uint8_t* dst, const uint8_t* src,
-                    Size dstSize, Size srcSize, int32_t dstStride, int32_t srcStride,
-                    int32_t first, int32_t last) {
-  using Rows = int32_t (*)(uint8_t*, const uint8_t*, Size, Size, int32_t, int32_t, int32_t,
-                           int32_t);
+                    Size dstSize, Size srcSize, int32_t dstStride, int32_t srcStride, int32_t first,
+                    int32_t last) {
+  using Rows =
+      int32_t (*)(uint8_t*, const uint8_t*, Size, Size, int32_t, int32_t, int32_t, int32_t);
   static constexpr Rows kTable[2][4] = {
       {Merge<uint8_t, false, false>, Merge<uint8_t, true, false>, Merge<uint8_t, false, true>,
        Merge<uint8_t, true, true>},

@@ -96,8 +96,8 @@ KORVEX_TARGET_AVX2 void Factor16Avx2(const uint16_t* in, uint16_t* out, int32_t 
 // low seven bits of the value pick the entry), and bit 7 picks the half;
 // the last bytes one by one. Each byte is read before it is written, so
 // `in` and `out` may be the same array.
-KORVEX_TARGET_AVX512 void LookUp8Avx512(const uint8_t* in, uint8_t* out, int32_t n,
-                                        const uint32_t*, const uint8_t* table) {
+KORVEX_TARGET_AVX512 void LookUp8Avx512(const uint8_t* in, uint8_t* out, int32_t n, const uint32_t*,
+                                        const uint8_t* table) {
   const __m512i t0 = _mm512_loadu_si512(table), t1 = _mm512_loadu_si512(table + 64);
   const __m512i t2 = _mm512_loadu_si512(table + 128), t3 = _mm512_loadu_si512(table + 192);
   int32_t i = 0;
