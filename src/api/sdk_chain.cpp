@@ -25,9 +25,16 @@ CSdkChain::~CSdkChain() {
   const platform::ThreadsAtUnload threads = platform::ThreadsAtStaticDestruction();
   FinishAtUnload(threads);
   // The process ends and its other threads are gone, one of which may have
-  // held the registry's lock or the heap's: the records stay as they are
-  // (their memory goes with the process).
-  if (threads == platform::ThreadsAtUnload::kEnded) return;
+  // held the registry's lock or the heap's: the ring is let go as it stands,
+  // so that neither this destructor nor the ring's frees a record or
+  // destroys a camera (their memory goes with the process).
+  if (threads == platform::ThreadsAtUnload::kEnded) {
+    [&]() KORVEX_NO_THREAD_SAFETY_ANALYSIS {
+      head = nullptr;
+      count = 0;
+    }();
+    return;
+  }
   // An application should release its handles before unloading the
   // library; objects still registered are kept, not destroyed (their memory
   // goes with the process), only the records go. They stay reachable from
