@@ -78,6 +78,34 @@ struct Setup {
     if (g > kMax<T>) g = kMax<T>;
     Store(x, y, Scale(sb, gainB), g, Scale(sr, gainR));
   }
+
+  // The same for a row whose taps (rows y - 2 .. y + 1) all lie in the
+  // image, so that only columns fold: the border columns of the rows
+  // between the first two and the last one.
+  void PixelFoldingColumns(int32_t x, int32_t y) const {
+    const int32_t w = r.width;
+    auto fold = [w](int32_t cx) { return cx < 0 ? cx + 4 : (cx >= w ? cx - 4 : cx); };
+    const bool redRowIsY = ((y ^ m0) & 1) == 1;
+    const bool redColIsX = ((x ^ m1) & 1) == 0;
+    const T* red = Row(redRowIsY ? y : y - 1);
+    const T* red2 = Row(redRowIsY ? y - 2 : y + 1);
+    const T* blue = Row(redRowIsY ? y - 1 : y);
+    const T* blue2 = Row(redRowIsY ? y + 1 : y - 2);
+    const int32_t rx = fold(redColIsX ? x : x - 1), rx2 = fold(redColIsX ? x - 2 : x + 1);
+    const int32_t bx = fold(redColIsX ? x - 1 : x), bx2 = fold(redColIsX ? x + 1 : x - 2);
+    const uint64_t sr =
+        9 * uint64_t{red[rx]} + 3 * uint64_t{red[rx2]} + 3 * uint64_t{red2[rx]} + red2[rx2];
+    const uint64_t sb =
+        9 * uint64_t{blue[bx]} + 3 * uint64_t{blue[bx2]} + 3 * uint64_t{blue2[bx]} + blue2[bx2];
+    const T* cur = Row(y);
+    const T* up = Row(y - 1);
+    const int32_t left = fold(x - 1);
+    const bool greenAtXY = redRowIsY != redColIsX;
+    uint32_t g =
+        greenAtXY ? (uint32_t{cur[x]} + up[left]) >> 1 : (uint32_t{cur[left]} + up[x]) >> 1;
+    if (g > kMax<T>) g = kMax<T>;
+    Store(x, y, Scale(sb, gainB), g, Scale(sr, gainR));
+  }
 };
 
 template <typename T>
@@ -577,7 +605,11 @@ void FrameRows(const Setup<T>& s, int32_t top, int32_t bottom) {
     }
   }
   for (int32_t y = top; y < bottom; ++y) {
-    for (int32_t x : {0, 1, w - 2, w - 1}) s.Pixel(x, y);
+    if (y >= 2 && y <= h - 2) {
+      for (int32_t x : {0, 1, w - 2, w - 1}) s.PixelFoldingColumns(x, y);
+    } else {
+      for (int32_t x : {0, 1, w - 2, w - 1}) s.Pixel(x, y);
+    }
   }
 }
 

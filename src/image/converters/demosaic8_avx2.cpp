@@ -94,7 +94,7 @@ KORVEX_TARGET_AVX2 int32_t Demosaic8RowAvx2(uint8_t* out, const MosaicRows8& row
   const __m256i gainOdd =
       _mm256_set1_epi16(static_cast<int16_t>(roles.redEven ? roles.gainBlue : roles.gainRed));
   const int32_t lastX = (width - 2 - 32) & ~1;
-  for (int32_t x = 2;; x = std::min(x + 32, lastX)) {
+  for (int32_t x = 2;; x = NextStep(out, x, 32, lastX)) {
     const int32_t k = x / 2;
     // The even colour sits on even columns: 3 x its own pair + the pair
     // before (even pixel) or after (odd pixel). The odd colour: 3 x the

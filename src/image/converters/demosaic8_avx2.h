@@ -50,6 +50,28 @@ inline Demosaic8Taps TapsOf(const MosaicRows8& rows, const Demosaic8RowRoles& ro
                        greenEven ? rows.cur : rows.up,     greenEven ? rows.up : rows.cur};
 }
 
+// Where the kernels' steps start. A step of `step` pixels (32 or 64) writes
+// 3 x step bytes, so when 3 x lands on a step-byte boundary of out the step
+// stores whole cache lines (or halves) rather than split ones. Steps start
+// on even columns (pixel pairs), which can land there only when out's offset
+// in its line is even: with x = 2 j, 6 j = -offset (mod step), that is
+// 3 j = -offset / 2 (mod step / 2), and 3 x 11 = 1 modulo 16 and 32. The
+// first step starts at column 2; the next at the first such column after
+// it (or step further on when there is none), then every step columns, and
+// the last at lastX. Steps overlap rather than leave gaps; overlapped
+// pixels get the same bytes twice.
+inline int32_t NextStep(const uint8_t* out, int32_t x, int32_t step, int32_t lastX) {
+  const uint32_t half = static_cast<uint32_t>(step) / 2;
+  const uint32_t offset = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(out)) & (2 * half - 1);
+  int32_t next = x + step;
+  if (offset % 2 == 0) {
+    const int32_t phase = static_cast<int32_t>(2 * (((half - offset / 2) * 11) & (half - 1)));
+    const int32_t ahead = (phase - x) & (step - 1);
+    if (ahead != 0) next = x + ahead;
+  }
+  return next < lastX ? next : lastX;
+}
+
 // Narrowest row the kernel takes: one step of 32 pixels and the two
 // columns on either side it reads.
 inline constexpr int32_t kDemosaic8Avx2MinWidth = 36;

@@ -123,7 +123,7 @@ KORVEX_TARGET_AVX512 int32_t Demosaic8RowAvx512(uint8_t* out, const MosaicRows8&
       _mm512_set1_epi16(static_cast<int16_t>(roles.redEven ? roles.gainBlue : roles.gainRed));
   const __m512i pairLow = _mm512_load_si512(kPairLow.bytes);
   const int32_t lastX = (width - 2 - 64) & ~1;
-  for (int32_t x = 2;; x = std::min(x + 64, lastX)) {
+  for (int32_t x = 2;; x = NextStep(out, x, 64, lastX)) {
     const int32_t k = x / 2;
     // The even colour sits on even columns: 3 x its own pair + the pair
     // before (even pixel) or after (odd pixel). The odd colour: 3 x the
