@@ -8,7 +8,6 @@ and leaves the camera untouched; a call that fails anyway raises the
 
 from __future__ import annotations
 
-import ctypes
 import enum
 import operator
 from typing import Any, Callable, Optional, Type
@@ -49,10 +48,7 @@ class FilterParam:
     def __get__(self, camera: Any, owner: Optional[type] = None) -> Any:
         if camera is None:
             return self
-        ok = ctypes.c_int(0)
-        value = camera._call("Korvex_GetFilterValue", self.ident, ctypes.byref(ok), check=False)
-        if not ok.value:
-            camera._fail("Korvex_GetFilterValue")
+        value = camera._call_with_ok("Korvex_GetFilterValue", self.ident)
         return self.kind(value) if self.kind else value
 
     def __set__(self, camera: Any, value: Any) -> None:
@@ -115,11 +111,7 @@ class EnumParam:
     def __get__(self, camera: Any, owner: Optional[type] = None) -> Any:
         if camera is None:
             return self
-        ok = ctypes.c_int(0)
-        value = camera._call(self.getter, ctypes.byref(ok), check=False)
-        if not ok.value:
-            camera._fail(self.getter)
-        return self.kind(value)
+        return self.kind(camera._call_with_ok(self.getter))
 
     def __set__(self, camera: Any, value: Any) -> None:
         low, high = min(self.kind), max(self.kind)

@@ -170,6 +170,15 @@ class Camera:
             self._fail(name)
         return result
 
+    def _call_with_ok(self, name: str, *args: object) -> int:
+        """Calls a getter that reports success through a trailing ``int*`` flag
+        (its result may be any value); raises when the flag stays 0."""
+        ok = ctypes.c_int(0)
+        value = self._call(name, *args, ctypes.byref(ok), check=False)
+        if not ok.value:
+            self._fail(name)
+        return value
+
     def _fail(self, name: str, fallback: str = "the call failed without an error code") -> None:
         raise_for(lambda: lib.sdk.Korvex_GetLastError(self._handle), name, fallback)
 
@@ -288,11 +297,7 @@ class Camera:
         """Exposure as time in microseconds. Setting it selects 0..1013 lines
         (0..122271 us, truncated to whole lines); use :attr:`exposure` = 1014
         for the longest exposure."""
-        ok = ctypes.c_int(0)
-        value = self._call("Korvex_GetRealExposureTime", ctypes.byref(ok), check=False)
-        if not ok.value:
-            self._fail("Korvex_GetRealExposureTime")
-        return value
+        return self._call_with_ok("Korvex_GetRealExposureTime")
 
     @exposure_us.setter
     def exposure_us(self, value: int) -> None:

@@ -6,7 +6,6 @@ sensor; prefer the camera's properties where one exists.
 
 from __future__ import annotations
 
-import ctypes
 from typing import Any
 
 from ._params import check_int
@@ -21,11 +20,7 @@ class SensorRegisters:
 
     def __getitem__(self, register: int) -> int:
         register = check_int("register", register, 0, 255)
-        ok = ctypes.c_int(0)
-        value = self._camera._call("Korvex_ReadRegisterEx", register, ctypes.byref(ok), check=False)
-        if not ok.value:
-            self._camera._fail("Korvex_ReadRegisterEx")
-        return int(value)
+        return int(self._camera._call_with_ok("Korvex_ReadRegisterEx", register))
 
     def __setitem__(self, register: int, value: int) -> None:
         register = check_int("register", register, 0, 255)
@@ -44,11 +39,8 @@ class SerialRom:
 
     def __getitem__(self, index: int) -> int:
         index = check_int("index", index, 0, 255)
-        ok = ctypes.c_int(0)
         # A failed read is only posted, not recorded: the flag tells.
-        value = self._camera._call("Korvex_ReadSromID", index, ctypes.byref(ok), check=False)
-        if not ok.value:
-            self._camera._fail("Korvex_ReadSromID")
+        value = self._camera._call_with_ok("Korvex_ReadSromID", index)
         return int(value) & 0xFF
 
     def __setitem__(self, index: int, value: int) -> None:

@@ -1,5 +1,6 @@
 #include "dialogs/typed_number.h"
 
+#include "common/dialog_number.h"
 #include "dialogs/dialog_surface.h"
 
 #include <algorithm>
@@ -7,23 +8,14 @@
 namespace korvex::dialogs {
 namespace {
 // Past every range a control has; digits beyond it change nothing.
-constexpr int64_t kSaturated = int64_t{1} << 40;
+constexpr uint64_t kSaturated = uint64_t{1} << 40;
 }  // namespace
 
 TypedNumber ParseTyped(std::string_view text, bool isSigned) {
-  size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-  bool negative = false;
-  if (isSigned && i < text.size() && text[i] == '-') {
-    negative = true;
-    ++i;
-  }
-  const size_t first = i;
-  int64_t n = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
-    n = std::min(n * 10 + (text[i] - '0'), kSaturated);
-  if (i == first) return {};
-  return {true, negative ? -n : n};
+  const DialogDigits d = ScanDialogDigits(text, isSigned, kSaturated);
+  if (!d.found) return {};
+  const auto n = static_cast<int64_t>(d.magnitude);
+  return {true, d.negative ? -n : n};
 }
 
 int32_t ReadTyped(DialogSurface& s, int id, bool isSigned, int32_t minimum, int32_t maximum,

@@ -14,6 +14,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace korvex::platform {
 
@@ -35,7 +36,11 @@ class FileName {
   // character set, such as a lone surrogate).
   static std::optional<FileName> FromWide(const KORVEX_WCHAR* wide);
   // For the backends: a name already in the system's form.
-  static FileName FromNative(NativeFileName native);
+  static FileName FromNative(NativeFileName native) {
+    FileName name;
+    name.native_ = std::move(native);
+    return name;
+  }
 
   bool IsEmpty() const { return native_.empty(); }
   const NativeFileName& Native() const { return native_; }

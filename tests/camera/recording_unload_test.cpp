@@ -4,8 +4,7 @@
 // recording on the simulated camera, waits for the first frame in the file
 // and then ends the way the case names.
 #include "KorvexSdk_740K3_XLN.h"
-#include "image/avi/avi_reader.h"
-#include "image/files/file_readers.h"
+#include "image/avi/finished_avi.h"
 #include "korvex/host_sim.h"
 
 #include <gtest/gtest.h>
@@ -97,14 +96,7 @@ TEST_P(RecordingAtTheEnd, LeavesAFinishedFileOfTheFramesWritten) {
   EXPECT_NE(status, -1) << "a signal ended the child";
 
   AviContents avi;
-  std::string error;
-  const std::vector<uint8_t> bytes = ReadWholeFile(path);
-  ASSERT_TRUE(ParseAvi(bytes, &avi, &error)) << error;
-  EXPECT_TRUE(avi.hasIndex);
-  ASSERT_GE(avi.frames.size(), 1u);
-  EXPECT_EQ(avi.avih[4], avi.frames.size()) << "total frames";
-  EXPECT_EQ(avi.index.size(), avi.frames.size());
-  EXPECT_EQ(avi.riffSize + 8, bytes.size());
+  ASSERT_NO_FATAL_FAILURE(ExpectFinishedAvi(path, &avi));
   EXPECT_EQ(avi.strf[1], static_cast<uint32_t>(kWidth));
 }
 

@@ -4,7 +4,7 @@
 // open them. Saving over a file keeps the read-only attribute's meaning
 // (such a file is refused) and the other attributes.
 #include "KorvexSdk_740K3_XLN.h"
-#include "support/error_codes.h"
+#include "support/snapshot_camera.h"
 #include "korvex/host_sim.h"
 
 #include <windows.h>
@@ -83,23 +83,7 @@ void Put(const std::wstring& path, const std::string& text, DWORD attributes) {
   ASSERT_TRUE(::SetFileAttributesW(path.c_str(), attributes));
 }
 
-class WideFiles : public ::testing::Test {
- protected:
-  void SetUp() override {
-    KorvexHost_SimReset();
-    KorvexHost_SimSetFastPace(1);
-    handle_ = Korvex_Initialize(nullptr);
-    ASSERT_NE(handle_, 0u);
-    ASSERT_EQ(Korvex_SetPreviewWindow(handle_, nullptr, 0, 0, 0, 0), 1);
-    ASSERT_EQ(Korvex_SetCaptureWindowEx(handle_, 2560, 0, 32, 2560, 0, 16), 1);
-    ASSERT_EQ(Korvex_SnapShot(handle_, nullptr, 0, 1), 1);
-  }
-  void TearDown() override { EXPECT_EQ(Korvex_Release(handle_), 1); }
-  std::vector<uint32_t> Errors() { return korvex::test::DrainErrors(handle_); }
-
-  WideFolder folder_;
-  KORVEX_HANDLE handle_ = 0;
-};
+using WideFiles = korvex::test::SnapshotCamera<WideFolder>;
 
 TEST_F(WideFiles, NamesOutsideTheAnsiCodePageAreSavedRecordedAndLoaded) {
   for (const std::wstring& stem :

@@ -118,12 +118,7 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 unset DISPLAY
 t=$SECONDS
-rm -rf "$WINEPREFIX"
-mkdir -p "$WINEPREFIX"
-wineboot -i >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
-wineserver -k 2>/dev/null || true
-wineserver -w 2>/dev/null || true
+"$root/tools/windows/fresh-prefix.sh"
 echo "fresh Wine prefix in $((SECONDS - t)) s"
 
 drive_c="$WINEPREFIX/drive_c"

@@ -26,15 +26,7 @@ export WINEDLLOVERRIDES="mscoree,mshtml="  # no .NET or HTML installers at start
 unset DISPLAY
 
 start=$SECONDS
-rm -rf "$WINEPREFIX"
-mkdir -p "$WINEPREFIX"
-wineboot -i >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
-# The desktop process started by wineboot keeps the driver it started with
-# (none, without a display), and windows and dialogs would fail: end this
-# prefix's session so that the next one starts on the null driver.
-wineserver -k 2>/dev/null || true
-wineserver -w 2>/dev/null || true
+"$root/tools/windows/fresh-prefix.sh"
 echo "Wine prefix ready in $((SECONDS - start)) s"
 
 status=0

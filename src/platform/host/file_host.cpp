@@ -52,12 +52,6 @@ std::optional<FileName> FileName::FromWide(const KORVEX_WCHAR* wide) {
   return FromNative(NativeFileName(bytes.data()));
 }
 
-FileName FileName::FromNative(NativeFileName native) {
-  FileName name;
-  name.native_ = std::move(native);
-  return name;
-}
-
 FileNameKind KindOfFileName(const FileName& path) {
   if (path.IsEmpty()) return FileNameKind::kMissing;
   struct stat info {};

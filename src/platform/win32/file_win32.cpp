@@ -106,12 +106,6 @@ std::optional<FileName> FileName::FromWide(const KORVEX_WCHAR* wide) {
   return FromNative(NativeFileName(wide));
 }
 
-FileName FileName::FromNative(NativeFileName native) {
-  FileName name;
-  name.native_ = std::move(native);
-  return name;
-}
-
 FileNameKind KindOfFileName(const FileName& path) {
   if (path.IsEmpty()) return FileNameKind::kMissing;
   if (IsDeviceName(path)) return FileNameKind::kOther;

@@ -4,7 +4,7 @@
 // character set cannot hold is a file error. Save, record and configuration
 // loading alike.
 #include "KorvexSdk_740K3_XLN.h"
-#include "support/error_codes.h"
+#include "support/snapshot_camera.h"
 #include "image/files/file_readers.h"
 #include "korvex/host_sim.h"
 
@@ -49,23 +49,7 @@ std::u16string Utf16OfAscii(const std::string& text) {
   return std::u16string(text.begin(), text.end());
 }
 
-class WideNames : public ::testing::Test {
- protected:
-  void SetUp() override {
-    KorvexHost_SimReset();
-    KorvexHost_SimSetFastPace(1);
-    handle_ = Korvex_Initialize(nullptr);
-    ASSERT_NE(handle_, 0u);
-    ASSERT_EQ(Korvex_SetPreviewWindow(handle_, nullptr, 0, 0, 0, 0), 1);
-    ASSERT_EQ(Korvex_SetCaptureWindowEx(handle_, 2560, 0, 32, 2560, 0, 16), 1);
-    ASSERT_EQ(Korvex_SnapShot(handle_, nullptr, 0, 1), 1);
-  }
-  void TearDown() override { EXPECT_EQ(Korvex_Release(handle_), 1); }
-  std::vector<uint32_t> Errors() { return korvex::test::DrainErrors(handle_); }
-
-  TempFolder folder_;
-  KORVEX_HANDLE handle_ = 0;
-};
+using WideNames = korvex::test::SnapshotCamera<TempFolder>;
 
 TEST_F(WideNames, NamesBeyondTheOldBufferAndOutsideAsciiAreUsedWhole) {
   ThreadLocale utf8("C.UTF-8");

@@ -5,8 +5,7 @@
 // (FreeLibrary). Either way the file must describe the frames written.
 // Runs with KORVEX_SIMULATED_CAMERAS set.
 #include "KorvexSdk_740K3_XLN.h"
-#include "image/avi/avi_reader.h"
-#include "image/files/file_readers.h"
+#include "image/avi/finished_avi.h"
 #include "korvex/host_sim.h"
 
 #include <windows.h>
@@ -102,14 +101,7 @@ TEST_P(DllEndingWhileRecording, LeavesAFinishedFileOfTheFramesWritten) {
   if (std::strcmp(GetParam(), "free-library") != 0) EXPECT_EQ(code, 0u);
 
   AviContents avi;
-  std::string error;
-  const std::vector<uint8_t> bytes = ReadWholeFile(path);
-  ASSERT_TRUE(ParseAvi(bytes, &avi, &error)) << error;
-  EXPECT_TRUE(avi.hasIndex);
-  ASSERT_GE(avi.frames.size(), 1u);
-  EXPECT_EQ(avi.avih[4], avi.frames.size()) << "total frames";
-  EXPECT_EQ(avi.index.size(), avi.frames.size());
-  EXPECT_EQ(avi.riffSize + 8, bytes.size());
+  ASSERT_NO_FATAL_FAILURE(ExpectFinishedAvi(path, &avi));
 }
 
 INSTANTIATE_TEST_SUITE_P(Endings, DllEndingWhileRecording,

@@ -113,29 +113,42 @@ static ULONG CamerasFromServiceKey(PUNICODE_STRING registryPath) {
   return cameras;
 }
 
-static NTSTATUS CreateCameraDevice(PDRIVER_OBJECT driver, ULONG index) {
-  WCHAR nameBuffer[48];
-  UNICODE_STRING name = {0, sizeof nameBuffer, nameBuffer};
-  RtlAppendUnicodeToString(&name, L"\\Device\\Kvrx740K3XLN-");
-  WCHAR c[2] = {(WCHAR)kIndexAlphabet[index], 0};
-  RtlAppendUnicodeToString(&name, c);
+/* Creates a device named `name` with a zeroed extension and its \??\ link
+ * `link`, started with the I/O method `ioFlag`. */
+static NTSTATUS CreateLinkedDevice(PDRIVER_OBJECT driver, PUNICODE_STRING name, PCWSTR link,
+                                   ULONG ioFlag, PDEVICE_OBJECT* created) {
   PDEVICE_OBJECT device;
-  NTSTATUS status = IoCreateDevice(driver, sizeof(DeviceExtension), &name, FILE_DEVICE_UNKNOWN, 0,
+  NTSTATUS status = IoCreateDevice(driver, sizeof(DeviceExtension), name, FILE_DEVICE_UNKNOWN, 0,
                                    FALSE, &device);
   if (!NT_SUCCESS(status)) return status;
   DeviceExtension* ext = device->DeviceExtension;
   RtlZeroMemory(ext, sizeof *ext);
-  ext->index = index;
   ext->link.Buffer = ext->linkBuffer;
   ext->link.MaximumLength = sizeof ext->linkBuffer;
-  RtlAppendUnicodeToString(&ext->link, L"\\??\\Kvrx740K3XLN-");
-  RtlAppendUnicodeToString(&ext->link, c);
-  status = IoCreateSymbolicLink(&ext->link, &name);
+  RtlAppendUnicodeToString(&ext->link, link);
+  status = IoCreateSymbolicLink(&ext->link, name);
   if (!NT_SUCCESS(status)) {
     IoDeleteDevice(device);
     return status;
   }
-  device->Flags |= DO_DIRECT_IO;
+  device->Flags |= ioFlag;
+  *created = device;
+  return STATUS_SUCCESS;
+}
+
+static NTSTATUS CreateCameraDevice(PDRIVER_OBJECT driver, ULONG index) {
+  WCHAR c[2] = {(WCHAR)kIndexAlphabet[index], 0};
+  WCHAR nameBuffer[48], linkBuffer[48];
+  UNICODE_STRING name = {0, sizeof nameBuffer, nameBuffer};
+  UNICODE_STRING link = {0, sizeof linkBuffer, linkBuffer};
+  RtlAppendUnicodeToString(&name, L"\\Device\\Kvrx740K3XLN-");
+  RtlAppendUnicodeToString(&name, c);
+  RtlAppendUnicodeToString(&link, L"\\??\\Kvrx740K3XLN-");
+  RtlAppendUnicodeToString(&link, c);
+  PDEVICE_OBJECT device;
+  const NTSTATUS status = CreateLinkedDevice(driver, &name, linkBuffer, DO_DIRECT_IO, &device);
+  if (!NT_SUCCESS(status)) return status;
+  ((DeviceExtension*)device->DeviceExtension)->index = index;
   device->Flags &= ~DO_DEVICE_INITIALIZING;
   gCameras[index] = device;
   return STATUS_SUCCESS;
@@ -342,21 +355,10 @@ static NTSTATUS CreateControlDevice(PDRIVER_OBJECT driver) {
   UNICODE_STRING name;
   RtlInitUnicodeString(&name, L"\\Device\\KorvexTestDriverControl");
   PDEVICE_OBJECT device;
-  NTSTATUS status = IoCreateDevice(driver, sizeof(DeviceExtension), &name, FILE_DEVICE_UNKNOWN, 0,
-                                   FALSE, &device);
+  const NTSTATUS status = CreateLinkedDevice(driver, &name, L"\\??\\KorvexTestDriverControl",
+                                             DO_BUFFERED_IO, &device);
   if (!NT_SUCCESS(status)) return status;
-  DeviceExtension* ext = device->DeviceExtension;
-  RtlZeroMemory(ext, sizeof *ext);
-  ext->control = TRUE;
-  ext->link.Buffer = ext->linkBuffer;
-  ext->link.MaximumLength = sizeof ext->linkBuffer;
-  RtlAppendUnicodeToString(&ext->link, L"\\??\\KorvexTestDriverControl");
-  status = IoCreateSymbolicLink(&ext->link, &name);
-  if (!NT_SUCCESS(status)) {
-    IoDeleteDevice(device);
-    return status;
-  }
-  device->Flags |= DO_BUFFERED_IO;
+  ((DeviceExtension*)device->DeviceExtension)->control = TRUE;
   device->Flags &= ~DO_DEVICE_INITIALIZING;
   gControl = device;
   return STATUS_SUCCESS;
