@@ -92,14 +92,16 @@ class Pass {
     mosaicRows_ = Rows{mosaic.pixels, mosaic.stride, 0};
     const Rows out{p_.out.pixels, p_.out.stride, 0};
     workers_.ForEachBand(0, height_,
-                         [&](int32_t top, int32_t bottom, std::vector<uint8_t>& scratch) {
+                         [&](int32_t top, int32_t bottom, SlotScratch& scratch) {
                            Band(out, top, bottom, scratch);
                          });
   }
 
  private:
   // Rows top..bottom - 1, a stripe at a time, each through every stage.
-  void Band(const Rows& out, int32_t top, int32_t bottom, std::vector<uint8_t>& scratch) {
+  void Band(const Rows& out, int32_t top, int32_t bottom, SlotScratch& slot) {
+    std::vector<uint8_t>& scratch = slot.rows;
+    RowScratch& converterRows = slot.converters;
     const int32_t rows = workers_.StripeRows(p_.out.stride);
     // Sharpness needs the finished rows two above and one below a stripe:
     // they are kept in scratch, and the last three rows of one stripe are
@@ -117,7 +119,8 @@ class Pass {
     for (int32_t y0 = top; y0 < bottom; y0 += rows) {
       const int32_t y1 = std::min(y0 + rows, bottom);
       if (!sharpen_) {
-        Finish(out, Rows{colourMemory, static_cast<int32_t>(colourStride), y0}, y0, y1);
+        Finish(out, Rows{colourMemory, static_cast<int32_t>(colourStride), y0}, y0, y1,
+               converterRows);
       } else {
         const int32_t need0 = std::max(0, y0 - 2), need1 = std::min(height_, y1 + 1);
         int32_t from = need0;
@@ -127,10 +130,11 @@ class Pass {
           from = held1;
         }
         const Rows work{workMemory, p_.out.stride, need0};
-        Finish(work, Rows{colourMemory, static_cast<int32_t>(colourStride), from}, from, need1);
+        Finish(work, Rows{colourMemory, static_cast<int32_t>(colourStride), from}, from, need1,
+               converterRows);
         held0 = need0;
         held1 = need1;
-        Sharpen(work, out, y0, y1);
+        Sharpen(work, out, y0, y1, converterRows);
       }
       if (bright_) {
         const detail::Region r = RegionOf(out, width_, bpp_, y0, y1);
@@ -143,10 +147,11 @@ class Pass {
     }
   }
 
-  // Rows from..to - 1 through the stages before sharpness, into `work`.
-  void Finish(const Rows& work, const Rows& colour, int32_t from, int32_t to) {
+  // Rows from..to - 1 through the stages before sharpness, into `work`;
+  // converters take their row buffers from `rows`.
+  void Finish(const Rows& work, const Rows& colour, int32_t from, int32_t to, RowScratch& rows) {
     if (from >= to) return;
-    MakeFirstRows(work, colour, from, to);
+    MakeFirstRows(work, colour, from, to, rows);
     if (hue_) {
       int32_t block[kHsBlockSize] = {p_.finishing.hue, 0, p_.finishing.saturation, kBits};
       OnRows(deep_ ? HueSaturation48 : HueSaturation24, work, work, width_, bpp_, bpp_, from, to,
@@ -155,8 +160,7 @@ class Pass {
     if (tone_) {
       const detail::Region r = RegionOf(work, width_, bpp_, from, to);
       if (deep_) {
-        detail::ApplyTable16(r, channels_, tables_->tone16.data(), toneSize_,
-                             tables_->tone16[toneSize_]);
+        detail::ApplyWideTable16(r, channels_, tables_->tone16.data(), toneSize_);
       } else {
         detail::ApplyTable8(r, channels_, tables_->tone8);
       }
@@ -164,13 +168,16 @@ class Pass {
   }
 
   // Rows from..to - 1 of the first stage's result into `work`.
-  void MakeFirstRows(const Rows& work, const Rows& colour, int32_t from, int32_t to) {
+  void MakeFirstRows(const Rows& work, const Rows& colour, int32_t from, int32_t to,
+                     RowScratch& rows) {
     switch (p_.first) {
       case FirstStage::kDemosaic:
-        DemosaicRows(mosaic_, p_.demosaic, work.Row(from), work.stride, bpp_, from, from, to);
+        DemosaicRows(mosaic_, p_.demosaic, work.Row(from), work.stride, bpp_, from, from, to,
+                     &rows);
         return;
       case FirstStage::kDemosaicToGray:
-        DemosaicRows(mosaic_, p_.demosaic, colour.Row(from), colour.stride, 3, from, from, to);
+        DemosaicRows(mosaic_, p_.demosaic, colour.Row(from), colour.stride, 3, from, from, to,
+                     &rows);
         OnRows(ColorToGray, work, colour, width_, 1, 3, from, to, nullptr);
         return;
       case FirstStage::kGrayGain: {
@@ -201,7 +208,8 @@ class Pass {
 
   // Rows top..bottom - 1 of the output sharpened from the finished rows in
   // `work`: the two-pixel frame keeps them as they are.
-  void Sharpen(const Rows& work, const Rows& out, int32_t top, int32_t bottom) const {
+  void Sharpen(const Rows& work, const Rows& out, int32_t top, int32_t bottom,
+               RowScratch& scratch) const {
     const size_t pixelBytes = static_cast<size_t>(channels_) * sample_;  // not a fourth channel
     auto keep = [&](int32_t y, int32_t x0, int32_t x1) {
       const uint8_t* from = work.Row(y);
@@ -224,13 +232,13 @@ class Pass {
     if (!interior || first >= last) return;
     // The converter computes rows 2..h - 3 of what it is given: rows
     // first - 2 .. last + 1 give exactly first..last - 1.
-    static constexpr RegionConverter kSharpen[4] = {Sharpen8, Sharpen16, Sharpen24, Sharpen48};
+    static constexpr SharpenKind kKinds[4] = {SharpenKind::kGray8, SharpenKind::kGray16,
+                                              SharpenKind::kColour24, SharpenKind::kColour48};
     int32_t block[kFilterBlockSize] = {p_.finishing.sharpness, kBits};
     int32_t* params = block;
     const Rect rows{0, 0, width_, last - first + 4};
-    kSharpen[static_cast<int>(p_.family)](out.Row(first - 2), work.Row(first - 2), rows, 0, 0,
-                                          static_cast<uint16_t>(bpp_), static_cast<uint16_t>(bpp_),
-                                          out.stride, work.stride, &params, nullptr);
+    SharpenRows(kKinds[static_cast<int>(p_.family)], out.Row(first - 2), work.Row(first - 2), rows,
+                static_cast<uint16_t>(bpp_), out.stride, work.stride, &params, scratch);
   }
 
   PipelineWorkers& workers_;
@@ -280,7 +288,7 @@ void MeasureWhiteBalanceStriped(PipelineWorkers& workers, const ImageView& mosai
   const int32_t rows = workers.StripeRows(mosaic.stride);
   std::vector<WhiteBalanceSums> parts(static_cast<size_t>((mosaic.height + rows - 1) / rows));
   workers.ForEachStripe(0, mosaic.height, mosaic.stride,
-                        [&](int32_t top, int32_t bottom, std::vector<uint8_t>&) {
+                        [&](int32_t top, int32_t bottom, SlotScratch&) {
                           parts[static_cast<size_t>(top / rows)] =
                               SumWhiteBalanceSites(mosaic.pixels, mosaic.width, mosaic.stride,
                                                    bytes, top, bottom, result[kWbResultBayerMode]);
@@ -295,7 +303,7 @@ void MeasureGrayGainsStriped(PipelineWorkers& workers, const ImageView& mosaic, 
   const int32_t rows = workers.StripeRows(mosaic.stride);
   std::vector<GraySiteSums> parts(static_cast<size_t>((mosaic.height + rows - 1) / rows));
   workers.ForEachStripe(
-      0, mosaic.height, mosaic.stride, [&](int32_t top, int32_t bottom, std::vector<uint8_t>&) {
+      0, mosaic.height, mosaic.stride, [&](int32_t top, int32_t bottom, SlotScratch&) {
         parts[static_cast<size_t>(top / rows)] =
             SumGraySites(mosaic.pixels, mosaic.width, mosaic.stride, top, bottom, block);
       });

@@ -195,7 +195,7 @@ void MergeFieldsStriped(PipelineWorkers& workers, const ImageView& mosaic, const
   const bool deep = raw.bits == 16;
   const Size dstSize{mosaic.width, mosaic.height}, srcSize{raw.width, raw.height};
   workers.ForEachStripe(0, mosaic.height, mosaic.stride,
-                        [&](int32_t top, int32_t bottom, std::vector<uint8_t>&) {
+                        [&](int32_t top, int32_t bottom, SlotScratch&) {
                           MergeFieldRows(deep, mirrorV, mirrorH, mosaic.pixels, raw.pixels, dstSize,
                                          srcSize, mosaic.stride, raw.stride, top, bottom);
                         });

@@ -33,7 +33,7 @@ void FinishingTables::Prepare(bool deepSamples, bool limitGammaExponent, int32_t
           // Words at or above n take the last gamma entry, or n - 1 from contrast.
           uint32_t x = gammaOn ? g[v < n ? v : n - 1] : v;
           if (contrastOn) x = x < n ? c[x] : n - 1;
-          tone16[v] = static_cast<uint16_t>(x);
+          tone16[v] = static_cast<uint16_t>(x);  // a 16-bit result
         }
       } else {
         uint8_t g[256], c[256];

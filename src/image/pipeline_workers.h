@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "image/converters/row_scratch.h"
 #include "image/stripe_pool.h"
 
 namespace korvex::image {
@@ -27,8 +28,8 @@ struct FinishingTables {
   uint8_t tone8[256] = {};
   uint8_t brightness8[256] = {};
   // Gamma then contrast for 10-bit samples: entry v for v < n, entry n for
-  // every larger word (n = 2^bits).
-  std::vector<uint16_t> tone16;
+  // every larger word (n = 2^bits); 32-bit entries, as the look-up takes them.
+  std::vector<uint32_t> tone16;
   // The settings the tables were built for (-1: never built).
   int32_t gamma = -1, contrast = -1, brightness = -1, bits = -1;
   bool deep = false, limitExponent = false;
@@ -37,6 +38,12 @@ struct FinishingTables {
   // Rebuilds what the given settings need (neutral stages are the identity).
   void Prepare(bool deepSamples, bool limitGammaExponent, int32_t gammaSetting,
                int32_t contrastSetting, int32_t brightnessSetting, int32_t significantBits);
+};
+
+// Memory of the thread running a piece, kept between frames.
+struct SlotScratch {
+  std::vector<uint8_t> rows;  // rows a piece keeps (it may resize them)
+  RowScratch converters;      // the converters' row buffers
 };
 
 class PipelineWorkers {
@@ -51,8 +58,8 @@ class PipelineWorkers {
   int32_t StripeRows(int32_t stride) const;
 
   // Calls piece(top, bottom, scratch) for the stripes of rows first..last - 1,
-  // on the pool; returns when all are done. scratch is memory of the thread
-  // running the piece, kept between frames: a piece may resize and use it.
+  // on the pool; returns when all are done. scratch is the SlotScratch of
+  // the thread running the piece.
   template <typename Piece>
   void ForEachStripe(int32_t first, int32_t last, int32_t stride, Piece piece) {
     if (last <= first) return;
@@ -83,7 +90,7 @@ class PipelineWorkers {
   StripePool pool_;
   FinishingTables tables_;
   int32_t stripeRows_;
-  std::vector<std::vector<uint8_t>> scratch_;  // one per pool slot
+  std::vector<SlotScratch> scratch_;  // one per pool slot
 };
 
 }  // namespace korvex::image

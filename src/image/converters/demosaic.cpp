@@ -30,6 +30,8 @@ struct Setup {
   // The picture row that r.dst points at: rows are written to
   // r.dst + (y - dstRow0) x stride, so a caller may keep only some rows.
   int32_t dstRow0 = 0;
+  // Where the row buffers come from (reset by whoever made the setup).
+  RowScratch* scratch = nullptr;
 
   const T* Row(int32_t y) const { return reinterpret_cast<const T*>(r.SrcRow(y)); }
   uint8_t* Out(int32_t y) const { return r.dst + (y - dstRow0) * r.dstStride; }
@@ -184,7 +186,8 @@ void Interior(const Setup<T>& s, int32_t y0, int32_t y1) {
       {InteriorRow<T, U, P, kStep, false, false>, InteriorRow<T, U, P, kStep, false, true>},
       {InteriorRow<T, U, P, kStep, true, false>, InteriorRow<T, U, P, kStep, true, true>}};
   const int32_t w = s.r.width;
-  std::vector<U> vr(static_cast<size_t>(w)), vb(static_cast<size_t>(w));
+  U* const vr = s.scratch->template Take<U>(static_cast<size_t>(w));
+  U* const vb = s.scratch->template Take<U>(static_cast<size_t>(w));
   const bool redEven = s.m1 == 0;
   for (int32_t y = y0; y < y1; ++y) {
     const bool redRowIsY = ((y ^ s.m0) & 1) == 1;
@@ -197,7 +200,7 @@ void Interior(const Setup<T>& s, int32_t y0, int32_t y1) {
       vb[c] = static_cast<U>(3 * U(b1[c]) + b2[c]);
     }
     const bool greenMainEven = ((y ^ s.m0 ^ s.m1) & 1) == 0;
-    kRows[redEven][greenMainEven](s, y, vr.data(), vb.data());
+    kRows[redEven][greenMainEven](s, y, vr, vb);
   }
 }
 
@@ -246,9 +249,9 @@ class FastRows8 {
   explicit FastRows8(const Setup<uint8_t>& s) : s_(s), row_(kRow8.Pick()) {
     usable_ = row_ != nullptr && (s.r.dstBpp == 3 || s.r.dstBpp == 4) && s.gainR < 2048 &&
               s.gainB < 2048 && s.r.width >= detail::kDemosaic8Avx2MinWidth;
-    if (usable_) scratch_.resize(detail::Demosaic8Avx2Scratch(s.r.width));
+    if (usable_) scratch_ = s.scratch->TakeZeroed<uint16_t>(detail::Demosaic8Avx2Scratch(s.r.width));
     if (usable_ && s.r.dstBpp == 4) {
-      packed_.resize(3 * static_cast<size_t>(s.r.width));
+      packed_ = s.scratch->TakeZeroed<uint8_t>(3 * static_cast<size_t>(s.r.width));
       widen_ = kWiden3To4.Pick();
     }
   }
@@ -260,9 +263,9 @@ class FastRows8 {
                                           static_cast<uint16_t>(s_.gainR << 5),
                                           static_cast<uint16_t>(s_.gainB << 5)};
     const bool wide = s_.r.dstBpp == 4;
-    uint8_t* target = wide ? packed_.data() : s_.Out(y);
-    int32_t x = row_(target, FoldedRows(s_, y), s_.r.width, roles, scratch_.data());
-    if (wide) widen_(s_.Out(y), packed_.data(), 2, x);
+    uint8_t* target = wide ? packed_ : s_.Out(y);
+    int32_t x = row_(target, FoldedRows(s_, y), s_.r.width, roles, scratch_);
+    if (wide) widen_(s_.Out(y), packed_, 2, x);
     for (; x <= s_.r.width - 3; ++x) s_.Pixel(x, y);
   }
 
@@ -271,8 +274,8 @@ class FastRows8 {
   Row8Fn row_;
   Widen3To4Fn widen_ = nullptr;
   bool usable_ = false;
-  std::vector<uint16_t> scratch_;
-  std::vector<uint8_t> packed_;
+  uint16_t* scratch_ = nullptr;
+  uint8_t* packed_ = nullptr;
 };
 
 // Writes the planes of one row into 3- or 4-byte pixels (the fourth byte is
@@ -334,10 +337,12 @@ KORVEX_KERNEL_BODY void Interleave8(uint8_t* out, const uint8_t* pB, const uint8
 template <int kStep, bool kShuffles>
 KORVEX_KERNEL_BODY void Interior8Fast(const Setup<uint8_t>& s, int32_t y0, int32_t y1) {
   const int32_t w = s.r.width;
-  std::vector<uint16_t> vr(static_cast<size_t>(w)), vb(static_cast<size_t>(w));
-  std::vector<uint16_t> redCol(static_cast<size_t>(w)), otherCol(static_cast<size_t>(w));
-  std::vector<uint8_t> planes(3 * static_cast<size_t>(w));
-  uint8_t* pB = planes.data();
+  const size_t n = static_cast<size_t>(w);
+  uint16_t* const vr = s.scratch->Take<uint16_t>(n);
+  uint16_t* const vb = s.scratch->Take<uint16_t>(n);
+  uint16_t* const redCol = s.scratch->Take<uint16_t>(n);
+  uint16_t* const otherCol = s.scratch->Take<uint16_t>(n);
+  uint8_t* pB = s.scratch->Take<uint8_t>(3 * n);
   uint8_t* pG = pB + w;
   uint8_t* pR = pG + w;
   for (int32_t x = 0; x < w; ++x) {
@@ -358,12 +363,12 @@ KORVEX_KERNEL_BODY void Interior8Fast(const Setup<uint8_t>& s, int32_t y0, int32
     }
     // Green sits at (x, y) when the column's parity matches the row's
     // green pattern; with redRowIsY that is the non-red column.
-    const uint16_t* greenAtX = redRowIsY ? otherCol.data() : redCol.data();
+    const uint16_t* greenAtX = redRowIsY ? otherCol : redCol;
     const uint8_t* up = s.Row(y - 1);
     const uint8_t* cur = s.Row(y);
-    const uint16_t* mr = redCol.data();
-    const uint16_t* pr = vr.data();
-    const uint16_t* pb = vb.data();
+    const uint16_t* mr = redCol;
+    const uint16_t* pr = vr;
+    const uint16_t* pb = vb;
     const int32_t begin = 2;
     for (int32_t x = begin; x < end; ++x) {
       const uint16_t m = mr[x], gm = greenAtX[x];
@@ -499,31 +504,34 @@ KORVEX_KERNEL_BODY void Interleave16(uint8_t* row, const uint16_t* pB, const uin
 template <int kStep, bool kShuffles, typename T>
 KORVEX_KERNEL_BODY void Interior16Fast(const Setup<T>& s, int32_t y0, int32_t y1) {
   const int32_t w = s.r.width;
-  std::vector<uint32_t> vr(static_cast<size_t>(w)), vb(static_cast<size_t>(w));
-  std::vector<uint32_t> redCol(static_cast<size_t>(w)), otherCol(static_cast<size_t>(w));
-  std::vector<uint16_t> planes(3 * static_cast<size_t>(w));
+  const size_t n = static_cast<size_t>(w);
+  uint32_t* const vr = s.scratch->template Take<uint32_t>(n);
+  uint32_t* const vb = s.scratch->template Take<uint32_t>(n);
+  uint32_t* const redCol = s.scratch->template Take<uint32_t>(n);
+  uint32_t* const otherCol = s.scratch->template Take<uint32_t>(n);
+  uint16_t* const planes = s.scratch->template Take<uint16_t>(3 * n);
   for (int32_t x = 0; x < w; ++x) {
     redCol[x] = ((x ^ s.m1) & 1) == 0 ? 0xFFFFFFFFu : 0u;
     otherCol[x] = ~redCol[x];
   }
-  Planes16 p{vr.data(),
-             vb.data(),
+  Planes16 p{vr,
+             vb,
              nullptr,
              nullptr,
-             redCol.data(),
+             redCol,
              nullptr,
-             planes.data(),
-             planes.data() + w,
-             planes.data() + 2 * w,
+             planes,
+             planes + w,
+             planes + 2 * w,
              static_cast<uint32_t>(s.gainR),
              static_cast<uint32_t>(s.gainB)};
   for (int32_t y = y0; y < y1; ++y) {
     const bool redRowIsY = ((y ^ s.m0) & 1) == 1;
     p.up = s.Row(y - 1);
     p.cur = s.Row(y);
-    p.greenAtX = redRowIsY ? otherCol.data() : redCol.data();
-    VerticalSums16(vr.data(), s.Row(redRowIsY ? y : y - 1), s.Row(redRowIsY ? y - 2 : y + 1), w);
-    VerticalSums16(vb.data(), s.Row(redRowIsY ? y - 1 : y), s.Row(redRowIsY ? y + 1 : y - 2), w);
+    p.greenAtX = redRowIsY ? otherCol : redCol;
+    VerticalSums16(vr, s.Row(redRowIsY ? y : y - 1), s.Row(redRowIsY ? y - 2 : y + 1), w);
+    VerticalSums16(vb, s.Row(redRowIsY ? y - 1 : y), s.Row(redRowIsY ? y + 1 : y - 2), w);
     PlaneRow16(p, 2, w - 2);
     Interleave16<kStep, kShuffles>(s.Out(y), p.pB, p.pG, p.pR, 2, w - 2);
   }
@@ -619,6 +627,8 @@ int32_t RunInterior(uint8_t* dst, const uint8_t* src, const Rect& rect, int32_t 
   Setup<T> s;
   if (!MakeSetup(s, dst, src, rect, dstX, dstY, dstBpp, dstStride, srcStride, params)) return 1;
   if (s.r.width < 5 || s.r.height < 5) return 1;
+  RowScratch scratch;
+  s.scratch = &scratch;
   InteriorRows<T, U>(s, 2, s.r.height - 2);
   return 1;
 }
@@ -628,13 +638,16 @@ int32_t RunBorder(uint8_t* dst, const uint8_t* src, const Rect& rect, int32_t ds
                   uint16_t dstBpp, int32_t dstStride, int32_t srcStride, int32_t* const* params) {
   Setup<T> s;
   if (!MakeSetup(s, dst, src, rect, dstX, dstY, dstBpp, dstStride, srcStride, params)) return 1;
+  RowScratch scratch;
+  s.scratch = &scratch;
   FrameRows(s, 0, s.r.height);
   return 1;
 }
 
 template <typename T, typename U>
 void PictureRows(const MosaicImage& mosaic, const DemosaicParams& params, uint8_t* out,
-                 int32_t outStride, int outBpp, int32_t outRow0, int32_t top, int32_t bottom) {
+                 int32_t outStride, int outBpp, int32_t outRow0, int32_t top, int32_t bottom,
+                 RowScratch& scratch) {
   int32_t block[kWbBlockSize] = {params.bayerMode, params.redGain, 100, params.blueGain};
   int32_t* p = block;
   Setup<T> s;
@@ -644,6 +657,8 @@ void PictureRows(const MosaicImage& mosaic, const DemosaicParams& params, uint8_
     return;
   }
   s.dstRow0 = outRow0;
+  scratch.Reset();
+  s.scratch = &scratch;
   top = top < 0 ? 0 : top;
   bottom = bottom > s.r.height ? s.r.height : bottom;
   if (top >= bottom) return;
@@ -680,12 +695,16 @@ KORVEX_REGION_CONVERTER(Demosaic16Border) {
 }
 
 void DemosaicRows(const MosaicImage& mosaic, const DemosaicParams& params, uint8_t* out,
-                  int32_t outStride, int outBpp, int32_t outRow0, int32_t top, int32_t bottom) {
+                  int32_t outStride, int outBpp, int32_t outRow0, int32_t top, int32_t bottom,
+                  RowScratch* scratch) {
+  RowScratch own;
+  RowScratch& rows = scratch ? *scratch : own;
   if (mosaic.bytesPerSample == 2) {
     PictureRows<detail::Word, uint32_t>(mosaic, params, out, outStride, outBpp, outRow0, top,
-                                        bottom);
+                                        bottom, rows);
   } else {
-    PictureRows<uint8_t, uint16_t>(mosaic, params, out, outStride, outBpp, outRow0, top, bottom);
+    PictureRows<uint8_t, uint16_t>(mosaic, params, out, outStride, outBpp, outRow0, top, bottom,
+                                   rows);
   }
 }
 

@@ -17,6 +17,7 @@
 #pragma once
 
 #include "image/converters/converter.h"
+#include "image/converters/row_scratch.h"
 
 namespace korvex::image {
 
@@ -47,8 +48,11 @@ struct MosaicImage {
 // picture row outRow0 in its first row, outStride bytes per row and outBpp
 // bytes per pixel. Reads mosaic rows top - 2 .. bottom + 1 (folded inward at
 // the picture's edges), so stripes of one picture may run at once.
+// scratch: the calling thread's row buffers, kept between calls (see
+// RowScratch); without one the call takes its own.
 void DemosaicRows(const MosaicImage& mosaic, const DemosaicParams& params, uint8_t* out,
-                  int32_t outStride, int outBpp, int32_t outRow0, int32_t top, int32_t bottom);
+                  int32_t outStride, int outBpp, int32_t outRow0, int32_t top, int32_t bottom,
+                  RowScratch* scratch = nullptr);
 
 // Gain factor in 1/128 from a percentage: trunc(percent x 1.28); negative
 // gains count as 0.

@@ -283,10 +283,14 @@ void ApplyTable16(const Region& r, int channels, const uint16_t* table, uint32_t
   std::vector<uint32_t> wide(n + 1);
   for (uint32_t i = 0; i < n; ++i) wide[i] = table[i];
   wide[n] = above;
+  ApplyWideTable16(r, channels, wide.data(), n);
+}
+
+void ApplyWideTable16(const Region& r, int channels, const uint32_t* table, uint32_t n) {
   const LookUp16Fn lookUp = kLookUp16.Pick();
   ForChannels<uint16_t>(r, channels,
                         [&](const uint8_t* in, uint8_t* out, int32_t count, bool keepFourth) {
-                          lookUp(in, out, count, wide.data(), n, keepFourth);
+                          lookUp(in, out, count, table, n, keepFourth);
                         });
 }
 

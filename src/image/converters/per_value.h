@@ -17,6 +17,9 @@ void ApplyTable8(const Region& r, int channels, const uint8_t table[256]);
 // 16-bit channels with a table of n = 2^bits entries; samples at or above n
 // give `above`.
 void ApplyTable16(const Region& r, int channels, const uint16_t* table, uint32_t n, uint16_t above);
+// The same with the table already in 32-bit entries, n + 1 of them (entry n
+// for every word of n or more), each below 65536.
+void ApplyWideTable16(const Region& r, int channels, const uint32_t* table, uint32_t n);
 
 // Channels scaled: clamp(trunc(v x f), 0, max), product in single precision
 // (max 255 for 8-bit channels).

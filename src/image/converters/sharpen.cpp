@@ -75,25 +75,28 @@ KORVEX_KERNEL_BODY void MoveColumns(uint32_t* col, const detail::Word* add, cons
 // pixel step `step` (1, 3 or 4), so the loops run over contiguous memory.
 // T is the stored sample, O the plain sample type, U the column sum.
 template <typename T, typename O, typename U>
-KORVEX_KERNEL_BODY void Rows(const detail::Region& r, int32_t s, int step, int channels, int bits) {
+KORVEX_KERNEL_BODY void Rows(const detail::Region& r, int32_t s, int step, int channels, int bits,
+                             RowScratch& scratch) {
   const int32_t max = (1 << bits) - 1;
   const int32_t n = r.width * step;
   const int ds = r.dstBpp / static_cast<int>(sizeof(T));
-  std::vector<U> column(static_cast<size_t>(n));
+  // Every column sum is formed before it is read; the result row is read
+  // only where SharpenRow wrote it.
+  U* const column = scratch.Take<U>(static_cast<size_t>(n));
   auto row = [&](int32_t y) { return reinterpret_cast<const T*>(r.SrcRow(y)); };
   for (int32_t i = 0; i < n; ++i) {
     column[i] = static_cast<U>(U(row(0)[i]) + row(1)[i] + row(2)[i] + row(3)[i]);
   }
   const bool direct = ds == step && channels == step;
-  std::vector<O> result(direct ? 0 : static_cast<size_t>(n));
+  O* const result = direct ? nullptr : scratch.Take<O>(static_cast<size_t>(n));
   const int32_t first = 2 * step, last = (r.width - 2) * step;  // [first, last)
   for (int32_t y = 2; y <= r.height - 3; ++y) {
-    if (y > 2) MoveColumns(column.data(), row(y + 1), row(y - 3), n);
+    if (y > 2) MoveColumns(column, row(y + 1), row(y - 3), n);
     O* out = reinterpret_cast<O*>(r.DstRow(y));
     if (direct) {
-      SharpenRow(column.data(), row(y), out, first, last, step, s, max);
+      SharpenRow(column, row(y), out, first, last, step, s, max);
     } else {
-      SharpenRow(column.data(), row(y), result.data(), first, last, step, s, max);
+      SharpenRow(column, row(y), result, first, last, step, s, max);
       for (int32_t x = 2; x < r.width - 2; ++x) {
         for (int c = 0; c < channels; ++c) out[x * ds + c] = result[x * step + c];
       }
@@ -102,54 +105,94 @@ KORVEX_KERNEL_BODY void Rows(const detail::Region& r, int32_t s, int step, int c
 }
 
 template <typename T, typename O, typename U>
-void RowsPortable(const detail::Region& r, int32_t s, int step, int channels, int bits) {
-  Rows<T, O, U>(r, s, step, channels, bits);
+void RowsPortable(const detail::Region& r, int32_t s, int step, int channels, int bits,
+                  RowScratch& scratch) {
+  Rows<T, O, U>(r, s, step, channels, bits, scratch);
 }
 #ifdef KORVEX_X86_KERNELS
 template <typename T, typename O, typename U>
 KORVEX_TARGET_AVX2 void RowsAvx2(const detail::Region& r, int32_t s, int step, int channels,
-                                 int bits) {
-  Rows<T, O, U>(r, s, step, channels, bits);
+                                 int bits, RowScratch& scratch) {
+  Rows<T, O, U>(r, s, step, channels, bits, scratch);
 }
 #endif
 
 template <typename T, typename O, typename U>
-int32_t Run(const detail::Region& r, const int32_t* block, int step, int channels, int bits) {
+int32_t Run(const detail::Region& r, const int32_t* block, int step, int channels, int bits,
+            RowScratch* scratch) {
   if (!block || r.Empty() || r.width < 5 || r.height < 5) return 1;
   if (r.dst == r.src) return 1;
   const int32_t s =
       block[kFilterValue] < 0 ? 0 : (block[kFilterValue] > 30 ? 30 : block[kFilterValue]);
-  using Fn = void (*)(const detail::Region&, int32_t, int, int, int);
+  using Fn = void (*)(const detail::Region&, int32_t, int, int, int, RowScratch&);
   const Kernels<Fn> kernels{RowsPortable<T, O, U>, nullptr, KORVEX_X86_ONLY((RowsAvx2<T, O, U>))};
-  kernels.Pick()(r, s, step, channels, bits);
+  RowScratch own;
+  RowScratch& rows = scratch ? *scratch : own;
+  rows.Reset();
+  kernels.Pick()(r, s, step, channels, bits, rows);
+  return 1;
+}
+
+// The four converters, by sample kind.
+int32_t Sharpen(SharpenKind kind, uint8_t* dst, const uint8_t* src, const Rect& srcRect,
+                int32_t dstX, int32_t dstY, uint16_t dstBytesPerPixel, uint16_t srcBytesPerPixel,
+                int32_t dstStride, int32_t srcStride, int32_t* const* params, RowScratch* scratch) {
+  void* const extra = nullptr;
+  switch (kind) {
+    case SharpenKind::kGray8: {
+      KORVEX_REGION_SETUP(1, 1);
+      return Run<uint8_t, uint8_t, uint16_t>(r, block, 1, 1, 8, scratch);
+    }
+    case SharpenKind::kGray16: {
+      KORVEX_REGION_SETUP(2, 2);
+      if (!block) return 1;
+      return Run<detail::Word, uint16_t, uint32_t>(r, block, 1, 1,
+                                                   detail::ClampBits(block[kFilterBits]), scratch);
+    }
+    case SharpenKind::kColour24: {
+      KORVEX_REGION_SETUP(dstBytesPerPixel, srcBytesPerPixel);
+      if (!detail::HoldsColour(r, 1) || r.srcBpp > 4) return 1;
+      return Run<uint8_t, uint8_t, uint16_t>(r, block, r.srcBpp, 3, 8, scratch);
+    }
+    case SharpenKind::kColour48: {
+      KORVEX_REGION_SETUP(dstBytesPerPixel, srcBytesPerPixel);
+      if (!detail::HoldsColour(r, 2) || r.srcBpp > 8) return 1;
+      if (!block) return 1;
+      return Run<detail::Word, uint16_t, uint32_t>(
+          r, block, r.srcBpp / 2, 3, detail::ClampBits(block[kFilterBits]), scratch);
+    }
+  }
   return 1;
 }
 
 }  // namespace
 
 KORVEX_REGION_CONVERTER(Sharpen8) {
-  (void)dstBytesPerPixel, (void)srcBytesPerPixel;
-  KORVEX_REGION_SETUP(1, 1);
-  return Run<uint8_t, uint8_t, uint16_t>(r, block, 1, 1, 8);
+  (void)extra;
+  return Sharpen(SharpenKind::kGray8, dst, src, srcRect, dstX, dstY, dstBytesPerPixel,
+                 srcBytesPerPixel, dstStride, srcStride, params, nullptr);
 }
 KORVEX_REGION_CONVERTER(Sharpen16) {
-  (void)dstBytesPerPixel, (void)srcBytesPerPixel;
-  KORVEX_REGION_SETUP(2, 2);
-  if (!block) return 1;
-  return Run<detail::Word, uint16_t, uint32_t>(r, block, 1, 1,
-                                               detail::ClampBits(block[kFilterBits]));
+  (void)extra;
+  return Sharpen(SharpenKind::kGray16, dst, src, srcRect, dstX, dstY, dstBytesPerPixel,
+                 srcBytesPerPixel, dstStride, srcStride, params, nullptr);
 }
 KORVEX_REGION_CONVERTER(Sharpen24) {
-  KORVEX_REGION_SETUP(dstBytesPerPixel, srcBytesPerPixel);
-  if (!detail::HoldsColour(r, 1) || r.srcBpp > 4) return 1;
-  return Run<uint8_t, uint8_t, uint16_t>(r, block, r.srcBpp, 3, 8);
+  (void)extra;
+  return Sharpen(SharpenKind::kColour24, dst, src, srcRect, dstX, dstY, dstBytesPerPixel,
+                 srcBytesPerPixel, dstStride, srcStride, params, nullptr);
 }
 KORVEX_REGION_CONVERTER(Sharpen48) {
-  KORVEX_REGION_SETUP(dstBytesPerPixel, srcBytesPerPixel);
-  if (!detail::HoldsColour(r, 2) || r.srcBpp > 8) return 1;
-  if (!block) return 1;
-  return Run<detail::Word, uint16_t, uint32_t>(r, block, r.srcBpp / 2, 3,
-                                               detail::ClampBits(block[kFilterBits]));
+  (void)extra;
+  return Sharpen(SharpenKind::kColour48, dst, src, srcRect, dstX, dstY, dstBytesPerPixel,
+                 srcBytesPerPixel, dstStride, srcStride, params, nullptr);
+}
+
+int32_t SharpenRows(SharpenKind kind, uint8_t* dst, const uint8_t* src, const Rect& srcRect,
+                    uint16_t bytesPerPixel, int32_t dstStride, int32_t srcStride,
+                    int32_t* const* params, RowScratch& scratch) {
+  return Sharpen(kind, dst, src, srcRect, 0, 0, bytesPerPixel, bytesPerPixel, dstStride,
+                 srcStride, params, &scratch);
 }
 
 }  // namespace korvex::image

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "image/converters/converter.h"
+#include "image/converters/row_scratch.h"
 
 namespace korvex::image {
 
@@ -15,5 +16,13 @@ KORVEX_REGION_CONVERTER(Sharpen8);
 KORVEX_REGION_CONVERTER(Sharpen16);
 KORVEX_REGION_CONVERTER(Sharpen24);
 KORVEX_REGION_CONVERTER(Sharpen48);
+
+// The filter of Sharpen8, Sharpen16, Sharpen24 or Sharpen48 for a caller
+// that sharpens stripe after stripe: the same bytes, with the column sums
+// in the calling thread's `scratch` (destination at the region's origin).
+enum class SharpenKind { kGray8, kGray16, kColour24, kColour48 };
+int32_t SharpenRows(SharpenKind kind, uint8_t* dst, const uint8_t* src, const Rect& srcRect,
+                    uint16_t bytesPerPixel, int32_t dstStride, int32_t srcStride,
+                    int32_t* const* params, RowScratch& scratch);
 
 }  // namespace korvex::image
