@@ -2,7 +2,9 @@
 # Runs the converter and pipeline benchmarks of the Linux library and of the
 # Windows build (under Wine) one after the other on this machine, and prints
 # each figure beside the memcpy of the 24-bit picture of the same run, and
-# the Windows figure as a ratio to the Linux one.
+# the Windows figure as a ratio to the Linux one. KORVEX_BENCH_RUNS (3)
+# pairs of runs alternate between the two; each figure is the median of its
+# runs, so that a slow spell of the machine does not decide a ratio.
 #   bench/compare-windows.sh [benchmark filter]
 # Builds what is missing: build/release (Linux), build/windows-bench (the
 # Windows benchmark, with Google Benchmark from bench/windows/build-benchmark.sh).
@@ -11,6 +13,7 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 filter="${1:-BM_Memcpy24|BM_Demosaic|BM_ColourMode2AllStages|BM_ProcessFrame}"
 min_time="${KORVEX_BENCH_MIN_TIME:-0.5}"
+runs="${KORVEX_BENCH_RUNS:-3}"
 
 linux="$root/build/release"
 cmake -S "$root" -B "$linux" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
@@ -31,9 +34,15 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 out="$root/build/bench-compare"
 mkdir -p "$out"
 echo "load before: $(uptime)"
-"$linux/bin/korvex_bench" --benchmark_filter="$filter" --benchmark_min_time="$min_time" \
-  --benchmark_format=json >"$out/linux.json" 2>/dev/null
-(cd "$windows/bin" && wine ./korvex_bench.exe --benchmark_filter="$filter" \
-  --benchmark_min_time="$min_time" --benchmark_format=json) >"$out/windows.json" 2>/dev/null
+linux_runs=() windows_runs=()
+for run in $(seq "$runs"); do
+  "$linux/bin/korvex_bench" --benchmark_filter="$filter" --benchmark_min_time="$min_time" \
+    --benchmark_format=json >"$out/linux-$run.json" 2>/dev/null
+  (cd "$windows/bin" && wine ./korvex_bench.exe --benchmark_filter="$filter" \
+    --benchmark_min_time="$min_time" --benchmark_format=json) >"$out/windows-$run.json" 2>/dev/null
+  linux_runs+=("$out/linux-$run.json")
+  windows_runs+=("$out/windows-$run.json")
+done
 echo "load after:  $(uptime)"
-python3 "$root/bench/compare_runs.py" "$out/linux.json" "$out/windows.json"
+echo "medians of $runs runs each"
+python3 "$root/bench/compare_runs.py" "$(IFS=,; echo "${linux_runs[*]}")" "$(IFS=,; echo "${windows_runs[*]}")"

@@ -1,7 +1,12 @@
-"""Prints two Google Benchmark runs (JSON) side by side: each benchmark's
-real time in milliseconds, as a multiple of the same run's memcpy of the
-24-bit picture (BM_Memcpy24), and the second run's time over the first's."""
+"""Prints Google Benchmark runs (JSON) of the Linux and the Windows build
+side by side: each benchmark's real time in milliseconds, as a multiple of
+the same run's memcpy of the 24-bit picture (BM_Memcpy24), and the Windows
+time over the Linux one. With several runs of each (alternated, so that a
+slow spell of the machine falls on both), each figure is the median of its
+runs.
+    compare_runs.py LINUX.json[,LINUX2.json...] WINDOWS.json[,WINDOWS2.json...]"""
 import json
+import statistics
 import sys
 
 
@@ -13,8 +18,14 @@ def load(path):
             if r.get("run_type", "iteration") == "iteration"}
 
 
-def main(first_path, second_path):
-    first, second = load(first_path), load(second_path)
+def median_of(paths):
+    runs = [load(p) for p in paths.split(",")]
+    names = list(runs[0])
+    return {n: statistics.median(r[n] for r in runs if n in r) for n in names}
+
+
+def main(first_paths, second_paths):
+    first, second = median_of(first_paths), median_of(second_paths)
     base1, base2 = first.get("BM_Memcpy24"), second.get("BM_Memcpy24")
     print(f"{'benchmark':70} {'linux ms':>9} {'x memcpy':>9} {'wine ms':>9} {'x memcpy':>9} {'wine/linux':>10}")
     for name, t1 in first.items():

@@ -214,6 +214,11 @@ class Pass {
     auto keep = [&](int32_t y, int32_t x0, int32_t x1) {
       const uint8_t* from = work.Row(y);
       uint8_t* to = out.Row(y);
+      if (pixelBytes == static_cast<size_t>(bpp_)) {  // pixels of channels only: one move
+        std::memcpy(to + static_cast<size_t>(x0) * bpp_, from + static_cast<size_t>(x0) * bpp_,
+                    static_cast<size_t>(x1 - x0) * pixelBytes);
+        return;
+      }
       for (int32_t x = x0; x < x1; ++x) {
         std::memcpy(to + static_cast<size_t>(x) * bpp_, from + static_cast<size_t>(x) * bpp_,
                     pixelBytes);

@@ -5,8 +5,40 @@
 
 #include "image/converters/vector_level.h"
 
+#ifdef KORVEX_X86_KERNELS
+#include <immintrin.h>
+#endif
+
 namespace korvex::image {
 namespace {
+
+// A row copied as it is. Vector moves of our own rather than the C
+// library's memcpy, whose speed differs from one system's library to
+// another's (the Windows one is markedly slower on these rows when both
+// pipeline threads copy at once).
+using CopyFn = void (*)(uint8_t*, const uint8_t*, size_t);
+void CopyPortable(uint8_t* out, const uint8_t* in, size_t bytes) { std::memcpy(out, in, bytes); }
+#ifdef KORVEX_X86_KERNELS
+KORVEX_TARGET_AVX2 void CopyAvx2(uint8_t* out, const uint8_t* in, size_t bytes) {
+  size_t i = 0;
+  for (; i + 128 <= bytes; i += 128) {
+    const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + i));
+    const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + i + 32));
+    const __m256i c = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + i + 64));
+    const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + i + 96));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), a);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i + 32), b);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i + 64), c);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i + 96), d);
+  }
+  for (; i + 32 <= bytes; i += 32) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i),
+                        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + i)));
+  }
+  for (; i < bytes; ++i) out[i] = in[i];
+}
+#endif
+constexpr Kernels<CopyFn> kCopy{CopyPortable, nullptr, KORVEX_X86_ONLY(CopyAvx2)};
 
 // A row in reverse order. Compiled again for AVX2, where the compiler turns
 // it into byte shuffles (the baseline has no byte shuffle, so 8-bit rows
@@ -40,6 +72,7 @@ int32_t Merge(uint8_t* dst, const uint8_t* src, Size dstSize, Size srcSize, int3
   first = std::max(first, 0);
   last = std::min(last, rows);
   [[maybe_unused]] ReverseFn<T> reverse = nullptr;
+  [[maybe_unused]] const CopyFn copy = kCopy.Pick();
   if constexpr (kMirrorH) {
     constexpr Kernels<ReverseFn<T>> kReverse{ReversePortable<T>, nullptr,
                                              KORVEX_X86_ONLY(ReverseAvx2<T>)};
@@ -55,7 +88,8 @@ int32_t Merge(uint8_t* dst, const uint8_t* src, Size dstSize, Size srcSize, int3
     if constexpr (kMirrorH) {
       reverse(out, in, cols);
     } else {
-      std::memcpy(out, in, static_cast<size_t>(cols) * sizeof(T));
+      copy(reinterpret_cast<uint8_t*>(out), reinterpret_cast<const uint8_t*>(in),
+           static_cast<size_t>(cols) * sizeof(T));
     }
   }
   return 1;
