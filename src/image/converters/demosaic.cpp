@@ -489,12 +489,44 @@ KORVEX_TARGET_SSSE3 void Interleave16Ssse3(uint8_t* row, const uint16_t* pB, con
 }
 #endif
 
+#ifdef KORVEX_X86_KERNELS
+// Pixels of four words, 8 at a time: the planes' words interleaved, each
+// pixel's fourth word taken from the row as it was.
+KORVEX_TARGET_SSSE3 void Interleave16x4Ssse3(uint8_t* row, const uint16_t* pB,
+                                             const uint16_t* pG, const uint16_t* pR, int32_t x,
+                                             int32_t end) {
+  const __m128i fourth = _mm_set_epi16(-1, 0, 0, 0, -1, 0, 0, 0);
+  const __m128i zero = _mm_setzero_si128();
+  for (; x + 8 <= end; x += 8) {
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pB + x));
+    const __m128i g = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pG + x));
+    const __m128i r = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pR + x));
+    const __m128i bgLow = _mm_unpacklo_epi16(b, g), bgHigh = _mm_unpackhi_epi16(b, g);
+    const __m128i r0Low = _mm_unpacklo_epi16(r, zero), r0High = _mm_unpackhi_epi16(r, zero);
+    const __m128i pixels[4] = {_mm_unpacklo_epi32(bgLow, r0Low), _mm_unpackhi_epi32(bgLow, r0Low),
+                               _mm_unpacklo_epi32(bgHigh, r0High),
+                               _mm_unpackhi_epi32(bgHigh, r0High)};
+    uint8_t* at = row + 8 * static_cast<ptrdiff_t>(x);
+    for (int i = 0; i < 4; ++i) {
+      __m128i* p = reinterpret_cast<__m128i*>(at + 16 * i);
+      const __m128i kept = _mm_and_si128(_mm_loadu_si128(p), fourth);
+      _mm_storeu_si128(p, _mm_or_si128(pixels[i], kept));
+    }
+  }
+  Interleave16Plain<4>(row, pB, pG, pR, x, end);
+}
+#endif
+
 template <int kStep, bool kShuffles>
 KORVEX_KERNEL_BODY void Interleave16(uint8_t* row, const uint16_t* pB, const uint16_t* pG,
                                      const uint16_t* pR, int32_t x, int32_t end) {
 #ifdef KORVEX_X86_KERNELS
   if constexpr (kStep == 3 && kShuffles) {
     Interleave16Ssse3(row, pB, pG, pR, x, end);
+    return;
+  }
+  if constexpr (kStep == 4 && kShuffles) {
+    Interleave16x4Ssse3(row, pB, pG, pR, x, end);
     return;
   }
 #endif
