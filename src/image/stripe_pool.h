@@ -67,7 +67,7 @@ class StripePool {
   static int PieceOf(uint64_t ticket) { return static_cast<int>(ticket & 0xffff); }
 
   // Runs a job of 2..kMaxPiecesPerJob pieces on every thread.
-  void RunJob(int count, const std::function<void(int, int)>& piece) KORVEX_EXCLUDES(mutex_);
+  void RunJob(int count, const Job& piece) KORVEX_EXCLUDES(mutex_);
   void WorkerLoop(int slot) KORVEX_EXCLUDES(mutex_);
   // Waits until a job after `seen` is posted (true, its ticket in *ticket) or
   // the pool ends (false).

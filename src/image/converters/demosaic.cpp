@@ -1,7 +1,6 @@
 #include "image/converters/demosaic.h"
 
 #include <optional>
-#include <vector>
 
 #include "image/converters/demosaic8_avx2.h"
 #include "image/converters/demosaic8_avx512.h"

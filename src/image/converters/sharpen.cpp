@@ -1,7 +1,5 @@
 #include "image/converters/sharpen.h"
 
-#include <vector>
-
 #include "image/converters/per_value.h"
 #include "image/converters/vector_level.h"
 
@@ -137,30 +135,28 @@ int32_t Run(const detail::Region& r, const int32_t* block, int step, int channel
 int32_t Sharpen(SharpenKind kind, uint8_t* dst, const uint8_t* src, const Rect& srcRect,
                 int32_t dstX, int32_t dstY, uint16_t dstBytesPerPixel, uint16_t srcBytesPerPixel,
                 int32_t dstStride, int32_t srcStride, int32_t* const* params, RowScratch* scratch) {
-  void* const extra = nullptr;
+  // Gray pixels are one sample whatever the caller says.
+  const bool gray = kind == SharpenKind::kGray8 || kind == SharpenKind::kGray16;
+  const uint16_t grayBpp = kind == SharpenKind::kGray16 ? 2 : 1;
+  const detail::Region r =
+      detail::MakeRegion(dst, src, srcRect, dstX, dstY, gray ? grayBpp : dstBytesPerPixel,
+                         gray ? grayBpp : srcBytesPerPixel, dstStride, srcStride);
+  const int32_t* block = detail::BlockOf(params);
   switch (kind) {
-    case SharpenKind::kGray8: {
-      KORVEX_REGION_SETUP(1, 1);
+    case SharpenKind::kGray8:
       return Run<uint8_t, uint8_t, uint16_t>(r, block, 1, 1, 8, scratch);
-    }
-    case SharpenKind::kGray16: {
-      KORVEX_REGION_SETUP(2, 2);
+    case SharpenKind::kGray16:
       if (!block) return 1;
       return Run<detail::Word, uint16_t, uint32_t>(r, block, 1, 1,
                                                    detail::ClampBits(block[kFilterBits]), scratch);
-    }
-    case SharpenKind::kColour24: {
-      KORVEX_REGION_SETUP(dstBytesPerPixel, srcBytesPerPixel);
+    case SharpenKind::kColour24:
       if (!detail::HoldsColour(r, 1) || r.srcBpp > 4) return 1;
       return Run<uint8_t, uint8_t, uint16_t>(r, block, r.srcBpp, 3, 8, scratch);
-    }
-    case SharpenKind::kColour48: {
-      KORVEX_REGION_SETUP(dstBytesPerPixel, srcBytesPerPixel);
+    case SharpenKind::kColour48:
       if (!detail::HoldsColour(r, 2) || r.srcBpp > 8) return 1;
       if (!block) return 1;
       return Run<detail::Word, uint16_t, uint32_t>(
           r, block, r.srcBpp / 2, 3, detail::ClampBits(block[kFilterBits]), scratch);
-    }
   }
   return 1;
 }
