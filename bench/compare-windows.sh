@@ -6,11 +6,19 @@
 # pairs of runs alternate between the two; each figure is the median of its
 # runs, so that a slow spell of the machine does not decide a ratio.
 #   bench/compare-windows.sh [benchmark filter]
-# Builds what is missing: build/release (Linux), build/windows-bench (the
-# Windows benchmark, with Google Benchmark from bench/windows/build-benchmark.sh).
+# Installs the packages and builds what is missing: build/release (Linux),
+# build/windows-bench (the Windows benchmark, with Google Benchmark from
+# bench/windows/build-benchmark.sh).
 # Benchmarks need a quiet machine: the load average is printed with the results.
+# On a virtual machine one process may run all its memory-bound work 1.5 times
+# slower than the next process of the same program (its memory lands
+# elsewhere); the best-of-runs column is the figure that such a process does
+# not move, the median the one a slow spell of the whole machine does not.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+"$root/tools/setup.sh"
+"$root/tools/install-packages.sh" g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 \
+  dpkg-dev nasm
 filter="${1:-BM_Memcpy24|BM_Demosaic|BM_ColourMode2AllStages|BM_ProcessFrame}"
 min_time="${KORVEX_BENCH_MIN_TIME:-0.5}"
 runs="${KORVEX_BENCH_RUNS:-3}"
@@ -44,5 +52,4 @@ for run in $(seq "$runs"); do
   windows_runs+=("$out/windows-$run.json")
 done
 echo "load after:  $(uptime)"
-echo "medians of $runs runs each"
 python3 "$root/bench/compare_runs.py" "$(IFS=,; echo "${linux_runs[*]}")" "$(IFS=,; echo "${windows_runs[*]}")"
