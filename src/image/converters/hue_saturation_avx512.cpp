@@ -185,7 +185,12 @@ KORVEX_TARGET_AVX512 int32_t HueChunkAvx512(const uint8_t* in, uint8_t* out, int
   for (; i + 32 <= count; i += 32) {
     const uint8_t* p = in + 3 * i;
     const __m512i a = _mm512_loadu_si512(p);
-    const __m512i b = _mm512_maskz_loadu_epi8(0xFFFFFFFFull, p + 64);  // bytes 64..95
+    // Bytes 64..95 are read and written 32 bytes wide. A masked 64-byte
+    // store still covers 64 bytes for the processor: in place, the next
+    // group's load overlaps it and waits until it is written, which made the
+    // loop two and a half times slower.
+    const __m512i b =
+        _mm512_zextsi256_si512(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 64)));
     __m512i blue, green, red;
     rule.Apply(_mm512_maskz_permutex2var_epi8(kLowBytes, a, Load64(kPermutes.spread[0]), b),
                _mm512_maskz_permutex2var_epi8(kLowBytes, a, Load64(kPermutes.spread[1]), b),
@@ -197,7 +202,7 @@ KORVEX_TARGET_AVX512 int32_t HueChunkAvx512(const uint8_t* in, uint8_t* out, int
     __m512i second = _mm512_permutex2var_epi8(blue, Load64(kPermutes.second), green);
     second = _mm512_mask_permutexvar_epi8(second, kRedSecond, Load64(kPermutes.second), red);
     _mm512_storeu_si512(o, first);
-    _mm512_mask_storeu_epi8(o + 64, 0xFFFFFFFFull, second);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(o + 64), _mm512_castsi512_si256(second));
   }
   return i;
 }
