@@ -200,7 +200,8 @@ constexpr Kernels<Factor16Fn> kFactor16{Factor16Portable, nullptr, KORVEX_X86_ON
 // `sameArray` says so), and when the pixels hold only the channels or, for
 // 16-bit samples, three channels and a fourth the kernel leaves alone.
 // Other rows go in chunks through local copies, pixel by pixel where the
-// pixels differ from the packed channels.
+// pixels differ from the packed channels (8-bit pixels of four bytes as
+// masked pixel words).
 template <typename S, int channels, typename Kernel>
 void ForChannelsOf(const Region& r, bool sameArray, Kernel kernel) {
   S in[kChunk], out[kChunk];
@@ -210,6 +211,7 @@ void ForChannelsOf(const Region& r, bool sameArray, Kernel kernel) {
   const int ds = r.dstBpp / static_cast<int>(sizeof(S));
   const bool packed = ss == channels && ds == channels;
   const bool fourth = sizeof(S) == 2 && channels == 3 && ss == 4 && ds == 4;
+  const bool fourth8 = sizeof(S) == 1 && channels == 3 && ss == 4 && ds == 4;
   const bool rowsDirect = packed || fourth;
   const bool inPlace = sizeof(S) == 2 || sameArray;
   const int directSamples = fourth ? 4 : channels;
@@ -221,6 +223,16 @@ void ForChannelsOf(const Region& r, bool sameArray, Kernel kernel) {
     const uintptr_t s = reinterpret_cast<uintptr_t>(srow), d = reinterpret_cast<uintptr_t>(drow);
     if (rowsDirect && (s + rowBytes <= d || d + rowBytes <= s || (inPlace && s == d))) {
       kernel(srow, drow, r.width * directSamples, fourth);
+      continue;
+    }
+    if (fourth8) {
+      // Whole pixels through the kernel into the chunk, then their channels
+      // into the row: the kernel's results for the fourth bytes are dropped.
+      for (int32_t x0 = 0; x0 < r.width; x0 += kChunk / 4) {
+        const int32_t count = std::min(kChunk / 4, r.width - x0);
+        kernel(srow + static_cast<size_t>(x0) * 4, outBytes, count * 4, false);
+        CopyKeepingFourth(outBytes, drow + static_cast<size_t>(x0) * 4, 0, count);
+      }
       continue;
     }
     for (int32_t x0 = 0; x0 < r.width; x0 += pixelsPerChunk) {

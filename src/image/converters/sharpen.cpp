@@ -1,10 +1,5 @@
 #include "image/converters/sharpen.h"
 
-#include <array>
-#include <bit>
-#include <cstring>
-#include <type_traits>
-
 #include "image/converters/per_value.h"
 #include "image/converters/vector_level.h"
 
@@ -72,22 +67,6 @@ KORVEX_KERNEL_BODY void MoveColumns(uint32_t* col, const detail::Word* add, cons
   MoveColumns16(col, add, sub, n);
 }
 
-// Pixels x0..x1 - 1 of `result` into `out`, four samples per pixel, the
-// fourth sample of `out` kept: one masked word per pixel rather than a copy
-// per sample (the compiler turns it into vector ands and ors).
-template <typename O>
-KORVEX_KERNEL_BODY void KeepFourth(const O* result, O* out, int32_t x0, int32_t x1) {
-  using Pixel = std::conditional_t<sizeof(O) == 1, uint32_t, uint64_t>;
-  constexpr Pixel kFourth = std::bit_cast<Pixel>(std::array<O, 4>{0, 0, 0, O(~O(0))});
-  for (int32_t x = x0; x < x1; ++x) {
-    Pixel r, o;
-    std::memcpy(&r, result + 4 * x, sizeof r);
-    std::memcpy(&o, out + 4 * x, sizeof o);
-    const Pixel v = (o & kFourth) | (r & ~kFourth);
-    std::memcpy(out + 4 * x, &v, sizeof v);
-  }
-}
-
 // The 4 x 4 box as running sums: per sample column a vertical sum of four
 // rows, updated by one row in and one row out per output row, then four
 // vertical sums side by side. Samples of a row are handled as one array with
@@ -117,7 +96,7 @@ KORVEX_KERNEL_BODY void Rows(const detail::Region& r, int32_t s, int step, int c
     } else {
       SharpenRow(column, row(y), result, first, last, step, s, max);
       if (ds == 4 && step == 4 && channels == 3) {
-        KeepFourth(result, out, 2, r.width - 2);
+        detail::CopyKeepingFourth(result, out, 2, r.width - 2);
         continue;
       }
       for (int32_t x = 2; x < r.width - 2; ++x) {
