@@ -216,6 +216,25 @@ TEST(ConverterOracle, HueSaturationEveryExtreme) {
   });
 }
 
+// Pixels of four bytes keep their fourth byte through the stages' chunked
+// row loops: rows longer than a chunk (256 and 512 pixels) and not a
+// multiple of the vector step, in place and into an image of other bytes.
+TEST(ConverterOracle, FourBytePixelsAcrossChunks) {
+  AtEveryVectorLevel([] {
+    std::mt19937 rng(7);
+    Img img(1100, 6, 4);
+    Randomize(img, rng);
+    for (bool inPlace : {true, false}) {
+      SCOPED_TRACE(inPlace ? "in place" : "into another image");
+      ExpectSame(HueSaturation24, reference::HueSaturation24, img, 4, {60, 0, 90, 10}, inPlace,
+                 rng);
+      ExpectSame(Gamma24, reference::Gamma24, img, 4, {140, 10}, inPlace, rng);
+      ExpectSame(Brightness24, reference::Brightness24, img, 4, {-70, 10}, inPlace, rng);
+    }
+    ExpectSame(Sharpen24, reference::Sharpen24, img, 4, {25, 10}, false, rng);
+  });
+}
+
 // Every colour the hue rule can meet, at hues that put each sector first and
 // saturations at both ends: a fault in one lane of a vector kernel shows.
 TEST(ConverterOracle, HueSaturationEveryColour) {
