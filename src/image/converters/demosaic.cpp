@@ -4,6 +4,7 @@
 
 #include "image/converters/demosaic8_avx2.h"
 #include "image/converters/demosaic8_avx512.h"
+#include "image/converters/four_sample_pixels.h"
 #include "image/converters/interleave_x86.h"
 #include "image/converters/vector_level.h"
 
@@ -210,30 +211,6 @@ detail::MosaicRows8 FoldedRows(const Setup<uint8_t>& s, int32_t y) {
   return {row(y - 2), row(y - 1), row(y), row(y + 1)};
 }
 
-using Word32 = uint32_t __attribute__((may_alias));
-
-// 3-byte pixels x0..x1 - 1 of `packed` into 4-byte pixels of `out`, whose
-// fourth bytes are kept.
-KORVEX_KERNEL_BODY void Widen3To4Body(uint8_t* __restrict out, const uint8_t* __restrict packed,
-                                      int32_t x0, int32_t x1) {
-  Word32* o = reinterpret_cast<Word32*>(out);
-  for (int32_t x = x0; x < x1; ++x) {
-    o[x] = (o[x] & 0xFF000000u) | packed[3 * x] | (static_cast<uint32_t>(packed[3 * x + 1]) << 8) |
-           (static_cast<uint32_t>(packed[3 * x + 2]) << 16);
-  }
-}
-void Widen3To4Portable(uint8_t* out, const uint8_t* packed, int32_t x0, int32_t x1) {
-  Widen3To4Body(out, packed, x0, x1);
-}
-#ifdef KORVEX_X86_KERNELS
-KORVEX_TARGET_AVX2 void Widen3To4Avx2(uint8_t* out, const uint8_t* packed, int32_t x0, int32_t x1) {
-  Widen3To4Body(out, packed, x0, x1);
-}
-#endif
-using Widen3To4Fn = void (*)(uint8_t*, const uint8_t*, int32_t, int32_t);
-constexpr Kernels<Widen3To4Fn> kWiden3To4{Widen3To4Portable, nullptr,
-                                          KORVEX_X86_ONLY(Widen3To4Avx2)};
-
 // The vector row kernel, usable with AVX2 or AVX-512, gains below 2048 / 128 and rows
 // of at least kDemosaic8Avx2MinWidth pixels; the few pixels it leaves at a
 // row's end go by the general rule. It writes 3-byte pixels: for 4-byte
@@ -251,7 +228,6 @@ class FastRows8 {
     if (usable_) scratch_ = s.scratch->TakeZeroed<uint16_t>(detail::Demosaic8Avx2Scratch(s.r.width));
     if (usable_ && s.r.dstBpp == 4) {
       packed_ = s.scratch->TakeZeroed<uint8_t>(3 * static_cast<size_t>(s.r.width));
-      widen_ = kWiden3To4.Pick();
     }
   }
   bool Usable() const { return usable_; }
@@ -264,18 +240,19 @@ class FastRows8 {
     const bool wide = s_.r.dstBpp == 4;
     uint8_t* target = wide ? packed_ : s_.Out(y);
     int32_t x = row_(target, FoldedRows(s_, y), s_.r.width, roles, scratch_);
-    if (wide) widen_(s_.Out(y), packed_, 2, x);
+    if (wide) detail::WidenToFourBytePixels(packed_ + 3 * 2, s_.Out(y) + 4 * 2, x - 2);
     for (; x <= s_.r.width - 3; ++x) s_.Pixel(x, y);
   }
 
  private:
   const Setup<uint8_t>& s_;
   Row8Fn row_;
-  Widen3To4Fn widen_ = nullptr;
   bool usable_ = false;
   uint16_t* scratch_ = nullptr;
   uint8_t* packed_ = nullptr;
 };
+
+using Word32 = uint32_t __attribute__((may_alias));
 
 // Writes the planes of one row into 3- or 4-byte pixels (the fourth byte is
 // kept as it was).

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 
+#include "image/converters/four_sample_pixels.h"
 #include "image/converters/hue_saturation_avx512.h"
 #include "image/converters/interleave_x86.h"
 #include "image/converters/per_value.h"
@@ -243,75 +244,6 @@ using WidenFn = void (*)(const uint8_t*, uint16_t*, int32_t, int);
 constexpr Kernels<ReduceFn> kReduce{ReducePortable, nullptr, KORVEX_X86_ONLY(ReduceAvx2)};
 constexpr Kernels<WidenFn> kWiden{WidenPortable, nullptr, KORVEX_X86_ONLY(WidenAvx2)};
 
-// 8-bit pixels of four bytes to the packed three channels the rule works on,
-// and back with each pixel's fourth byte kept.
-void PackPixelsPortable(const uint8_t* pixels, uint8_t* packed, int32_t count) {
-  for (int32_t x = 0; x < count; ++x) std::memcpy(packed + 3 * x, pixels + 4 * x, 3);
-}
-void UnpackPixelsPortable(const uint8_t* packed, uint8_t* pixels, int32_t count) {
-  for (int32_t x = 0; x < count; ++x) std::memcpy(pixels + 4 * x, packed + 3 * x, 3);
-}
-#ifdef KORVEX_X86_KERNELS
-// 16 pixels at a time: each 16 bytes of pixels shuffled to 12 packed bytes
-// and back (0x80 zeroes a byte), the rest by the plain loops.
-KORVEX_TARGET_SSSE3 KORVEX_KERNEL_BODY void PackPixelsBody(const uint8_t* pixels, uint8_t* packed,
-                                                           int32_t count) {
-  const __m128i drop =
-      _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -128, -128, -128, -128);
-  int32_t x = 0;
-  for (; x + 16 <= count; x += 16) {
-    __m128i p[4];
-    for (int k = 0; k < 4; ++k) {
-      p[k] = _mm_shuffle_epi8(
-          _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + 4 * x + 16 * k)), drop);
-    }
-    __m128i* o = reinterpret_cast<__m128i*>(packed + 3 * x);
-    _mm_storeu_si128(o, _mm_or_si128(p[0], _mm_slli_si128(p[1], 12)));
-    _mm_storeu_si128(o + 1, _mm_or_si128(_mm_srli_si128(p[1], 4), _mm_slli_si128(p[2], 8)));
-    _mm_storeu_si128(o + 2, _mm_or_si128(_mm_srli_si128(p[2], 8), _mm_slli_si128(p[3], 4)));
-  }
-  PackPixelsPortable(pixels + 4 * x, packed + 3 * x, count - x);
-}
-KORVEX_TARGET_SSSE3 KORVEX_KERNEL_BODY void UnpackPixelsBody(const uint8_t* packed, uint8_t* pixels,
-                                                             int32_t count) {
-  const __m128i spread =
-      _mm_setr_epi8(0, 1, 2, -128, 3, 4, 5, -128, 6, 7, 8, -128, 9, 10, 11, -128);
-  const __m128i fourth = _mm_set1_epi32(static_cast<int32_t>(0xFF000000u));
-  int32_t x = 0;
-  for (; x + 16 <= count; x += 16) {
-    const __m128i* in = reinterpret_cast<const __m128i*>(packed + 3 * x);
-    const __m128i a = _mm_loadu_si128(in), b = _mm_loadu_si128(in + 1), c = _mm_loadu_si128(in + 2);
-    const __m128i groups[4] = {a, _mm_alignr_epi8(b, a, 12), _mm_alignr_epi8(c, b, 8),
-                               _mm_srli_si128(c, 4)};
-    for (int k = 0; k < 4; ++k) {
-      __m128i* o = reinterpret_cast<__m128i*>(pixels + 4 * x + 16 * k);
-      const __m128i kept = _mm_and_si128(_mm_loadu_si128(o), fourth);
-      _mm_storeu_si128(o, _mm_or_si128(kept, _mm_shuffle_epi8(groups[k], spread)));
-    }
-  }
-  UnpackPixelsPortable(packed + 3 * x, pixels + 4 * x, count - x);
-}
-KORVEX_TARGET_SSSE3 void PackPixelsSsse3(const uint8_t* pixels, uint8_t* packed, int32_t count) {
-  PackPixelsBody(pixels, packed, count);
-}
-KORVEX_TARGET_SSSE3 void UnpackPixelsSsse3(const uint8_t* packed, uint8_t* pixels, int32_t count) {
-  UnpackPixelsBody(packed, pixels, count);
-}
-// The same shuffles in the AVX encoding, for the levels whose hue kernels
-// use wide registers: mixed with those, the SSE encoding ran at half speed.
-KORVEX_TARGET_AVX2 void PackPixelsAvx2(const uint8_t* pixels, uint8_t* packed, int32_t count) {
-  PackPixelsBody(pixels, packed, count);
-}
-KORVEX_TARGET_AVX2 void UnpackPixelsAvx2(const uint8_t* packed, uint8_t* pixels, int32_t count) {
-  UnpackPixelsBody(packed, pixels, count);
-}
-#endif
-using MovePixelsFn = void (*)(const uint8_t*, uint8_t*, int32_t);
-constexpr Kernels<MovePixelsFn> kPackPixels{PackPixelsPortable, KORVEX_X86_ONLY(PackPixelsSsse3),
-                                            KORVEX_X86_ONLY(PackPixelsAvx2)};
-constexpr Kernels<MovePixelsFn> kUnpackPixels{
-    UnpackPixelsPortable, KORVEX_X86_ONLY(UnpackPixelsSsse3), KORVEX_X86_ONLY(UnpackPixelsAvx2)};
-
 // Packed deep rows in one pass where words can be permuted 32 at a time;
 // returns the pixels done (none without the kernel).
 using Row48Fn = int32_t (*)(const uint16_t*, uint16_t*, int32_t, int32_t, int32_t, int);
@@ -333,7 +265,6 @@ void Walk(const detail::Region& r, int32_t saturation, int32_t shift, int shiftB
   const ReduceFn reduce = kReduce.Pick();
   const WidenFn widen = kWiden.Pick();
   const Row48Fn row48 = kRow48.Pick();
-  const MovePixelsFn pack = kPackPixels.Pick(), unpack = kUnpackPixels.Pick();
   for (int32_t y = 0; y < r.height; ++y) {
     const T* srow = reinterpret_cast<const T*>(r.SrcRow(y));
     T* drow = reinterpret_cast<T*>(r.DstRow(y));
@@ -356,7 +287,7 @@ void Walk(const detail::Region& r, int32_t saturation, int32_t shift, int shiftB
         if (ss == 3) {
           std::memcpy(in, srow + 3 * x0, 3 * static_cast<size_t>(count));
         } else if (ss == 4) {
-          pack(srow + 4 * x0, in, count);
+          detail::PackFourBytePixels(srow + 4 * x0, in, count);
         } else {
           for (int32_t x = 0; x < count; ++x) std::memcpy(in + 3 * x, srow + (x0 + x) * ss, 3);
         }
@@ -371,7 +302,7 @@ void Walk(const detail::Region& r, int32_t saturation, int32_t shift, int shiftB
         if (ds == 3) {
           std::memcpy(drow + 3 * x0, out, 3 * static_cast<size_t>(count));
         } else if (ds == 4) {
-          unpack(out, drow + 4 * x0, count);
+          detail::WidenToFourBytePixels(out, drow + 4 * x0, count);
         } else {
           for (int32_t x = 0; x < count; ++x) std::memcpy(drow + (x0 + x) * ds, out + 3 * x, 3);
         }

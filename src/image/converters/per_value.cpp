@@ -1,3 +1,4 @@
+#include "image/converters/four_sample_pixels.h"
 #include "image/converters/per_value.h"
 
 #include <algorithm>

@@ -2,15 +2,10 @@
 // channels of a region.
 #pragma once
 
-#include <array>
-#include <bit>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
-#include <type_traits>
 
 #include "image/converters/converter.h"
-#include "image/converters/vector_level.h"
 
 namespace korvex::image::detail {
 
@@ -34,22 +29,6 @@ void ApplyFactor16(const Region& r, int channels, float f, uint32_t max);
 // which give the same bytes: the kernel uses whichever is faster at the
 // vector level.
 void ApplyBrightness8(const Region& r, int channels, float f, const uint8_t table[256]);
-
-// Pixels x0..x1 - 1 of `from` into `to`, pixels of four samples (bytes or
-// words), the fourth sample of `to` kept: one masked word per pixel rather
-// than a copy per sample (the compiler turns it into vector ands and ors).
-template <typename O>
-KORVEX_KERNEL_BODY void CopyKeepingFourth(const O* from, O* to, int32_t x0, int32_t x1) {
-  using Pixel = std::conditional_t<sizeof(O) == 1, uint32_t, uint64_t>;
-  constexpr Pixel kFourth = std::bit_cast<Pixel>(std::array<O, 4>{0, 0, 0, O(~O(0))});
-  for (int32_t x = x0; x < x1; ++x) {
-    Pixel f, t;
-    std::memcpy(&f, from + 4 * x, sizeof f);
-    std::memcpy(&t, to + 4 * x, sizeof t);
-    const Pixel v = (t & kFourth) | (f & ~kFourth);
-    std::memcpy(to + 4 * x, &v, sizeof v);
-  }
-}
 
 // Both pixels hold three channels of `sampleSize` bytes.
 inline bool HoldsColour(const Region& r, int sampleSize) {

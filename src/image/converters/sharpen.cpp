@@ -1,5 +1,6 @@
 #include "image/converters/sharpen.h"
 
+#include "image/converters/four_sample_pixels.h"
 #include "image/converters/per_value.h"
 #include "image/converters/vector_level.h"
 
