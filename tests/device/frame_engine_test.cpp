@@ -292,16 +292,22 @@ TEST_F(FrameEngineTest, StopReturnsWithinTheTimeoutWhenTheDriverStalls) {
   ASSERT_TRUE(NextFrame(model, frame.data()));
   // From now on every frame transfer hangs until the driver's time-out.
   KorvexHost_SimSetFault(0, KORVEX_SIM_FAULT_STALL_STREAM, 0, -1);
-  // A transfer already in flight still ends; on a loaded machine that can
-  // take a while, so wait until the count has held still for 100 ms.
+  // A transfer already in flight still ends; on a loaded machine (and under
+  // ThreadSanitizer) that can take over 100 ms, so wait until the count has
+  // held still for 250 ms. Whether or not the stalled transfer has reached
+  // its time-out by then, it ends the run as a failed transfer.
   uint32_t served = KorvexHost_SimFramesServed(0);
+  auto stillSince = Clock::now();
   bool stalled = false;
   for (const auto giveUp = Clock::now() + std::chrono::seconds(10);
        !stalled && Clock::now() < giveUp;) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
     const uint32_t now = KorvexHost_SimFramesServed(0);
-    stalled = now == served;
-    served = now;
+    if (now != served) {
+      served = now;
+      stillSince = Clock::now();
+    }
+    stalled = Clock::now() - stillSince >= std::chrono::milliseconds(250);
   }
   ASSERT_TRUE(stalled) << "the stream is stalled";
   const auto start = Clock::now();
