@@ -276,11 +276,14 @@ KORVEX_KERNEL_BODY void Interleave8Plain(uint8_t* __restrict out, const uint8_t*
 }
 
 #ifdef KORVEX_X86_KERNELS
-// 3-byte pixels 16 at a time by byte shuffles. A called function, not an
-// inlined body: code with SSSE3 instructions can only be inlined into
-// functions compiled for SSSE3.
-KORVEX_TARGET_SSSE3 void Interleave3Ssse3(uint8_t* out, const uint8_t* pB, const uint8_t* pG,
-                                          const uint8_t* pR, int32_t x, int32_t end) {
+// 3-byte pixels 16 at a time by byte shuffles. Called functions, not
+// inlined bodies: code with SSSE3 instructions can only be inlined into
+// functions compiled for SSSE3. The AVX2 level calls the same loop in the
+// AVX encoding: beside the wide registers of its callers the SSE encoding
+// runs at half speed.
+KORVEX_TARGET_SSSE3 KORVEX_KERNEL_BODY void Interleave3Body(uint8_t* out, const uint8_t* pB,
+                                                            const uint8_t* pG, const uint8_t* pR,
+                                                            int32_t x, int32_t end) {
   for (; x + 16 <= end; x += 16) {
     const __m128i planes[3] = {_mm_loadu_si128(reinterpret_cast<const __m128i*>(pB + x)),
                                _mm_loadu_si128(reinterpret_cast<const __m128i*>(pG + x)),
@@ -289,15 +292,26 @@ KORVEX_TARGET_SSSE3 void Interleave3Ssse3(uint8_t* out, const uint8_t* pB, const
   }
   Interleave8Plain<3>(out, pB, pG, pR, x, end);
 }
+KORVEX_TARGET_SSSE3 void Interleave3Ssse3(uint8_t* out, const uint8_t* pB, const uint8_t* pG,
+                                          const uint8_t* pR, int32_t x, int32_t end) {
+  Interleave3Body(out, pB, pG, pR, x, end);
+}
+KORVEX_TARGET_AVX2 void Interleave3Avx2(uint8_t* out, const uint8_t* pB, const uint8_t* pG,
+                                        const uint8_t* pR, int32_t x, int32_t end) {
+  Interleave3Body(out, pB, pG, pR, x, end);
+}
 #endif
 
-// With kShuffles (callers compiled for SSSE3 or better) 3-byte pixels go by
-// byte shuffles.
-template <int kStep, bool kShuffles>
+// kLevel is the level the caller is compiled for: from SSSE3 on, 3-byte
+// pixels go by byte shuffles in that level's encoding.
+template <int kStep, VectorLevel kLevel>
 KORVEX_KERNEL_BODY void Interleave8(uint8_t* out, const uint8_t* pB, const uint8_t* pG,
                                     const uint8_t* pR, int32_t x, int32_t end) {
 #ifdef KORVEX_X86_KERNELS
-  if constexpr (kStep == 3 && kShuffles) {
+  if constexpr (kStep == 3 && kLevel >= VectorLevel::kAvx2) {
+    Interleave3Avx2(out, pB, pG, pR, x, end);
+    return;
+  } else if constexpr (kStep == 3 && kLevel >= VectorLevel::kSsse3) {
     Interleave3Ssse3(out, pB, pG, pR, x, end);
     return;
   }
@@ -310,7 +324,7 @@ KORVEX_KERNEL_BODY void Interleave8(uint8_t* out, const uint8_t* pB, const uint8
 // equals the high half of Σ x (gain << 5) in 16 bits. Both candidate sums of
 // every column are formed and one is picked by an alternating column mask,
 // which keeps every loop contiguous and branch-free.
-template <int kStep, bool kShuffles>
+template <int kStep, VectorLevel kLevel>
 KORVEX_KERNEL_BODY void Interior8Fast(const Setup<uint8_t>& s, int32_t y0, int32_t y1) {
   const int32_t w = s.r.width;
   const size_t n = static_cast<size_t>(w);
@@ -365,22 +379,22 @@ KORVEX_KERNEL_BODY void Interior8Fast(const Setup<uint8_t>& s, int32_t y0, int32
       pG[x] = static_cast<uint8_t>(g);
       pR[x] = static_cast<uint8_t>(red);
     }
-    Interleave8<kStep, kShuffles>(s.Out(y), pB, pG, pR, begin, end);
+    Interleave8<kStep, kLevel>(s.Out(y), pB, pG, pR, begin, end);
   }
 }
 
 template <int kStep>
 void Interior8FastPortable(const Setup<uint8_t>& s, int32_t y0, int32_t y1) {
-  Interior8Fast<kStep, false>(s, y0, y1);
+  Interior8Fast<kStep, VectorLevel::kPortable>(s, y0, y1);
 }
 #ifdef KORVEX_X86_KERNELS
 template <int kStep>
 KORVEX_TARGET_SSSE3 void Interior8FastSsse3(const Setup<uint8_t>& s, int32_t y0, int32_t y1) {
-  Interior8Fast<kStep, true>(s, y0, y1);
+  Interior8Fast<kStep, VectorLevel::kSsse3>(s, y0, y1);
 }
 template <int kStep>
 KORVEX_TARGET_AVX2 void Interior8FastAvx2(const Setup<uint8_t>& s, int32_t y0, int32_t y1) {
-  Interior8Fast<kStep, true>(s, y0, y1);
+  Interior8Fast<kStep, VectorLevel::kAvx2>(s, y0, y1);
 }
 #endif
 using Interior8Fn = void (*)(const Setup<uint8_t>&, int32_t, int32_t);
@@ -390,44 +404,46 @@ constexpr Kernels<Interior8Fn> kInterior8Fast{Interior8FastPortable<kStep>,
                                               KORVEX_X86_ONLY(Interior8FastAvx2<kStep>)};
 
 // 10-bit rows (words up to 65535 allowed) with gains below 4096 / 128: the
-// same column-mask formulation as Interior8Fast in 32-bit lanes, whose sums
-// (at most 16 x 65535) times the gain fit in 32 bits. The plane loop is
-// compiled twice, plain and for AVX2, and picked by the vector level.
-struct Planes16 {
-  const uint32_t* vr;
-  const uint32_t* vb;
-  const detail::Word* up;
-  const detail::Word* cur;
-  const uint32_t* redCol;    // all ones on red columns
-  const uint32_t* greenAtX;  // all ones where green sits at (x, y)
-  uint16_t* pB;
-  uint16_t* pG;
-  uint16_t* pR;
-  uint32_t gainR, gainB;
-};
-
-__attribute__((always_inline)) inline void VerticalSums16(uint32_t* __restrict v,
-                                                          const detail::Word* near,
+// same column-mask formulation as Interior8Fast in 32-bit lanes L, whose
+// sums (at most 16 x 65535) times the gain fit in 32 bits. Where no sample
+// of the rows exceeds 4095 and both gains are below 2048 / 128, 16-bit
+// lanes serve (sums at most 16 x 4095) and (Σ x gain) >> 11 is the high
+// half of Σ x (gain << 5), as in the 8-bit rows. The plane loop is compiled
+// plain, for SSSE3 and for AVX2, and picked by the vector level.
+template <typename L>
+__attribute__((always_inline)) inline void VerticalSums16(L* __restrict v, const detail::Word* near,
                                                           const detail::Word* far, int32_t w) {
-  for (int32_t c = 0; c < w; ++c) v[c] = 3 * uint32_t(near[c]) + far[c];
+  for (int32_t c = 0; c < w; ++c) v[c] = static_cast<L>(3 * L(near[c]) + far[c]);
 }
 
-__attribute__((always_inline)) inline void PlaneRow16(const Planes16& p, int32_t begin,
-                                                      int32_t end) {
-  const uint32_t* __restrict vr = p.vr;
-  const uint32_t* __restrict vb = p.vb;
-  uint16_t* __restrict pB = p.pB;
-  uint16_t* __restrict pG = p.pG;
-  uint16_t* __restrict pR = p.pR;
+// The arrays as restricted parameters: the compiler then needs no run-time
+// overlap tests to vectorise the loop (with 16-bit lanes it cannot tell the
+// rows from the planes by type).
+template <typename L>
+__attribute__((always_inline)) inline void PlaneRow16(
+    const L* __restrict vr, const L* __restrict vb, const L* __restrict redCol,
+    const L* __restrict greenAtX, const detail::Word* __restrict cur,
+    const detail::Word* __restrict up, uint16_t* __restrict pB, uint16_t* __restrict pG,
+    uint16_t* __restrict pR, const uint32_t gainR, const uint32_t gainB, int32_t begin,
+    int32_t end) {
   for (int32_t x = begin; x < end; ++x) {
-    const uint32_t m = p.redCol[x], gm = p.greenAtX[x];
-    const uint32_t hr = 3 * vr[x] + vr[x - 2], fr = 3 * vr[x - 1] + vr[x + 1];
-    const uint32_t hb = 3 * vb[x] + vb[x - 2], fb = 3 * vb[x - 1] + vb[x + 1];
-    const uint32_t sr = (hr & m) | (fr & ~m), sb = (fb & m) | (hb & ~m);
-    const uint32_t main = uint32_t(p.cur[x]) + p.up[x - 1];
-    const uint32_t anti = uint32_t(p.up[x]) + p.cur[x - 1];
-    uint32_t g = ((main & gm) | (anti & ~gm)) >> 1;
-    uint32_t red = (sr * p.gainR) >> 11, blue = (sb * p.gainB) >> 11;
+    const L m = redCol[x], gm = greenAtX[x];
+    const L hr = static_cast<L>(3 * vr[x] + vr[x - 2]),
+            fr = static_cast<L>(3 * vr[x - 1] + vr[x + 1]);
+    const L hb = static_cast<L>(3 * vb[x] + vb[x - 2]),
+            fb = static_cast<L>(3 * vb[x - 1] + vb[x + 1]);
+    const L sr = static_cast<L>((hr & m) | (fr & ~m)), sb = static_cast<L>((fb & m) | (hb & ~m));
+    const L main = static_cast<L>(L(cur[x]) + up[x - 1]);
+    const L anti = static_cast<L>(L(up[x]) + cur[x - 1]);
+    L g = static_cast<L>(((main & gm) | (anti & ~gm)) >> 1);
+    L red, blue;
+    if constexpr (sizeof(L) == 2) {
+      red = static_cast<L>((uint32_t(sr) * static_cast<uint16_t>(gainR)) >> 16);
+      blue = static_cast<L>((uint32_t(sb) * static_cast<uint16_t>(gainB)) >> 16);
+    } else {
+      red = (sr * gainR) >> 11;
+      blue = (sb * gainB) >> 11;
+    }
     g = g > 1023 ? 1023 : g;
     red = red > 1023 ? 1023 : red;
     blue = blue > 1023 ? 1023 : blue;
@@ -451,10 +467,11 @@ KORVEX_KERNEL_BODY void Interleave16Plain(uint8_t* row, const uint16_t* pB, cons
 }
 
 #ifdef KORVEX_X86_KERNELS
-// Pixels of three words, 8 at a time by byte shuffles (called, as
-// Interleave3Ssse3 is).
-KORVEX_TARGET_SSSE3 void Interleave16Ssse3(uint8_t* row, const uint16_t* pB, const uint16_t* pG,
-                                           const uint16_t* pR, int32_t x, int32_t end) {
+// Pixels of three words, 8 at a time by byte shuffles (called, in both
+// encodings, as Interleave3Body is).
+KORVEX_TARGET_SSSE3 KORVEX_KERNEL_BODY void Interleave16Body(uint8_t* row, const uint16_t* pB,
+                                                             const uint16_t* pG, const uint16_t* pR,
+                                                             int32_t x, int32_t end) {
   for (; x + 8 <= end; x += 8) {
     const __m128i planes[3] = {_mm_loadu_si128(reinterpret_cast<const __m128i*>(pB + x)),
                                _mm_loadu_si128(reinterpret_cast<const __m128i*>(pG + x)),
@@ -463,14 +480,23 @@ KORVEX_TARGET_SSSE3 void Interleave16Ssse3(uint8_t* row, const uint16_t* pB, con
   }
   Interleave16Plain<3>(row, pB, pG, pR, x, end);
 }
+KORVEX_TARGET_SSSE3 void Interleave16Ssse3(uint8_t* row, const uint16_t* pB, const uint16_t* pG,
+                                           const uint16_t* pR, int32_t x, int32_t end) {
+  Interleave16Body(row, pB, pG, pR, x, end);
+}
+KORVEX_TARGET_AVX2 void Interleave16Avx2(uint8_t* row, const uint16_t* pB, const uint16_t* pG,
+                                         const uint16_t* pR, int32_t x, int32_t end) {
+  Interleave16Body(row, pB, pG, pR, x, end);
+}
 #endif
 
 #ifdef KORVEX_X86_KERNELS
 // Pixels of four words, 8 at a time: the planes' words interleaved, each
 // pixel's fourth word taken from the row as it was.
-KORVEX_TARGET_SSSE3 void Interleave16x4Ssse3(uint8_t* row, const uint16_t* pB,
-                                             const uint16_t* pG, const uint16_t* pR, int32_t x,
-                                             int32_t end) {
+KORVEX_TARGET_SSSE3 KORVEX_KERNEL_BODY void Interleave16x4Body(uint8_t* row, const uint16_t* pB,
+                                                               const uint16_t* pG,
+                                                               const uint16_t* pR, int32_t x,
+                                                               int32_t end) {
   const __m128i fourth = _mm_set_epi16(-1, 0, 0, 0, -1, 0, 0, 0);
   const __m128i zero = _mm_setzero_si128();
   for (; x + 8 <= end; x += 8) {
@@ -491,72 +517,96 @@ KORVEX_TARGET_SSSE3 void Interleave16x4Ssse3(uint8_t* row, const uint16_t* pB,
   }
   Interleave16Plain<4>(row, pB, pG, pR, x, end);
 }
+KORVEX_TARGET_SSSE3 void Interleave16x4Ssse3(uint8_t* row, const uint16_t* pB, const uint16_t* pG,
+                                             const uint16_t* pR, int32_t x, int32_t end) {
+  Interleave16x4Body(row, pB, pG, pR, x, end);
+}
+KORVEX_TARGET_AVX2 void Interleave16x4Avx2(uint8_t* row, const uint16_t* pB, const uint16_t* pG,
+                                           const uint16_t* pR, int32_t x, int32_t end) {
+  Interleave16x4Body(row, pB, pG, pR, x, end);
+}
 #endif
 
-template <int kStep, bool kShuffles>
+template <int kStep, VectorLevel kLevel>
 KORVEX_KERNEL_BODY void Interleave16(uint8_t* row, const uint16_t* pB, const uint16_t* pG,
                                      const uint16_t* pR, int32_t x, int32_t end) {
 #ifdef KORVEX_X86_KERNELS
-  if constexpr (kStep == 3 && kShuffles) {
-    Interleave16Ssse3(row, pB, pG, pR, x, end);
+  if constexpr (kLevel >= VectorLevel::kAvx2) {
+    kStep == 3 ? Interleave16Avx2(row, pB, pG, pR, x, end)
+               : Interleave16x4Avx2(row, pB, pG, pR, x, end);
     return;
-  }
-  if constexpr (kStep == 4 && kShuffles) {
-    Interleave16x4Ssse3(row, pB, pG, pR, x, end);
+  } else if constexpr (kLevel >= VectorLevel::kSsse3) {
+    kStep == 3 ? Interleave16Ssse3(row, pB, pG, pR, x, end)
+               : Interleave16x4Ssse3(row, pB, pG, pR, x, end);
     return;
   }
 #endif
   Interleave16Plain<kStep>(row, pB, pG, pR, x, end);
 }
 
-template <int kStep, bool kShuffles, typename T>
-KORVEX_KERNEL_BODY void Interior16Fast(const Setup<T>& s, int32_t y0, int32_t y1) {
+// Whether no sample of rows top .. bottom - 1 exceeds 4095.
+template <typename T>
+KORVEX_KERNEL_BODY bool RowsBelow4096(const Setup<T>& s, int32_t top, int32_t bottom) {
+  uint16_t any = 0;
+  for (int32_t y = top; y < bottom; ++y) {
+    const T* row = s.Row(y);
+    for (int32_t x = 0; x < s.r.width; ++x) any = static_cast<uint16_t>(any | row[x]);
+  }
+  return any < 4096;
+}
+
+template <int kStep, VectorLevel kLevel, typename L, typename T>
+KORVEX_KERNEL_BODY void Interior16FastIn(const Setup<T>& s, int32_t y0, int32_t y1) {
   const int32_t w = s.r.width;
   const size_t n = static_cast<size_t>(w);
-  uint32_t* const vr = s.scratch->template Take<uint32_t>(n);
-  uint32_t* const vb = s.scratch->template Take<uint32_t>(n);
-  uint32_t* const redCol = s.scratch->template Take<uint32_t>(n);
-  uint32_t* const otherCol = s.scratch->template Take<uint32_t>(n);
+  L* const vr = s.scratch->template Take<L>(n);
+  L* const vb = s.scratch->template Take<L>(n);
+  L* const redCol = s.scratch->template Take<L>(n);
+  L* const otherCol = s.scratch->template Take<L>(n);
   uint16_t* const planes = s.scratch->template Take<uint16_t>(3 * n);
   for (int32_t x = 0; x < w; ++x) {
-    redCol[x] = ((x ^ s.m1) & 1) == 0 ? 0xFFFFFFFFu : 0u;
-    otherCol[x] = ~redCol[x];
+    redCol[x] = ((x ^ s.m1) & 1) == 0 ? static_cast<L>(~L(0)) : L(0);
+    otherCol[x] = static_cast<L>(~redCol[x]);
   }
-  Planes16 p{vr,
-             vb,
-             nullptr,
-             nullptr,
-             redCol,
-             nullptr,
-             planes,
-             planes + w,
-             planes + 2 * w,
-             static_cast<uint32_t>(s.gainR),
-             static_cast<uint32_t>(s.gainB)};
+  uint16_t* const pB = planes;
+  uint16_t* const pG = planes + w;
+  uint16_t* const pR = planes + 2 * w;
+  // In 16-bit lanes the gains are shifted left by 5.
+  const int shift = sizeof(L) == 2 ? 5 : 0;
+  const uint32_t gainR = static_cast<uint32_t>(s.gainR) << shift;
+  const uint32_t gainB = static_cast<uint32_t>(s.gainB) << shift;
   for (int32_t y = y0; y < y1; ++y) {
     const bool redRowIsY = ((y ^ s.m0) & 1) == 1;
-    p.up = s.Row(y - 1);
-    p.cur = s.Row(y);
-    p.greenAtX = redRowIsY ? otherCol : redCol;
     VerticalSums16(vr, s.Row(redRowIsY ? y : y - 1), s.Row(redRowIsY ? y - 2 : y + 1), w);
     VerticalSums16(vb, s.Row(redRowIsY ? y - 1 : y), s.Row(redRowIsY ? y + 1 : y - 2), w);
-    PlaneRow16(p, 2, w - 2);
-    Interleave16<kStep, kShuffles>(s.Out(y), p.pB, p.pG, p.pR, 2, w - 2);
+    PlaneRow16(vr, vb, redCol, redRowIsY ? otherCol : redCol, s.Row(y), s.Row(y - 1), pB, pG, pR,
+               gainR, gainB, 2, w - 2);
+    Interleave16<kStep, kLevel>(s.Out(y), pB, pG, pR, 2, w - 2);
+  }
+}
+
+// Rows y0 .. y1 - 1 read the mosaic rows y0 - 2 .. y1.
+template <int kStep, VectorLevel kLevel, typename T>
+KORVEX_KERNEL_BODY void Interior16Fast(const Setup<T>& s, int32_t y0, int32_t y1) {
+  if (s.gainR < 2048 && s.gainB < 2048 && RowsBelow4096(s, y0 - 2, y1 + 1)) {
+    Interior16FastIn<kStep, kLevel, uint16_t>(s, y0, y1);
+  } else {
+    Interior16FastIn<kStep, kLevel, uint32_t>(s, y0, y1);
   }
 }
 
 template <int kStep, typename T>
 void Interior16FastPortable(const Setup<T>& s, int32_t y0, int32_t y1) {
-  Interior16Fast<kStep, false>(s, y0, y1);
+  Interior16Fast<kStep, VectorLevel::kPortable>(s, y0, y1);
 }
 #ifdef KORVEX_X86_KERNELS
 template <int kStep, typename T>
 KORVEX_TARGET_SSSE3 void Interior16FastSsse3(const Setup<T>& s, int32_t y0, int32_t y1) {
-  Interior16Fast<kStep, true>(s, y0, y1);
+  Interior16Fast<kStep, VectorLevel::kSsse3>(s, y0, y1);
 }
 template <int kStep, typename T>
 KORVEX_TARGET_AVX2 void Interior16FastAvx2(const Setup<T>& s, int32_t y0, int32_t y1) {
-  Interior16Fast<kStep, true>(s, y0, y1);
+  Interior16Fast<kStep, VectorLevel::kAvx2>(s, y0, y1);
 }
 #endif
 template <int kStep, typename T>

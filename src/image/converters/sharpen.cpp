@@ -4,6 +4,8 @@
 #include "image/converters/per_value.h"
 #include "image/converters/vector_level.h"
 
+#include <cstring>
+
 namespace korvex::image {
 namespace {
 
@@ -40,6 +42,30 @@ KORVEX_KERNEL_BODY void SharpenRow16(const uint32_t* col, const detail::Word* in
   }
 }
 
+// The same for 16-bit samples of at most 10 bits (max <= 1023) when no
+// sample of the region exceeds 4095 (the pipeline's deep pictures): column
+// sums (at most 4 x 4095) and box sums (16 x 4095) fit 16 bits, and the
+// clamped difference times s (at most 1024 x 30) fits a 16-bit lane, so the
+// result is SharpenRow16's in lanes half as wide.
+KORVEX_KERNEL_BODY void SharpenRow10(const uint16_t* col, const detail::Word* in, uint16_t* out,
+                                     int32_t first, int32_t last, int32_t step, int32_t s,
+                                     int32_t max) {
+  const int16_t gain = static_cast<int16_t>(s);
+  const int16_t low = static_cast<int16_t>(-max), high = static_cast<int16_t>(max + 1);
+  const int16_t top = static_cast<int16_t>(max);
+  for (int32_t i = first; i < last; ++i) {
+    const int16_t o = static_cast<int16_t>(in[i]);
+    const int16_t m = static_cast<int16_t>(
+        static_cast<uint16_t>(col[i - 2 * step] + col[i - step] + col[i] + col[i + step]) >> 4);
+    int16_t d = static_cast<int16_t>(o - m);
+    d = d < low ? low : (d > high ? high : d);
+    const int16_t q = static_cast<int16_t>(static_cast<int16_t>(d * gain) / 10);
+    int16_t v = static_cast<int16_t>(o + q);
+    v = v < 0 ? 0 : (v > top ? top : v);
+    out[i] = static_cast<uint16_t>(v);
+  }
+}
+
 KORVEX_KERNEL_BODY void MoveColumns8(uint16_t* col, const uint8_t* add, const uint8_t* sub,
                                      int32_t n) {
   for (int32_t i = 0; i < n; ++i) col[i] = static_cast<uint16_t>(col[i] + add[i] - sub[i]);
@@ -48,6 +74,10 @@ KORVEX_KERNEL_BODY void MoveColumns8(uint16_t* col, const uint8_t* add, const ui
 KORVEX_KERNEL_BODY void MoveColumns16(uint32_t* col, const detail::Word* add,
                                       const detail::Word* sub, int32_t n) {
   for (int32_t i = 0; i < n; ++i) col[i] = col[i] + add[i] - sub[i];
+}
+KORVEX_KERNEL_BODY void MoveColumns10(uint16_t* col, const detail::Word* add,
+                                      const detail::Word* sub, int32_t n) {
+  for (int32_t i = 0; i < n; ++i) col[i] = static_cast<uint16_t>(col[i] + add[i] - sub[i]);
 }
 
 KORVEX_KERNEL_BODY void SharpenRow(const uint16_t* col, const uint8_t* in, uint8_t* out,
@@ -59,13 +89,49 @@ KORVEX_KERNEL_BODY void SharpenRow(const uint32_t* col, const detail::Word* in, 
                                    int32_t max) {
   SharpenRow16(col, in, out, first, last, step, s, max);
 }
+KORVEX_KERNEL_BODY void SharpenRow(const uint16_t* col, const detail::Word* in, uint16_t* out,
+                                   int32_t first, int32_t last, int32_t step, int32_t s,
+                                   int32_t max) {
+  SharpenRow10(col, in, out, first, last, step, s, max);
+}
 KORVEX_KERNEL_BODY void MoveColumns(uint16_t* col, const uint8_t* add, const uint8_t* sub,
                                     int32_t n) {
   MoveColumns8(col, add, sub, n);
 }
+KORVEX_KERNEL_BODY void MoveColumns(uint16_t* col, const detail::Word* add, const detail::Word* sub,
+                                    int32_t n) {
+  MoveColumns10(col, add, sub, n);
+}
 KORVEX_KERNEL_BODY void MoveColumns(uint32_t* col, const detail::Word* add, const detail::Word* sub,
                                     int32_t n) {
   MoveColumns16(col, add, sub, n);
+}
+
+// Whether no sample that Rows reads exceeds 4095 (rows 0 .. height - 2; the
+// fourth sample of four-sample pixels aside, its results are dropped): then
+// 16-bit column sums serve. One OR over the rows, which the kernel then
+// reads again from the cache.
+KORVEX_KERNEL_BODY bool RowsBelow4096(const detail::Region& r, int step, int channels) {
+  const int32_t n = r.width * step;
+  const int32_t rows = r.height - 1;
+  if (step == 4 && channels == 3) {
+    uint64_t any = 0;
+    for (int32_t y = 0; y < rows; ++y) {
+      const uint8_t* row = r.SrcRow(y);
+      for (int32_t x = 0; x < r.width; ++x) {
+        uint64_t pixel;
+        std::memcpy(&pixel, row + 8 * static_cast<size_t>(x), sizeof pixel);
+        any |= pixel;
+      }
+    }
+    return (any & 0x0000F000F000F000u) == 0;
+  }
+  uint16_t any = 0;
+  for (int32_t y = 0; y < rows; ++y) {
+    const detail::Word* row = detail::Words(r.SrcRow(y));
+    for (int32_t i = 0; i < n; ++i) any = static_cast<uint16_t>(any | row[i]);
+  }
+  return any < 4096;
 }
 
 // The 4 x 4 box as running sums: per sample column a vertical sum of four
@@ -107,16 +173,29 @@ KORVEX_KERNEL_BODY void Rows(const detail::Region& r, int32_t s, int step, int c
   }
 }
 
+// Samples of up to 10 bits take 16-bit sums where the region's values allow.
+template <typename T, typename O, typename U>
+KORVEX_KERNEL_BODY void AnyRows(const detail::Region& r, int32_t s, int step, int channels,
+                                int bits, RowScratch& scratch) {
+  if constexpr (sizeof(T) == 2) {
+    if (bits <= 10 && RowsBelow4096(r, step, channels)) {
+      Rows<T, O, uint16_t>(r, s, step, channels, bits, scratch);
+      return;
+    }
+  }
+  Rows<T, O, U>(r, s, step, channels, bits, scratch);
+}
+
 template <typename T, typename O, typename U>
 void RowsPortable(const detail::Region& r, int32_t s, int step, int channels, int bits,
                   RowScratch& scratch) {
-  Rows<T, O, U>(r, s, step, channels, bits, scratch);
+  AnyRows<T, O, U>(r, s, step, channels, bits, scratch);
 }
 #ifdef KORVEX_X86_KERNELS
 template <typename T, typename O, typename U>
 KORVEX_TARGET_AVX2 void RowsAvx2(const detail::Region& r, int32_t s, int step, int channels,
                                  int bits, RowScratch& scratch) {
-  Rows<T, O, U>(r, s, step, channels, bits, scratch);
+  AnyRows<T, O, U>(r, s, step, channels, bits, scratch);
 }
 #endif
 

@@ -235,6 +235,55 @@ TEST(ConverterOracle, FourBytePixelsAcrossChunks) {
   });
 }
 
+// Deep pictures whose samples stay below 4096 take 16-bit sums in the
+// demosaic and in sharpness (at most 10 bits of depth there, gains below
+// 16 in the demosaic). Pictures of sharp edges (0 and 2047, within the
+// limit), and at the limit and past it: all 4095; a 4 x 4 block of 4096 on
+// zeros (sums of 65536); a block of 5000 around one small sample; words
+// beyond the limit only in the last row the kernels read.
+TEST(ConverterOracle, DeepPicturesAtTheLimitOfSixteenBitSums) {
+  AtEveryVectorLevel([] {
+    std::mt19937 rng(8);
+    const int32_t w = 45, h = 11;
+    enum Kind { kEdges, kAll4095, kBlock4096, kBlock5000, kLastRow };
+    auto picture = [&](int bpp, Kind kind) {
+      Img img(w, h, bpp);
+      for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x)
+          for (int c = 0; c < bpp / 2; ++c) {
+            const bool inBlock = x >= w - 6 && y >= h - 6 && y < h - 2;
+            uint32_t v = kind == kBlock4096 || rng() % 2 ? 0 : 2047;
+            if (kind == kAll4095) v = 4095;
+            if (inBlock && kind == kBlock4096) v = 4096;
+            // One small sample amid 5000s: its box sum exceeds 65535.
+            if (inBlock && kind == kBlock5000) v = x == w - 4 && y == h - 4 ? 1000 : 5000;
+            if (y == h - 2 && kind == kLastRow) v = 65535;
+            img.Set(x, y, c, v);
+          }
+      return img;
+    };
+    for (Kind kind : {kEdges, kAll4095, kBlock4096, kBlock5000, kLastRow}) {
+      SCOPED_TRACE(testing::Message() << "picture " << kind);
+      const Img mosaic = picture(2, kind);
+      // 1599 and 1600 percent: gains 2046 / 128 and 2048 / 128.
+      for (const auto& gains : {std::pair{100, 100}, {1599, 1599}, {1600, 100}, {100, 1600}}) {
+        for (int bpp : {6, 8}) {
+          ExpectSame(Demosaic16, reference::Demosaic16, mosaic, bpp,
+                     {1, gains.first, 100, gains.second}, false, rng);
+        }
+      }
+      for (int bpp : {2, 6, 8}) {
+        const Img img = picture(bpp, kind);
+        for (int32_t bits : {8, 10, 11}) {
+          ExpectSame(bpp == 2 ? Sharpen16 : Sharpen48,
+                     bpp == 2 ? reference::Sharpen16 : reference::Sharpen48, img, bpp, {30, bits},
+                     false, rng);
+        }
+      }
+    }
+  });
+}
+
 // Every colour the hue rule can meet, at hues that put each sector first and
 // saturations at both ends: a fault in one lane of a vector kernel shows.
 TEST(ConverterOracle, HueSaturationEveryColour) {
