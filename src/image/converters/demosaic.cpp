@@ -292,13 +292,20 @@ KORVEX_TARGET_SSSE3 KORVEX_KERNEL_BODY void Interleave3Body(uint8_t* out, const 
   }
   Interleave8Plain<3>(out, pB, pG, pR, x, end);
 }
-KORVEX_TARGET_SSSE3 void Interleave3Ssse3(uint8_t* out, const uint8_t* pB, const uint8_t* pG,
-                                          const uint8_t* pR, int32_t x, int32_t end) {
-  Interleave3Body(out, pB, pG, pR, x, end);
+
+// An interleave body as a called function in the SSE encoding (for the
+// SSSE3 level) and in the AVX encoding (for the levels above).
+template <typename P>
+using InterleaveFn = void (*)(uint8_t*, const P*, const P*, const P*, int32_t, int32_t);
+template <typename P, InterleaveFn<P> kBody>
+KORVEX_TARGET_SSSE3 void SseEncoded(uint8_t* out, const P* pB, const P* pG, const P* pR,
+                                    int32_t x, int32_t end) {
+  kBody(out, pB, pG, pR, x, end);
 }
-KORVEX_TARGET_AVX2 void Interleave3Avx2(uint8_t* out, const uint8_t* pB, const uint8_t* pG,
-                                        const uint8_t* pR, int32_t x, int32_t end) {
-  Interleave3Body(out, pB, pG, pR, x, end);
+template <typename P, InterleaveFn<P> kBody>
+KORVEX_TARGET_AVX2 void AvxEncoded(uint8_t* out, const P* pB, const P* pG, const P* pR, int32_t x,
+                                   int32_t end) {
+  kBody(out, pB, pG, pR, x, end);
 }
 #endif
 
@@ -309,10 +316,10 @@ KORVEX_KERNEL_BODY void Interleave8(uint8_t* out, const uint8_t* pB, const uint8
                                     const uint8_t* pR, int32_t x, int32_t end) {
 #ifdef KORVEX_X86_KERNELS
   if constexpr (kStep == 3 && kLevel >= VectorLevel::kAvx2) {
-    Interleave3Avx2(out, pB, pG, pR, x, end);
+    AvxEncoded<uint8_t, Interleave3Body>(out, pB, pG, pR, x, end);
     return;
   } else if constexpr (kStep == 3 && kLevel >= VectorLevel::kSsse3) {
-    Interleave3Ssse3(out, pB, pG, pR, x, end);
+    SseEncoded<uint8_t, Interleave3Body>(out, pB, pG, pR, x, end);
     return;
   }
 #endif
@@ -480,14 +487,6 @@ KORVEX_TARGET_SSSE3 KORVEX_KERNEL_BODY void Interleave16Body(uint8_t* row, const
   }
   Interleave16Plain<3>(row, pB, pG, pR, x, end);
 }
-KORVEX_TARGET_SSSE3 void Interleave16Ssse3(uint8_t* row, const uint16_t* pB, const uint16_t* pG,
-                                           const uint16_t* pR, int32_t x, int32_t end) {
-  Interleave16Body(row, pB, pG, pR, x, end);
-}
-KORVEX_TARGET_AVX2 void Interleave16Avx2(uint8_t* row, const uint16_t* pB, const uint16_t* pG,
-                                         const uint16_t* pR, int32_t x, int32_t end) {
-  Interleave16Body(row, pB, pG, pR, x, end);
-}
 #endif
 
 #ifdef KORVEX_X86_KERNELS
@@ -517,27 +516,18 @@ KORVEX_TARGET_SSSE3 KORVEX_KERNEL_BODY void Interleave16x4Body(uint8_t* row, con
   }
   Interleave16Plain<4>(row, pB, pG, pR, x, end);
 }
-KORVEX_TARGET_SSSE3 void Interleave16x4Ssse3(uint8_t* row, const uint16_t* pB, const uint16_t* pG,
-                                             const uint16_t* pR, int32_t x, int32_t end) {
-  Interleave16x4Body(row, pB, pG, pR, x, end);
-}
-KORVEX_TARGET_AVX2 void Interleave16x4Avx2(uint8_t* row, const uint16_t* pB, const uint16_t* pG,
-                                           const uint16_t* pR, int32_t x, int32_t end) {
-  Interleave16x4Body(row, pB, pG, pR, x, end);
-}
 #endif
 
 template <int kStep, VectorLevel kLevel>
 KORVEX_KERNEL_BODY void Interleave16(uint8_t* row, const uint16_t* pB, const uint16_t* pG,
                                      const uint16_t* pR, int32_t x, int32_t end) {
 #ifdef KORVEX_X86_KERNELS
+  constexpr InterleaveFn<uint16_t> kBody = kStep == 3 ? Interleave16Body : Interleave16x4Body;
   if constexpr (kLevel >= VectorLevel::kAvx2) {
-    kStep == 3 ? Interleave16Avx2(row, pB, pG, pR, x, end)
-               : Interleave16x4Avx2(row, pB, pG, pR, x, end);
+    AvxEncoded<uint16_t, kBody>(row, pB, pG, pR, x, end);
     return;
   } else if constexpr (kLevel >= VectorLevel::kSsse3) {
-    kStep == 3 ? Interleave16Ssse3(row, pB, pG, pR, x, end)
-               : Interleave16x4Ssse3(row, pB, pG, pR, x, end);
+    SseEncoded<uint16_t, kBody>(row, pB, pG, pR, x, end);
     return;
   }
 #endif
