@@ -298,8 +298,8 @@ KORVEX_TARGET_SSSE3 KORVEX_KERNEL_BODY void Interleave3Body(uint8_t* out, const 
 template <typename P>
 using InterleaveFn = void (*)(uint8_t*, const P*, const P*, const P*, int32_t, int32_t);
 template <typename P, InterleaveFn<P> kBody>
-KORVEX_TARGET_SSSE3 void SseEncoded(uint8_t* out, const P* pB, const P* pG, const P* pR,
-                                    int32_t x, int32_t end) {
+KORVEX_TARGET_SSSE3 void SseEncoded(uint8_t* out, const P* pB, const P* pG, const P* pR, int32_t x,
+                                    int32_t end) {
   kBody(out, pB, pG, pR, x, end);
 }
 template <typename P, InterleaveFn<P> kBody>
