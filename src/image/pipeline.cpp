@@ -40,6 +40,12 @@ bool GrayBayerConvert(const ImageView& gray, bool deep, CameraSettings& settings
   const int32_t request = f.GrayCalibrate;
   if (request != 0) {
     MeasureGrayGainsStriped(workers, gray, block);
+    // The measured ratio has no upper bound (one site class far darker than
+    // the others); the gains are kept within their fields' range, 0..255,
+    // for this frame and in the settings.
+    for (const int gain : {kGrayGainR1, kGrayGainG1, kGrayGainG2, kGrayGainB1}) {
+      block[gain] = std::min(block[gain], 255);
+    }
     f.GainR1 = block[kGrayGainR1];
     f.GainG1 = block[kGrayGainG1];
     f.GainG2 = block[kGrayGainG2];

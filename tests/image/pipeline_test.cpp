@@ -313,6 +313,27 @@ TEST(Pipeline, GrayCalibrationWritesGainsBackAndCountsDown) {
   EXPECT_EQ(refreshes, 3);
 }
 
+// A site class far darker than the others asks for gains beyond the gray
+// gain fields' range: the settings and the frame get 255.
+TEST(Pipeline, GrayCalibrationKeepsGainsWithinTheirRange) {
+  Buffers buffers(0, 64, 48);
+  for (size_t i = 0; i < buffers.raw.bytes.size(); ++i) {
+    buffers.raw.bytes[i] = i % 2 == 0 ? 10 : 200;  // even columns dark
+  }
+  CameraSettings settings;
+  NeutralSettings(settings, 0);
+  settings.filter.Mode = 1;
+  settings.filter.GrayCalibrate = 1;
+  ProcessFrame(buffers.Views(), settings, nullptr, {});
+  EXPECT_EQ(settings.filter.GainG1, 255);
+  EXPECT_EQ(settings.filter.GainB1, 255);
+  EXPECT_EQ(settings.filter.GainR1, 128);
+  EXPECT_EQ(settings.filter.GainG2, 128);
+  // 10 x 255 / 128 = 19 on the dark sites.
+  EXPECT_EQ(buffers.gray8.bytes[0], 19);
+  EXPECT_EQ(buffers.gray8.bytes[1], 200);
+}
+
 // A request changed while its frame is measured is not counted down: the
 // hook runs between the measurement and the count, where a click on the
 // dialog's thread can land.
