@@ -28,7 +28,7 @@ Range RangeOf(FilterId id) {
     case kSharpness: return {0, 30};
     case kBayerGainRed:
     case kBayerGainGreen:
-    case kBayerGainBlue: return {0, 400};
+    case kBayerGainBlue: return {0, kBayerGainMax};
     case kGamma: return {0, 200};
     case kBayerMode: return {0, 3};
     case kGlobalGain: return {0, 1023};
@@ -41,7 +41,7 @@ Range RangeOf(FilterId id) {
     case kGrayGainR:
     case kGrayGainG1:
     case kGrayGainG2:
-    case kGrayGainB: return {0, 255};
+    case kGrayGainB: return {0, kGrayGainMax};
     case kGrayOffsetR:
     case kGrayOffsetG1:
     case kGrayOffsetG2:

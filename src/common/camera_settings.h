@@ -95,6 +95,11 @@ struct FilterGroup {
   Setting GrayCalibrate{0};
 };
 
+// The upper ends of the white-balance and gray gain fields' range: what
+// the setters accept and what the pipeline's measurements may write back.
+inline constexpr int32_t kBayerGainMax = 400;
+inline constexpr int32_t kGrayGainMax = 255;
+
 struct CameraSettings {
   SizeGroup size;
   VideoFormatGroup video;

@@ -41,10 +41,10 @@ bool GrayBayerConvert(const ImageView& gray, bool deep, CameraSettings& settings
   if (request != 0) {
     MeasureGrayGainsStriped(workers, gray, block);
     // The measured ratio has no upper bound (one site class far darker than
-    // the others); the gains are kept within their fields' range, 0..255,
-    // for this frame and in the settings.
+    // the others); the gains are kept within their fields' range for this
+    // frame and in the settings.
     for (const int gain : {kGrayGainR1, kGrayGainG1, kGrayGainG2, kGrayGainB1}) {
-      block[gain] = std::min(block[gain], 255);
+      block[gain] = std::min(block[gain], kGrayGainMax);
     }
     f.GainR1 = block[kGrayGainR1];
     f.GainG1 = block[kGrayGainG1];
@@ -83,9 +83,9 @@ DemosaicParams WhiteBalance(const ImageView& gray, CameraSettings& settings,
   if (f.BayerGainAuto != 0 && !gray.Empty()) {
     int32_t result[kWbResultSize] = {0, 0, 0, adjusted};
     MeasureWhiteBalanceStriped(workers, gray, result);
-    f.R_Gain = std::min(result[kWbResultRed], 400);
-    f.G_Gain = std::min(result[kWbResultGreen], 400);
-    f.B_Gain = std::min(result[kWbResultBlue], 400);
+    f.R_Gain = std::min(result[kWbResultRed], kBayerGainMax);
+    f.G_Gain = std::min(result[kWbResultGreen], kBayerGainMax);
+    f.B_Gain = std::min(result[kWbResultBlue], kBayerGainMax);
     if (hooks.filterChanged) hooks.filterChanged();
     if (f.BayerGainOnce1 != 0 && f.BayerGainOnce2 != 0) {  // a one-shot balance
       f.BayerGainAuto = 0;
