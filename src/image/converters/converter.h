@@ -37,6 +37,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace korvex::image {
 
@@ -161,6 +162,33 @@ inline int32_t* BlockOf(int32_t* const* params) { return params ? *params : null
 using Word = uint16_t __attribute__((may_alias));
 inline Word* Words(uint8_t* p) { return reinterpret_cast<Word*>(p); }
 inline const Word* Words(const uint8_t* p) { return reinterpret_cast<const Word*>(p); }
+
+// The OR of the first `words` source words of rows top .. bottom - 1, the
+// fourth word of every four left out with `skipFourth` (pixels of four
+// words whose fourth is not a channel): whether any sample reaches a power
+// of two, in one pass that vectorises. Inlined into each caller's level.
+__attribute__((always_inline)) inline uint16_t OrOfWords(const Region& r, int32_t top,
+                                                         int32_t bottom, int32_t words,
+                                                         bool skipFourth) {
+  if (skipFourth) {
+    uint64_t any = 0;
+    for (int32_t y = top; y < bottom; ++y) {
+      const uint8_t* row = r.SrcRow(y);
+      for (int32_t x = 0; x < words / 4; ++x) {
+        uint64_t pixel;
+        std::memcpy(&pixel, row + 8 * static_cast<size_t>(x), sizeof pixel);
+        any |= pixel;
+      }
+    }
+    return static_cast<uint16_t>(any | any >> 16 | any >> 32);
+  }
+  uint16_t any = 0;
+  for (int32_t y = top; y < bottom; ++y) {
+    const Word* row = Words(r.SrcRow(y));
+    for (int32_t i = 0; i < words; ++i) any = static_cast<uint16_t>(any | row[i]);
+  }
+  return any;
+}
 
 // Significant bits of a deep sample, limited to 8..16.
 inline int ClampBits(int32_t bits) { return bits < 8 ? 8 : (bits > 16 ? 16 : bits); }

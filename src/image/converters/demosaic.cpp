@@ -548,17 +548,6 @@ KORVEX_KERNEL_BODY void Interleave16(uint8_t* row, const uint16_t* pB, const uin
   Interleave16Plain<kStep>(row, pB, pG, pR, x, end);
 }
 
-// Whether no sample of rows top .. bottom - 1 exceeds 4095.
-template <typename T>
-KORVEX_KERNEL_BODY bool RowsBelow4096(const Setup<T>& s, int32_t top, int32_t bottom) {
-  uint16_t any = 0;
-  for (int32_t y = top; y < bottom; ++y) {
-    const T* row = s.Row(y);
-    for (int32_t x = 0; x < s.r.width; ++x) any = static_cast<uint16_t>(any | row[x]);
-  }
-  return any < 4096;
-}
-
 template <int kStep, VectorLevel kLevel, typename L, typename T>
 KORVEX_KERNEL_BODY void Interior16FastIn(const Setup<T>& s, int32_t y0, int32_t y1) {
   const int32_t w = s.r.width;
@@ -593,7 +582,8 @@ KORVEX_KERNEL_BODY void Interior16FastIn(const Setup<T>& s, int32_t y0, int32_t 
 // Rows y0 .. y1 - 1 read the mosaic rows y0 - 2 .. y1.
 template <int kStep, VectorLevel kLevel, typename T>
 KORVEX_KERNEL_BODY void Interior16Fast(const Setup<T>& s, int32_t y0, int32_t y1) {
-  if (s.gainR < 2048 && s.gainB < 2048 && RowsBelow4096(s, y0 - 2, y1 + 1)) {
+  if (s.gainR < 2048 && s.gainB < 2048 &&
+      detail::OrOfWords(s.r, y0 - 2, y1 + 1, s.r.width, false) < 4096) {
     Interior16FastIn<kStep, kLevel, uint16_t>(s, y0, y1);
   } else {
     Interior16FastIn<kStep, kLevel, uint32_t>(s, y0, y1);

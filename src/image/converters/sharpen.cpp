@@ -4,8 +4,6 @@
 #include "image/converters/per_value.h"
 #include "image/converters/vector_level.h"
 
-#include <cstring>
-
 namespace korvex::image {
 namespace {
 
@@ -107,33 +105,6 @@ KORVEX_KERNEL_BODY void MoveColumns(uint32_t* col, const detail::Word* add, cons
   MoveColumns16(col, add, sub, n);
 }
 
-// Whether no sample that Rows reads exceeds 4095 (rows 0 .. height - 2; the
-// fourth sample of four-sample pixels aside, its results are dropped): then
-// 16-bit column sums serve. One OR over the rows, which the kernel then
-// reads again from the cache.
-KORVEX_KERNEL_BODY bool RowsBelow4096(const detail::Region& r, int step, int channels) {
-  const int32_t n = r.width * step;
-  const int32_t rows = r.height - 1;
-  if (step == 4 && channels == 3) {
-    uint64_t any = 0;
-    for (int32_t y = 0; y < rows; ++y) {
-      const uint8_t* row = r.SrcRow(y);
-      for (int32_t x = 0; x < r.width; ++x) {
-        uint64_t pixel;
-        std::memcpy(&pixel, row + 8 * static_cast<size_t>(x), sizeof pixel);
-        any |= pixel;
-      }
-    }
-    return (any & 0x0000F000F000F000u) == 0;
-  }
-  uint16_t any = 0;
-  for (int32_t y = 0; y < rows; ++y) {
-    const detail::Word* row = detail::Words(r.SrcRow(y));
-    for (int32_t i = 0; i < n; ++i) any = static_cast<uint16_t>(any | row[i]);
-  }
-  return any < 4096;
-}
-
 // The 4 x 4 box as running sums: per sample column a vertical sum of four
 // rows, updated by one row in and one row out per output row, then four
 // vertical sums side by side. Samples of a row are handled as one array with
@@ -178,7 +149,10 @@ template <typename T, typename O, typename U>
 KORVEX_KERNEL_BODY void AnyRows(const detail::Region& r, int32_t s, int step, int channels,
                                 int bits, RowScratch& scratch) {
   if constexpr (sizeof(T) == 2) {
-    if (bits <= 10 && RowsBelow4096(r, step, channels)) {
+    // Rows reads rows 0 .. height - 2; the results of a fourth sample that
+    // is not a channel are dropped.
+    if (bits <= 10 &&
+        detail::OrOfWords(r, 0, r.height - 1, r.width * step, step == 4 && channels == 3) < 4096) {
       Rows<T, O, uint16_t>(r, s, step, channels, bits, scratch);
       return;
     }

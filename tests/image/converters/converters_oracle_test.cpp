@@ -255,8 +255,11 @@ TEST(ConverterOracle, DeepPicturesAtTheLimitOfSixteenBitSums) {
             uint32_t v = kind == kBlock4096 || rng() % 2 ? 0 : 2047;
             if (kind == kAll4095) v = 4095;
             if (inBlock && kind == kBlock4096) v = 4096;
-            // One small sample amid 5000s: its box sum exceeds 65535.
-            if (inBlock && kind == kBlock5000) v = x == w - 4 && y == h - 4 ? 1000 : 5000;
+            // One small sample amid 5000s: its box sum exceeds 65535. Only in
+            // the last colour channel (red), the one a check misses first.
+            if (inBlock && kind == kBlock5000 && c == std::min(2, bpp / 2 - 1)) {
+              v = x == w - 4 && y == h - 4 ? 1000 : 5000;
+            }
             if (y == h - 2 && kind == kLastRow) v = 65535;
             img.Set(x, y, c, v);
           }
