@@ -307,20 +307,6 @@ KORVEX_TARGET_SSSE3 KORVEX_KERNEL_BODY void Interleave3Body(uint8_t* out, const 
   Interleave8Plain<3>(out, pB, pG, pR, x, end);
 }
 
-// An interleave body as a called function in the SSE encoding (for the
-// SSSE3 level) and in the AVX encoding (for the levels above).
-template <typename P>
-using InterleaveFn = void (*)(uint8_t*, const P*, const P*, const P*, int32_t, int32_t);
-template <typename P, InterleaveFn<P> kBody>
-KORVEX_TARGET_SSSE3 void SseEncoded(uint8_t* out, const P* pB, const P* pG, const P* pR, int32_t x,
-                                    int32_t end) {
-  kBody(out, pB, pG, pR, x, end);
-}
-template <typename P, InterleaveFn<P> kBody>
-KORVEX_TARGET_AVX2 void AvxEncoded(uint8_t* out, const P* pB, const P* pG, const P* pR, int32_t x,
-                                   int32_t end) {
-  kBody(out, pB, pG, pR, x, end);
-}
 #endif
 
 // kLevel is the level the caller is compiled for: from SSSE3 on, 3-byte
@@ -330,10 +316,10 @@ KORVEX_KERNEL_BODY void Interleave8(uint8_t* out, const uint8_t* pB, const uint8
                                     const uint8_t* pR, int32_t x, int32_t end) {
 #ifdef KORVEX_X86_KERNELS
   if constexpr (kStep == 3 && kLevel >= VectorLevel::kAvx2) {
-    AvxEncoded<uint8_t, Interleave3Body>(out, pB, pG, pR, x, end);
+    AvxEncoded<Interleave3Body>(out, pB, pG, pR, x, end);
     return;
   } else if constexpr (kStep == 3 && kLevel >= VectorLevel::kSsse3) {
-    SseEncoded<uint8_t, Interleave3Body>(out, pB, pG, pR, x, end);
+    SseEncoded<Interleave3Body>(out, pB, pG, pR, x, end);
     return;
   }
 #endif
@@ -536,12 +522,12 @@ template <int kStep, VectorLevel kLevel>
 KORVEX_KERNEL_BODY void Interleave16(uint8_t* row, const uint16_t* pB, const uint16_t* pG,
                                      const uint16_t* pR, int32_t x, int32_t end) {
 #ifdef KORVEX_X86_KERNELS
-  constexpr InterleaveFn<uint16_t> kBody = kStep == 3 ? Interleave16Body : Interleave16x4Body;
+  constexpr auto kBody = kStep == 3 ? Interleave16Body : Interleave16x4Body;
   if constexpr (kLevel >= VectorLevel::kAvx2) {
-    AvxEncoded<uint16_t, kBody>(row, pB, pG, pR, x, end);
+    AvxEncoded<kBody>(row, pB, pG, pR, x, end);
     return;
   } else if constexpr (kLevel >= VectorLevel::kSsse3) {
-    SseEncoded<uint16_t, kBody>(row, pB, pG, pR, x, end);
+    SseEncoded<kBody>(row, pB, pG, pR, x, end);
     return;
   }
 #endif

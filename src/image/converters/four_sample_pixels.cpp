@@ -54,28 +54,15 @@ KORVEX_TARGET_SSSE3 KORVEX_KERNEL_BODY void WidenBody(const uint8_t* packed, uin
   }
   WidenPortable(packed + 3 * x, pixels + 4 * x, count - x);
 }
-KORVEX_TARGET_SSSE3 void PackSsse3(const uint8_t* pixels, uint8_t* packed, int32_t count) {
-  PackBody(pixels, packed, count);
-}
-KORVEX_TARGET_SSSE3 void WidenSsse3(const uint8_t* packed, uint8_t* pixels, int32_t count) {
-  WidenBody(packed, pixels, count);
-}
-// The same shuffles in the AVX encoding, for the levels whose stages use
-// wide registers around them: mixed with those, the SSE encoding ran at
-// half speed.
-KORVEX_TARGET_AVX2 void PackAvx2(const uint8_t* pixels, uint8_t* packed, int32_t count) {
-  PackBody(pixels, packed, count);
-}
-KORVEX_TARGET_AVX2 void WidenAvx2(const uint8_t* packed, uint8_t* pixels, int32_t count) {
-  WidenBody(packed, pixels, count);
-}
 #endif
 
 using MoveFn = void (*)(const uint8_t*, uint8_t*, int32_t);
-constexpr Kernels<MoveFn> kPack{PackPortable, KORVEX_X86_ONLY(PackSsse3),
-                                KORVEX_X86_ONLY(PackAvx2)};
-constexpr Kernels<MoveFn> kWiden{WidenPortable, KORVEX_X86_ONLY(WidenSsse3),
-                                 KORVEX_X86_ONLY(WidenAvx2)};
+constexpr Kernels<MoveFn> kPack{
+    PackPortable, KORVEX_X86_ONLY((SseEncoded<PackBody, const uint8_t*, uint8_t*, int32_t>)),
+    KORVEX_X86_ONLY((AvxEncoded<PackBody, const uint8_t*, uint8_t*, int32_t>))};
+constexpr Kernels<MoveFn> kWiden{
+    WidenPortable, KORVEX_X86_ONLY((SseEncoded<WidenBody, const uint8_t*, uint8_t*, int32_t>)),
+    KORVEX_X86_ONLY((AvxEncoded<WidenBody, const uint8_t*, uint8_t*, int32_t>))};
 
 }  // namespace
 

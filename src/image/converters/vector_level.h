@@ -62,6 +62,20 @@ struct Kernels {
 #define KORVEX_TARGET_AVX512 __attribute__((target("avx512f,avx512bw,avx512vbmi")))
 // Fills a Kernels entry only where the kernel is compiled.
 #define KORVEX_X86_ONLY(kernel) kernel
+namespace korvex::image {
+// A body of 16-byte shuffles as a called function in the SSE encoding (for
+// the SSSE3 level) and in the AVX encoding (for the levels above, whose
+// kernels use wide registers: beside them the SSE encoding ran at half
+// speed). Args are the body's parameter types.
+template <auto kBody, typename... Args>
+KORVEX_TARGET_SSSE3 void SseEncoded(Args... args) {
+  kBody(args...);
+}
+template <auto kBody, typename... Args>
+KORVEX_TARGET_AVX2 void AvxEncoded(Args... args) {
+  kBody(args...);
+}
+}  // namespace korvex::image
 #else
 #define KORVEX_X86_ONLY(kernel) nullptr
 #endif
